@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs, idempotently, what building and testing zarn needs on Debian 12.
+set -eu
+pkgs="cmake ninja-build g++ clang libclang-rt-14-dev googletest
+ g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+ mingw-w64-x86-64-dev mingw-w64-i686-dev wine wine64 xvfb xauth x11-utils imagemagick xdotool
+ python3 python3-pyftpdlib vsftpd curl lftp dante-server microsocks tinyproxy ftp-proxy procps"
+missing=""
+for p in $pkgs; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  echo "setup: installing$missing"
+  export DEBIAN_FRONTEND=noninteractive
+  sudo_=""; [ "$(id -u)" = 0 ] || sudo_=sudo
+  $sudo_ apt-get update -qq
+  $sudo_ apt-get install -y -qq --no-install-recommends $missing >/dev/null
+fi
+# The packaged services must not hold the ports or files of the tests.
+for svc in vsftpd tinyproxy danted ftp-proxy; do
+  if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet "$svc" 2>/dev/null; then
+    systemctl stop "$svc" >/dev/null 2>&1 || true
+  fi
+done
+exit 0

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The whole test run: set-up, the four builds, then one ctest over all of them.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+export ZARN_BUILD_ROOT=${ZARN_BUILD_ROOT:-$top/build}
+"$top/scripts/setup.sh"
+# win32 first: the win64 suite checks its export table too.
+"$top/scripts/build.sh" win32 native fuzz win64
+# One ctest over the sub-builds, so one summary line counts every test.
+cat >"$ZARN_BUILD_ROOT/CTestTestfile.cmake" <<EOT
+subdirs("native" "fuzz" "win64")
+EOT
+unset DISPLAY
+"$top/scripts/wine-env.sh" up
+trap '"$top/scripts/wine-env.sh" down' EXIT
+cd "$ZARN_BUILD_ROOT"
+ctest -j "${ZARN_TEST_JOBS:-8}" --output-on-failure --timeout 900 "$@"

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# wine-env.sh up|down: starts (idempotently) or stops the shared wine server,
+# the prefix's services and an Xvfb display for the build folder $ZARN_BUILD_ROOT.
+set -u
+root=${ZARN_BUILD_ROOT:?ZARN_BUILD_ROOT not set}
+export WINEPREFIX=${WINEPREFIX:-$root/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
+export WINEARCH=win64
+mkdir -p "$root"
+exec 9>"$root/.wine-env.lock"
+flock 9
+alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+case "${1:-up}" in
+up)
+  if [ -z "${DISPLAY:-}" ] && ! alive "$root/xvfb.pid"; then
+    rm -f "$root/xvfb.display"
+    exec 8>"$root/xvfb.display.tmp"
+    setsid Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 9>&- &
+    echo $! >"$root/xvfb.pid"
+    exec 8>&-
+    for _ in $(seq 100); do [ -s "$root/xvfb.display.tmp" ] && break; sleep 0.1; done
+    tr -d '\n ' <"$root/xvfb.display.tmp" >"$root/xvfb.display"; rm -f "$root/xvfb.display.tmp"
+  fi
+  mkdir -p "$WINEPREFIX"
+  if [ -f "$root/xvfb.display" ] && [ -z "${DISPLAY:-}" ]; then export DISPLAY=:$(cat "$root/xvfb.display"); fi
+  # A second persistent server for the same prefix just exits, so this is idempotent.
+  setsid /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 9>&-
+  if [ ! -f "$root/.wine-booted" ]; then
+    setsid /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1 9>&-
+    touch "$root/.wine-booted"
+  fi
+  ;;
+down)
+  /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+  alive "$root/xvfb.pid" && kill "$(cat "$root/xvfb.pid")" 2>/dev/null
+  rm -f "$root/.wine-booted" "$root/xvfb.pid" "$root/xvfb.display"
+  ;;
+esac

@@ -1,0 +1,66 @@
+#!/usr/bin/python3
+"""A real FTP server for tests: pyftpdlib on 127.0.0.1, a free port, one user
+(and anonymous, read/write in a subfolder), a temporary root.
+
+  pyftpd.py --root DIR --user U --password P --port-file F [--log F] [--lifetime S]
+
+Writes the port number to the port file once listening. Stops by itself after
+--lifetime seconds or when its parent goes away."""
+import argparse, logging, os, sys, threading, time
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--root", required=True)
+    ap.add_argument("--user", default="zarn")
+    ap.add_argument("--password", default="secret")
+    ap.add_argument("--port-file", required=True)
+    ap.add_argument("--log")
+    ap.add_argument("--lifetime", type=float, default=1800)
+    ap.add_argument("--passive-ports", default="")
+    a = ap.parse_args()
+
+    os.makedirs(a.root, exist_ok=True)
+    anon = os.path.join(a.root, "anon")
+    os.makedirs(anon, exist_ok=True)
+    auth = DummyAuthorizer()
+    auth.add_user(a.user, a.password, a.root, perm="elradfmwMT")
+    auth.add_anonymous(anon, perm="elradfmwMT")
+
+    class Handler(FTPHandler):
+        pass
+    Handler.authorizer = auth
+    Handler.banner = "zarn test server ready."
+    if a.passive_ports:
+        lo, hi = a.passive_ports.split("-")
+        Handler.passive_ports = range(int(lo), int(hi) + 1)
+    if a.log:
+        logging.basicConfig(filename=a.log, level=logging.DEBUG)
+    else:
+        logging.basicConfig(level=logging.CRITICAL)
+
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    server.max_cons = 256
+    port = server.socket.getsockname()[1]
+    tmp = a.port_file + ".tmp"
+    with open(tmp, "w") as f:
+        f.write(str(port))
+    os.replace(tmp, a.port_file)
+
+    parent = os.getppid()
+    deadline = time.time() + a.lifetime
+
+    def watchdog():
+        while time.time() < deadline and os.getppid() == parent:
+            time.sleep(0.5)
+        os._exit(0)
+    threading.Thread(target=watchdog, daemon=True).start()
+    server.serve_forever(timeout=0.5, handle_exit=False)
+
+
+if __name__ == "__main__":
+    main()
