@@ -3,13 +3,14 @@
 #include "console/zarncontrol.h"
 
 // Both libraries are bound at load time; keep their imports referenced.
-void* volatile g_boundImports[] = {
-    reinterpret_cast<void*>(&OpenMySiteCommand),
-    reinterpret_cast<void*>(&OpenMyCommandCtrl),
-    reinterpret_cast<void*>(&OpenMyPingFunc),
+struct BoundImports {
+    int(__stdcall* site)(CSiteItem**, CWnd*);
+    int(__stdcall* control)(const char*, int, const char*, const char*, const char*, int, int, CWnd*);
+    int(__stdcall* ping)(CSiteItem**);
 };
+volatile BoundImports g_boundImports = {&OpenMySiteCommand, &OpenMyCommandCtrl, &OpenMyPingFunc};
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    return g_boundImports[0] ? 0 : 1;
+    return g_boundImports.site ? 0 : 1;
 }
