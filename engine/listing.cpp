@@ -1,0 +1,223 @@
+// The listing parser.
+#include "engine/listing.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr size_t kMinLineLength = 30;
+
+struct Token {
+  size_t begin;
+  size_t end;
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+void Tokenize(const std::string& line, std::vector<Token>& tokens)
+{
+  tokens.clear();
+  size_t i = 0;
+  const size_t n = line.size();
+  while (i < n) {
+    while (i < n && IsBlank(line[i]))
+      ++i;
+    if (i >= n)
+      break;
+    size_t begin = i;
+    while (i < n && !IsBlank(line[i]))
+      ++i;
+    tokens.push_back(Token{begin, i});
+  }
+}
+
+// Leading decimal digits; saturates instead of overflowing (sizes beyond 2^63
+// are not real, but must not turn negative).
+int64_t ParseSize(const std::string& line, const Token& t)
+{
+  const int64_t kMax = INT64_MAX;
+  int64_t value = 0;
+  for (size_t i = t.begin; i < t.end && IsDigit(line[i]); ++i) {
+    int digit = line[i] - '0';
+    if (value > (kMax - digit) / 10)
+      return kMax;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+// Copies at most width - 1 bytes and terminates.
+void CopyField(char* field, size_t width, const char* src, size_t length)
+{
+  if (length > width - 1)
+    length = width - 1;
+  memcpy(field, src, length);
+  field[length] = '\0';
+}
+
+// The name is the rest of the line from its first token: names keep every blank
+// they have inside ("a  b" is not "a b"), only trailing white space goes.
+bool TakeName(const std::string& line, size_t begin, EntryRecord& entry)
+{
+  if (begin >= line.size())
+    return false;
+  size_t end = line.size();
+  // A 0x0C byte would split the name into two fields of a stored queue item.
+  if (memchr(line.data() + begin, '\x0C', end - begin) != nullptr)
+    return false;
+  while (end > begin && (IsBlank(line[end - 1]) || line[end - 1] == '\r' || line[end - 1] == '\n' ||
+                         line[end - 1] == '\v'))
+    --end;
+  const size_t length = end - begin;
+  if (length == 0 || length > kEntryNameLen - 1)
+    return false;  // a cut name would name another file
+  const char* name = line.data() + begin;
+  if ((length == 1 && name[0] == '.') || (length == 2 && name[0] == '.' && name[1] == '.'))
+    return false;
+  memcpy(entry.m_name, name, length);
+  entry.m_name[length] = '\0';
+  return true;
+}
+
+// Unix long format: permissions, links, owner, [group,] size, month, day,
+// time or year, name. The column flags belong to the line: a listing may mix
+// lines with and without the group column.
+bool ParseUnixLine(const std::string& line, const std::vector<Token>& tokens, EntryRecord& entry)
+{
+  const char type = line[tokens[0].begin];
+  if (type == 'l' || type == 'L')
+    return false;  // symbolic links are not listed
+  bool groupSeen = false;
+  bool noGroupSeen = false;
+  int64_t size = 0;
+  std::string date;
+  size_t nameBegin = std::string::npos;
+  int k = 0;
+  for (size_t t = 0; t < tokens.size(); ++t) {
+    const Token& tok = tokens[t];
+    const char first = line[tok.begin];
+    int next = k + 1;
+    switch (k) {
+    case 3:
+      if (!groupSeen && IsDigit(first)) {
+        size = ParseSize(line, tok);  // tentative: right for a line without group
+        if (noGroupSeen)
+          next = 5;
+      }
+      break;
+    case 4:
+      if (!noGroupSeen) {
+        if (IsDigit(first)) {
+          size = ParseSize(line, tok);
+          groupSeen = true;
+        } else {
+          date.assign(line, tok.begin, tok.end - tok.begin);  // the month
+          noGroupSeen = true;
+          next = 6;
+        }
+      }
+      break;
+    case 5:
+      date.assign(line, tok.begin, tok.end - tok.begin);
+      break;
+    case 6:
+    case 7:
+      date += '-';
+      date.append(line, tok.begin, tok.end - tok.begin);
+      break;
+    case 8:
+      nameBegin = tok.begin;
+      break;
+    default:
+      break;
+    }
+    if (nameBegin != std::string::npos)
+      break;
+    k = next;
+  }
+  if (nameBegin == std::string::npos || !TakeName(line, nameBegin, entry))
+    return false;
+  CopyField(entry.m_attributes, kEntryAttrLen, line.data() + tokens[0].begin, tokens[0].end - tokens[0].begin);
+  CopyField(entry.m_date, kEntryDateLen, date.data(), date.size());
+  entry.m_size = size;
+  entry.m_kind = (type == 'd' || type == 'D') ? kEntryFolder : kEntryFile;
+  return true;
+}
+
+// DOS/IIS format: date, time, "<DIR>" or size, name.
+bool ParseDosLine(const std::string& line, const std::vector<Token>& tokens, EntryRecord& entry)
+{
+  if (tokens.size() < 4)
+    return false;
+  if (!TakeName(line, tokens[3].begin, entry))
+    return false;
+  std::string date(line, tokens[0].begin, tokens[0].end - tokens[0].begin);
+  date += '-';
+  date.append(line, tokens[1].begin, tokens[1].end - tokens[1].begin);
+  CopyField(entry.m_date, kEntryDateLen, date.data(), date.size());
+  if (line[tokens[2].begin] == '<') {
+    entry.m_kind = kEntryFolder;
+    entry.m_size = 0;
+  } else {
+    entry.m_kind = kEntryFile;
+    entry.m_size = ParseSize(line, tokens[2]);
+  }
+  return true;
+}
+
+}  // namespace
+
+void SplitListingLines(const char* text, std::vector<std::string>& lines)
+{
+  if (text == nullptr)
+    return;
+  const char* p = text;
+  while (*p != '\0') {
+    const char* lf = strchr(p, '\n');
+    const char* end = lf != nullptr ? lf : p + strlen(p);
+    size_t length = (size_t)(end - p);
+    if (length >= kMinLineLength) {
+      if (p[length - 1] == '\r')
+        --length;
+      lines.emplace_back(p, length);
+    }
+    if (lf == nullptr)
+      break;
+    p = lf + 1;
+  }
+}
+
+EntryRecord* ParseListing(const char* text, int* count)
+{
+  std::vector<std::string> lines;
+  SplitListingLines(text, lines);
+  if (lines.empty())
+    return nullptr;
+  EntryRecord* entries = new (std::nothrow) EntryRecord[lines.size() + 1]();
+  if (entries == nullptr) {
+    if (count != nullptr)
+      *count = 0;
+    return nullptr;
+  }
+  int accepted = 0;
+  std::vector<Token> tokens;
+  for (const std::string& line : lines) {
+    Tokenize(line, tokens);
+    if (tokens.empty())
+      continue;
+    EntryRecord& entry = entries[accepted];
+    const char first = line[tokens[0].begin];
+    const bool unix = first == '-' || first == 'd' || first == 'D' || first == 'l' || first == 'L';
+    const bool ok = unix ? ParseUnixLine(line, tokens, entry) : ParseDosLine(line, tokens, entry);
+    if (ok)
+      ++accepted;
+    else
+      memset(&entry, 0, sizeof(entry));  // the next accepted line takes this record
+  }
+  if (count != nullptr)
+    *count = accepted;
+  return entries;
+}

@@ -1,0 +1,138 @@
+// The FTP verbs, the six-deep command queue and NetSession, the record one FTP
+// connection shares between its client thread and its connection window.
+//
+// Client protocol: reset the command-finished event, push the commands of one
+// operation, set the transfer file and record when data moves, post
+// UWM_NET_COMMAND to the window, wait on the event; then read alive, logged in,
+// the progress counter and the reply text.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/siteitem.h"
+#include "framework/sync.h"
+
+class CFile;
+class CFtpSocketWnd;
+
+// Index into g_ftpVerbNames.
+enum FtpVerb : int32_t {
+  VERB_NONE = 0,   // no command current
+  VERB_CWD = 1,
+  VERB_DELE = 2,
+  VERB_PASS = 3,
+  VERB_PORT = 4,   // empty argument: the window listens and builds the argument
+  VERB_RETR = 5,   // download into the transfer file
+  VERB_STOR = 6,   // upload from the transfer file
+  VERB_APPE = 7,   // upload appended, with speed limit
+  VERB_TYPE = 8,
+  VERB_USER = 9,
+  VERB_MKD = 10,
+  VERB_RMD = 11,
+  VERB_REST = 12,
+  VERB_RNFR = 13,
+  VERB_RNTO = 14,
+  VERB_RETM = 15,  // sent as RETR; the data goes to a partner connection
+  VERB_STOM = 16,  // sent as STOR; the data comes from a partner connection
+  VERB_RETW = 17,  // sent as RETR; into the transfer file with speed limit
+  VERB_STOW = 18,  // sent as STOR; from the transfer file with speed limit
+  VERB_SITE = 19,
+  VERB_ABOR = 20,
+  VERB_LIST = 21,  // listing received into memory
+  VERB_PWD = 22,
+  VERB_QUIT = 23,
+  VERB_NOOP = 24,
+  VERB_SYST = 25,
+  VERB_CDUP = 26,
+  VERB_PASV = 27,  // empty argument: the 227 text is handed back; else the data connection opens
+  VERB_CONNECT = 28,  // HTTP proxy request
+  VERB_SIZE = 29,  // result: the number of the 213 reply
+};
+constexpr int kFtpVerbCount = 30;
+
+// The verb texts, "" for VERB_NONE. Valid from process start; InitFtpVerbNames
+// fills the table again (start-up does it).
+extern const char* g_ftpVerbNames[kFtpVerbCount];
+void InitFtpVerbNames();
+// The text of a verb code; "" for a code outside the table.
+const char* FtpVerbName(int verb);
+
+// Private messages of the connection window.
+constexpr unsigned int UWM_CTRL_SOCKET = 0x805;  // WM_USER+1029: control socket event
+constexpr unsigned int UWM_DATA_SOCKET = 0x806;  // WM_USER+1030: data socket event
+constexpr unsigned int UWM_NET_SEND = 0x807;     // WM_USER+1031: wParam verb, lParam argument or 0
+constexpr unsigned int UWM_NET_COMMAND = 0x808;  // WM_USER+1032: start the sequencer when idle
+
+constexpr int kCommandQueueDepth = 6;
+constexpr size_t kCommandArgLen = 260;
+
+struct NetCommand {
+  int32_t m_verb;                // FtpVerb
+  char m_arg[kCommandArgLen];    // NUL-terminated
+};
+
+// The pending commands of one connection, first in first out. One lock guards
+// the slots and the count, so a client's pushes and the window's sequencer never
+// meet half done. A refused push writes its line to the connection log and
+// returns 0; an argument longer than 259 characters is refused too, because a
+// cut path would name another file.
+class CNetCommandQueue {
+public:
+  CNetCommandQueue();
+  CNetCommandQueue(const CNetCommandQueue&) = delete;
+  CNetCommandQueue& operator=(const CNetCommandQueue&) = delete;
+
+  // Client side: 1 when queued, 0 when refused ("%s::Commands queue is
+  // full,please try again later\r\n" with host).
+  int Push(const char* host, int verb, const char* arg);
+  // Window side: the same with the window's refusal line (". \r\n" ending).
+  int PushWindow(const char* host, int verb, const char* arg);
+  // In front of every pending command; refused like a window-side push.
+  int PushFront(const char* host, int verb, const char* arg);
+  // Sequencer step: the first pending command into next; false when none.
+  bool Pop(NetCommand& next);
+  // Drops every pending command.
+  void Clear();
+  int GetCount() const;
+  // A copy of pending command index (0 = next); false outside the count.
+  bool GetAt(int index, NetCommand& out) const;
+
+private:
+  int Insert(const char* host, int verb, const char* arg, bool front, const char* fullFormat);
+
+  mutable CCriticalSection m_lock;
+  NetCommand m_pending[kCommandQueueDepth];
+  int32_t m_count;
+};
+
+// The record of one FTP connection, in the order the engine has always kept it.
+// The client allocates it (every field zero or null) and sets the site and the
+// keeper flag; the window fills the rest when it is created.
+struct NetSession {
+  NetSession();
+  NetSession(const NetSession&) = delete;
+  NetSession& operator=(const NetSession&) = delete;
+
+  NetCommand m_current;              // the command the window works on; verb 0 when idle
+  CNetCommandQueue m_queue;          // pending commands and their count
+  CFtpSocketWnd* m_pWnd;             // set by the window when it is created
+  HANDLE m_hDoneEvent;               // command finished; manual reset, made signalled
+  std::atomic<int64_t> m_progress;   // bytes moved since the client looked, or SIZE's result
+  CFile* m_pFile;                    // transfer file of the file verbs
+  void* m_pRecord;                   // item or task record; for VERB_LIST the listing text block
+  CSiteItem* m_pSite;
+  int32_t m_listError;               // -1 when a listing receive failed
+  int32_t m_keeper;                  // 1: the site keeper's own connection
+  std::atomic<int32_t> m_alive;      // 1 while the connection works
+  std::atomic<int32_t> m_loggedIn;   // set by the first PWD's 257
+  char m_replyText[kCommandArgLen];  // the 227 line of a bare PASV
+  int32_t m_entryCount;              // entries of the last parsed listing
+
+  // The site's host for log lines ("" without a site).
+  const char* Host() const;
+  // Client-side push and push to the front, logged under the site's host.
+  int PushCommand(int verb, const char* arg);
+  int PushCommandFront(int verb, const char* arg);
+};

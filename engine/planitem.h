@@ -1,0 +1,71 @@
+// CPlanItem: one entry of the transfer queue, and the queue's file form.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "framework/archive.h"
+#include "framework/collections.h"
+#include "framework/object.h"
+
+constexpr size_t kPlanPathLen = 260;
+constexpr size_t kPlanDirectionLen = 5;
+constexpr size_t kPlanHostLen = 50;
+constexpr size_t kPlanUserLen = 64;
+constexpr size_t kPlanPasswordLen = 65;
+
+// Separator of the seven texts in the stored form.
+constexpr char kPlanTextSeparator = '\x0C';
+
+enum PlanStatus : int32_t {
+  PLAN_STOPPED = 0,   // "Waiting"
+  PLAN_WORKING = 1,
+  PLAN_QUEUED = 2,
+  PLAN_ERROR = 3,
+  PLAN_FINISHED = 4,
+};
+
+enum PlanFailureAction : int32_t {
+  PLAN_FAIL_REMOVE = 0,       // clear it from the queue
+  PLAN_FAIL_MOVE_LAST = 1,    // move it to the end
+  PLAN_FAIL_RETRY_LAST = 2,   // move it to the end and run it again
+};
+
+class CPlanItem : public CObject {
+  DECLARE_SERIAL(CPlanItem)
+public:
+  CPlanItem();
+
+  // Stored: the seven texts joined by 0x0C as one string, the size as 32 bits,
+  // then port, passive, kind, status, anonymous and failure action as 16 bits.
+  // Loaded: texts cut to their fields; an item that was working or queued comes
+  // back stopped; worker index, retry counter and bytes done keep their values.
+  void Serialize(CArchive& ar) override;
+
+  char m_localPath[kPlanPathLen];      // local folder
+  char m_remotePath[kPlanPathLen];     // remote folder
+  char m_fileName[kPlanPathLen];       // file or folder name
+  char m_direction[kPlanDirectionLen]; // "->" upload, "<-" download
+  char m_host[kPlanHostLen];
+  char m_user[kPlanUserLen];
+  char m_password[kPlanPasswordLen];   // plain, in memory and in the stored files
+  int32_t m_port;
+  int32_t m_anonymous;                 // 1: anonymous login
+  int32_t m_passive;                   // 1: passive mode
+  int32_t m_kind;                      // kEntryFile or kEntryFolder
+  int32_t m_workerIndex;               // queue thread running it, -1 none
+  int32_t m_status;                    // PlanStatus
+  int32_t m_failAction;                // PlanFailureAction
+  int32_t m_retryCount;                // failed attempts so far
+  int64_t m_fileSize;                  // bytes; stored as 32 bits (saturated)
+  int64_t m_bytesDone;                 // bytes moved in the current attempt
+  uint8_t m_spare;
+};
+
+// The queue's file form, the framework's object array: a count, then each item
+// as an object (class tag once, then back references to the class).
+void StorePlanItems(CArchive& ar, const CObArray& items);
+// Appends the stored items to items and returns how many. All or nothing: on a
+// damaged file (truncated, unknown class or schema, bad reference, a null or
+// repeated item) it throws the archive's exception and appends nothing.
+int LoadPlanItems(CArchive& ar, CObArray& items);
