@@ -30,10 +30,16 @@ up)
     setsid /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1 9>&-
     touch "$root/.wine-booted"
   fi
+  keeper=$root/win64/bin/wine_keepalive.exe
+  if [ -f "$keeper" ] && ! alive "$root/keepalive.pid"; then
+    setsid /usr/lib/wine/wine64 "$keeper" </dev/null >/dev/null 2>&1 9>&- &
+    echo $! >"$root/keepalive.pid"
+  fi
   ;;
 down)
+  alive "$root/keepalive.pid" && kill "$(cat "$root/keepalive.pid")" 2>/dev/null
   /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
   alive "$root/xvfb.pid" && kill "$(cat "$root/xvfb.pid")" 2>/dev/null
-  rm -f "$root/.wine-booted" "$root/xvfb.pid" "$root/xvfb.display"
+  rm -f "$root/.wine-booted" "$root/keepalive.pid" "$root/xvfb.pid" "$root/xvfb.display"
   ;;
 esac
