@@ -1,0 +1,183 @@
+// CFtpSocketWnd: the hidden window of one FTP connection. It lives on its
+// connection thread (CNetFunc), owns the control, listening and data sockets in
+// asynchronous-select mode, sends the commands its NetSession queues, assembles
+// and classifies the replies, and sets the session's command-finished event.
+//
+// Control side here (ftpsocketwnd.cpp); the data connections and transfer loops
+// (ftpsocketwnd_data.cpp) and the proxy exchanges (ftpsocketwnd_proxy.cpp) plug
+// into the hooks declared below.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/ftpreply.h"
+#include "engine/netsession.h"
+#include "framework/afxwin.h"
+
+class CSiteItem;
+
+// The longest command line: the longest verb text ("CONNECT"), a blank, an
+// argument of kCommandArgLen - 1 characters, CR LF and the NUL.
+constexpr size_t kSendBufferSize = 7 + 1 + (kCommandArgLen - 1) + 2 + 1;
+constexpr size_t kDataBufferSize = 8192;
+constexpr size_t kReplyReadSize = 1460;  // one read of the control socket
+// How long stopping a connection waits for the server's answer to QUIT.
+constexpr DWORD kQuitWaitMs = 2000;
+
+// Proxy exchange state of a socket.
+enum ProxyState : int32_t {
+  PROXY_IDLE = 0,
+  PROXY_GREETING_DUE = 1,
+  PROXY_METHOD_REPLY_DUE = 2,
+  PROXY_AUTH_REPLY_DUE = 3,
+  PROXY_CONNECT_REPLY_DUE = 4,
+};
+
+class CFtpSocketWnd : public CWnd {
+  DECLARE_DYNAMIC(CFtpSocketWnd)
+public:
+  // Prepares the session for a new connection (runs on the client's thread):
+  // commands, reply text, flags and transfer fields cleared, alive 1, the
+  // command-finished event made (manual reset, signalled), the proxy settings
+  // taken from the site (option digit 9) or the global settings.
+  explicit CFtpSocketWnd(NetSession* pSession);
+  // Frees only: sockets still open are closed abortively, the relay event closed.
+  ~CFtpSocketWnd() override;
+
+  // Makes the hidden pop-up on the calling thread (the connection thread).
+  BOOL CreateHidden();
+  // On the window's thread: the same as Shutdown (QUIT first).
+  BOOL DestroyWindow() override;
+  // The end of the connection, on its own thread: QUIT once when the control
+  // connection is up, at most kQuitWaitMs for the answer or the close, sockets
+  // closed, window destroyed. Safe to call more than once.
+  void Shutdown();
+
+  // Feeds control-connection bytes to the reply assembler, then logs and
+  // classifies what came out. The proxy code hands in what follows a proxy's
+  // answer.
+  void ProcessReplyBytes(const char* data, size_t size);
+
+  NetSession* GetSession() const { return m_pSession; }
+  SOCKET GetControlSocket() const { return m_ctrlSocket; }
+
+  // ---- state ----
+  LINGER m_linger;                    // control socket's linger (on, 0 s at start)
+  SOCKET m_ctrlSocket;
+  SOCKET m_listenSocket;
+  NetSession* m_pSession;
+  char m_dataBuf[kDataBufferSize];    // file and listing data
+  char m_sendBuf[kSendBufferSize];    // the command being sent; empty when none
+  char m_replyBuf[kReplyReadSize + 1];  // the last read of the control socket
+  WSABUF m_recvDesc;                  // receive descriptor for overlapped-style receives
+  HANDLE m_hTransferFile;             // raw handle of the session's file
+  uint32_t m_bufPos;
+  int64_t m_bytesMoved;               // in this transfer
+  uint32_t m_bufFill;
+  DWORD m_startTick;                  // transfer start
+  char m_dataAddr[32];                // from a 227 reply
+  int32_t m_dataPort;
+  int32_t m_proxyState;               // ProxyState
+  int64_t m_bytesSinceMark;           // speed limit
+  DWORD m_speedMark;
+  int32_t m_uploadLimit;              // KB per second
+  int32_t m_downloadLimit;
+  int32_t m_uploadLimitOn;
+  int32_t m_downloadLimitOn;
+  char m_proxyHost[kSiteHostLen];
+  char m_proxyUser[kSiteUserLen];
+  char m_proxyPassword[kSitePasswordLen];
+  int32_t m_proxyPort;
+  int32_t m_proxyType;
+  SOCKET m_dataSocket;
+  HANDLE m_hRelayReady;               // manual reset
+  int32_t m_secondEvent;              // one of the two events that end a transfer has come
+  CSiteItem* m_pSite;
+
+protected:
+  afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+  afx_msg LRESULT OnCtrlSocket(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnDataSocket(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnNetSend(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnNetCommand(WPARAM wParam, LPARAM lParam);
+  DECLARE_MESSAGE_MAP()
+
+  // ---- control connection ----
+  // Resolves, makes, selects and starts connecting the control socket; FALSE
+  // (with its log line, the socket left invalid) on failure.
+  BOOL OpenControlConnection(const char* host, int port);
+  void OnCtrlConnect(int error);
+  void OnCtrlRead(int error);
+  // The server closed or the connection failed: everything the close step does.
+  void CloseControlConnection();
+  // A control-socket error: the log line, then the close step.
+  void FailControlConnection(const char* logFormat);
+  // Deselects, drains through the assembler into the log, shuts down, closes.
+  void GracefulCloseControl();
+  // Closes the listening and data sockets and drops the pending commands.
+  void CloseDataConnection();
+
+  // ---- commands ----
+  // The window-side push (ABOR and QUIT rules, sequencer started when idle).
+  void PushWindowSide(int verb, const char* arg);
+  void PushFront(int verb, const char* arg);
+  void SendAbort();
+  // Sends the next pending command (or the rest of a half-sent one).
+  void RunSequencer();
+  // The next pending command starts, or with none the event is set.
+  void NextOrDone();
+  void SignalDone();
+  void FailAndSignal();
+  // The login's USER command (anonymous or the site's user; an FTP proxy's form).
+  void PushLoginUser();
+
+  // ---- replies ----
+  void HandleReply(int code, const char* line);
+  void HandlePositive(int code, int verb, const char* line);
+  void HandleIntermediate(int verb);
+  void HandleNegative(int code, int verb);
+  void EndTransfer();
+  void TransferReplyArrived();
+  void FailTransfer(bool permanent);
+  void OnLoginFolderReply(const char* line);
+
+  // ---- hooks of the data connection (ftpsocketwnd_data.cpp) ----
+  // PORT with an empty argument: a new listening socket and the command text;
+  // FALSE (logged) when none could be made.
+  BOOL MakePortCommand(char* out, size_t size);
+  // A 227 reply to PASV with an argument: connects the data socket; FALSE when
+  // no data socket results.
+  BOOL OpenPassiveData(const char* reply);
+  // Closes the open data socket gracefully and writes the transfer summary.
+  void CloseDataSocket();
+
+  // ---- hooks of the proxy exchanges (ftpsocketwnd_proxy.cpp) ----
+  // Types 1 and 2: the SOCKS greeting on the first FD_WRITE of the socket.
+  void SendProxyGreeting(SOCKET s);
+  // Types 1 and 2 while the state is not idle: the proxy's answer on the control
+  // connection (the server's greeting may follow in the same bytes).
+  void OnProxyReply(const char* data, size_t size);
+  // Type 3: the HTTP CONNECT request for the site on the control connection.
+  void SendHttpConnect(SOCKET s);
+  // Types 11 and 12: the USER argument that names the target; FALSE for others.
+  BOOL FormatProxyUser(char* out, size_t size) const;
+
+  const char* Host() const;
+  bool IsKeeper() const;
+  // Writes the assembler's log lines; hands its replies to HandleReply while
+  // the control connection is open and classify is set.
+  void DrainReplies(bool classify);
+  // The wire text of a command into the send buffer; FALSE when it cannot be sent.
+  BOOL FormatCommand(NetCommand& cmd);
+
+  FtpReplyAssembler m_replies;
+  NetCommand m_sending;       // the command in m_sendBuf until it is all out
+  size_t m_sendLen;           // bytes of m_sendBuf to send
+  size_t m_sendPos;           // bytes already sent
+  bool m_ctrlConnected;       // FD_CONNECT came without an error
+  bool m_quitSent;            // QUIT went out once; never again
+  bool m_closing;             // inside the close step
+  bool m_shutDown;            // Shutdown ran
+  int32_t m_userRetries;      // USER sent again after a refused PASS (proxies)
+};

@@ -1,0 +1,48 @@
+#include "engine/netfunc.h"
+
+#include "engine/ftpsocketwnd.h"
+#include "engine/netsession.h"
+
+IMPLEMENT_DYNAMIC(CNetFunc, CWinThread)
+
+CNetFunc::CNetFunc(NetSession* pSession)
+    : m_pSession(pSession), m_pSocketWnd(new CFtpSocketWnd(pSession))
+{
+  m_bAutoDelete = FALSE;
+}
+
+CNetFunc::~CNetFunc()
+{
+  // The window went with the thread (ExitInstance); what is left is memory.
+  delete m_pSocketWnd;
+}
+
+BOOL CNetFunc::InitInstance()
+{
+  if (!m_pSocketWnd->CreateHidden()) {
+    // No window, no connection: wake the client with the failure.
+    if (m_pSession != nullptr) {
+      m_pSession->m_alive = 0;
+      if (m_pSession->m_hDoneEvent != nullptr)
+        ::SetEvent(m_pSession->m_hDoneEvent);
+    }
+    return FALSE;
+  }
+  m_pMainWnd = m_pSocketWnd;
+  return TRUE;
+}
+
+int CNetFunc::ExitInstance()
+{
+  m_pSocketWnd->Shutdown();
+  m_pMainWnd = nullptr;
+  return CWinThread::ExitInstance();
+}
+
+void CNetFunc::Stop()
+{
+  if (m_hThread == nullptr)
+    return;
+  PostThreadMessage(WM_QUIT, 0, 0);
+  ::WaitForSingleObject(m_hThread, INFINITE);
+}

@@ -1,0 +1,153 @@
+#include "tests/net/netclient.h"
+
+#include <cstring>
+
+#include "engine/connlog.h"
+#include "tests/support/peers.h"
+
+namespace nettest {
+
+void SetUpSite(CSiteItem& site, int port, const char* user, const char* password, bool anonymous)
+{
+  peers::StartSockets();
+  InitFtpVerbNames();
+  CopySiteText(site.m_host, "127.0.0.1");
+  site.m_port = port;
+  CopySiteText(site.m_user, user);
+  CopySiteText(site.m_password, password);
+  site.SiteOptionDigits[1] = anonymous ? '1' : '0';
+}
+
+Client::Client(CSiteItem* site, bool keeper) : m_session(new NetSession)
+{
+  m_session->m_pSite = site;
+  m_session->m_keeper = keeper ? 1 : 0;
+}
+
+Client::~Client()
+{
+  Stop();
+  // The client owns the event once the connection is gone.
+  if (m_session->m_hDoneEvent != nullptr) {
+    ::CloseHandle(m_session->m_hDoneEvent);
+    m_session->m_hDoneEvent = nullptr;
+  }
+  delete m_session;
+}
+
+bool Client::Wait(DWORD waitMs)
+{
+  const DWORD start = ::GetTickCount();
+  const DWORD r = ::WaitForSingleObject(m_session->m_hDoneEvent, waitMs);
+  elapsedMs = ::GetTickCount() - start;
+  return r == WAIT_OBJECT_0;
+}
+
+bool Client::Begin()
+{
+  m_thread = new CNetFunc(m_session);
+  ::ResetEvent(m_session->m_hDoneEvent);
+  if (!m_thread->CreateThread(CREATE_SUSPENDED)) {
+    delete m_thread;
+    m_thread = nullptr;
+    return false;
+  }
+  m_thread->ResumeThread();
+  return true;
+}
+
+bool Client::Run(const std::vector<std::pair<int, std::string>>& commands, DWORD waitMs)
+{
+  // As every client does: a new operation starts with an empty queue and a
+  // live connection.
+  m_session->m_queue.Clear();
+  m_session->m_alive = 1;
+  ::ResetEvent(m_session->m_hDoneEvent);
+  for (const auto& c : commands)
+    m_session->PushCommand(c.first, c.second.c_str());
+  CFtpSocketWnd* wnd = m_session->m_pWnd;
+  if (wnd != nullptr)
+    ::PostMessageA(wnd->GetSafeHwnd(), UWM_NET_COMMAND, 0, 0);
+  return Wait(waitMs);
+}
+
+DWORD Client::Stop()
+{
+  if (m_thread == nullptr)
+    return 0;
+  const DWORD start = ::GetTickCount();
+  m_thread->Stop();
+  const DWORD took = ::GetTickCount() - start;
+  delete m_thread;
+  m_thread = nullptr;
+  return took;
+}
+
+std::vector<std::string> LogLines()
+{
+  std::vector<std::string> lines;
+  const int n = ConnLogCount();
+  for (int i = 0; i < n; ++i)
+    lines.push_back(static_cast<const char*>(ConnLogRowText(i)));
+  return lines;
+}
+
+bool LogHas(const std::string& text)
+{
+  return LogCount(text) > 0;
+}
+
+int LogCount(const std::string& text)
+{
+  int count = 0;
+  for (const std::string& l : LogLines())
+    if (l.find(text) != std::string::npos)
+      ++count;
+  return count;
+}
+
+std::string LogDump()
+{
+  std::string all;
+  for (const std::string& l : LogLines()) {
+    all += l;
+    if (all.empty() || all.back() != '\n')
+      all += "\n";
+  }
+  return all;
+}
+
+namespace {
+
+struct WindowCount {
+  DWORD process;
+  char cls[256];
+  int count;
+};
+
+BOOL CALLBACK CountWindow(HWND hWnd, LPARAM lParam)
+{
+  WindowCount* wc = reinterpret_cast<WindowCount*>(lParam);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hWnd, &pid);
+  char name[256] = "";
+  ::GetClassNameA(hWnd, name, sizeof(name));
+  if (pid == wc->process && strcmp(name, wc->cls) == 0)
+    ++wc->count;
+  return TRUE;
+}
+
+}  // namespace
+
+int CountConnectionWindows()
+{
+  WindowCount wc;
+  wc.process = ::GetCurrentProcessId();
+  strncpy(wc.cls, AfxRegisterWndClass(0), sizeof(wc.cls) - 1);
+  wc.cls[sizeof(wc.cls) - 1] = '\0';
+  wc.count = 0;
+  ::EnumWindows(&CountWindow, reinterpret_cast<LPARAM>(&wc));
+  return wc.count;
+}
+
+}  // namespace nettest
