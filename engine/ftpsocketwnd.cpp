@@ -46,7 +46,7 @@ IMPLEMENT_DYNAMIC(CFtpSocketWnd, CWnd)
 BEGIN_MESSAGE_MAP(CFtpSocketWnd, CWnd)
   ON_WM_CREATE()
   ON_MESSAGE(UWM_CTRL_SOCKET, OnCtrlSocket)
-  ON_MESSAGE(UWM_DATA_SOCKET, OnDataSocket)
+  ON_MESSAGE(UWM_DATA_SOCKET, OnDataSocketEvent)
   ON_MESSAGE(UWM_NET_SEND, OnNetSend)
   ON_MESSAGE(UWM_NET_COMMAND, OnNetCommand)
 END_MESSAGE_MAP()
@@ -112,15 +112,17 @@ CFtpSocketWnd::CFtpSocketWnd(NetSession* pSession)
   }
   m_hRelayReady = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
-  const char digit = m_pSite != nullptr ? m_pSite->SiteOptionDigits[9] : '0';
-  if (digit >= '1' && digit <= '9') {
-    m_proxyType = digit - '0';
+  // The site pages store types 10..12 as ':', ';' and '<'.
+  const int32_t siteType = m_pSite != nullptr ? ProxyTypeFromDigit(m_pSite->SiteOptionDigits[9]) : 0;
+  if (siteType != PROXY_TYPE_NONE) {
+    m_proxyType = siteType;
     CopySiteText(m_proxyHost, m_pSite->m_proxyHost);
     CopySiteText(m_proxyUser, m_pSite->m_proxyUser);
     CopySiteText(m_proxyPassword, m_pSite->m_proxyPassword);
     m_proxyPort = m_pSite->m_proxyPort;
   } else {
-    m_proxyType = g_proxyType;
+    // A type no settings page offers means no proxy.
+    m_proxyType = (g_proxyType >= 0 && g_proxyType <= PROXY_TYPE_FTP_PROXY) ? g_proxyType : 0;
     CopySiteText(m_proxyHost, g_proxyHost);
     CopySiteText(m_proxyUser, g_proxyUser);
     CopySiteText(m_proxyPassword, g_proxyPassword);
@@ -271,17 +273,19 @@ LRESULT CFtpSocketWnd::OnCtrlSocket(WPARAM wParam, LPARAM lParam)
     case FD_WRITE:
       if (error != 0) {
         FailControlConnection("%s::Connection failed. Please check the network.\r\n");
+      } else if (m_proxyState != PROXY_IDLE) {
+        SendProxyGreeting(m_ctrlSocket);  // nothing but the exchange goes to a proxy
       } else if (m_sendLen != 0 || m_pSession->m_queue.GetCount() > 0) {
         RunSequencer();
-      } else if ((m_proxyType == 1 || m_proxyType == 2) && m_proxyState == PROXY_GREETING_DUE) {
-        SendProxyGreeting(m_ctrlSocket);
       }
       break;
     case FD_READ:
       OnCtrlRead(error);
       break;
     case FD_CLOSE:
-      if (error != 0)
+      if (m_proxyState != PROXY_IDLE)
+        OnProxyClosed();
+      else if (error != 0)
         FailControlConnection("%s::Connection failed. Please check the network.\r\n");
       else
         CloseControlConnection();
@@ -328,7 +332,7 @@ void CFtpSocketWnd::OnCtrlRead(int error)
   }
   if (n == 0)
     return;  // the close follows as FD_CLOSE
-  if ((m_proxyType == 1 || m_proxyType == 2) && m_proxyState != PROXY_IDLE) {
+  if (m_proxyState != PROXY_IDLE) {
     OnProxyReply(m_replyBuf, (size_t)n);
     return;
   }
@@ -371,6 +375,8 @@ void CFtpSocketWnd::CloseControlConnection()
     m_pSite->m_localPort = 0;
   }
   m_proxyState = PROXY_IDLE;
+  m_ctrlProxy.Reset();
+  m_ctrlProxyOut.clear();
   if (m_ctrlSocket != INVALID_SOCKET)
     GracefulCloseControl();
   m_ctrlConnected = false;
@@ -431,8 +437,10 @@ void CFtpSocketWnd::CloseDataConnection()
     ::closesocket(m_listenSocket);
     m_listenSocket = INVALID_SOCKET;
   }
-  if (m_dataSocket != INVALID_SOCKET)
-    CloseDataSocket();
+  CloseDataSocket();  // also when none was opened: the transfer file goes too
+  m_dataProxy.Reset();
+  m_dataProxyOut.clear();
+  m_dataProxyArmed = false;
   if (m_pSession != nullptr)
     m_pSession->m_queue.Clear();
 }
@@ -589,6 +597,8 @@ void CFtpSocketWnd::SendAbort()
   if (current == VERB_STOR || current == VERB_STOW || current == VERB_APPE) {
     if (m_dataSocket != INVALID_SOCKET)
       SendMessage(UWM_DATA_SOCKET, (WPARAM)m_dataSocket, FD_CLOSE);
+    else
+      OnDataClosed(false);  // refused before the server connected: no close will come
     return;
   }
   CloseDataConnection();
@@ -678,6 +688,9 @@ void CFtpSocketWnd::RunSequencer()
   }
   if (s.m_current.m_verb != VERB_NONE)
     return;
+  // Commands wait until the proxy has opened the path to the server.
+  if (m_proxyState != PROXY_IDLE)
+    return;
   if (m_sendLen == 0) {
     NetCommand cmd;
     if (!s.m_queue.Pop(cmd))
@@ -758,6 +771,7 @@ void CFtpSocketWnd::RunSequencer()
     default:
       break;
   }
+  OnCommandCurrent(verb);
 }
 
 void CFtpSocketWnd::NextOrDone()
@@ -772,6 +786,12 @@ void CFtpSocketWnd::PushLoginUser()
 {
   char arg[kCommandArgLen];
   if (!FormatProxyUser(arg, sizeof(arg))) {
+    if (m_proxyType == PROXY_TYPE_FTP_SITE || m_proxyType == PROXY_TYPE_FTP_PROXY) {
+      // Without its target the proxy would take the login to a server of its own choosing.
+      ConnLogPrintf("%s::Connection failed through proxy. \r\n", Host());
+      CloseControlConnection();
+      return;
+    }
     const bool anonymous = m_pSite->SiteOptionDigits[1] == '1';
     CopySiteText(arg, anonymous ? "anonymous" : m_pSite->m_user);
   }
@@ -945,11 +965,12 @@ void CFtpSocketWnd::HandleNegative(int code, int verb)
   switch (verb) {
     case VERB_PASS:
       ConnLogPrintf("%s::User ID not accepted.\r\n", Host());
-      // Through a proxy the login is tried once more; never again, since every
-      // refused try may count against the account.
-      if (m_proxyType != 0 && m_userRetries == 0) {
+      // Through a proxy the login is tried once more, now with the plain user
+      // (the path to the server stands); never again, since every refused try
+      // may count against the account.
+      if (m_proxyType != 0 && m_userRetries == 0 && m_pSite != nullptr) {
         ++m_userRetries;
-        PushLoginUser();
+        PushWindowSide(VERB_USER, m_pSite->SiteOptionDigits[1] == '1' ? "anonymous" : m_pSite->m_user);
         break;
       }
       if (IsKeeper() && m_pSite != nullptr && m_pSite->m_hIdleEvent != nullptr)

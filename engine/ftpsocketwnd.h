@@ -8,11 +8,15 @@
 // into the hooks declared below.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/ftpreply.h"
 #include "engine/netsession.h"
+#include "engine/proxyproto.h"
+#include "engine/speedlimiter.h"
 #include "framework/afxwin.h"
 
 class CSiteItem;
@@ -24,8 +28,15 @@ constexpr size_t kDataBufferSize = 8192;
 constexpr size_t kReplyReadSize = 1460;  // one read of the control socket
 // How long stopping a connection waits for the server's answer to QUIT.
 constexpr DWORD kQuitWaitMs = 2000;
+// The proxy host, user and password as wide as the global settings hold them
+// (a site's own are narrower).
+constexpr size_t kProxyTextLen = 260;
 
-// Proxy exchange state of a socket.
+// The name look-up of the SOCKS4 request; an empty one restores gethostbyname.
+// Any thread; a connection takes the one set when its request is built.
+void SetProxyHostResolver(const HostResolver& resolve);
+
+// Proxy exchange state of a socket (CProxyNegotiator::State()).
 enum ProxyState : int32_t {
   PROXY_IDLE = 0,
   PROXY_GREETING_DUE = 1,
@@ -78,16 +89,16 @@ public:
   DWORD m_startTick;                  // transfer start
   char m_dataAddr[32];                // from a 227 reply
   int32_t m_dataPort;
-  int32_t m_proxyState;               // ProxyState
+  int32_t m_proxyState;               // ProxyState of the control socket's exchange
   int64_t m_bytesSinceMark;           // speed limit
   DWORD m_speedMark;
   int32_t m_uploadLimit;              // KB per second
   int32_t m_downloadLimit;
   int32_t m_uploadLimitOn;
   int32_t m_downloadLimitOn;
-  char m_proxyHost[kSiteHostLen];
-  char m_proxyUser[kSiteUserLen];
-  char m_proxyPassword[kSitePasswordLen];
+  char m_proxyHost[kProxyTextLen];
+  char m_proxyUser[kProxyTextLen];
+  char m_proxyPassword[kProxyTextLen];
   int32_t m_proxyPort;
   int32_t m_proxyType;
   SOCKET m_dataSocket;
@@ -98,6 +109,9 @@ public:
 protected:
   afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
   afx_msg LRESULT OnCtrlSocket(WPARAM wParam, LPARAM lParam);
+  // UWM_DATA_SOCKET: the data socket's proxy exchange takes its events first
+  // (ftpsocketwnd_proxy.cpp); the rest go on to OnDataSocket.
+  afx_msg LRESULT OnDataSocketEvent(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnDataSocket(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnNetSend(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnNetCommand(WPARAM wParam, LPARAM lParam);
@@ -149,19 +163,57 @@ protected:
   // A 227 reply to PASV with an argument: connects the data socket; FALSE when
   // no data socket results.
   BOOL OpenPassiveData(const char* reply);
-  // Closes the open data socket gracefully and writes the transfer summary.
+  // Closes the open data socket gracefully and writes the transfer summary;
+  // with or without a data socket, closes the session's transfer file (its one
+  // owner from here) and clears the pointer.
   void CloseDataSocket();
+  // A command became current: a transfer verb starts its transfer afresh, and
+  // an upload verb with a data socket open gets an FD_WRITE to begin sending.
+  void OnCommandCurrent(int verb);
+  // The data connection's end, one of the two events that end a transfer:
+  // FD_CLOSE of the data socket, or an aborted upload that never got one.
+  void OnDataClosed(bool hadSocket);
 
   // ---- hooks of the proxy exchanges (ftpsocketwnd_proxy.cpp) ----
-  // Types 1 and 2: the SOCKS greeting on the first FD_WRITE of the socket.
+  // One exchange per socket: m_ctrlProxy for the control socket (its state
+  // mirrored in m_proxyState), m_dataProxy for the data socket, so a reply on
+  // one socket is never taken for the other's.
+  // FD_WRITE of the control socket while its exchange runs: the SOCKS request
+  // (types 1 and 2, state 1), or the rest of a request cut by a full buffer.
   void SendProxyGreeting(SOCKET s);
-  // Types 1 and 2 while the state is not idle: the proxy's answer on the control
-  // connection (the server's greeting may follow in the same bytes).
+  // The control socket's bytes while its exchange runs; what follows the
+  // proxy's answer (often the server's greeting) goes on as replies.
   void OnProxyReply(const char* data, size_t size);
+  // FD_CLOSE of the control socket while its exchange runs: the proxy gave up.
+  void OnProxyClosed();
   // Type 3: the HTTP CONNECT request for the site on the control connection.
   void SendHttpConnect(SOCKET s);
   // Types 11 and 12: the USER argument that names the target; FALSE for others.
   BOOL FormatProxyUser(char* out, size_t size) const;
+  // Whether a passive data connection goes to the proxy (types 1, 2 and 3)
+  // rather than straight to the 227 address (0 and 4..12). The data side
+  // connects to m_proxyHost:m_proxyPort then, and on FD_CONNECT sets up the
+  // transfer without sending the transfer verb: the exchange towards
+  // m_dataAddr:m_dataPort runs from the first FD_WRITE and sends it once the
+  // path stands.
+  bool DataThroughProxy() const;
+
+  // Starts a socket's exchange and sends its first request; false when the
+  // socket was given up (logged, closed).
+  bool BeginProxyExchange(bool data, const char* host, int port);
+  // Sends what is left of the socket's request; false when the socket was
+  // given up. A full buffer keeps the rest for the next FD_WRITE.
+  bool FlushProxyRequest(bool data);
+  // The answer a socket's exchange is waiting for.
+  void FeedProxy(bool data, const char* bytes, size_t size);
+  // "Connection failed through proxy": the socket closed, alive 0, event set.
+  void RefuseProxy(bool data);
+
+  CProxyNegotiator m_ctrlProxy;
+  CProxyNegotiator m_dataProxy;
+  std::string m_ctrlProxyOut;  // the rest of a proxy request still to send
+  std::string m_dataProxyOut;
+  bool m_dataProxyArmed = false;  // the data socket reached the proxy; its request is due
 
   const char* Host() const;
   bool IsKeeper() const;
@@ -180,4 +232,11 @@ protected:
   bool m_closing;             // inside the close step
   bool m_shutDown;            // Shutdown ran
   int32_t m_userRetries;      // USER sent again after a refused PASS (proxies)
+
+  // ---- data side (ftpsocketwnd_data.cpp) ----
+  friend class CFtpDataPath;
+  CSpeedLimiter m_limiter;
+  int32_t m_dataVerb = VERB_NONE;        // the transfer verb the data connection serves
+  size_t m_listLen = 0;                  // listing bytes in the session's block
+  std::atomic<int32_t> m_relayBusy{0};   // a partner's relay pump sends on m_dataSocket
 };

@@ -1,38 +1,806 @@
-// The connection window's data side: active and passive data connections, the
-// transfer loops and the transfer summary. Until they exist, no data connection
-// can be opened: PORT and a passive transfer fail cleanly and the client wakes.
+// The connection window's data side: the data connection in active mode (PORT
+// and a listening socket) or passive mode (a 227 reply), the loops that move
+// bytes between the data socket and a file, a listing block or a partner
+// connection, the speed limit, and the summary line of each data connection.
+//
+// One 8192-byte buffer per window: received bytes go to the file once more than
+// 8192 - 1460 are buffered or the transfer stops; uploads read the file 8192
+// bytes at a time and hand the socket at most g_socketBlockSize per send.
+//
+// The transfer record the session carries is a CPlanItem for the queue's verbs
+// (RETW, STOW, APPE) and a BatchJobRecord for the tasks' (RETR, STOR, RETM); for
+// LIST it is the listing text itself, a malloc'ed block the client frees.
 #include "engine/ftpsocketwnd.h"
 
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/batchjob.h"
 #include "engine/connlog.h"
+#include "engine/exitrequest.h"
+#include "engine/pasvreply.h"
+#include "engine/planitem.h"
+#include "engine/siteitem.h"
+#include "engine/transfersummary.h"
+#include "framework/file.h"
+#include "shell/settings/settings.h"
+
+namespace {
+
+constexpr uint32_t kFlushAbove = (uint32_t)(kDataBufferSize - 1460);
+// Work one socket event may do before the other messages (the control reply,
+// a stop) get their turn; the loop then posts itself the same event again.
+constexpr int kFillsPerEvent = 64;
+constexpr int kSendsPerEvent = 4096;
+// A close drains at most this many reads: a peer that keeps sending after an
+// abort is cut off rather than followed.
+constexpr int kDrainReads = 4096;
+// How long a data socket's close waits for a partner's relay pump to let go.
+constexpr DWORD kRelayBusyWaitMs = 5000;
+
+bool IsTransferVerb(int verb)
+{
+  switch (verb) {
+    case VERB_LIST: case VERB_STOR: case VERB_RETR: case VERB_APPE:
+    case VERB_RETM: case VERB_STOM: case VERB_RETW: case VERB_STOW:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsUploadVerb(int verb)
+{
+  return verb == VERB_STOR || verb == VERB_STOM || verb == VERB_STOW || verb == VERB_APPE;
+}
+
+bool IsQueueVerb(int verb)
+{
+  return verb == VERB_RETW || verb == VERB_STOW || verb == VERB_APPE;
+}
+
+bool IsSoftError(int error)
+{
+  return error == WSAEWOULDBLOCK || error == WSA_IO_PENDING;
+}
+
+void SetBlocking(SOCKET s, bool blocking)
+{
+  u_long nonBlocking = blocking ? 0 : 1;
+  ::ioctlsocket(s, FIONBIO, &nonBlocking);
+}
+
+void AbortiveClose(SOCKET s)
+{
+  LINGER abortive;
+  abortive.l_onoff = 1;
+  abortive.l_linger = 0;
+  ::setsockopt(s, SOL_SOCKET, SO_LINGER, (const char*)&abortive, sizeof(abortive));
+  ::closesocket(s);
+}
+
+bool ResolveIPv4(const char* host, in_addr* out)
+{
+  while (*host == ' ')
+    ++host;
+  const unsigned long number = ::inet_addr(host);
+  if (number != INADDR_NONE || strcmp(host, "255.255.255.255") == 0) {
+    out->s_addr = number;
+    return true;
+  }
+  const hostent* he = *host != '\0' ? ::gethostbyname(host) : nullptr;
+  if (he == nullptr || he->h_addrtype != AF_INET || he->h_length != 4 || he->h_addr_list[0] == nullptr)
+    return false;
+  memcpy(out, he->h_addr_list[0], 4);
+  return true;
+}
+
+uint32_t BlockSize()
+{
+  const int32_t size = g_socketBlockSize;
+  if (size <= 0)
+    return 1460;
+  return size > (int32_t)kDataBufferSize ? (uint32_t)kDataBufferSize : (uint32_t)size;
+}
+
+int32_t LimitOrGlobal(int32_t own, int optionBit, int32_t global)
+{
+  const int32_t limit = own != 0 ? own : (IsOptionSet(optionBit) ? global : 0);
+  return limit > 0 ? limit : 0;
+}
+
+}  // namespace
+
+// The loops, as friends of the window.
+class CFtpDataPath {
+public:
+  enum RecvOutcome { RECV_FULL, RECV_BLOCKED, RECV_CLOSED, RECV_FAILED };
+
+  static void SetUp(CFtpSocketWnd& w);
+  static BOOL Connect(CFtpSocketWnd& w, const char* host, int port);
+  static void OnAccept(CFtpSocketWnd& w, int error);
+  static void OnConnect(CFtpSocketWnd& w, int error);
+
+  static void Count(CFtpSocketWnd& w, int verb, uint32_t count);
+  static RecvOutcome FillBuffer(CFtpSocketWnd& w, SOCKET s, int verb);
+  static bool FlushToFile(CFtpSocketWnd& w, bool mayAbort);
+  static bool AppendListing(CFtpSocketWnd& w);
+  static void DropListing(CFtpSocketWnd& w);
+  static void ReceiveIntoFile(CFtpSocketWnd& w, int verb);
+  static void ReceiveIntoListing(CFtpSocketWnd& w);
+  static void SendFromFile(CFtpSocketWnd& w, int verb);
+  static void Drain(CFtpSocketWnd& w, SOCKET s, int verb);
+
+  static DWORD RelayTimeoutMs(const CFtpSocketWnd* target);
+  static bool RelayMayGoOn(const CFtpSocketWnd& w, const CFtpSocketWnd& target);
+  static void Relay(CFtpSocketWnd& w);
+  static void RelayTargetReady(CFtpSocketWnd& w);
+  static void WaitForRelay(CFtpSocketWnd& w, SOCKET s);
+};
+
+// ---- setting up --------------------------------------------------------------
+
+void CFtpDataPath::SetUp(CFtpSocketWnd& w)
+{
+  NetSession& session = *w.m_pSession;
+  const CSiteItem* site = w.m_pSite;
+  w.m_downloadLimit = LimitOrGlobal(site != nullptr ? site->m_downloadLimit : 0, OPTBIT_DOWNLOAD_LIMIT, g_globalLimitA);
+  w.m_uploadLimit = LimitOrGlobal(site != nullptr ? site->m_uploadLimit : 0, OPTBIT_UPLOAD_LIMIT, g_globalLimitB);
+  w.m_downloadLimitOn = w.m_downloadLimit != 0;
+  w.m_uploadLimitOn = w.m_uploadLimit != 0;
+
+  LINGER abortive;
+  abortive.l_onoff = 1;
+  abortive.l_linger = 0;
+  ::setsockopt(w.m_dataSocket, SOL_SOCKET, SO_LINGER, (const char*)&abortive, sizeof(abortive));
+
+  w.m_bytesMoved = 0;
+  w.m_bufPos = 0;
+  w.m_bufFill = 0;
+  w.m_listLen = 0;
+  CFile* file = session.m_pFile;
+  w.m_hTransferFile = file != nullptr && file->m_hFile != CFile::hFileNull ? file->m_hFile : nullptr;
+
+  // The limit holds only for a working queue item, on a running site, while
+  // the program is not closing.
+  CFtpSocketWnd* self = &w;
+  w.m_limiter.SetAppliesCheck([self]() {
+    const NetSession& ns = *self->m_pSession;
+    const CSiteItem* owner = self->m_pSite;
+    if (owner == nullptr || owner->m_queueRun != 1 || g_exitRequested != 0 || !IsQueueVerb(ns.m_current.m_verb))
+      return false;
+    const CPlanItem* item = static_cast<const CPlanItem*>(ns.m_pRecord);
+    return item != nullptr && __atomic_load_n(&item->m_status, __ATOMIC_RELAXED) == PLAN_WORKING;
+  });
+  w.m_limiter.Start(0);
+  w.m_speedMark = ::GetTickCount();
+  w.m_bytesSinceMark = 0;
+  w.m_startTick = ::GetTickCount();
+
+  // In passive mode the transfer verb is still to go: whatever the flag holds
+  // is left from an earlier transfer. In active mode the verb went before the
+  // server connected, and its reply may already have come.
+  const int current = session.m_current.m_verb;
+  if (!IsTransferVerb(current))
+    w.m_secondEvent = 0;
+  w.m_dataVerb = IsTransferVerb(current) ? current : VERB_NONE;
+}
+
+BOOL CFtpDataPath::Connect(CFtpSocketWnd& w, const char* host, int port)
+{
+  if (w.m_dataSocket != INVALID_SOCKET) {
+    ::WSAAsyncSelect(w.m_dataSocket, w.m_hWnd, 0, 0);
+    AbortiveClose(w.m_dataSocket);
+    w.m_dataSocket = INVALID_SOCKET;
+  }
+  sockaddr_in addr;
+  memset(&addr, 0, sizeof(addr));
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons((u_short)port);
+  if (port <= 0 || port > 65535 || !ResolveIPv4(host, &addr.sin_addr)) {
+    ConnLogPrintf("%s::Connect failed, please check network. \r\n", w.Host());
+    w.FailAndSignal();
+    return FALSE;
+  }
+  const SOCKET s = ::WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED);
+  if (s == INVALID_SOCKET ||
+      ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0) {
+    ConnLogPrintf("%s::Creating Data Socket error.\r\n", w.Host());
+    if (s != INVALID_SOCKET)
+      ::closesocket(s);
+    w.FailAndSignal();
+    return FALSE;
+  }
+  ::ResetEvent(w.m_hRelayReady);
+  if (::connect(s, (const sockaddr*)&addr, sizeof(addr)) == SOCKET_ERROR && ::WSAGetLastError() != WSAEWOULDBLOCK) {
+    ConnLogPrintf("%s::Connect failed, please check network. \r\n", w.Host());
+    ::WSAAsyncSelect(s, w.m_hWnd, 0, 0);
+    AbortiveClose(s);
+    w.FailAndSignal();
+    return FALSE;
+  }
+  w.m_dataSocket = s;
+  return TRUE;
+}
+
+void CFtpDataPath::OnAccept(CFtpSocketWnd& w, int error)
+{
+  const SOCKET listener = w.m_listenSocket;
+  SOCKET s = INVALID_SOCKET;
+  if (error == 0) {
+    s = ::accept(listener, nullptr, nullptr);
+    if (s == INVALID_SOCKET && IsSoftError(::WSAGetLastError()))
+      return;  // nobody waiting after all
+  }
+  ::WSAAsyncSelect(listener, w.m_hWnd, 0, 0);
+  ::closesocket(listener);
+  w.m_listenSocket = INVALID_SOCKET;
+  if (s == INVALID_SOCKET) {
+    ConnLogPrintf("%s::Create Data Socket failed.\r\n", w.Host());
+    w.m_pSession->m_alive = 0;
+    w.PushWindowSide(VERB_ABOR, "");
+    return;
+  }
+  if (w.m_dataSocket != INVALID_SOCKET) {
+    ::WSAAsyncSelect(w.m_dataSocket, w.m_hWnd, 0, 0);
+    AbortiveClose(w.m_dataSocket);
+  }
+  w.m_dataSocket = s;
+  ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_CLOSE);
+  ::ResetEvent(w.m_hRelayReady);
+  SetUp(w);
+  // The upload verb is current already; its first FD_WRITE may have gone by.
+  if (IsUploadVerb(w.m_pSession->m_current.m_verb))
+    w.PostMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_WRITE);
+}
+
+void CFtpDataPath::OnConnect(CFtpSocketWnd& w, int error)
+{
+  if (error != 0) {
+    ConnLogPrintf("%s::Connect failed, please check network. \r\n", w.Host());
+    w.CloseDataConnection();  // the transfer verb waiting for it goes too
+    w.FailAndSignal();
+    return;
+  }
+  SetUp(w);
+  // Through a proxy the exchange towards the server comes first; it sends the
+  // transfer verb once the path stands.
+  if (w.DataThroughProxy())
+    return;
+  NetSession& session = *w.m_pSession;
+  session.m_replyText[0] = '\0';
+  if (session.m_current.m_verb == VERB_NONE)
+    w.NextOrDone();
+}
+
+// ---- moving bytes --------------------------------------------------------------
+
+void CFtpDataPath::Count(CFtpSocketWnd& w, int verb, uint32_t count)
+{
+  w.m_bytesMoved += count;
+  NetSession& session = *w.m_pSession;
+  void* record = session.m_pRecord;
+  switch (verb) {
+    case VERB_RETR: case VERB_STOR:
+      if (record != nullptr)
+        static_cast<BatchJobRecord*>(record)->m_bytesDone = (uint32_t)w.m_bytesMoved;
+      session.m_progress = count;
+      break;
+    case VERB_RETM:
+      if (record != nullptr)
+        static_cast<BatchJobRecord*>(record)->m_bytesDone += count;
+      session.m_progress += count;
+      break;
+    case VERB_RETW: case VERB_STOW: case VERB_APPE: {
+      if (record != nullptr)
+        __atomic_fetch_add(&static_cast<CPlanItem*>(record)->m_bytesDone, (int64_t)count, __ATOMIC_RELAXED);
+      session.m_progress += count;
+      w.m_limiter.SetLimit(verb == VERB_RETW ? (w.m_downloadLimitOn ? w.m_downloadLimit : 0)
+                                             : (w.m_uploadLimitOn ? w.m_uploadLimit : 0));
+      w.m_limiter.Account(count);
+      w.m_bytesSinceMark = (int64_t)w.m_limiter.BytesSinceMark();
+      break;
+    }
+    default:  // LIST: the record is the listing itself
+      session.m_progress += count;
+      break;
+  }
+}
+
+CFtpDataPath::RecvOutcome CFtpDataPath::FillBuffer(CFtpSocketWnd& w, SOCKET s, int verb)
+{
+  while (w.m_bufPos < kDataBufferSize) {
+    const int n = ::recv(s, w.m_dataBuf + w.m_bufPos, (int)(kDataBufferSize - w.m_bufPos), 0);
+    if (n > 0) {
+      w.m_bufPos += (uint32_t)n;
+      Count(w, verb, (uint32_t)n);
+      continue;
+    }
+    if (n == 0)
+      return RECV_CLOSED;
+    return IsSoftError(::WSAGetLastError()) ? RECV_BLOCKED : RECV_FAILED;
+  }
+  return RECV_FULL;
+}
+
+// A failed or short write loses bytes: the download must not end as a success.
+bool CFtpDataPath::FlushToFile(CFtpSocketWnd& w, bool mayAbort)
+{
+  const DWORD size = w.m_bufPos;
+  w.m_bufPos = 0;
+  if (size == 0)
+    return true;
+  DWORD written = 0;
+  const HANDLE h = w.m_hTransferFile;
+  if (h != nullptr && h != INVALID_HANDLE_VALUE && ::WriteFile(h, w.m_dataBuf, size, &written, nullptr) &&
+      written == size)
+    return true;
+  w.m_pSession->m_alive = 0;
+  ConnLogPrintf("%s::Writing the local file failed, transfer aborted.\r\n", w.Host());
+  // Nothing more goes into the file: the next close drains into nowhere.
+  w.m_hTransferFile = nullptr;
+  if (mayAbort)
+    w.PushWindowSide(VERB_ABOR, "");
+  return false;
+}
+
+bool CFtpDataPath::AppendListing(CFtpSocketWnd& w)
+{
+  const size_t size = w.m_bufPos;
+  w.m_bufPos = 0;
+  if (size == 0)
+    return true;
+  NetSession& session = *w.m_pSession;
+  // The first bytes make a new block; whatever the record held before is the
+  // client's.
+  char* old = w.m_listLen > 0 ? static_cast<char*>(session.m_pRecord) : nullptr;
+  char* block = static_cast<char*>(realloc(old, w.m_listLen + size + 1));
+  if (block == nullptr) {
+    DropListing(w);
+    return false;
+  }
+  memcpy(block + w.m_listLen, w.m_dataBuf, size);
+  w.m_listLen += size;
+  block[w.m_listLen] = '\0';
+  session.m_pRecord = block;
+  return true;
+}
+
+void CFtpDataPath::DropListing(CFtpSocketWnd& w)
+{
+  NetSession& session = *w.m_pSession;
+  if (w.m_listLen > 0) {
+    free(session.m_pRecord);
+    session.m_pRecord = nullptr;
+  }
+  w.m_listLen = 0;
+  w.m_bufPos = 0;
+  session.m_listError = -1;
+  session.m_alive = 0;
+}
+
+void CFtpDataPath::ReceiveIntoFile(CFtpSocketWnd& w, int verb)
+{
+  const SOCKET s = w.m_dataSocket;
+  ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
+  struct Resel { SOCKET s; HWND h; ~Resel() { ::WSAAsyncSelect(s, h, UWM_DATA_SOCKET, FD_READ | FD_CLOSE); } } resel{s, w.m_hWnd};
+  for (int fills = 0; fills < kFillsPerEvent; ++fills) {
+    const RecvOutcome r = FillBuffer(w, s, verb);
+    if (r == RECV_FAILED)
+      w.m_pSession->m_alive = 0;
+    // After a would-block the bytes stay buffered for the next FD_READ.
+    if (w.m_bufPos > kFlushAbove || r == RECV_CLOSED || r == RECV_FAILED) {
+      if (!FlushToFile(w, true))
+        return;  // aborted; the data connection is gone
+    }
+    if (r != RECV_FULL)
+      return;
+  }
+  w.PostMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_READ);
+}
+
+void CFtpDataPath::ReceiveIntoListing(CFtpSocketWnd& w)
+{
+  const SOCKET s = w.m_dataSocket;
+  for (int fills = 0; fills < kFillsPerEvent; ++fills) {
+    const RecvOutcome r = FillBuffer(w, s, VERB_LIST);
+    if (r == RECV_FAILED) {
+      DropListing(w);
+      return;
+    }
+    if (w.m_bufPos > kFlushAbove || r == RECV_CLOSED) {
+      if (!AppendListing(w))
+        return;
+    }
+    if (r != RECV_FULL)
+      return;
+  }
+  w.PostMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_READ);
+}
+
+void CFtpDataPath::SendFromFile(CFtpSocketWnd& w, int verb)
+{
+  const SOCKET s = w.m_dataSocket;
+  const uint32_t block = BlockSize();
+  for (int sends = 0; sends < kSendsPerEvent; ++sends) {
+    if (w.m_bufPos >= w.m_bufFill) {
+      DWORD got = 0;
+      const HANDLE h = w.m_hTransferFile;
+      const bool ok = h != nullptr && h != INVALID_HANDLE_VALUE &&
+                      ::ReadFile(h, w.m_dataBuf, (DWORD)kDataBufferSize, &got, nullptr);
+      w.m_bufPos = 0;
+      w.m_bufFill = ok ? got : 0;
+      if (!ok) {
+        // Logged before the close: the server's 226 for the cut file must not
+        // read as a success.
+        w.m_pSession->m_alive = 0;
+        ConnLogPrintf("%s::Reading the local file failed, transfer aborted.\r\n", w.Host());
+      }
+      if (!ok || got == 0) {
+        w.SendMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_CLOSE);
+        return;
+      }
+    }
+    const uint32_t left = w.m_bufFill - w.m_bufPos;
+    const int n = ::send(s, w.m_dataBuf + w.m_bufPos, (int)(left < block ? left : block), 0);
+    if (n == SOCKET_ERROR) {
+      if (IsSoftError(::WSAGetLastError()))
+        return;  // the next FD_WRITE goes on
+      w.m_pSession->m_alive = 0;
+      w.SendMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_CLOSE);
+      return;
+    }
+    w.m_bufPos += (uint32_t)n;
+    Count(w, verb, (uint32_t)n);
+  }
+  w.PostMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_WRITE);
+}
+
+// What is still in a closing socket: into the file or the listing while the
+// transfer is sound, else read and dropped.
+void CFtpDataPath::Drain(CFtpSocketWnd& w, SOCKET s, int verb)
+{
+  const bool sound = (w.m_pSite == nullptr || w.m_pSite->m_queueRun == 1) && w.m_pSession->m_alive != 0;
+  if (sound && (verb == VERB_RETR || verb == VERB_RETW)) {
+    for (int reads = 0; reads < kDrainReads; ++reads) {
+      const RecvOutcome r = FillBuffer(w, s, verb);
+      if (r == RECV_FAILED)
+        w.m_pSession->m_alive = 0;
+      if ((w.m_bufPos > kFlushAbove || r != RECV_FULL) && !FlushToFile(w, false))
+        return;
+      if (r != RECV_FULL)
+        return;
+    }
+    return;
+  }
+  if (sound && verb == VERB_LIST) {
+    for (int reads = 0; reads < kDrainReads; ++reads) {
+      const RecvOutcome r = FillBuffer(w, s, VERB_LIST);
+      if (r == RECV_FAILED) {
+        DropListing(w);
+        return;
+      }
+      if ((w.m_bufPos > kFlushAbove || r != RECV_FULL) && !AppendListing(w))
+        return;
+      if (r != RECV_FULL)
+        return;
+    }
+    return;
+  }
+  w.m_bufPos = 0;
+  if (verb == VERB_RETM)
+    return;
+  char drop[1460];
+  for (int reads = 0; reads < kDrainReads; ++reads) {
+    if (::recv(s, drop, (int)sizeof(drop), 0) <= 0)
+      break;
+  }
+}
+
+// ---- relay through this machine ---------------------------------------------------
+
+DWORD CFtpDataPath::RelayTimeoutMs(const CFtpSocketWnd* target)
+{
+  int32_t seconds = g_sendTimeout;
+  if (target != nullptr && target->m_pSite != nullptr && target->m_pSite->m_uploadTimeout >= 11)
+    seconds = target->m_pSite->m_uploadTimeout;
+  if (seconds < 1)
+    seconds = 1;
+  if (seconds > 3600)
+    seconds = 3600;
+  return (DWORD)seconds * 1000;
+}
+
+bool CFtpDataPath::RelayMayGoOn(const CFtpSocketWnd& w, const CFtpSocketWnd& target)
+{
+  return g_exitRequested == 0 && (w.m_pSite == nullptr || w.m_pSite->m_queueRun == 1) &&
+         (target.m_pSite == nullptr || target.m_pSite->m_queueRun == 1);
+}
+
+// The target side: its data socket is handed to the source's pump.
+void CFtpDataPath::RelayTargetReady(CFtpSocketWnd& w)
+{
+  if (::WSAAsyncSelect(w.m_dataSocket, w.m_hWnd, 0, 0) != 0) {
+    w.FailAndSignal();
+    return;
+  }
+  SetBlocking(w.m_dataSocket, true);
+  ::SetEvent(w.m_hRelayReady);
+}
+
+// The source side: everything the source server sends goes on to the target's
+// data socket, on blocking sockets bounded by the target's upload time-out. A
+// stall, an error or a stop ends it with both connections not alive; only the
+// source closing its end is a clean finish.
+void CFtpDataPath::Relay(CFtpSocketWnd& w)
+{
+  NetSession& session = *w.m_pSession;
+  CFtpSocketWnd* target = session.m_pPartner != &w ? session.m_pPartner : nullptr;
+  const SOCKET src = w.m_dataSocket;
+  const DWORD limitMs = RelayTimeoutMs(target);
+  ::WSAAsyncSelect(src, w.m_hWnd, 0, 0);
+  SetBlocking(src, true);
+
+  bool clean = false;
+  SOCKET dst = INVALID_SOCKET;
+  if (target != nullptr && RelayMayGoOn(w, *target) &&
+      ::WaitForSingleObject(target->m_hRelayReady, limitMs) == WAIT_OBJECT_0) {
+    // Busy before the socket is read: the target's close waits for the pump.
+    target->m_relayBusy = 1;
+    dst = target->m_dataSocket;
+    if (dst == INVALID_SOCKET)
+      target->m_relayBusy = 0;
+  }
+  if (dst != INVALID_SOCKET) {
+    ::setsockopt(src, SOL_SOCKET, SO_RCVTIMEO, (const char*)&limitMs, sizeof(limitMs));
+    ::setsockopt(dst, SOL_SOCKET, SO_SNDTIMEO, (const char*)&limitMs, sizeof(limitMs));
+    bool failed = false;
+    while (!failed && RelayMayGoOn(w, *target)) {
+      const int n = ::recv(src, w.m_dataBuf, (int)kDataBufferSize, 0);
+      if (n == 0) {
+        clean = true;
+        break;
+      }
+      if (n < 0)
+        break;
+      for (int sent = 0; sent < n;) {
+        const int k = ::send(dst, w.m_dataBuf + sent, n - sent, 0);
+        if (k <= 0) {
+          target->m_pSession->m_alive = 0;
+          failed = true;
+          break;
+        }
+        sent += k;
+      }
+      if (failed)
+        break;
+      Count(w, VERB_RETM, (uint32_t)n);
+      // The target writes its own summary and totals from this.
+      target->m_bytesMoved += n;
+    }
+    ::ResetEvent(target->m_hRelayReady);
+    ::WSAAsyncSelect(dst, target->m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
+    target->m_relayBusy = 0;
+  }
+  SetBlocking(src, false);
+
+  if (!clean) {
+    ConnLogPrintf("%s::Relay stalled, transfer aborted.\r\n", w.Host());
+    session.m_alive = 0;
+    if (target != nullptr && target->m_pSession != nullptr)
+      target->m_pSession->m_alive = 0;
+  }
+  // The target's end of the copy (abortive when it failed).
+  if (target != nullptr) {
+    const SOCKET targetSocket = dst != INVALID_SOCKET ? dst : target->m_dataSocket;
+    if (targetSocket != INVALID_SOCKET && target->m_hWnd != nullptr)
+      ::SendMessageA(target->m_hWnd, UWM_DATA_SOCKET, (WPARAM)targetSocket, FD_CLOSE);
+  }
+  if (clean) {
+    w.SendMessage(UWM_DATA_SOCKET, (WPARAM)src, FD_CLOSE);
+  } else {
+    // A stalled source server may never answer: the client wakes now, the
+    // connection counts as lost.
+    w.PushWindowSide(VERB_ABOR, "");
+    w.FailAndSignal();
+  }
+}
+
+void CFtpDataPath::WaitForRelay(CFtpSocketWnd& w, SOCKET s)
+{
+  if (w.m_relayBusy == 0)
+    return;
+  ::shutdown(s, SD_BOTH);  // the pump's next send fails at once
+  const DWORD start = ::GetTickCount();
+  while (w.m_relayBusy != 0 && ::GetTickCount() - start < kRelayBusyWaitMs)
+    ::Sleep(10);
+}
+
+// ---- the hooks of the window ---------------------------------------------------------
 
 BOOL CFtpSocketWnd::MakePortCommand(char* out, size_t size)
 {
   if (size > 0)
     out[0] = '\0';
-  ConnLogPrintf("%s::Create listening socket failed. \r\n", Host());
-  return FALSE;
+  if (m_listenSocket != INVALID_SOCKET) {
+    ::WSAAsyncSelect(m_listenSocket, m_hWnd, 0, 0);
+    ::closesocket(m_listenSocket);
+    m_listenSocket = INVALID_SOCKET;
+  }
+  SOCKET l = ::WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED);
+  sockaddr_in any;
+  memset(&any, 0, sizeof(any));
+  any.sin_family = AF_INET;
+  any.sin_addr.s_addr = htonl(INADDR_ANY);
+  any.sin_port = 0;
+  if (l == INVALID_SOCKET || ::bind(l, (const sockaddr*)&any, sizeof(any)) != 0 ||
+      ::WSAAsyncSelect(l, m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_ACCEPT | FD_CLOSE) != 0 ||
+      ::listen(l, 5) != 0) {
+    ConnLogPrintf("%s::Create listening Socket failed. \r\n", Host());
+    if (l != INVALID_SOCKET) {
+      ::WSAAsyncSelect(l, m_hWnd, 0, 0);
+      ::closesocket(l);
+    }
+    ConnLogPrintf("%s::Create listening socket failed. \r\n", Host());
+    return FALSE;
+  }
+  m_listenSocket = l;
+  sockaddr_in local;
+  sockaddr_in listening;
+  int localLen = sizeof(local);
+  int listeningLen = sizeof(listening);
+  if (m_ctrlSocket == INVALID_SOCKET || ::getsockname(m_ctrlSocket, (sockaddr*)&local, &localLen) != 0 ||
+      ::getsockname(l, (sockaddr*)&listening, &listeningLen) != 0) {
+    ConnLogPrintf("%s::Port transformation failed. \r\n", Host());
+    ::WSAAsyncSelect(l, m_hWnd, 0, 0);
+    ::closesocket(l);
+    m_listenSocket = INVALID_SOCKET;
+    return FALSE;
+  }
+  const unsigned char* a = (const unsigned char*)&local.sin_addr;
+  const unsigned port = ntohs(listening.sin_port);
+  const int n = snprintf(out, size, "PORT %d,%d,%d,%d,%d,%d\r\n", a[0], a[1], a[2], a[3], (int)(port >> 8),
+                         (int)(port & 0xFF));
+  return n > 0 && (size_t)n < size;
 }
 
 BOOL CFtpSocketWnd::OpenPassiveData(const char* reply)
 {
-  (void)reply;
-  m_pSession->m_alive = 0;
-  return FALSE;
+  // A hostile reply never reaches the address field and opens nothing.
+  if (!ParsePasvReply(reply, m_dataAddr, sizeof(m_dataAddr), &m_dataPort)) {
+    m_pSession->m_alive = 0;
+    ConnLogPrintf("%s::Invalid passive mode reply.\r\n", Host());
+    return FALSE;
+  }
+  if (DataThroughProxy())
+    return CFtpDataPath::Connect(*this, m_proxyHost, m_proxyPort);
+  return CFtpDataPath::Connect(*this, m_dataAddr, m_dataPort);
 }
 
 void CFtpSocketWnd::CloseDataSocket()
 {
-  if (m_dataSocket == INVALID_SOCKET)
+  if (m_pSession == nullptr)
     return;
-  ::WSAAsyncSelect(m_dataSocket, m_hWnd, 0, 0);
-  ::closesocket(m_dataSocket);
-  m_dataSocket = INVALID_SOCKET;
+  NetSession& session = *m_pSession;
+  if (m_dataSocket != INVALID_SOCKET) {
+    const SOCKET s = m_dataSocket;
+    m_dataSocket = INVALID_SOCKET;
+    CFtpDataPath::WaitForRelay(*this, s);
+    // Orderly while the transfer is sound; a failed or stopped one resets the
+    // connection, so the server cannot take a cut file for a whole one.
+    const bool sound = (m_pSite == nullptr || m_pSite->m_queueRun == 1) && session.m_alive != 0;
+    LINGER linger;
+    linger.l_onoff = sound ? 0 : 1;
+    linger.l_linger = 0;
+    ::setsockopt(s, SOL_SOCKET, SO_LINGER, (const char*)&linger, sizeof(linger));
+    ::WSAAsyncSelect(s, m_hWnd, 0, 0);
+    SetBlocking(s, false);
+    const int current = session.m_current.m_verb;
+    CFtpDataPath::Drain(*this, s, current);
+    ::shutdown(s, SD_BOTH);
+    ::closesocket(s);
+
+    const int verb = m_dataVerb != VERB_NONE ? m_dataVerb : current;
+    if (m_bytesMoved > 0) {
+      const CString line =
+          FormatTransferSummary(Host(), verb, (uint64_t)m_bytesMoved, (uint32_t)(::GetTickCount() - m_startTick));
+      ConnLogWrite(line);
+      if (m_pSite != nullptr) {
+        if (TransferVerbReceives(verb))
+          m_pSite->m_bytesReceived += (uint64_t)m_bytesMoved;
+        else
+          m_pSite->m_bytesSent += (uint64_t)m_bytesMoved;
+      }
+    }
+  }
+  // The window is the file's one owner from here: closed once, through the
+  // object, so its handle is never closed twice.
+  if (session.m_pFile != nullptr) {
+    session.m_pFile->Abort();
+    session.m_pFile = nullptr;
+  }
+  m_hTransferFile = nullptr;
   m_bytesMoved = 0;
+  m_bufPos = 0;
+  m_bufFill = 0;
+  m_dataVerb = VERB_NONE;
+}
+
+void CFtpSocketWnd::OnCommandCurrent(int verb)
+{
+  if (IsTransferVerb(verb)) {
+    // Nothing of this transfer can have come before its verb went out.
+    m_secondEvent = 0;
+    m_dataVerb = verb;
+  }
+  // With REST before it, the connect's FD_WRITE went by while REST was current.
+  if (IsUploadVerb(verb) && m_dataSocket != INVALID_SOCKET)
+    PostMessage(UWM_DATA_SOCKET, (WPARAM)m_dataSocket, FD_WRITE);
+}
+
+void CFtpSocketWnd::OnDataClosed(bool hadSocket)
+{
+  if (hadSocket) {
+    CloseDataSocket();
+    ConnLogPrintf("%s::Data Socket closed. ", Host());
+  } else {
+    CloseDataConnection();  // the listener and the transfer file
+  }
+  if (m_secondEvent != 0)
+    EndTransfer();
+  else
+    m_secondEvent = 1;
 }
 
 LRESULT CFtpSocketWnd::OnDataSocket(WPARAM wParam, LPARAM lParam)
 {
-  (void)wParam;
-  (void)lParam;
+  const SOCKET s = (SOCKET)wParam;
+  const int event = WSAGETSELECTEVENT(lParam);
+  const int error = WSAGETSELECTERROR(lParam);
+  if (s == INVALID_SOCKET || m_pSession == nullptr)
+    return 0;
+  if (s == m_listenSocket) {
+    if (event == FD_ACCEPT)
+      CFtpDataPath::OnAccept(*this, error);
+    return 0;
+  }
+  // Events of a socket closed since are stale.
+  if (s != m_dataSocket)
+    return 0;
+  const int verb = m_pSession->m_current.m_verb;
+  const bool running = m_pSite == nullptr || m_pSite->m_queueRun == 1;
+  switch (event) {
+    case FD_CONNECT:
+      CFtpDataPath::OnConnect(*this, error);
+      break;
+    case FD_READ:
+      if (!running)
+        break;
+      if (verb == VERB_RETR || verb == VERB_RETW)
+        CFtpDataPath::ReceiveIntoFile(*this, verb);
+      else if (verb == VERB_LIST)
+        CFtpDataPath::ReceiveIntoListing(*this);
+      else if (verb == VERB_RETM)
+        CFtpDataPath::Relay(*this);
+      break;
+    case FD_WRITE:
+      if (!running) {
+        ::recv(s, m_dataBuf, (int)kDataBufferSize, 0);
+        break;
+      }
+      if (verb == VERB_STOR || verb == VERB_STOW || verb == VERB_APPE)
+        CFtpDataPath::SendFromFile(*this, verb);
+      else if (verb == VERB_STOM)
+        CFtpDataPath::RelayTargetReady(*this);
+      break;
+    case FD_CLOSE:
+      if (error != 0)
+        m_pSession->m_alive = 0;  // reset: what came may not be all
+      OnDataClosed(true);
+      break;
+    default:
+      break;
+  }
   return 0;
 }

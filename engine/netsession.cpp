@@ -149,6 +149,14 @@ NetSession::NetSession()
   memset(m_replyText, 0, sizeof(m_replyText));
 }
 
+NetSession::~NetSession()
+{
+#ifdef _WIN32
+  if (m_hDoneEvent != nullptr)
+    ::CloseHandle(m_hDoneEvent);
+#endif
+}
+
 const char* NetSession::Host() const
 {
   return m_pSite != nullptr ? m_pSite->m_host : "";

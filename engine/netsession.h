@@ -112,6 +112,8 @@ private:
 // keeper flag; the window fills the rest when it is created.
 struct NetSession {
   NetSession();
+  // Closes the command-finished event; the connection thread must have ended.
+  ~NetSession();
   NetSession(const NetSession&) = delete;
   NetSession& operator=(const NetSession&) = delete;
 
@@ -129,6 +131,9 @@ struct NetSession {
   std::atomic<int32_t> m_loggedIn;   // set by the first PWD's 257
   char m_replyText[kCommandArgLen];  // the 227 line of a bare PASV
   int32_t m_entryCount;              // entries of the last parsed listing
+  // Relay (RETM): the window of the connection that stores what this one
+  // retrieves. Set by the site-to-site task, read only by the relay pump.
+  CFtpSocketWnd* m_pPartner = nullptr;
 
   // The site's host for log lines ("" without a site).
   const char* Host() const;

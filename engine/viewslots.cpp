@@ -5,6 +5,7 @@
 
 std::atomic<CWnd*> g_pSerTrView{nullptr};
 std::atomic<CWnd*> g_pSerTrView1{nullptr};
+std::atomic<CWnd*> g_pFuncView{nullptr};
 
 static void PostTo(CWnd* view, HTREEITEM node, int connected)
 {

@@ -1,7 +1,7 @@
-// The process-wide slots of the two server trees, through which engine threads
-// tell the views about a site. Each tree stores itself when its window is made
-// and clears its slot before it goes; until then the slot is null, and every
-// post through it tolerates that.
+// The process-wide slots of the two server trees and the function view, through
+// which engine threads tell the windows about a site. Each window stores itself
+// when it is made and clears its slot before it goes; until then the slot is
+// null, and every post through it tolerates that.
 #pragma once
 
 #include <atomic>
@@ -11,6 +11,10 @@ class CSiteItem;
 
 extern std::atomic<CWnd*> g_pSerTrView;   // first server tree
 extern std::atomic<CWnd*> g_pSerTrView1;  // second server tree
+extern std::atomic<CWnd*> g_pFuncView;    // the function view (log, queue and other panes)
+
+// Posted to the function view: select tab lParam (1 the connection log).
+constexpr unsigned int UWM_SHOW_FUNC_TAB = 0x7FA;  // WM_USER+1018
 
 // Posted to a server tree: wParam the site's node in that tree, lParam nonzero
 // when the site is connected.

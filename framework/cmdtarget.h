@@ -35,7 +35,8 @@ class CCmdUI;
 enum : int {
   CN_COMMAND = 0,             // menu item, accelerator, or a button's BN_CLICKED
   CN_UPDATE_COMMAND_UI = -1,  // pExtra is the CCmdUI* being updated
-  CN_NOTIFY = -2,             // a WM_NOTIFY; pExtra is an AFX_NOTIFY*
+  CN_EVENT = -2,              // an event of a hosted control, routed like a command
+  CN_NOTIFY = 0x004E,         // a WM_NOTIFY; pExtra is an AFX_NOTIFY*
 };
 
 struct AFX_NOTIFY {
@@ -69,6 +70,8 @@ enum AfxMsgKind : UINT {
   AfxKindRegistered,  // a message number held in a variable (RegisterWindowMessage)
   AfxKindCommand,     // WM_COMMAND by code and id range; also update handlers
   AfxKindNotify,      // WM_NOTIFY by code and id range
+  AfxKindReflectCommand,  // a control's own WM_COMMAND notification, by code
+  AfxKindReflectNotify,   // a control's own WM_NOTIFY, by code
 };
 
 struct AFX_MSGMAP_ENTRY {
@@ -97,7 +100,11 @@ public:
   virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
 
   // Calls the map's handler for a plain (or registered) message; FALSE when none.
-  BOOL DispatchMapMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+  // nCode reaches the thunk as args_.nCode (the WM_CTLCOLOR kind, for one).
+  BOOL DispatchMapMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult, int nCode = 0);
+  // Calls the map's reflected handler (AfxKindReflectCommand or AfxKindReflectNotify)
+  // for nCode; FALSE when none took it.
+  BOOL DispatchReflected(UINT nKind, int nCode, void* pExtra);
 
 protected:
   static const AFX_MSGMAP* GetThisMessageMap();
@@ -131,6 +138,12 @@ public:
   BOOL m_bEnableChanged = FALSE;
   BOOL m_bContinueRouting = FALSE;
 };
+
+// Runs pTarget's update handlers over the items of a pop-up menu: a plain item
+// by its id (disabled when no one handles it and bDisableIfNoHandler, system
+// commands excepted), a sub-menu item by its first item's id (never disabled
+// for lack of a handler). Items that handlers add or remove are accounted for.
+void AfxUpdateMenuUI(CCmdTarget* pTarget, HMENU hMenu, BOOL bDisableIfNoHandler);
 
 // ---- map definition -------------------------------------------------------
 
@@ -189,6 +202,10 @@ protected:                                            \
 // void memberFxn(UINT nID)
 #define ON_COMMAND_RANGE(idFirst, idLast, memberFxn) \
   AFX_CMD_ENTRY(AfxKindCommand, CN_COMMAND, idFirst, idLast, pThis->memberFxn(args_.nID); return TRUE;)
+
+// BOOL memberFxn(UINT nID): FALSE lets the command go on to other handlers
+#define ON_COMMAND_EX_RANGE(idFirst, idLast, memberFxn) \
+  AFX_CMD_ENTRY(AfxKindCommand, CN_COMMAND, idFirst, idLast, return pThis->memberFxn(args_.nID) ? TRUE : FALSE;)
 
 #define AFX_UPDATE_UI_BODY(memberFxn)                               \
   CCmdUI* afxUI_ = static_cast<CCmdUI*>(args_.pExtra);              \

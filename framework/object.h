@@ -94,3 +94,11 @@ public:                                             \
     pOb = static_cast<class_name*>(ar.ReadObject(RUNTIME_CLASS(class_name))); \
     return ar;                                                                \
   }
+
+// pObject as class_name*, or null when it is null or of another class.
+inline CObject* AfxDynamicDownCast(CRuntimeClass* pClass, CObject* pObject) {
+  return pObject != nullptr && pObject->IsKindOf(pClass) ? pObject : nullptr;
+}
+#define DYNAMIC_DOWNCAST(class_name, object) \
+  static_cast<class_name*>(AfxDynamicDownCast(RUNTIME_CLASS(class_name), (object)))
+#define STATIC_DOWNCAST(class_name, object) static_cast<class_name*>(object)

@@ -16,6 +16,10 @@
 #include "framework/object.h"
 #include "framework/cmdtarget.h"
 #include "framework/wnd.h"
+#include "framework/app.h"
+#include "framework/collections.h"
+
+#include <vector>
 
 typedef UINT(__cdecl* AFX_THREADPROC)(LPVOID);
 
@@ -73,6 +77,9 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
                            UINT nStackSize = 0, DWORD dwCreateFlags = 0,
                            LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
 
+class CDocTemplate;
+class CDocument;
+
 class CWinApp : public CWinThread {
   DECLARE_DYNAMIC(CWinApp)
 public:
@@ -81,17 +88,77 @@ public:
 
   BOOL InitInstance() override;
   int Run() override;  // with no main window there is nothing to run: ends at once
-  int ExitInstance() override;
+  int ExitInstance() override;  // saves the recent-file list
+  // Idle work: count 0 updates the main window's bars (WM_IDLEUPDATECMDUI),
+  // count 1 frees the thread's temporary wrappers.
+  BOOL OnIdle(LONG lCount) override;
+  BOOL PreTranslateMessage(MSG* pMsg) override;
 
   HINSTANCE m_hInstance = nullptr;
   HINSTANCE m_hPrevInstance = nullptr;
   LPTSTR m_lpCmdLine = nullptr;
   int m_nCmdShow = SW_SHOWNORMAL;
-  LPCTSTR m_pszAppName = nullptr;  // the name given, else the program's file title
+  LPCTSTR m_pszAppName = nullptr;      // the name given, else the program's file title
+  LPCTSTR m_pszExeName = nullptr;      // the program's file title
+  LPCTSTR m_pszRegistryKey = nullptr;  // SetRegistryKey's key; null: an INI file
+  LPCTSTR m_pszProfileName = nullptr;  // the application's key below it (or the INI file)
+
+  // ---- command line ----
+  // Fills rCmdInfo from m_lpCmdLine (from the process's command line when null).
+  void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+  // New: the default New command (a new document). Open: opens the file. Print,
+  // DDE and registration are not done by this program: start as a plain New.
+  // Unregistration: FALSE. FALSE also when the command failed.
+  BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
+
+  // ---- profile: HKEY_CURRENT_USER\Software\<key>\<profile name>\<section> ----
+  void SetRegistryKey(LPCTSTR lpszRegistryKey);
+  void SetRegistryKey(UINT nIDRegistryKey);
+  // The application's key (created when missing); the caller closes it. Null when
+  // no registry key is set or it cannot be opened.
+  HKEY GetAppRegistryKey();
+  HKEY GetSectionKey(LPCTSTR lpszSection);
+  // A missing value, or one of another type or size, gives the default.
+  UINT GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault);
+  CString GetProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszDefault = nullptr);
+  // A new[] buffer the caller deletes (delete[]) and its size. A missing, empty
+  // or non-binary value gives FALSE, *ppData null and *pBytes 0.
+  BOOL GetProfileBinary(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPBYTE* ppData, UINT* pBytes);
+  BOOL WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue);
+  // A null entry deletes the section; a null value deletes the entry.
+  BOOL WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszValue);
+  BOOL WriteProfileBinary(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPBYTE pData, UINT nBytes);
+
+  // ---- recent files ----
+  // Loads the recent-file list of nMaxMRU entries (0: none) from the profile.
+  void LoadStdProfileSettings(UINT nMaxMRU = 4);
+  void SaveStdProfileSettings();
+  virtual void AddToRecentFileList(LPCTSTR lpszPathName);
+  CRecentFileList* m_pRecentFileList = nullptr;
+
+  // ---- documents ----
+  void AddDocTemplate(CDocTemplate* pTemplate);  // owned by the application
+  int GetDocTemplateCount() const { return (int)m_templates.size(); }
+  CDocTemplate* GetDocTemplate(int nIndex) const;
+  virtual CDocument* OpenDocumentFile(LPCTSTR lpszFileName);
+  BOOL SaveAllModified();
+  void CloseAllDocuments(BOOL bEndSession);
+
+  afx_msg void OnFileNew();
+  afx_msg void OnFileOpen();
+  afx_msg void OnFilePrintSetup();
+  afx_msg void OnAppExit();
+  afx_msg BOOL OnOpenRecentFile(UINT nID);
+  afx_msg void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
 
 private:
   CString m_strAppName;
+  CString m_strExeName;
+  CString m_strRegistryKey;
+  CString m_strProfileName;
+  std::vector<CDocTemplate*> m_templates;
   friend int AfxWinMain(HINSTANCE, HINSTANCE, LPTSTR, int);
+  DECLARE_MESSAGE_MAP()
 };
 
 // The calling thread's thread object (the application on the GUI thread), or null.
@@ -101,5 +168,9 @@ CWinApp* AfxGetApp();
 // The calling thread's main window, else the application's.
 CWnd* AfxGetMainWnd();
 void AfxPostQuitMessage(int nExitCode);
+// Offers pMsg to the calling thread's object (its PreTranslateMessage), or, on a
+// thread without one, to the target window and its ancestors on this thread.
+// TRUE when it was handled and must not be dispatched.
+BOOL AfxPreTranslateMessage(MSG* pMsg);
 // The GUI program's life: call it from WinMain with WinMain's arguments.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow);

@@ -13,6 +13,9 @@ public:
   bool operator!=(const SIZE& s) const { return !(*this == s); }
   CSize operator+(const SIZE& s) const { return CSize(cx + s.cx, cy + s.cy); }
   CSize operator-(const SIZE& s) const { return CSize(cx - s.cx, cy - s.cy); }
+  CSize operator-() const { return CSize(-cx, -cy); }
+  CSize& operator+=(const SIZE& s) { cx += s.cx; cy += s.cy; return *this; }
+  CSize& operator-=(const SIZE& s) { cx -= s.cx; cy -= s.cy; return *this; }
 };
 
 class CPoint : public tagPOINT {
@@ -38,6 +41,8 @@ public:
   CRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
   CRect(const RECT& r) { left = r.left; top = r.top; right = r.right; bottom = r.bottom; }
   CRect(const POINT& p, const SIZE& s) { left = p.x; top = p.y; right = p.x + s.cx; bottom = p.y + s.cy; }
+  CRect(const POINT& tl, const POINT& br) { left = tl.x; top = tl.y; right = br.x; bottom = br.y; }
+  CRect& operator=(const RECT& r) { left = r.left; top = r.top; right = r.right; bottom = r.bottom; return *this; }
 
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
@@ -55,6 +60,23 @@ public:
   void OffsetRect(const POINT& p) { OffsetRect(p.x, p.y); }
   void InflateRect(int dx, int dy) { left -= dx; right += dx; top -= dy; bottom += dy; }
   void DeflateRect(int dx, int dy) { InflateRect(-dx, -dy); }
+  void InflateRect(const SIZE& s) { InflateRect(s.cx, s.cy); }
+  void DeflateRect(const SIZE& s) { InflateRect(-s.cx, -s.cy); }
+  void InflateRect(const RECT* r) { left -= r->left; top -= r->top; right += r->right; bottom += r->bottom; }
+  void DeflateRect(const RECT* r) { left += r->left; top += r->top; right -= r->right; bottom -= r->bottom; }
+  void DeflateRect(int l, int t, int r, int b) { left += l; top += t; right -= r; bottom -= b; }
+  void MoveToX(int x) { right = Width() + x; left = x; }
+  void MoveToY(int y) { bottom = Height() + y; top = y; }
+  void MoveToXY(int x, int y) { MoveToX(x); MoveToY(y); }
+  BOOL EqualRect(const RECT* r) const { return ::EqualRect(this, r); }
+  void CopyRect(const RECT* r) { *this = *r; }
+  BOOL SubtractRect(const RECT* a, const RECT* b) { return ::SubtractRect(this, a, b); }
+  CRect& operator+=(const POINT& p) { OffsetRect(p.x, p.y); return *this; }
+  CRect& operator-=(const POINT& p) { OffsetRect(-p.x, -p.y); return *this; }
+  CRect operator+(const POINT& p) const { CRect r(*this); r.OffsetRect(p.x, p.y); return r; }
+  CRect operator-(const POINT& p) const { CRect r(*this); r.OffsetRect(-p.x, -p.y); return r; }
+  CRect operator&(const RECT& o) const { CRect r; ::IntersectRect(&r, this, &o); return r; }
+  CRect operator|(const RECT& o) const { CRect r; ::UnionRect(&r, this, &o); return r; }
   void NormalizeRect();
   BOOL IntersectRect(const RECT* a, const RECT* b) { return ::IntersectRect(this, a, b); }
   BOOL UnionRect(const RECT* a, const RECT* b) { return ::UnionRect(this, a, b); }

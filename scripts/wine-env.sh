@@ -28,6 +28,18 @@ up)
   setsid /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 9>&-
   if [ ! -f "$root/.wine-booted" ]; then
     setsid /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1 9>&-
+    # One virtual desktop window: with no X window manager, Wine otherwise waits
+    # ~2 s for every top-level window it hides.
+    for kv in 'HKCU\Software\Wine\Explorer /v Desktop /d Default' \
+              'HKCU\Software\Wine\Explorer\Desktops /v Default /d 1280x1024'; do
+      # shellcheck disable=SC2086
+      setsid /usr/lib/wine/wine64 reg add $kv /f </dev/null >/dev/null 2>&1 9>&-
+    done
+    # The desktop mode is read when the desktop starts: start everything again.
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 9>&-
+    /usr/lib/wine/wineserver -w >/dev/null 2>&1 9>&-
+    setsid /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 9>&-
+    setsid /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 9>&-
     touch "$root/.wine-booted"
   fi
   keeper=$root/win64/bin/wine_keepalive.exe

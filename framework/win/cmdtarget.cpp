@@ -12,7 +12,7 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
 
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
 
-BOOL CCmdTarget::DispatchMapMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+BOOL CCmdTarget::DispatchMapMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult, int nCode) {
   const bool bRegistered = message >= 0xC000 && message <= 0xFFFF;
   for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != nullptr;
        pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : nullptr) {
@@ -21,12 +21,26 @@ BOOL CCmdTarget::DispatchMapMessage(UINT message, WPARAM wParam, LPARAM lParam, 
                     (bRegistered && e->nKind == AfxKindRegistered && *e->pnRegMessage == message);
       if (!bMatch)
         continue;
-      AFX_MSGARGS args = {message, wParam, lParam, 0, 0, nullptr, 0};
+      AFX_MSGARGS args = {message, wParam, lParam, 0, nCode, nullptr, 0};
       if (e->pfn(this, args)) {
         if (pResult)
           *pResult = args.lResult;
         return TRUE;
       }
+    }
+  }
+  return FALSE;
+}
+
+BOOL CCmdTarget::DispatchReflected(UINT nKind, int nCode, void* pExtra) {
+  for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != nullptr;
+       pMap = pMap->pfnGetBaseMap ? pMap->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP_ENTRY* e = pMap->lpEntries; e->nKind != AfxKindEnd; ++e) {
+      if (e->nKind != nKind || e->nCode != nCode)
+        continue;
+      AFX_MSGARGS args = {nKind == AfxKindReflectNotify ? (UINT)WM_NOTIFY : (UINT)WM_COMMAND, 0, 0, 0, nCode, pExtra, 0};
+      if (e->pfn(this, args))
+        return TRUE;
     }
   }
   return FALSE;
@@ -130,4 +144,44 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* pTarget, BOOL bDisableIfNoHandler) {
     Enable(pTarget->OnCmdMsg(m_nID, CN_COMMAND, this, &info));
   }
   return FALSE;
+}
+
+void AfxUpdateMenuUI(CCmdTarget* pTarget, HMENU hMenu, BOOL bDisableIfNoHandler) {
+  if (pTarget == nullptr || hMenu == nullptr || !::IsMenu(hMenu))
+    return;
+  CCmdUI state;
+  state.m_hMenu = hMenu;
+  int nMax = ::GetMenuItemCount(hMenu);
+  for (int i = 0; i < nMax; i++) {
+    state.m_nIndex = (UINT)i;
+    state.m_nIndexMax = (UINT)nMax;
+    state.m_nID = ::GetMenuItemID(hMenu, i);
+    state.m_hSubMenu = nullptr;
+    if (state.m_nID == 0)
+      continue;  // separator
+    if (state.m_nID == (UINT)-1) {
+      // A sub-menu: its first item stands for it.
+      state.m_hSubMenu = ::GetSubMenu(hMenu, i);
+      if (state.m_hSubMenu == nullptr || (state.m_nID = ::GetMenuItemID(state.m_hSubMenu, 0)) == 0 ||
+          state.m_nID == (UINT)-1)
+        continue;
+      state.DoUpdate(pTarget, FALSE);
+    } else {
+      state.DoUpdate(pTarget, bDisableIfNoHandler && state.m_nID < 0xF000);
+    }
+    // A handler may have removed or added items (the recent-file list does):
+    // go on after the last item that bears this id.
+    int nCount = ::GetMenuItemCount(hMenu);
+    if (nCount < 0)
+      return;
+    if (nCount != nMax) {
+      int j = (int)state.m_nIndex;
+      if (j >= nCount)
+        j = nCount - 1;
+      while (j + 1 < nCount && ::GetMenuItemID(hMenu, j + 1) == state.m_nID)
+        j++;
+      i = j;
+      nMax = nCount;
+    }
+  }
 }

@@ -16,6 +16,14 @@ struct AfxThreadState {
   std::unordered_map<HWND, CWnd*>* pTempMap;  // temporary wrappers of unbound handles
 };
 
+// An owner-drawn menu item: the bound CMenu of the item's menu draws it.
+BOOL AfxDrawMenuItem(LPDRAWITEMSTRUCT lpdis, LRESULT* pResult);
+
+// Frees the calling thread's temporary wrappers of each kind (at idle and at
+// the thread's end).
+void AfxDeleteTempGdiMaps();
+void AfxDeleteTempMenuMap();
+
 // Trivially constructible and destructible, so every thread gets a zeroed one.
 AfxThreadState* AfxGetThreadState();
 

@@ -1,7 +1,10 @@
 #include "framework/winthread.h"
 
 #include <process.h>
+#include <climits>
 
+#include "framework/docview.h"
+#include "framework/fwres.h"
 #include "framework/win/fwwin_state.h"
 
 namespace {
@@ -129,8 +132,17 @@ BOOL CWinThread::IsIdleMessage(MSG* pMsg) {
 }
 
 BOOL CWinThread::OnIdle(LONG lCount) {
-  if (lCount <= 0)
+  if (lCount <= 0) {
+    // Bars and dialog bars of the main window run their update handlers.
+    CWnd* pMain = m_pMainWnd;
+    if (pMain != nullptr && pMain->m_hWnd != nullptr && ::IsWindowVisible(pMain->m_hWnd)) {
+      HWND hMain = pMain->m_hWnd;
+      ::SendMessageA(hMain, WM_IDLEUPDATECMDUI, TRUE, 0);
+      if (::IsWindow(hMain))
+        pMain->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+    }
     return TRUE;
+  }
   CWnd::DeleteTempMap();
   return FALSE;
 }
@@ -240,6 +252,11 @@ CWinApp::CWinApp(LPCTSTR lpszAppName) {
 }
 
 CWinApp::~CWinApp() {
+  for (CDocTemplate* p : m_templates)
+    delete p;
+  m_templates.clear();
+  delete m_pRecentFileList;
+  m_pRecentFileList = nullptr;
   if (g_pApp == this)
     g_pApp = nullptr;
 }
@@ -252,7 +269,6 @@ int CWinApp::Run() {
   return CWinThread::Run();
 }
 
-int CWinApp::ExitInstance() { return CWinThread::ExitInstance(); }
 
 CWinThread* AfxGetThread() {
   CWinThread* pThread = AfxGetThreadState()->pThread;
@@ -272,6 +288,21 @@ CWnd* AfxGetMainWnd() {
 
 void AfxPostQuitMessage(int nExitCode) { ::PostQuitMessage(nExitCode); }
 
+BOOL AfxPreTranslateMessage(MSG* pMsg) {
+  CWinThread* pThread = AfxGetThread();
+  if (pThread != nullptr)
+    return pThread->PreTranslateMessage(pMsg);
+  const DWORD dwThread = ::GetCurrentThreadId();
+  for (HWND hWnd = pMsg->hwnd; hWnd != nullptr; hWnd = ::GetParent(hWnd)) {
+    if (::GetWindowThreadProcessId(hWnd, nullptr) != dwThread)
+      break;
+    CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+    if (pWnd != nullptr && pWnd->PreTranslateMessage(pMsg))
+      return TRUE;
+  }
+  return FALSE;
+}
+
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow) {
   CWinApp* pApp = g_pApp;
   if (pApp == nullptr)
@@ -280,14 +311,22 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, i
   pApp->m_hPrevInstance = hPrevInstance;
   pApp->m_lpCmdLine = lpCmdLine;
   pApp->m_nCmdShow = nCmdShow;
-  if (pApp->m_pszAppName == nullptr) {
+  {
     char szPath[MAX_PATH] = "";
     ::GetModuleFileNameA(hInstance, szPath, MAX_PATH);
     CString strPath(szPath);
     int nSlash = strPath.ReverseFind('\\');
     CString strTitle = strPath.Mid(nSlash + 1);
     int nDot = strTitle.ReverseFind('.');
-    pApp->m_strAppName = nDot > 0 ? strTitle.Left(nDot) : strTitle;
+    pApp->m_strExeName = nDot > 0 ? strTitle.Left(nDot) : strTitle;
+    pApp->m_pszExeName = pApp->m_strExeName;
+  }
+  if (pApp->m_pszAppName == nullptr) {
+    // The application's title string when the program has one, else its file title.
+    CString strTitle;
+    if (!strTitle.LoadString(AFX_IDS_APP_TITLE) || strTitle.IsEmpty())
+      strTitle = pApp->m_strExeName;
+    pApp->m_strAppName = strTitle;
     pApp->m_pszAppName = pApp->m_strAppName;
   }
   if (pApp->m_hThread == nullptr)

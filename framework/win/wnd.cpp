@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/commctrls.h"
 #include "framework/fwexcept.h"
 #include "framework/win/fwwin_state.h"
 
@@ -346,6 +347,9 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 }
 
 void CWnd::DeleteTempMap() {
+  AfxDeleteTempGdiMaps();
+  AfxDeleteTempMenuMap();
+  CImageList::DeleteTempMap();
   AfxThreadState* st = AfxGetThreadState();
   if (st->pTempMap == nullptr)
     return;
@@ -516,35 +520,131 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  // The seven colour messages share one map entry (ON_WM_CTLCOLOR).
+  if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+    if (DispatchMapMessage(WM_CTLCOLOR, wParam, lParam, pResult, (int)(message - WM_CTLCOLORMSGBOX)))
+      return TRUE;
+    return ReflectChildMsg((HWND)lParam, message, wParam, lParam, pResult);
+  }
   if (DispatchMapMessage(message, wParam, lParam, pResult))
     return TRUE;
-  if (message == WM_COMMAND) {
+  switch (message) {
+  case WM_COMMAND:
     if (OnCommand(wParam, lParam)) {
       *pResult = 0;
       return TRUE;
     }
     return FALSE;
+  case WM_NOTIFY:
+    if (lParam != 0) {
+      LRESULT lResult = 0;
+      if (OnNotify(wParam, lParam, &lResult)) {
+        *pResult = lResult;
+        return TRUE;
+      }
+    }
+    return FALSE;
+  case WM_DRAWITEM:
+  case WM_MEASUREITEM:
+  case WM_COMPAREITEM:
+  case WM_DELETEITEM:
+    return ReflectOwnerDraw(message, wParam, lParam, pResult);
+  case WM_HSCROLL:
+  case WM_VSCROLL:
+  case WM_CHARTOITEM:
+  case WM_VKEYTOITEM:
+    return lParam != 0 && ReflectChildMsg((HWND)lParam, message, wParam, lParam, pResult);
+  default:
+    return FALSE;
   }
-  if (message == WM_NOTIFY && lParam != 0) {
-    LRESULT lResult = 0;
-    if (OnNotify(wParam, lParam, &lResult)) {
-      *pResult = lResult;
+}
+
+BOOL CWnd::ReflectChildMsg(HWND hWndChild, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  if (hWndChild == nullptr || hWndChild == m_hWnd)
+    return FALSE;
+  CWnd* pChild = FromHandlePermanent(hWndChild);
+  if (pChild == nullptr)
+    return FALSE;
+  LRESULT lResult = 0;
+  if (!pChild->OnChildNotify(message, wParam, lParam, &lResult))
+    return FALSE;
+  if (pResult != nullptr)
+    *pResult = lResult;
+  return TRUE;
+}
+
+BOOL CWnd::ReflectOwnerDraw(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  if (lParam == 0)
+    return FALSE;
+  if (message == WM_DRAWITEM) {
+    LPDRAWITEMSTRUCT lpdis = reinterpret_cast<LPDRAWITEMSTRUCT>(lParam);
+    if (lpdis->CtlType == ODT_MENU)
+      return AfxDrawMenuItem(lpdis, pResult);
+    return ReflectChildMsg(lpdis->hwndItem, message, wParam, lParam, pResult);
+  }
+  if (message == WM_MEASUREITEM) {
+    LPMEASUREITEMSTRUCT lpmis = reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam);
+    if (lpmis->CtlType == ODT_MENU)
+      return FALSE;
+    return ReflectChildMsg(::GetDlgItem(m_hWnd, (int)lpmis->CtlID), message, wParam, lParam, pResult);
+  }
+  if (message == WM_COMPAREITEM) {
+    LPCOMPAREITEMSTRUCT lpcis = reinterpret_cast<LPCOMPAREITEMSTRUCT>(lParam);
+    return ReflectChildMsg(lpcis->hwndItem, message, wParam, lParam, pResult);
+  }
+  LPDELETEITEMSTRUCT lpdis = reinterpret_cast<LPDELETEITEMSTRUCT>(lParam);
+  return ReflectChildMsg(lpdis->hwndItem, message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  if (message == WM_COMMAND) {
+    if (DispatchReflected(AfxKindReflectCommand, (int)HIWORD(wParam), nullptr)) {
+      *pResult = 0;
       return TRUE;
     }
+    return FALSE;
   }
-  return FALSE;
+  if (message == WM_NOTIFY) {
+    AFX_NOTIFY notify = {pResult, reinterpret_cast<NMHDR*>(lParam)};
+    return DispatchReflected(AfxKindReflectNotify, (int)notify.pNMHDR->code, &notify);
+  }
+  if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+    return DispatchMapMessage(WM_REFLECT_BASE + WM_CTLCOLOR, wParam, lParam, pResult,
+                              (int)(message - WM_CTLCOLORMSGBOX));
+  return DispatchMapMessage(WM_REFLECT_BASE + message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::ReflectLastMsg(HWND hWndChild, LRESULT* pResult) {
+  CWnd* pChild = FromHandlePermanent(hWndChild);
+  if (pChild == nullptr)
+    return FALSE;
+  const MSG& m = AfxGetThreadState()->msgCur;
+  LRESULT lResult = 0;
+  if (!pChild->OnChildNotify(m.message, m.wParam, m.lParam, &lResult))
+    return FALSE;
+  if (pResult != nullptr)
+    *pResult = lResult;
+  return TRUE;
 }
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
   UINT nID = LOWORD(wParam);
   int nCode = HIWORD(wParam);
-  if (lParam == 0)
+  if (lParam == 0) {
     nCode = CN_COMMAND;  // menu (0) or accelerator (1)
+  } else {
+    // A control's notification goes to the control's own class first.
+    LRESULT lResult = 0;
+    if (ReflectChildMsg((HWND)lParam, WM_COMMAND, wParam, lParam, &lResult))
+      return TRUE;
+  }
   return OnCmdMsg(nID, nCode, nullptr, nullptr);
 }
 
 BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   NMHDR* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
+  if (pNMHDR->hwndFrom != nullptr && ReflectChildMsg(pNMHDR->hwndFrom, WM_NOTIFY, wParam, lParam, pResult))
+    return TRUE;
   AFX_NOTIFY notify = {pResult, pNMHDR};
   return OnCmdMsg((UINT)pNMHDR->idFrom, CN_NOTIFY, &notify, nullptr);
 }
@@ -656,8 +756,18 @@ void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
 void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 void CWnd::OnGetMinMaxInfo(MINMAXINFO*) { Default(); }
 void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
-void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT) { Default(); }
-void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT) { Default(); }
+void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT) {
+  const MSG& m = AfxGetThreadState()->msgCur;
+  LRESULT lResult = 0;
+  if (!ReflectOwnerDraw(m.message, m.wParam, m.lParam, &lResult))
+    Default();
+}
+void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT) {
+  const MSG& m = AfxGetThreadState()->msgCur;
+  LRESULT lResult = 0;
+  if (!ReflectOwnerDraw(m.message, m.wParam, m.lParam, &lResult))
+    Default();
+}
 BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return (BOOL)Default(); }
 LRESULT CWnd::OnNcHitTest(CPoint) { return Default(); }
 BOOL CWnd::OnCopyData(CWnd*, COPYDATASTRUCT*) { return (BOOL)Default(); }

@@ -176,3 +176,230 @@ def refuse_greeting(s):
     s.send("421 Too many users, try later\r\n")
     s.stall(10)
     s.close()
+
+
+# ---- the site keeper (tests/keeper) ----------------------------------------
+
+def silent_after_login(s):
+    """Logs in, answers the login's PWD, then reads every command and never
+    answers again (a half-open link as the client sees it)."""
+    if not s.login():
+        return
+    s.expect("PWD", '257 "/" is current\r\n')
+    while s.readline(timeout=120) is not None:
+        pass
+
+
+def close_after_keepalive(s):
+    """Logs in, then closes the connection at the first command after the
+    login's PWD (the first keep-alive)."""
+    if not s.login():
+        return
+    s.expect("PWD", '257 "/" is current\r\n')
+    s.readline(timeout=60)
+    s.close()
+
+
+def drop_on_site(s):
+    """A normal server that goes away when sent SITE (a borrower's command)."""
+    if not s.login():
+        return
+    s.serve({"SITE": lambda sess, line: sess.close()}, timeout=60)
+
+
+# ---- data connections (tests/data) -----------------------------------------
+
+import time  # noqa: E402
+
+DATA_SIZE = 100003
+
+
+def pattern(n):
+    """The bytes the data scenarios send: byte i is (i * 7 + 3) mod 256, so every
+    value (CR, LF, NUL, 0x1A among them) occurs."""
+    return bytes((i * 7 + 3) & 0xFF for i in range(n))
+
+
+def _data_server(s, on_transfer, pasv_text=None):
+    """Logged in; answers commands until QUIT. PASV opens a listener (its 227
+    text is pasv_text(port) when given) and takes the client's connection;
+    RETR, STOR and APPE go to on_transfer(s, verb, line)."""
+    if not s.login():
+        return
+    while True:
+        line = s.readline(timeout=60)
+        if line is None:
+            return
+        verb = line.split(" ", 1)[0].upper()
+        if verb == "PASV":
+            reply = s.pasv_reply()
+            if pasv_text is not None:
+                p = s.data_listener.getsockname()[1]
+                reply = pasv_text(p)
+            s.send(reply)
+            try:
+                s.accept_data(timeout=10)
+            except OSError:
+                s.record.append("NO DATA CONNECTION")
+        elif verb in ("RETR", "STOR", "APPE"):
+            on_transfer(s, verb, line)
+        elif verb == "REST":
+            s.send("350 Restarting at %s.\r\n" % line.split(" ", 1)[1])
+        elif verb == "ABOR":
+            s.send("225 No transfer to abort.\r\n")
+        elif verb == "PWD":
+            s.send('257 "/" is current\r\n')
+        elif verb == "QUIT":
+            s.send("221 bye\r\n")
+            return
+        else:
+            s.send("200 ok\r\n")
+
+
+def _bad_pasv(text):
+    """A 227 that names no usable address: the client must connect nowhere."""
+    def scenario(s):
+        if not s.login():
+            return
+        replies = {"PASV": text, "ABOR": "225 No transfer to abort.\r\n"}
+        s.serve(replies)
+    return scenario
+
+
+pasv_field_300 = _bad_pasv("227 Entering Passive Mode (127,0,0,300,4,1).\r\n")
+pasv_five_numbers = _bad_pasv("227 Entering Passive Mode (127,0,0,1,4).\r\n")
+pasv_huge_number = _bad_pasv("227 Entering Passive Mode (127,0,0,1," + "9" * 600 + ",1).\r\n")
+
+
+def pasv_nobody_listens(s):
+    """A well-formed 227 naming a port where nobody listens."""
+    import socket
+    t = socket.socket()
+    t.bind(("127.0.0.1", 0))
+    p = t.getsockname()[1]
+    t.close()
+    if not s.login():
+        return
+    s.serve({"PASV": "227 Entering Passive Mode (127,0,0,1,%d,%d).\r\n" % (p >> 8, p & 255),
+             "ABOR": "225 No transfer to abort.\r\n"})
+
+
+def _send_pattern(final_first):
+    def on_transfer(s, verb, line):
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        data = pattern(DATA_SIZE)
+        if final_first:
+            s.data_conn.sendall(data)
+            time.sleep(0.3)
+            s.send("226 Transfer complete.\r\n")
+            time.sleep(1.0)
+            s.data_conn.close()
+            s.data_conn = None
+        else:
+            s.send_data(data, close=True)
+            time.sleep(1.0)
+            s.send("226 Transfer complete.\r\n")
+    return on_transfer
+
+
+def retr_226_first(s):
+    """Every RETR: the data, the 226, and the data close a second later."""
+    _data_server(s, _send_pattern(True))
+
+
+def retr_226_last(s):
+    """Every RETR: the data and its close, and the 226 a second later."""
+    _data_server(s, _send_pattern(False))
+
+
+def retr_no_parens(s):
+    """227 without parentheses; RETR then works as usual."""
+    _data_server(s, _send_pattern(False),
+                 pasv_text=lambda p: "227 Entering Passive Mode =127,0,0,1,%d,%d\r\n" % (p >> 8, p & 255))
+
+
+def store_and_report(s):
+    """STOR and APPE (after REST too) take the data; the record gets
+    "DATA <length> <crc32>" of what came."""
+    import zlib
+
+    def on_transfer(s, verb, line):
+        s.send("150 Ok to send data.\r\n")
+        data = s.recv_data()
+        s.record.append("DATA %d %08x" % (len(data), zlib.crc32(data) & 0xFFFFFFFF))
+        s.send("226 Transfer complete.\r\n")
+    _data_server(s, on_transfer)
+
+
+def retr_stall(s):
+    """RETR: 64 KB of data, then nothing more for 30 s, the connection kept open."""
+    def on_transfer(s, verb, line):
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        s.data_conn.sendall(pattern(65536))
+        time.sleep(30)
+    _data_server(s, on_transfer)
+
+
+def _list_server(s, on_list, on_cwd=None):
+    """Logged in; answers commands until QUIT like _data_server, LIST going to
+    on_list(s, line) and CWD to on_cwd(s, line) when given."""
+    if not s.login():
+        return
+    while True:
+        line = s.readline(timeout=60)
+        if line is None:
+            return
+        verb = line.split(" ", 1)[0].upper()
+        if verb == "PASV":
+            s.send(s.pasv_reply())
+            try:
+                s.accept_data(timeout=10)
+            except OSError:
+                s.record.append("NO DATA CONNECTION")
+        elif verb == "LIST":
+            if on_list(s, line) is False:
+                return
+        elif verb == "CWD" and on_cwd is not None:
+            if on_cwd(s, line) is False:
+                return
+        elif verb == "ABOR":
+            s.send("426 Transfer aborted.\r\n226 Abort successful.\r\n")
+        elif verb == "PWD":
+            s.send('257 "/" is current\r\n')
+        elif verb == "QUIT":
+            s.send("221 bye\r\n")
+            return
+        else:
+            s.send("200 ok\r\n")
+
+
+def list_stall(s):
+    """LIST: 150, then no data at all, the data connection kept open."""
+    def on_list(s, line):
+        s.send("150 Here comes the directory listing.\r\n")
+    _list_server(s, on_list)
+
+
+def list_drop(s):
+    """LIST: 150, then the control connection closes."""
+    def on_list(s, line):
+        s.send("150 Here comes the directory listing.\r\n")
+        time.sleep(0.3)
+        return False
+    _list_server(s, on_list)
+
+
+def cwd_silent(s):
+    """Logged in; CWD is read and never answered, nor anything after it."""
+    def on_cwd(s, line):
+        while s.readline(timeout=60) is not None:
+            pass
+        return False
+    _list_server(s, lambda s, line: s.send("150 x\r\n"), on_cwd)
+
+
+def cwd_550(s):
+    """Logged in; every CWD refused with 550."""
+    def on_cwd(s, line):
+        s.send("550 No such directory.\r\n")
+    _list_server(s, lambda s, line: s.send("150 x\r\n"), on_cwd)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# with-peers.sh [--pyftpd] [--scripted] [--vsftpd] -- command...
+# with-peers.sh [--pyftpd] [--scripted] [--vsftpd] [--scriptproxy] [--microsocks]
+#                [--tinyproxy] [--ftpproxy] -- command...
 # Starts the named loopback FTP peers on free ports with a temporary root, runs
 # the command with their coordinates in the environment, then stops them.
 #   ZARN_PYFTPD_PORT, ZARN_PYFTPD_ROOT (Unix path), ZARN_PYFTPD_ROOT_WIN (Z:\...),
@@ -7,15 +8,26 @@
 #   ZARN_SCRIPTED_PORT, ZARN_SCRIPTED_CTL_PORT
 #   ZARN_VSFTPD_PORT, ZARN_VSFTPD_ROOT, ZARN_VSFTPD_ROOT_WIN, ZARN_VSFTPD_USER,
 #   ZARN_VSFTPD_PASS, ZARN_VSFTPD_LOG (vsftpd needs root: it runs as the real daemon)
+#   ZARN_SCRIPTPROXY_PORT (SOCKS4/5, HTTP CONNECT), ZARN_SCRIPTPROXY_FTP_PORT (FTP-proxy
+#   stub), ZARN_SCRIPTPROXY_CTL_PORT, ZARN_SCRIPTPROXY_LOG
+#   ZARN_MICROSOCKS_PORT (no authentication), ZARN_MICROSOCKS_AUTH_PORT with
+#   ZARN_MICROSOCKS_USER, ZARN_MICROSOCKS_PASS
+#   ZARN_TINYPROXY_PORT (any CONNECT), ZARN_TINYPROXY_AUTH_PORT (BasicAuth
+#   ZARN_TINYPROXY_USER, ZARN_TINYPROXY_PASS), ZARN_TINYPROXY_443_PORT (ConnectPort 443 only)
+#   ZARN_FTPPROXY_PORT (ftp-proxy standalone, user@host:port logins)
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 py=/usr/bin/python3
-want_py=0; want_sc=0; want_vs=0
+want_py=0; want_sc=0; want_vs=0; want_sp=0; want_ms=0; want_tp=0; want_fp=0
 while [ $# -gt 0 ]; do
   case $1 in
     --pyftpd) want_py=1 ;;
     --scripted) want_sc=1 ;;
     --vsftpd) want_vs=1 ;;
+    --scriptproxy) want_sp=1 ;;
+    --microsocks) want_ms=1 ;;
+    --tinyproxy) want_tp=1 ;;
+    --ftpproxy) want_fp=1 ;;
     --) shift; break ;;
     *) echo "with-peers: unknown option $1" >&2; exit 2 ;;
   esac
@@ -99,6 +111,71 @@ print(p, random.randrange(20000, 30000, 50))')
   done
   [ $up = 1 ] || { echo "with-peers: vsftpd did not start" >&2; cat "$work/vsftpd.out" >&2; exit 1; }
   export ZARN_VSFTPD_PORT=$vsport
+fi
+# Proxies. Daemons that drop to nobody need a folder of their own they can write.
+freeport() { $py -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()'; }
+waitport() { # port name pid
+  for _ in $(seq 100); do
+    $py -c 'import socket, sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 1).close()' "$1" 2>/dev/null && return 0
+    kill -0 "$3" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "with-peers: $2 did not start" >&2; return 1
+}
+if [ $want_tp = 1 ] || [ $want_fp = 1 ]; then
+  mkdir -p "$work/daemons"; chmod 755 "$work"; chmod 777 "$work/daemons"
+  drop=""; [ "$(id -u)" = 0 ] && drop=1
+fi
+if [ $want_sp = 1 ]; then
+  export ZARN_SCRIPTPROXY_LOG=$work/scriptproxy.log
+  $py "$here/proxy_peer.py" --port-file "$work/sp.port" --log "$work/scriptproxy.log" </dev/null >"$work/scriptproxy.out" 2>&1 &
+  pids+=($!)
+  waitfile "$work/sp.port" scriptproxy || { cat "$work/scriptproxy.out" >&2; exit 1; }
+  read -r ZARN_SCRIPTPROXY_PORT ZARN_SCRIPTPROXY_FTP_PORT ZARN_SCRIPTPROXY_CTL_PORT <"$work/sp.port"
+  export ZARN_SCRIPTPROXY_PORT ZARN_SCRIPTPROXY_FTP_PORT ZARN_SCRIPTPROXY_CTL_PORT
+fi
+if [ $want_ms = 1 ]; then
+  export ZARN_MICROSOCKS_USER=zsocks ZARN_MICROSOCKS_PASS=zsockspw
+  ZARN_MICROSOCKS_PORT=$(freeport)
+  microsocks -i 127.0.0.1 -p "$ZARN_MICROSOCKS_PORT" </dev/null >"$work/microsocks.out" 2>&1 &
+  pids+=($!); waitport "$ZARN_MICROSOCKS_PORT" microsocks $! || exit 1
+  ZARN_MICROSOCKS_AUTH_PORT=$(freeport)
+  microsocks -i 127.0.0.1 -p "$ZARN_MICROSOCKS_AUTH_PORT" -u "$ZARN_MICROSOCKS_USER" -P "$ZARN_MICROSOCKS_PASS" \
+      </dev/null >"$work/microsocks-auth.out" 2>&1 &
+  pids+=($!); waitport "$ZARN_MICROSOCKS_AUTH_PORT" "microsocks -u" $! || exit 1
+  export ZARN_MICROSOCKS_PORT ZARN_MICROSOCKS_AUTH_PORT
+fi
+if [ $want_tp = 1 ]; then
+  # No ConnectPort line: CONNECT to any port (the FTP ports included).
+  export ZARN_TINYPROXY_USER=ztiny ZARN_TINYPROXY_PASS=ztinypw
+  tinyproxy_start() { # name port extra-lines
+    {
+      echo "Port $2"; echo "Listen 127.0.0.1"; echo "Allow 127.0.0.1"; echo "Timeout 600"; echo "MaxClients 200"
+      echo "LogLevel Info"; echo "LogFile \"$work/daemons/tinyproxy-$1.log\""; echo "PidFile \"$work/daemons/tinyproxy-$1.pid\""
+      [ -n "$drop" ] && { echo "User nobody"; echo "Group nogroup"; }
+      printf '%b' "$3"
+    } >"$work/tinyproxy-$1.conf"
+    tinyproxy -d -c "$work/tinyproxy-$1.conf" </dev/null >"$work/tinyproxy-$1.out" 2>&1 &
+    pids+=($!); waitport "$2" "tinyproxy $1" $! || { cat "$work/tinyproxy-$1.out" >&2; return 1; }
+  }
+  ZARN_TINYPROXY_PORT=$(freeport); tinyproxy_start open "$ZARN_TINYPROXY_PORT" "" || exit 1
+  ZARN_TINYPROXY_AUTH_PORT=$(freeport)
+  tinyproxy_start auth "$ZARN_TINYPROXY_AUTH_PORT" "BasicAuth $ZARN_TINYPROXY_USER $ZARN_TINYPROXY_PASS\n" || exit 1
+  ZARN_TINYPROXY_443_PORT=$(freeport); tinyproxy_start 443 "$ZARN_TINYPROXY_443_PORT" "ConnectPort 443\n" || exit 1
+  export ZARN_TINYPROXY_PORT ZARN_TINYPROXY_AUTH_PORT ZARN_TINYPROXY_443_PORT
+fi
+if [ $want_fp = 1 ]; then
+  # Standalone, in the foreground; the login names the server as user@host:port.
+  ZARN_FTPPROXY_PORT=$(freeport)
+  {
+    echo "[-Global-]"; echo "ServerType standalone"; echo "Listen 127.0.0.1"; echo "Port $ZARN_FTPPROXY_PORT"
+    echo "AllowMagicUser yes"; echo "DestinationAddress 127.0.0.1"; echo "ForkLimit 1000"
+    echo "PidFile $work/daemons/ftp-proxy.pid"; echo "LogDestination $work/daemons/ftp-proxy.log"; echo "LogLevel INF"
+    [ -n "$drop" ] && { echo "User nobody"; echo "Group nogroup"; }
+  } >"$work/ftp-proxy.conf"
+  /usr/sbin/ftp-proxy -d -n -f "$work/ftp-proxy.conf" </dev/null >"$work/ftp-proxy.out" 2>&1 &
+  pids+=($!); waitport "$ZARN_FTPPROXY_PORT" ftp-proxy $! || { cat "$work/ftp-proxy.out" >&2; exit 1; }
+  export ZARN_FTPPROXY_PORT
 fi
 export ZARN_PEER_WORK=$work ZARN_PEER_WORK_WIN=$(winpath "$work")
 "$@"

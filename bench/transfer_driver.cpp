@@ -1,0 +1,106 @@
+// transfer_driver: one download or upload through the engine, timed from the
+// start of the connection thread to the end of the transfer (the program's own
+// start-up is left out). Passive mode, binary type, the default settings.
+//
+//   transfer_driver.exe get|put <host> <port> <user> <password> <remote> <local>
+//
+// Prints "seconds=<s> bytes=<n> login=<s>" (the last: the share of the
+// connection and login) and exits 0 when the transfer went through.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/connlog.h"
+#include "engine/ftpsocketwnd.h"
+#include "engine/netfunc.h"
+#include "engine/netsession.h"
+#include "engine/siteitem.h"
+#include "framework/file.h"
+
+namespace {
+
+double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_INTEGER& freq)
+{
+  return (double)(to.QuadPart - from.QuadPart) / (double)freq.QuadPart;
+}
+
+void DumpLog()
+{
+  const int n = ConnLogCount();
+  for (int i = 0; i < n; ++i)
+    fprintf(stderr, "%s\n", (const char*)ConnLogRowText(i));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  if (argc != 8 || (strcmp(argv[1], "get") != 0 && strcmp(argv[1], "put") != 0)) {
+    fprintf(stderr, "usage: transfer_driver get|put host port user password remote local\n");
+    return 2;
+  }
+  const bool download = strcmp(argv[1], "get") == 0;
+  WSADATA wsa;
+  if (::WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
+    return 3;
+  InitFtpVerbNames();
+
+  CSiteItem site;
+  CopySiteText(site.m_host, argv[2]);
+  site.m_port = atoi(argv[3]);
+  CopySiteText(site.m_user, argv[4]);
+  CopySiteText(site.m_password, argv[5]);
+  site.SiteOptionDigits[1] = '0';
+  site.SiteOptionDigits[4] = '1';  // passive
+
+  CFile file;
+  const UINT flags = download ? CFile::modeCreate | CFile::modeWrite : CFile::modeRead | CFile::shareDenyWrite;
+  if (!file.Open(argv[7], flags)) {
+    fprintf(stderr, "cannot open %s\n", argv[7]);
+    return 4;
+  }
+
+  LARGE_INTEGER freq, start, end;
+  ::QueryPerformanceFrequency(&freq);
+  ::QueryPerformanceCounter(&start);
+
+  NetSession* session = new NetSession;
+  session->m_pSite = &site;
+  CNetFunc* thread = new CNetFunc(session);
+  ::ResetEvent(session->m_hDoneEvent);
+  bool ok = thread->CreateThread(CREATE_SUSPENDED) != FALSE;
+  if (ok) {
+    thread->ResumeThread();
+    ok = ::WaitForSingleObject(session->m_hDoneEvent, 60000) == WAIT_OBJECT_0 && session->m_loggedIn != 0;
+  }
+  LARGE_INTEGER loggedIn;
+  ::QueryPerformanceCounter(&loggedIn);
+  int64_t bytes = 0;
+  if (ok) {
+    session->m_queue.Clear();
+    session->m_alive = 1;
+    session->m_pFile = &file;
+    ::ResetEvent(session->m_hDoneEvent);
+    session->PushCommand(VERB_TYPE, "I");
+    session->PushCommand(VERB_PASV, "PASV");
+    session->PushCommand(download ? VERB_RETR : VERB_STOR, argv[6]);
+    ::PostMessageA(session->m_pWnd->GetSafeHwnd(), UWM_NET_COMMAND, 0, 0);
+    ok = ::WaitForSingleObject(session->m_hDoneEvent, 3600000) == WAIT_OBJECT_0 && session->m_alive != 0;
+    bytes = download ? (int64_t)site.m_bytesReceived : (int64_t)site.m_bytesSent;
+  }
+  ::QueryPerformanceCounter(&end);
+
+  if (thread->m_hThread != nullptr)
+    thread->Stop();
+  delete thread;
+  session->m_pFile = nullptr;
+  delete session;
+  file.Abort();
+  if (!ok) {
+    DumpLog();
+    return 1;
+  }
+  printf("seconds=%.3f bytes=%lld login=%.3f\n", Seconds(start, end, freq), (long long)bytes,
+         Seconds(start, loggedIn, freq));
+  return 0;
+}

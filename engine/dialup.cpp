@@ -1,0 +1,94 @@
+// Dial-up hang-up and dialling through functions loaded at run time.
+#include "engine/dialup.h"
+
+#include <wininet.h>
+
+#include <atomic>
+#include <vector>
+
+#include "shell/settings/settings.h"
+
+namespace {
+
+std::atomic<const DialUpApi*> g_dialUpApi{nullptr};
+
+// An export as the function type it is known by (through the generic function
+// pointer, which any function pointer converts to and from).
+template <typename Fn>
+Fn Export(HMODULE module, const char* name)
+{
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const DialUpApi* RealDialUpApi()
+{
+  static const DialUpApi api = LoadDialUpApi();
+  return &api;
+}
+
+const DialUpApi* CurrentDialUpApi()
+{
+  const DialUpApi* api = g_dialUpApi.load();
+  return api != nullptr ? api : RealDialUpApi();
+}
+
+}  // namespace
+
+DialUpApi LoadDialUpApi(const char* rasLibrary, const char* internetLibrary)
+{
+  DialUpApi api = {};
+  if (HMODULE ras = LoadLibraryA(rasLibrary)) {
+    api.enumConnections = Export<RasEnumConnectionsFn>(ras, "RasEnumConnectionsA");
+    api.hangUp = Export<RasHangUpFn>(ras, "RasHangUpA");
+  }
+  if (HMODULE internet = LoadLibraryA(internetLibrary))
+    api.dial = Export<InternetDialFn>(internet, "InternetDial");
+  return api;
+}
+
+void SetDialUpApi(const DialUpApi* api) { g_dialUpApi.store(api); }
+
+int HangUpAllConnections()
+{
+  const DialUpApi* api = CurrentDialUpApi();
+  if (api->enumConnections == nullptr || api->hangUp == nullptr)
+    return 0;
+
+  std::vector<RasConnV4> connections(1);
+  connections[0].dwSize = sizeof(RasConnV4);
+  DWORD bytes = sizeof(RasConnV4);
+  DWORD count = 0;
+  DWORD result = api->enumConnections(connections.data(), &bytes, &count);
+  if (result == ERROR_BUFFER_TOO_SMALL) {
+    const size_t entries = (bytes + sizeof(RasConnV4) - 1) / sizeof(RasConnV4);
+    if (entries <= 1 || entries > 4096)
+      return 0;
+    connections.assign(entries, RasConnV4{});
+    connections[0].dwSize = sizeof(RasConnV4);
+    bytes = (DWORD)(entries * sizeof(RasConnV4));
+    count = 0;
+    result = api->enumConnections(connections.data(), &bytes, &count);
+  }
+  if (result != ERROR_SUCCESS)
+    return 0;
+  if (count > connections.size())
+    count = (DWORD)connections.size();
+  int hungUp = 0;
+  for (DWORD i = 0; i < count; ++i) {
+    if (api->hangUp(connections[i].hrasconn) != ERROR_SUCCESS)
+      break;
+    ++hungUp;
+  }
+  return hungUp;
+}
+
+bool AutoDial()
+{
+  const DialUpApi* api = CurrentDialUpApi();
+  if (api->dial == nullptr)
+    return false;
+  char entry[kSettingTextLen];
+  CopySettingText(entry, g_dialEntry, sizeof(g_dialEntry));
+  DWORD_PTR connection = 0;
+  return api->dial(nullptr, entry, INTERNET_AUTODIAL_FORCE_UNATTENDED, &connection, 0) == ERROR_SUCCESS;
+}

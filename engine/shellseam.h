@@ -1,0 +1,43 @@
+// The engine's calls into the shell: open by association, the registry's
+// default values, and the system image list's icons for files and folders.
+//
+// Opening and running go through a seam (ShellOpen, RunCommand), so tests put in
+// a recording runner and never launch a program.
+#pragma once
+
+#include "framework/afxwin.h"
+
+constexpr size_t kRegistryDefaultLen = 260;  // ReadRegistryDefault's output, NUL included
+
+// The seam. open: ShellExecuteA "open" of target, returning the shell's value
+// (above 32 on success). run: starts a command line with the show state; TRUE
+// when the program was started.
+struct ShellRunner {
+  INT_PTR (*open)(const char* target, int show);
+  BOOL (*run)(const char* commandLine, int show);
+};
+// Null puts the real runner back.
+void SetShellRunner(const ShellRunner* runner);
+
+INT_PTR ShellOpen(const char* target, int show);
+BOOL RunCommand(const char* commandLine, int show);
+
+// The default value of root\subkey into out (kRegistryDefaultLen bytes), always
+// NUL-terminated and empty on any failure. Returns 0, or the error of the open
+// or of the query (ERROR_FILE_NOT_FOUND without a default value, ERROR_MORE_DATA
+// when it does not fit, ERROR_UNSUPPORTED_TYPE when it is no text).
+LONG ReadRegistryDefault(HKEY root, const char* subkey, char* out);
+
+// Opens target with its associated program. When the shell answers 32 or less,
+// the "open" command of the ".htm" document type is run with target in quotes.
+// Returns the shell's value.
+INT_PTR OpenWithShell(const char* target, int show);
+
+// The small system icon of an existing path (and its open icon when asked) and
+// the shell's display name (displayNameOut: MAX_PATH bytes). Outputs may be
+// null; they are written only on success. The icons fetched are destroyed.
+BOOL GetShellIconIndex(char* displayNameOut, const char* path, int* iconOut, int* openIconOut);
+
+// The same without touching the disk: kind 7 (folder) is asked as a folder, any
+// other kind as a normal file; the open icon is always a folder's.
+BOOL GetShellIconIndexByName(const char* name, int* iconOut, int* openIconOut, int kind);

@@ -1,0 +1,136 @@
+// Relaying a file from one server into another through this machine (RETM on
+// the source connection, STOM on the target): byte-exact between two real
+// servers, and bounded when the source stalls.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/batchjob.h"
+#include "engine/connlog.h"
+#include "shell/settings/settings.h"
+#include "tests/data/datatest.h"
+#include "tests/support/peers.h"
+
+using datatest::Commands;
+using datatest::Connection;
+using datatest::Server;
+using datatest::TransferCommands;
+using nettest::LogDump;
+using nettest::LogHas;
+
+namespace {
+
+class DataRelay : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    ConnLogClear();
+    ASSERT_NE(datatest::Pyftpd().port, 0) << "run under tests/peers/with-peers.sh --pyftpd --vsftpd --scripted";
+    ASSERT_NE(datatest::Vsftpd().port, 0);
+    ASSERT_NE(peers::Port("ZARN_SCRIPTED_PORT"), 0);
+  }
+
+  // The target first (its data socket must be ready), then the source, linked
+  // by the source's partner field; waits for both.
+  void Relay(Connection& source, Connection& target, const std::string& from, const std::string& to,
+             BatchJobRecord* job, DWORD waitMs)
+  {
+    source.Session()->m_pPartner = target.Session()->m_pWnd;
+    source.Session()->m_pRecord = job;
+    datatest::Post(*target.client, TransferCommands(true, VERB_STOM, to));
+    datatest::Post(*source.client, TransferCommands(true, VERB_RETM, from));
+    const DWORD start = ::GetTickCount();
+    sourceWoke = source.client->Wait(waitMs);
+    sourceMs = ::GetTickCount() - start;
+    targetWoke = target.client->Wait(waitMs);
+    source.Session()->m_pPartner = nullptr;
+    source.Session()->m_pRecord = nullptr;
+  }
+
+  bool sourceWoke = false, targetWoke = false;
+  DWORD sourceMs = 0;
+};
+
+TEST_F(DataRelay, OneMegabyteFromPyftpdlibIntoVsftpdIsByteExact)
+{
+  const Server from = datatest::Pyftpd();
+  const Server to = datatest::Vsftpd();
+  const std::string data = datatest::BinaryData(1 << 20, 11);
+  ASSERT_TRUE(datatest::WriteBytes(from.root + "\\relay.bin", data));
+  Connection source, target;
+  ASSERT_TRUE(source.Open(from, true)) << LogDump();
+  ASSERT_TRUE(target.Open(to, true)) << LogDump();
+
+  BatchJobRecord job;
+  Relay(source, target, "relay.bin", "upload/relayed.bin", &job, 20000);
+  ASSERT_TRUE(sourceWoke) << LogDump();
+  ASSERT_TRUE(targetWoke) << LogDump();
+  EXPECT_TRUE(source.client->Alive()) << LogDump();
+  EXPECT_TRUE(target.client->Alive()) << LogDump();
+  EXPECT_TRUE(datatest::ReadBytes(to.root + "\\upload\\relayed.bin") == data) << "relayed copy differs";
+  EXPECT_EQ(job.m_bytesDone.load(), data.size());
+  EXPECT_TRUE(LogHas("127.0.0.1::Total received 1,048,576 bytes in ")) << LogDump();
+  EXPECT_TRUE(LogHas("127.0.0.1::Total sent 1,048,576 bytes in "));
+  EXPECT_EQ(source.site.m_bytesReceived.load(), data.size());
+  EXPECT_EQ(target.site.m_bytesSent.load(), data.size());
+  EXPECT_FALSE(LogHas("Relay stalled"));
+
+  // Both connections go on.
+  ASSERT_TRUE(source.client->Run(VERB_NOOP, "", 5000));
+  EXPECT_TRUE(source.client->Alive());
+  ASSERT_TRUE(target.client->Run(VERB_NOOP, "", 5000));
+  EXPECT_TRUE(target.client->Alive());
+  EXPECT_LT(source.client->Stop(), 3000u);
+  EXPECT_LT(target.client->Stop(), 3000u);
+}
+
+// The source sends 64 KB and then nothing while keeping its data connection
+// open: the pump gives up after the target's upload time-out (g_sendTimeout
+// here, 3 s), both connections end not alive, and both threads still stop.
+TEST_F(DataRelay, StalledSourceEndsWithinItsTimeOut)
+{
+  const int32_t savedTimeout = g_sendTimeout;
+  g_sendTimeout = 3;
+  ASSERT_TRUE(peers::Scenario("retr_stall"));
+  Server stalling;
+  stalling.name = "scripted";
+  stalling.port = peers::Port("ZARN_SCRIPTED_PORT");
+  stalling.user = "zarn";
+  stalling.password = "secret";
+  Connection source, target;
+  ASSERT_TRUE(source.Open(stalling, true)) << LogDump();
+  ASSERT_TRUE(target.Open(datatest::Pyftpd(), true)) << LogDump();
+
+  BatchJobRecord job;
+  Relay(source, target, "big.bin", "stalled.bin", &job, 15000);
+  g_sendTimeout = savedTimeout;
+  ASSERT_TRUE(sourceWoke) << LogDump();
+  EXPECT_GE(sourceMs, 2500u);
+  EXPECT_LT(sourceMs, 8000u);
+  ASSERT_TRUE(targetWoke) << LogDump();
+  EXPECT_FALSE(source.client->Alive());
+  EXPECT_FALSE(target.client->Alive());
+  EXPECT_TRUE(LogHas("127.0.0.1::Relay stalled, transfer aborted.\r\n")) << LogDump();
+  EXPECT_EQ(job.m_bytesDone.load(), 65536u);
+  // WM_QUIT is read again: both threads stop in the usual time.
+  EXPECT_LT(source.client->Stop(), 4000u);
+  EXPECT_LT(target.client->Stop(), 4000u);
+}
+
+// A source with no partner to relay into fails at once, as a stall does.
+TEST_F(DataRelay, RelayWithoutPartnerFailsAtOnce)
+{
+  const Server from = datatest::Pyftpd();
+  ASSERT_TRUE(datatest::WriteBytes(from.root + "\\lonely.bin", datatest::BinaryData(50000, 2)));
+  Connection source;
+  ASSERT_TRUE(source.Open(from, true)) << LogDump();
+  source.Session()->m_pPartner = nullptr;
+  datatest::Post(*source.client, TransferCommands(true, VERB_RETM, "lonely.bin"));
+  ASSERT_TRUE(source.client->Wait(10000)) << LogDump();
+  EXPECT_LT(source.client->elapsedMs, 5000u);
+  EXPECT_FALSE(source.client->Alive());
+  EXPECT_TRUE(LogHas("127.0.0.1::Relay stalled, transfer aborted.\r\n")) << LogDump();
+  EXPECT_LT(source.client->Stop(), 3000u);
+}
+
+}  // namespace

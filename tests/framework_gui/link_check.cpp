@@ -1,0 +1,104 @@
+// Links the visual half of the framework into a 32-bit GUI program.
+#include "framework/afxwin.h"
+
+#include "resids.h"
+
+namespace {
+
+class CCheckDoc : public CDocument {
+  DECLARE_DYNCREATE(CCheckDoc)
+};
+IMPLEMENT_DYNCREATE(CCheckDoc, CDocument)
+
+class CCheckView : public CListView {
+  DECLARE_DYNCREATE(CCheckView)
+protected:
+  afx_msg void OnGetDispInfo(NMHDR*, LRESULT* pResult) { *pResult = 0; }
+  DECLARE_MESSAGE_MAP()
+};
+IMPLEMENT_DYNCREATE(CCheckView, CListView)
+BEGIN_MESSAGE_MAP(CCheckView, CListView)
+  ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
+END_MESSAGE_MAP()
+
+class CCheckFrame : public CFrameWnd {
+  DECLARE_DYNCREATE(CCheckFrame)
+protected:
+  CSplitterWnd m_split;
+  BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override {
+    return m_split.CreateStatic(this, 1, 2) &&
+           m_split.CreateView(0, 0, RUNTIME_CLASS(CTreeView), CSize(100, 100), pContext) &&
+           m_split.CreateView(0, 1, RUNTIME_CLASS(CCheckView), CSize(100, 100), pContext);
+  }
+  afx_msg void OnUpdate(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+  afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT n) { return CFrameWnd::OnCtlColor(pDC, pWnd, n); }
+  afx_msg void OnTimer(UINT_PTR) { PostMessage(WM_CLOSE); }
+  DECLARE_MESSAGE_MAP()
+};
+IMPLEMENT_DYNCREATE(CCheckFrame, CFrameWnd)
+BEGIN_MESSAGE_MAP(CCheckFrame, CFrameWnd)
+  ON_UPDATE_COMMAND_UI(ID_TEST_CHECK, OnUpdate)
+  ON_WM_CTLCOLOR()
+  ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+class CCheckDlg : public CDialog {
+public:
+  CCheckDlg() : CDialog(IDD_DATA) {}
+  CString m_str;
+  int m_n = 0;
+  UINT m_u = 0;
+  int m_nCheck = 0;
+  int m_nCombo = 0;
+  CComboBox m_combo;
+
+protected:
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Control(pDX, IDC_COMBO, m_combo);
+    DDX_Text(pDX, IDC_NAME, m_str);
+    DDX_Text(pDX, IDC_COUNT, m_n);
+    DDX_Text(pDX, IDC_UCOUNT, m_u);
+    DDX_Check(pDX, IDC_FLAG, m_nCheck);
+    DDX_CBIndex(pDX, IDC_COMBO, m_nCombo);
+  }
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    EndDialog(IDOK);
+    return TRUE;
+  }
+};
+
+class CCheckApp : public CWinApp {
+public:
+  BOOL InitInstance() override {
+    SetRegistryKey("ZarnLinkCheck");
+    LoadStdProfileSettings(4);
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    AddDocTemplate(new CSingleDocTemplate(IDR_TESTFRAME, RUNTIME_CLASS(CCheckDoc), RUNTIME_CLASS(CCheckFrame),
+                                          RUNTIME_CLASS(CTreeView)));
+    if (!ProcessShellCommand(cmdInfo))
+      return FALSE;
+    CCheckDlg dlg;
+    dlg.DoModal();
+    CFileDialog fd(TRUE, nullptr, nullptr, 0, "All (*.*)|*.*||");
+    CImageList il;
+    il.AttachSystemImageList(TRUE);
+    CString s;
+    AfxBrowseForFolder(nullptr, "x", s);
+    LPBYTE p = nullptr;
+    UINT n = 0;
+    if (GetProfileBinary("s", "e", &p, &n))
+      delete[] p;
+    m_pMainWnd->SetTimer(1, 100, nullptr);
+    return TRUE;
+  }
+};
+
+CCheckApp theApp;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
+  return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
+}
