@@ -383,8 +383,6 @@ void CFtpDataPath::DropListing(CFtpSocketWnd& w)
 void CFtpDataPath::ReceiveIntoFile(CFtpSocketWnd& w, int verb)
 {
   const SOCKET s = w.m_dataSocket;
-  ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
-  struct Resel { SOCKET s; HWND h; ~Resel() { ::WSAAsyncSelect(s, h, UWM_DATA_SOCKET, FD_READ | FD_CLOSE); } } resel{s, w.m_hWnd};
   for (int fills = 0; fills < kFillsPerEvent; ++fills) {
     const RecvOutcome r = FillBuffer(w, s, verb);
     if (r == RECV_FAILED)
@@ -698,7 +696,8 @@ void CFtpSocketWnd::CloseDataSocket()
     SetBlocking(s, false);
     const int current = session.m_current.m_verb;
     CFtpDataPath::Drain(*this, s, current);
-    ::shutdown(s, SD_BOTH);
+    if (sound)
+      ::shutdown(s, SD_BOTH);  // an abortive close sends no end of data first
     ::closesocket(s);
 
     const int verb = m_dataVerb != VERB_NONE ? m_dataVerb : current;

@@ -117,6 +117,30 @@ TEST_F(DataRelay, StalledSourceEndsWithinItsTimeOut)
   EXPECT_LT(target.client->Stop(), 4000u);
 }
 
+// A target site being stopped ends the pump before it sends anything.
+TEST_F(DataRelay, StoppedTargetSiteEndsTheRelay)
+{
+  const Server from = datatest::Pyftpd();
+  ASSERT_TRUE(datatest::WriteBytes(from.root + "\\stopped.bin", datatest::BinaryData(300000, 4)));
+  Connection source, target;
+  ASSERT_TRUE(source.Open(from, true)) << LogDump();
+  ASSERT_TRUE(target.Open(from, true)) << LogDump();
+  target.site.m_queueRun = 0;
+  BatchJobRecord job;
+  // The target's client watches its site's flag itself; only the source's
+  // wait is the pump's to end.
+  Relay(source, target, "stopped.bin", "never.bin", &job, 3000);
+  target.site.m_queueRun = 1;
+  ASSERT_TRUE(sourceWoke) << LogDump();
+  EXPECT_LT(sourceMs, 5000u);
+  EXPECT_FALSE(source.client->Alive());
+  EXPECT_FALSE(target.client->Alive());
+  EXPECT_TRUE(LogHas("127.0.0.1::Relay stalled, transfer aborted.\r\n")) << LogDump();
+  EXPECT_EQ(job.m_bytesDone.load(), 0u);
+  EXPECT_LT(source.client->Stop(), 3000u);
+  EXPECT_LT(target.client->Stop(), 3000u);
+}
+
 // A source with no partner to relay into fails at once, as a stall does.
 TEST_F(DataRelay, RelayWithoutPartnerFailsAtOnce)
 {
