@@ -1,0 +1,143 @@
+// CProgThread: one remote operation in a thread of its own. It waits for the
+// site's keeper, takes a unit of the site's connection semaphore, borrows the
+// keeper's idle connection (by the claim on its busy word) or opens its own,
+// runs exactly one task and ends; the task-thread reaper deletes it, and the
+// destructor gives back exactly what was taken.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/listing.h"
+#include "engine/progtask.h"
+#include "framework/afxwin.h"
+
+class CSiteItem;
+class CNetFunc;
+class CTaskThreadList;
+struct NetSession;
+
+// Sent to the main frame (with option bit 30): lParam the line for the notifier.
+constexpr UINT UWM_NOTIFY_POPUP = 0x801;  // WM_USER+1
+// Sent to a server tree by the listing tasks (wParam the node).
+constexpr UINT UWM_LISTING_READY = 0x7E8;   // WM_USER+1000: lParam entry array
+constexpr UINT UWM_CACHED_LISTING = 0x7E9;  // WM_USER+1001: lParam entry array from the cache
+constexpr UINT UWM_LISTING_STATUS = 0x7EA;  // WM_USER+1002: lParam entry count, or 0
+
+// Windows the workers report to; null sends nothing.
+extern std::atomic<CWnd*> g_pMainFrame;
+extern std::atomic<CWnd*> g_pLocTrView;
+
+// The connect limits (login of an own connection, a free semaphore unit), in ms.
+extern std::atomic<uint32_t> g_taskConnectWaitMs;
+
+// What the space-used dialog shares with its task: the dialog embeds it.
+struct SpaceUsedRun {
+  int32_t m_method = 0;
+  std::atomic<int32_t> m_running{0};
+  std::atomic<int32_t> m_runId{0};
+  int64_t m_files = 0;
+  int64_t m_folders = 0;
+  int64_t m_bytes = 0;
+};
+
+class CProgThread : public CWinThread {
+  DECLARE_DYNCREATE(CProgThread)
+public:
+  CProgThread();
+  // Tasks on a tree node: list, cached list, make folder, rename, delete, attributes.
+  CProgThread(int paneFlag, TaskCode task, CSiteItem* site, HTREEITEM node, const char* path, int value,
+              EntryRecord* entries);
+  // Search, password change, structure record (no result window).
+  CProgThread(TaskCode task, CSiteItem* site, const char* firstPath, const char* secondPath, HTREEITEM node,
+              int value);
+  // Site to site.
+  CProgThread(int paneFlag, TaskCode task, CSiteItem* site, CSiteItem* site2, HTREEITEM node, const char* firstPath,
+              const char* secondPath, int value, EntryRecord* entries);
+  // Upload, download, open, edit, move.
+  CProgThread(int paneFlag, TaskCode task, CSiteItem* site, HTREEITEM node, const char* firstPath,
+              const char* secondPath, int value, EntryRecord* entries);
+  ~CProgThread() override;
+  CProgThread(const CProgThread&) = delete;
+  CProgThread& operator=(const CProgThread&) = delete;
+
+  BOOL InitInstance() override;
+
+  // ---- fields, in order ----
+  int32_t m_runId = 0;
+  char m_firstPath[kTaskPathLen] = {};
+  char m_secondPath[kTaskPathLen] = {};
+  CSiteItem* m_pSite = nullptr;
+  CSiteItem* m_pSite2 = nullptr;
+  CWnd* m_pResultWnd = nullptr;
+  int32_t m_borrowed1 = 0;
+  int32_t m_borrowed2 = 0;
+  int32_t m_matchCase = 0;
+  int32_t m_paneFlag = 0;
+  EntryRecord* m_pEntries = nullptr;
+  int32_t m_value = 0;
+  HTREEITEM m_hNode = nullptr;
+  NetSession* m_pSession1 = nullptr;
+  NetSession* m_pSession2 = nullptr;
+  CNetFunc* m_pNetFunc1 = nullptr;
+  CNetFunc* m_pNetFunc2 = nullptr;
+  TaskCode m_task = TASK_NOTHING;
+
+  // Task 18: the dialog's shared record (set with m_runId by the dialog).
+  SpaceUsedRun* m_pSpaceRun = nullptr;
+  // Listing tasks: the tree's generation taken when the task was built.
+  int32_t m_generation = 0;
+
+  // ---- routines the tasks share ----
+  // A line for the log and (bit 30) the notifier; nothing once exit is requested.
+  void ReportLine(const char* text);
+  static void LogOnly(const char* text);
+  // Gives up the command in progress: ABOR through the window.
+  void SendAbort(NetSession* session, bool send);
+  // Waits on the event in 2,000 ms slices while the site runs (and, with
+  // needAlive, the connection is alive); true when the event came.
+  bool WaitWhileRunning(NetSession* session, CSiteItem* site, bool needAlive);
+  // Waits on the event with an idle limit that restarts whenever bytes moved.
+  // 1 event, 0 stopped (site or connection), -1 idle limit passed.
+  int WaitWithIdle(NetSession* session, CSiteItem* site, uint32_t idleMs, uint32_t sliceMs);
+  // Ends a connection that stays silent: QUIT through the window, alive := 0.
+  static void DropSilentConnection(NetSession* session);
+  // The idle limit of the site's listings, in ms.
+  static uint32_t ListingIdleMs(CSiteItem* site);
+
+  // 1 when the listing arrived (the text in the record's m_pRecord, freed by the caller).
+  int ListRemoteFolder(const char* path, bool recursive);
+  int WriteListingCache(const EntryRecord* entries, int count);
+  EntryRecord* ReadListingCache(int* count);
+
+  // The window results go to: the tree of the pane flag as it is now.
+  CWnd* ResultWnd() const;
+
+  // Stop predicate of the space-used run: the dialog started a newer run.
+  bool SpaceRunStale() const;
+
+private:
+  void InitCommon();
+  bool ConnectOneSite();
+  bool ConnectTwoSites();
+  bool WaitSiteReady(CSiteItem* site, const char* format);
+  bool TakeSemaphore(CSiteItem* site, bool lineEnd, bool* taken);
+  bool OpenConnection(CSiteItem* site, NetSession** session, CNetFunc** thread, int32_t* borrowed);
+  void ReleaseConnection(CSiteItem* site, NetSession** session, CNetFunc** thread, int32_t* borrowed);
+  void RunTask();
+  void TaskList();
+  void TaskSearchList();
+  void TaskStub() {}
+
+  bool m_countRaised1 = false;
+  bool m_countRaised2 = false;
+  bool m_semTaken1 = false;
+  bool m_semTaken2 = false;
+  bool m_timedOut = false;  // the last ListRemoteFolder ended on its idle limit
+
+  DECLARE_MESSAGE_MAP()
+};
+
+// Starts a worker: suspended, auto-delete off, resumed, listed, reaper started.
+// FALSE (the caller deletes the object) when no thread could be made.
+BOOL StartTaskThread(CTaskThreadList& list, CProgThread* thread);
