@@ -1,0 +1,696 @@
+#include "shell/doc/zarndoc.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "engine/confirmdlg.h"
+#include "engine/engineres.h"
+#include "engine/keeper.h"
+#include "engine/viewslots.h"
+#include "framework/commdlgs.h"
+#include "shell/settings/settings.h"
+#include "shell/sitestore/sitefile.h"
+#include "shell/sitestore/sitename.h"
+#include "shell/sitestore/siteregistry.h"
+#include "shell/sitestore/storemessage.h"
+
+CZarnDoc* g_pDoc = nullptr;
+
+const char kSiteActiveTaskText[] = "The site has active task. So it can't be deleted. ";
+const char kSiteNameExistsText[] = "The same site name already exists! ";
+const char kDefaultSiteHost[] = "ftp.gnu.org";
+const char kClipFormatName[] = "ZARNClipData";
+
+BOOL (*CZarnDoc::s_pfnQueueHasItems)() = nullptr;
+
+namespace {
+
+std::atomic<DocBoxFn> g_docBoxHook{nullptr};
+std::atomic<QueueWorkerFactory> g_queueWorkerFactory{nullptr};
+
+// How long Connect waits for a keeper that is ending before it gives up.
+constexpr DWORD kEndingKeeperWaitMs = 5000;
+// How long a new keeper gets to raise its running flag.
+constexpr int kKeeperStartWaitMs = 2000;
+
+bool ThreadRunning(CWinThread* thread)
+{
+  if (thread == nullptr || thread->m_hThread == nullptr)
+    return false;
+  DWORD code = 0;
+  return ::GetExitCodeThread(thread->m_hThread, &code) && code == STILL_ACTIVE;
+}
+
+// Waits for a thread while the calling thread's windows keep working.
+bool WaitThreadPumping(HANDLE h, DWORD waitMs)
+{
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    const DWORD spent = ::GetTickCount() - start;
+    if (spent >= waitMs)
+      return ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
+    const DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, waitMs - spent, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0)
+      return true;
+    if (r != WAIT_OBJECT_0 + 1)
+      return ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
+    MSG msg;
+    while (::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        ::PostQuitMessage((int)msg.wParam);
+        return ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessage(&msg);
+    }
+  }
+}
+
+HWND SlotWindow(std::atomic<CWnd*>& slot)
+{
+  CWnd* wnd = slot.load();
+  return wnd != nullptr ? wnd->m_hWnd : nullptr;
+}
+
+void SendToFuncView(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (HWND h = SlotWindow(g_pFuncView))
+    ::SendMessage(h, message, wParam, lParam);
+}
+
+void PostToFuncView(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (HWND h = SlotWindow(g_pFuncView))
+    ::PostMessage(h, message, wParam, lParam);
+}
+
+// The site store's messages shown as the program's boxes.
+void StoreMessageToBox(int box, const char* text, const char* caption)
+{
+  if (box == SITEBOX_ERROR) {
+    ShowDocBox(0, text, kConfirmModeError, TRUE);
+    return;
+  }
+  if (DocBoxFn hook = g_docBoxHook.load()) {
+    BOOL dontShow = FALSE;
+    hook(DocBoxRequest{0, text, kConfirmModeError, FALSE}, &dontShow);
+    return;
+  }
+  ::MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
+}
+
+// Import adds through the document, so every added site gets its key, folder
+// and tree nodes.
+class CDocSiteTarget : public CSiteFileTarget {
+public:
+  explicit CDocSiteTarget(CZarnDoc& doc) : m_doc(doc) {}
+  bool IsSiteTableFull() override { return m_doc.m_nSites >= (UINT)MAX_SITES || FindFreeSiteSlot(m_doc.m_sites) < 0; }
+  bool AddSiteRecord(SiteRecord& record) override { return m_doc.AddSite(&record) != nullptr; }
+
+private:
+  CZarnDoc& m_doc;
+};
+
+}  // namespace
+
+DocBoxFn SetDocBoxHook(DocBoxFn fn) { return g_docBoxHook.exchange(fn); }
+
+QueueWorkerFactory SetQueueWorkerFactory(QueueWorkerFactory fn) { return g_queueWorkerFactory.exchange(fn); }
+
+int ShowDocBox(UINT stringId, const char* text, int mode, BOOL autoClose)
+{
+  CString loaded;
+  if (stringId != 0 && !loaded.LoadString(stringId))
+    loaded.Empty();
+  const char* shown = stringId != 0 ? (const char*)loaded : text;
+  BOOL dontShow = FALSE;
+  int result;
+  if (DocBoxFn hook = g_docBoxHook.load()) {
+    result = hook(DocBoxRequest{stringId, shown, mode, autoClose}, &dontShow);
+  } else if (stringId != 0 && autoClose) {
+    // The shared box clears the mode's bits itself.
+    return ShowConfirmDlg(AfxGetMainWnd(), stringId, mode);
+  } else {
+    CConfirmDlg dlg(autoClose, AfxGetMainWnd());
+    dlg.m_text = shown;
+    dlg.m_mode = mode;
+    dlg.m_timeoutAnswer = stringId != 0 ? ConfirmTimeoutAnswer(stringId) : IDOK;
+    result = (int)dlg.DoModal();
+    dontShow = dlg.m_dontShow;
+  }
+  if (result == IDOK && dontShow && mode >= 1)
+    __atomic_fetch_and(&g_optionFlags, ~(uint32_t)mode, __ATOMIC_SEQ_CST);
+  return result;
+}
+
+IMPLEMENT_DYNCREATE(CZarnDoc, CDocument)
+
+BEGIN_MESSAGE_MAP(CZarnDoc, CDocument)
+  ON_COMMAND(ID_SITE_QUICK_ADD, OnQuickAddSite)
+  ON_COMMAND(ID_SITE_IMPORT, OnImportSites)
+  ON_COMMAND(ID_SITE_EXPORT, OnExportSites)
+  ON_COMMAND(ID_SITE_REMOVE_ALL, OnRemoveAllSites)
+  ON_COMMAND(ID_SITE_FIND, OnFindSite)
+  ON_COMMAND(ID_SITE_CLOSE_ALL, OnCloseAll)
+  ON_COMMAND(ID_QUEUE_START, OnStartQueue)
+  ON_UPDATE_COMMAND_UI(ID_QUEUE_START, OnUpdateStartQueue)
+  ON_COMMAND(ID_SITE_MANAGER, OnSiteManager)
+  ON_COMMAND(ID_MANUAL_GET, OnManualGet)
+  ON_COMMAND(ID_PING, OnPing)
+END_MESSAGE_MAP()
+
+CZarnDoc::CZarnDoc()
+    : m_hAppKey(nullptr),
+      m_hSitesKey(nullptr),
+      m_nSites(1),
+      m_sites(),
+      m_queueThreads(),
+      m_reaperThread(nullptr),
+      m_guiThreadId(::GetCurrentThreadId()),
+      m_promptingSlot(-1),
+      m_cacheRoot()
+{
+  CSiteItem* site = new CSiteItem();
+  CopySiteText(site->m_host, kDefaultSiteHost);
+  CopySiteText(site->m_name, kDefaultSiteHost);
+  site->SiteOptionDigits[1] = '1';
+  m_sites[0] = site;
+}
+
+CZarnDoc::~CZarnDoc()
+{
+  if (m_hSitesKey != nullptr)
+    ::RegCloseKey(m_hSitesKey);
+  if (m_hAppKey != nullptr)
+    ::RegCloseKey(m_hAppKey);
+  m_hSitesKey = m_hAppKey = nullptr;
+  // m_taskThreads' destructor waits for its reaper.
+  for (CSiteItem* site : m_sites)
+    if (site != nullptr)
+      site->m_queueRun = 0;
+  for (CWinThread*& worker : m_queueThreads) {
+    if (worker == nullptr)
+      continue;
+    worker->ResumeThread();
+    worker->PostThreadMessage(WM_QUIT, 0, 0);
+    if (worker->m_hThread != nullptr)
+      ::WaitForSingleObject(worker->m_hThread, INFINITE);
+    delete worker;
+    worker = nullptr;
+  }
+  for (CSiteItem*& site : m_sites) {
+    delete site;
+    site = nullptr;
+  }
+  if (g_pDoc == this)
+    g_pDoc = nullptr;
+}
+
+BOOL CZarnDoc::OnNewDocument()
+{
+  if (!CDocument::OnNewDocument())
+    return FALSE;
+  g_pDoc = this;
+  m_guiThreadId = ::GetCurrentThreadId();
+  SetSiteStoreMessageHook(&StoreMessageToBox);
+  OpenSiteRegistry();
+
+  CString folder = g_appPath;
+  if (folder.IsEmpty() || folder[folder.GetLength() - 1] != '\\')
+    folder += "\\";
+  if (g_downloadPath[0] == '\0') {
+    CString download = folder + "download";
+    lstrcpynA(g_downloadPath, download, (int)sizeof(g_downloadPath));
+  }
+  ::CreateDirectoryA(g_downloadPath, nullptr);
+
+  CString cache = folder + "cache\\";
+  m_cacheRoot[0] = '\0';
+  if ((size_t)cache.GetLength() < sizeof(m_cacheRoot) &&
+      (::CreateDirectoryA(cache, nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS)) {
+    lstrcpynA(m_cacheRoot, cache, (int)sizeof(m_cacheRoot));
+    for (CSiteItem* site : m_sites)
+      MakeSiteCacheFolder(site);
+  }
+
+  PostToFuncView(UWM_SHOW_FUNC_TAB, 0, (LPARAM)g_funcViewTab);
+  SendToFuncView(UWM_SITES_STATUS_REBUILD, 0, 0);
+  return TRUE;
+}
+
+// A name that breaks the folder rules, or a path too long for the field,
+// leaves the site without a cache folder.
+void CZarnDoc::MakeSiteCacheFolder(CSiteItem* site)
+{
+  if (site == nullptr || m_cacheRoot[0] == '\0')
+    return;
+  char path[kSiteCacheFolderLen];
+  if (!BuildSiteCacheFolder(m_cacheRoot, site->m_name, path))
+    return;
+  CString dir(path);
+  dir = dir.Left(dir.GetLength() - 1);
+  if (::CreateDirectoryA(dir, nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS)
+    lstrcpynA(site->m_cacheFolder, path, (int)sizeof(site->m_cacheFolder));
+}
+
+void CZarnDoc::NotifySitesChanged()
+{
+  SendToFuncView(UWM_SITES_STATUS_REBUILD, 0, 0);
+  if (CWnd* main = AfxGetMainWnd())
+    if (main->m_hWnd != nullptr)
+      ::SendMessage(main->m_hWnd, UWM_SITES_CHANGED, 0, 0);
+}
+
+// ---- registry ----
+
+BOOL CZarnDoc::OpenSiteRegistry()
+{
+  CSingleLock lock(&m_siteLock, TRUE);
+  return ::OpenSiteRegistry(m_hAppKey, m_hSitesKey, m_sites, m_nSites);
+}
+
+BOOL CZarnDoc::LoadSitesFromRegistry(int i)
+{
+  CSiteItem* site = GetSite(i);
+  return site != nullptr && m_hSitesKey != nullptr && ::LoadSitesFromRegistry(m_hSitesKey, (DWORD)i, *site);
+}
+
+BOOL CZarnDoc::SaveSiteToRegistry(int i)
+{
+  CSiteItem* site = GetSite(i);
+  return site != nullptr && ::SaveSiteToRegistry(m_hAppKey, m_hSitesKey, *site);
+}
+
+BOOL CZarnDoc::DeleteSiteKey(int i)
+{
+  CSiteItem* site = GetSite(i);
+  return site != nullptr && ::DeleteSiteKey(m_hAppKey, m_hSitesKey, *site);
+}
+
+// ---- the table ----
+
+BOOL CZarnDoc::FindSiteNodeByName(const char* name)
+{
+  HWND tree = SlotWindow(g_pSerTrView);
+  if (tree == nullptr || name == nullptr)
+    return FALSE;
+  char text[kSiteNameLen + 16];
+  for (HTREEITEM item = TreeView_GetRoot(tree); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+    TVITEMA tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = (int)sizeof(text);
+    text[0] = '\0';
+    if (::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv) && strcmp(text, name) == 0)
+      return TRUE;
+  }
+  return FALSE;
+}
+
+void CZarnDoc::InsertSiteNodes(CSiteItem* site, int slot)
+{
+  HWND trees[2] = {SlotWindow(g_pSerTrView), SlotWindow(g_pSerTrView1)};
+  HTREEITEM* nodes[2] = {&site->m_hTreeNode, &site->m_hTreeNode1};
+  for (int t = 0; t < 2; ++t) {
+    if (trees[t] == nullptr)
+      continue;
+    TVINSERTSTRUCTA ins = {};
+    ins.hParent = TVI_ROOT;
+    ins.hInsertAfter = TVI_LAST;
+    ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    ins.item.pszText = site->m_name;
+    ins.item.lParam = slot;
+    *nodes[t] = (HTREEITEM)::SendMessageA(trees[t], TVM_INSERTITEMA, 0, (LPARAM)&ins);
+  }
+}
+
+CSiteItem* CZarnDoc::AddSite(SiteRecord* record)
+{
+  if (record == nullptr)
+    return nullptr;
+  CSingleLock lock(&m_siteLock, TRUE);
+  if (FindFreeSiteSlot(m_sites) < 0) {
+    lock.Unlock();
+    ShowDocBox(0, kSitesLimitText, kConfirmModeError, TRUE);
+    return nullptr;
+  }
+  if (FindSiteNodeByName(record->m_name))
+    return nullptr;
+  // The one name check (form rules, and no site of that name in any slot).
+  const int slot = AddSiteToTable(m_sites, m_nSites, *record);
+  if (slot < 0)
+    return nullptr;
+  CSiteItem* site = m_sites[slot];
+  InsertSiteNodes(site, slot);
+  SaveSiteToRegistry(slot);
+  MakeSiteCacheFolder(site);
+  record->m_pNewSite = site;
+  lock.Unlock();
+  NotifySitesChanged();
+  return site;
+}
+
+void CZarnDoc::EmptyClipboardForSite(int i)
+{
+  const UINT format = ::RegisterClipboardFormatA(kClipFormatName);
+  if (format == 0 || !::IsClipboardFormatAvailable(format))
+    return;
+  if (!::OpenClipboard(nullptr))
+    return;
+  bool empty = false;
+  if (HANDLE data = ::GetClipboardData(format)) {
+    if (::GlobalSize(data) >= sizeof(ClipPayloadHead)) {
+      if (const ClipPayloadHead* head = (const ClipPayloadHead*)::GlobalLock(data)) {
+        empty = head->nSourceSite == i || head->nTargetSite == i;
+        ::GlobalUnlock(data);
+      }
+    }
+  }
+  if (empty)
+    ::EmptyClipboard();
+  ::CloseClipboard();
+}
+
+BOOL CZarnDoc::DeleteSite(int i)
+{
+  CSiteItem* site = GetSite(i);
+  if (site == nullptr)
+    return FALSE;
+  if (site->m_taskCount.load() != 0) {
+    ShowDocBox(0, kSiteActiveTaskText, kConfirmModeError, TRUE);
+    return FALSE;
+  }
+  // Deleting asks without a count-down: nobody there must not mean yes.
+  if (IsOptionSet(OPTBIT_CONFIRM_DELETE_SITE) &&
+      ShowDocBox(IDS_CONFIRM_DELETE_SITE, nullptr, 1 << OPTBIT_CONFIRM_DELETE_SITE, FALSE) != IDOK)
+    return FALSE;
+  EmptyClipboardForSite(i);
+  {
+    CSingleLock lock(&m_siteLock, TRUE);
+    if (m_sites[i] != site || site->m_taskCount.load() != 0)
+      return FALSE;
+    site->m_keeperRunning = 0;
+    DeleteSiteKey(i);
+    // The keeper is told to stop; its thread object goes with the site only
+    // once the thread has ended.
+    if (site->m_pKeeperThread != nullptr) {
+      site->m_pKeeperThread->ResumeThread();
+      if (site->m_pKeeperThread->m_hThread != nullptr)
+        WaitThreadPumping(site->m_pKeeperThread->m_hThread, INFINITE);
+    }
+    m_sites[i] = nullptr;
+    if (m_nSites > 0)
+      --m_nSites;
+  }
+  delete site;
+  NotifySitesChanged();
+  return TRUE;
+}
+
+BOOL CZarnDoc::ModifySite(int i, const SiteLoginValues& v)
+{
+  CSingleLock lock(&m_siteLock, TRUE);
+  CSiteItem* site = GetSite(i);
+  if (site == nullptr)
+    return FALSE;
+  const bool renamed = strcmp(site->m_name, v.name) != 0;
+  if (renamed) {
+    if (FindSiteNodeByName(v.name) || IsSiteNameTaken(m_sites, v.name, i)) {
+      lock.Unlock();
+      ShowDocBox(0, kSiteNameExistsText, kConfirmModeError, TRUE);
+      return FALSE;
+    }
+    if (!IsValidSiteName(v.name)) {
+      lock.Unlock();
+      ShowDocBox(0, kInvalidSiteNameText, kConfirmModeError, TRUE);
+      return FALSE;
+    }
+    if (v.host.GetLength() >= kSiteHostLen || v.user.GetLength() >= kSiteUserLen ||
+        v.password.GetLength() >= kSitePasswordLen)
+      return FALSE;
+    DeleteSiteKey(i);
+  } else if (v.host.GetLength() >= kSiteHostLen || v.user.GetLength() >= kSiteUserLen ||
+             v.password.GetLength() >= kSitePasswordLen) {
+    return FALSE;
+  }
+  // Host and port change only while the site is not connected.
+  if (site->m_connected.load() == 0) {
+    CopySiteText(site->m_host, v.host);
+    site->m_port = v.port;
+  }
+  CopySiteText(site->m_name, v.name);
+  CopySiteText(site->m_user, v.user);
+  CopySiteText(site->m_password, v.password);
+  site->SiteOptionDigits[0] = v.limitKind;
+  site->SiteOptionDigits[1] = v.anonymous;
+  site->SiteOptionDigits[4] = v.passive;
+  site->m_connLimit = v.connLimit;
+  SaveSiteToRegistry(i);
+  if (renamed) {
+    site->m_cacheFolder[0] = '\0';
+    MakeSiteCacheFolder(site);
+  }
+  lock.Unlock();
+  NotifySitesChanged();
+  return TRUE;
+}
+
+// ---- connecting ----
+
+BOOL CZarnDoc::StartKeeper(CSiteItem* site)
+{
+  CWinThread* thread = AfxBeginThread(ConnectKeeperProc, site, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+  if (thread == nullptr)
+    return FALSE;
+  thread->m_bAutoDelete = FALSE;
+  site->m_keeperRunning = 0;
+  site->m_pKeeperThread = thread;
+  thread->ResumeThread();
+  // The keeper raises its running flag as it starts; a stop before that would
+  // be overwritten and lost. Wait (briefly) until it is up, so a Disconnect
+  // right after this always reaches it.
+  for (int spent = 0; site->m_keeperRunning.load() == 0 && spent < kKeeperStartWaitMs; spent += 5) {
+    if (::WaitForSingleObject(thread->m_hThread, 5) == WAIT_OBJECT_0)
+      return TRUE;  // ended already (it told the log why)
+  }
+  if (site->m_keeperRunning.load() == 0 && ThreadRunning(thread))
+    site->m_keeperRunning = 1;
+  return TRUE;
+}
+
+BOOL CZarnDoc::ConnectSite(int i)
+{
+  // One keeper per site: queue workers connect from their own threads.
+  CSingleLock lock(&m_siteLock, TRUE);
+  CSiteItem* site = GetSite(i);
+  if (site == nullptr)
+    return FALSE;
+  // Decide the keeper's state before looking at or touching the event: a
+  // keeper told to stop may still hold the event reset, and sets it for the
+  // last time as it ends.
+  if (CWinThread* keeper = site->m_pKeeperThread) {
+    if (ThreadRunning(keeper)) {
+      if (site->m_keeperRunning.load() != 0)
+        return TRUE;
+      // Told to stop and still ending: it sets the event for the last time.
+      if (!WaitThreadPumping(keeper->m_hThread, kEndingKeeperWaitMs))
+        return site->m_keeperRunning.load() != 0 ? TRUE : FALSE;
+    }
+    if (site->m_pKeeperThread == keeper) {
+      site->m_pKeeperThread = nullptr;
+      delete keeper;
+    }
+  }
+
+  // No keeper. The GUI thread may come back here from inside the connect
+  // prompt (its box pumps messages): that connect is the one in progress.
+  if (m_promptingSlot == i)
+    return TRUE;
+  if (site->m_hIdleEvent != nullptr)
+    ::ResetEvent(site->m_hIdleEvent);
+  if (IsOptionSet(OPTBIT_CONFIRM_CONNECT) && ::GetCurrentThreadId() == m_guiThreadId) {
+    m_promptingSlot = i;
+    const int answer = ShowDocBox(IDS_CONFIRM_CONNECT, nullptr, 1 << OPTBIT_CONFIRM_CONNECT, TRUE);
+    m_promptingSlot = -1;
+    if (answer != IDOK) {
+      if (site->m_hIdleEvent != nullptr)
+        ::SetEvent(site->m_hIdleEvent);
+      return FALSE;
+    }
+  }
+  if (!StartKeeper(site)) {
+    if (site->m_hIdleEvent != nullptr)
+      ::SetEvent(site->m_hIdleEvent);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CZarnDoc::DisconnectSite(int i, BOOL noPrompt)
+{
+  if (!noPrompt && IsOptionSet(OPTBIT_CONFIRM_DISCONNECT) &&
+      ShowDocBox(IDS_CONFIRM_DISCONNECT, nullptr, 1 << OPTBIT_CONFIRM_DISCONNECT, TRUE) != IDOK)
+    return;
+  CSingleLock lock(&m_siteLock, TRUE);
+  CSiteItem* site = GetSite(i);
+  if (site == nullptr)
+    return;
+  if (site->m_pKeeperThread != nullptr) {
+    site->m_keeperRunning = 0;
+    site->m_pKeeperThread->ResumeThread();
+  }
+  HWND trees[2] = {SlotWindow(g_pSerTrView), SlotWindow(g_pSerTrView1)};
+  HTREEITEM nodes[2] = {site->m_hTreeNode, site->m_hTreeNode1};
+  lock.Unlock();
+  for (int t = 0; t < 2; ++t)
+    if (trees[t] != nullptr)
+      ::PostMessage(trees[t], UWM_SITE_STATE, (WPARAM)nodes[t], 0);
+  if (noPrompt)
+    return;
+  for (int t = 0; t < 2; ++t) {
+    if (trees[t] == nullptr || nodes[t] == nullptr)
+      continue;
+    HTREEITEM sel = TreeView_GetSelection(trees[t]);
+    bool below = false;
+    for (HTREEITEM it = sel; it != nullptr; it = TreeView_GetParent(trees[t], it))
+      if (it == nodes[t]) {
+        below = true;
+        break;
+      }
+    if (below) {
+      TreeView_SelectItem(trees[t], TreeView_GetRoot(trees[t]));
+      TreeView_Expand(trees[t], nodes[t], TVE_COLLAPSE);
+    }
+  }
+}
+
+void CZarnDoc::OnCloseAll()
+{
+  HWND trees[2] = {SlotWindow(g_pSerTrView), SlotWindow(g_pSerTrView1)};
+  for (HWND tree : trees)
+    if (tree != nullptr)
+      TreeView_SelectItem(tree, TreeView_GetRoot(tree));
+  if (IsOptionSet(OPTBIT_CONFIRM_DISCONNECT) &&
+      ShowDocBox(IDS_CONFIRM_DISCONNECT, nullptr, 1 << OPTBIT_CONFIRM_DISCONNECT, TRUE) != IDOK)
+    return;
+  for (int i = 0; i < MAX_SITES; ++i)
+    if (m_sites[i] != nullptr)
+      DisconnectSite(i, TRUE);
+}
+
+// ---- task threads ----
+
+void CZarnDoc::AddTaskThread(CWinThread* thread) { m_taskThreads.AddTaskThread(thread); }
+CWinThread* CZarnDoc::GetTaskThread(int i) { return m_taskThreads.GetTaskThread(i); }
+int CZarnDoc::GetTaskThreadCount() { return m_taskThreads.GetTaskThreadCount(); }
+BOOL CZarnDoc::RemoveTaskThread(int i) { return m_taskThreads.RemoveTaskThread(i); }
+BOOL CZarnDoc::StartThreadReaper() { return m_taskThreads.StartThreadReaper(); }
+
+// ---- queue workers ----
+
+BOOL CZarnDoc::StartQueueWorker(int n)
+{
+  CWinThread*& slot = m_queueThreads[n];
+  if (slot != nullptr) {
+    slot->ResumeThread();
+    if (ThreadRunning(slot))
+      return TRUE;
+    delete slot;
+    slot = nullptr;
+  }
+  QueueWorkerFactory factory = g_queueWorkerFactory.load();
+  if (factory == nullptr)
+    return FALSE;
+  CWinThread* worker = factory(n);
+  if (worker == nullptr)
+    return FALSE;
+  if (!worker->CreateThread(CREATE_SUSPENDED)) {
+    delete worker;
+    return FALSE;
+  }
+  worker->SetThreadPriority(THREAD_PRIORITY_NORMAL);
+  worker->m_bAutoDelete = FALSE;
+  slot = worker;
+  worker->ResumeThread();
+  return TRUE;
+}
+
+void CZarnDoc::StartQueueThreads()
+{
+  int count = g_queueThreadCount;
+  if (count < 0)
+    count = 0;
+  if (count > kQueueThreadSlots)
+    count = kQueueThreadSlots;
+  for (int n = 0; n < count; ++n)
+    StartQueueWorker(n);
+}
+
+BOOL CZarnDoc::StartQueueThread(int n)
+{
+  if (n < 0 || n >= kQueueThreadSlots)
+    return FALSE;
+  return StartQueueWorker(n);
+}
+
+// ---- commands ----
+
+void CZarnDoc::OnStartQueue()
+{
+  for (CSiteItem* site : m_sites)
+    if (site != nullptr)
+      site->m_queueRun = 1;
+  StartQueueThreads();
+}
+
+void CZarnDoc::OnUpdateStartQueue(CCmdUI* pCmdUI)
+{
+  pCmdUI->Enable(s_pfnQueueHasItems != nullptr && s_pfnQueueHasItems());
+}
+
+BOOL CZarnDoc::ImportSitesFrom(const char* path)
+{
+  CDocSiteTarget target(*this);
+  const SiteImportResult r = ImportSitesFromFile(path, target);
+  return r.bOpened && !r.bDamaged;
+}
+
+BOOL CZarnDoc::ExportSitesTo(const char* path) { return ExportSitesToFile(path, m_sites); }
+
+void CZarnDoc::OnImportSites()
+{
+  CFileDialog dlg(TRUE, kSiteFileExtension, kSiteFileDefaultName, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
+                  kSiteFileFilter, AfxGetMainWnd());
+  if (dlg.DoModal() != IDOK)
+    return;
+  ImportSitesFrom(dlg.GetPathName());
+}
+
+void CZarnDoc::OnExportSites()
+{
+  CFileDialog dlg(FALSE, kSiteFileExtension, kSiteFileDefaultName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                  kSiteFileFilter, AfxGetMainWnd());
+  if (dlg.DoModal() != IDOK)
+    return;
+  ExportSitesTo(dlg.GetPathName());
+}
+
+void CZarnDoc::OnRemoveAllSites()
+{
+  // Asks without a count-down: nobody there must not clear the store.
+  if (ShowDocBox(IDS_CONFIRM_REMOVE_ALL_SITES, nullptr, kConfirmModeQuestion, FALSE) != IDOK)
+    return;
+  CSingleLock lock(&m_siteLock, TRUE);
+  RemoveAllSitesFromRegistry(m_hAppKey, m_hSitesKey);
+}
+
+// Finished by the issues that build their dialogs and libraries.
+void CZarnDoc::OnQuickAddSite() {}
+void CZarnDoc::OnFindSite() {}
+void CZarnDoc::OnSiteManager() {}
+void CZarnDoc::OnManualGet() {}
+void CZarnDoc::OnPing() {}
