@@ -30,6 +30,9 @@ struct BatchJobRecord {
   char m_target[kBatchJobTextLen] = {};
   std::atomic<int32_t> m_state{JOB_SENDING};  // BatchJobState
   char m_speed[kBatchJobSpeedLen] = {};     // final average speed
-  uint32_t m_size = 0;                      // the entry's size from the listing
-  std::atomic<uint32_t> m_bytesDone{0};     // written by the data loops
+  uint64_t m_size = 0;                      // the entry's size from the listing
+  std::atomic<uint64_t> m_bytesDone{0};     // written by the data loops
+  // Set by the list's stop command. Only the task clears running, and last:
+  // until then the record is still written and must not be freed.
+  std::atomic<int32_t> m_stopRequested{0};
 };

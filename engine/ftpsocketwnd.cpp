@@ -728,6 +728,9 @@ void CFtpSocketWnd::RunSequencer()
   if (IsKeeper() || (verb != VERB_USER && verb != VERB_PASS && verb != VERB_QUIT)) {
     if (verb == VERB_PASS) {
       ConnLogPrintf("%s::Sending command ---> %s\r\n", Host(), "PASS xxxxxxxxxxxxxxxx");
+    } else if (verb == VERB_SITE && std::strncmp(m_sending.m_arg, "PSWD", 4) == 0) {
+      // Both passwords of a change: shown masked like PASS.
+      ConnLogPrintf("%s::Sending command ---> %s\r\n", Host(), "SITE PSWD xxxxxxxxxxxxxxxx xxxxxxxxxxxxxxxx");
     } else {
       const int shown = (int)(m_sendLen >= 2 ? m_sendLen - 2 : m_sendLen);
       ConnLogPrintf("%s::Sending command ---> %.*s\r\n", Host(), shown, m_sendBuf);

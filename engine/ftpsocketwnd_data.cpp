@@ -284,7 +284,7 @@ void CFtpDataPath::Count(CFtpSocketWnd& w, int verb, uint32_t count)
   switch (verb) {
     case VERB_RETR: case VERB_STOR:
       if (record != nullptr)
-        static_cast<BatchJobRecord*>(record)->m_bytesDone = (uint32_t)w.m_bytesMoved;
+        static_cast<BatchJobRecord*>(record)->m_bytesDone = (uint64_t)w.m_bytesMoved;
       session.m_progress = count;
       break;
     case VERB_RETM:

@@ -351,30 +351,52 @@ void CProgThread::RunTask()
       TaskSearchList();
       break;
     case TASK_SEARCH: {
-      TaskStub();
+      TaskSearch();
       char line[320];
       std::snprintf(line, sizeof(line), "%s::Search is Finished\r\n", m_pSite->m_host);
       ReportLine(line);
       break;
     }
     case TASK_SPACE_USED:
-      TaskStub();
+      TaskSpaceUsed();
       if (g_exitRequested.load() == 0 && m_pSpaceRun != nullptr && m_pSpaceRun->m_runId.load() == m_runId)
         m_pSpaceRun->m_running = 0;
       break;
-    case TASK_UPLOAD:
-    case TASK_DOWNLOAD:
     case TASK_MAKE_DIR:
+      TaskMakeDir();
+      break;
+    case TASK_MOVE:
+      TaskMove();
+      break;
+    case TASK_RENAME:
+      TaskRename();
+      break;
+    case TASK_DELETE:
+      TaskDelete();
+      break;
+    case TASK_SET_ATTRIBUTES:
+      TaskSetAttributes();
+      break;
+    case TASK_CHANGE_PASSWORD:
+      TaskChangePassword();
+      break;
+    case TASK_UPLOAD:
+      TaskUpload();
+      break;
+    case TASK_DOWNLOAD:
+      TaskDownload(false);
+      break;
+    case TASK_OPEN:
+      TaskOpenOrEdit(false);
+      break;
+    case TASK_EDIT:
+      TaskOpenOrEdit(true);
+      break;
+    case TASK_RECORD_STRUCTURE:
+      TaskRecordStructure();
+      break;
     case TASK_SITE_RELAY:
     case TASK_SITE_FXP:
-    case TASK_MOVE:
-    case TASK_RENAME:
-    case TASK_DELETE:
-    case TASK_OPEN:
-    case TASK_EDIT:
-    case TASK_SET_ATTRIBUTES:
-    case TASK_CHANGE_PASSWORD:
-    case TASK_RECORD_STRUCTURE:
       TaskStub();
       break;
     default:

@@ -16,6 +16,7 @@ class CSiteItem;
 class CNetFunc;
 class CTaskThreadList;
 struct NetSession;
+struct BatchJobRecord;
 
 // Sent to the main frame (with option bit 30): lParam the line for the notifier.
 constexpr UINT UWM_NOTIFY_POPUP = 0x801;  // WM_USER+1
@@ -116,6 +117,29 @@ public:
   // Stop predicate of the space-used run: the dialog started a newer run.
   bool SpaceRunStale() const;
 
+  // ---- transfers (progthread_xfer.cpp) ----
+  // One STOR or RETR on the first connection: 1 on success; sets the job's state.
+  int UploadOneFile(BatchJobRecord* job, const char* name);
+  int DownloadOneFile(BatchJobRecord* job, const char* name);
+  // Speed text, transfer record cleared, then running := 0 (last write).
+  void FinishJob(BatchJobRecord* job);
+
+  // ---- remote file operations (progthread_ops.cpp) ----
+  // 0 stopped, 1 made, 2 refused; on the given connection or the task's first.
+  int RunMakeDir(const char* name, NetSession* session = nullptr, CSiteItem* site = nullptr);
+  int RenameOne(const char* oldName, const char* newName);
+  int MoveOne(const char* fromFolder, const char* toFolder, const char* name);
+  int DeleteOneFile(const char* name);
+  int SiteCommandOne(const char* text);
+  // Deletes everything below the folder (not the folder itself); 1 on success.
+  int DeleteTree(const char* path);
+
+  // ---- the read-only walks ----
+  // 1 when the folder was listed; its entries go to the search or the count.
+  int SearchFolder(const char* path);
+  void SearchEntries(const char* path, EntryRecord* entries);
+  void SumEntries(const char* path, EntryRecord* entries);
+
 private:
   void InitCommon();
   bool ConnectOneSite();
@@ -128,6 +152,30 @@ private:
   void TaskList();
   void TaskSearchList();
   void TaskStub() {}
+  int TransferOneFile(BatchJobRecord* job, const char* name, int verb, int32_t siteTimeout, int32_t globalTimeout);
+  bool ChangeRemoteFolder(const char* path);
+  void UploadEntries(EntryRecord* entries, int maxCount, const char* localFolder, const char* remoteFolder,
+                     bool convert);
+  void TaskUpload();
+  int TaskDownload(bool openMode);
+  void TaskOpenOrEdit(bool edit);
+  // Pushes the commands on the first connection, posts and waits bounded;
+  // true when the event came and the connection is still alive.
+  bool RunCommands(const int* verbs, const char* const* args, int count, bool whileAlive);
+  void TaskMakeDir();
+  void TaskRename();
+  void TaskMove();
+  void TaskDelete();
+  void TaskSetAttributes();
+  void TaskChangePassword();
+  void TaskSearch();
+  void TaskRecordStructure();
+  void TaskSpaceUsed();
+
+  // The space count, kept here until the run is known still current.
+  int64_t m_sumBytes = 0;
+  int64_t m_sumFiles = 0;
+  int64_t m_sumFolders = 0;
 
   bool m_countRaised1 = false;
   bool m_countRaised2 = false;
