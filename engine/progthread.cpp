@@ -132,17 +132,8 @@ CProgThread::CProgThread(int paneFlag, TaskCode task, CSiteItem* site, CSiteItem
 
 CProgThread::CProgThread(int paneFlag, TaskCode task, CSiteItem* site, HTREEITEM node, const char* firstPath,
                          const char* secondPath, int value, EntryRecord* entries)
+    : CProgThread(paneFlag, task, site, nullptr, node, firstPath, secondPath, value, entries)
 {
-  InitCommon();
-  m_paneFlag = paneFlag;
-  m_task = task;
-  m_pSite = site;
-  m_hNode = node;
-  CopyPath(m_firstPath, firstPath);
-  CopyPath(m_secondPath, secondPath);
-  m_value = value;
-  m_pEntries = entries;
-  m_pResultWnd = TreeOfPane(paneFlag);
 }
 
 CProgThread::~CProgThread()

@@ -12,6 +12,7 @@
 #include "engine/connlog.h"
 #include "engine/ftpsocketwnd.h"
 #include "framework/file.h"
+#include "tests/data/datatest.h"
 #include "tests/net/netclient.h"
 #include "tests/proxy/proxypeer.h"
 #include "tests/support/peers.h"
@@ -38,28 +39,8 @@ std::string TestData(size_t size)
   return data;
 }
 
-bool WriteBytes(const std::string& path, const std::string& data)
-{
-  FILE* f = fopen(path.c_str(), "wb");
-  if (f == nullptr)
-    return false;
-  const bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
-  return fclose(f) == 0 && ok;
-}
-
-std::string ReadBytes(const std::string& path)
-{
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr)
-    return "<missing>";
-  std::string data;
-  char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
-    data.append(buf, n);
-  fclose(f);
-  return data;
-}
+using datatest::ReadBytes;
+using datatest::WriteBytes;
 
 std::vector<std::pair<int, std::string>> Passive(int verb, const std::string& arg)
 {
