@@ -49,6 +49,7 @@ BEGIN_MESSAGE_MAP(CFtpSocketWnd, CWnd)
   ON_MESSAGE(UWM_DATA_SOCKET, OnDataSocketEvent)
   ON_MESSAGE(UWM_NET_SEND, OnNetSend)
   ON_MESSAGE(UWM_NET_COMMAND, OnNetCommand)
+  ON_MESSAGE(UWM_NET_DETACH, OnNetDetach)
 END_MESSAGE_MAP()
 
 CFtpSocketWnd::CFtpSocketWnd(NetSession* pSession)
@@ -103,6 +104,8 @@ CFtpSocketWnd::CFtpSocketWnd(NetSession* pSession)
     s.m_loggedIn = 0;
     s.m_pFile = nullptr;
     s.m_pRecord = nullptr;
+    s.m_pJob = nullptr;
+    s.m_pItem = nullptr;
     s.m_alive = 1;
     // A record used again keeps its event, so nobody waits on a closed handle.
     if (s.m_hDoneEvent != nullptr)
@@ -562,6 +565,20 @@ LRESULT CFtpSocketWnd::OnNetCommand(WPARAM, LPARAM)
   return 0;
 }
 
+LRESULT CFtpSocketWnd::OnNetDetach(WPARAM, LPARAM)
+{
+  // On this thread, so no receive or send loop is half way through the file
+  // or the record while the client takes them back.
+  CloseDataConnection();
+  // A listing block stays: its client frees it.
+  if (m_pSession != nullptr) {
+    m_pSession->m_pFile = nullptr;
+    m_pSession->m_pJob = nullptr;
+    m_pSession->m_pItem = nullptr;
+  }
+  return m_ctrlSocket != INVALID_SOCKET && m_ctrlConnected ? 1 : 0;
+}
+
 // ---- commands --------------------------------------------------------------
 
 void CFtpSocketWnd::PushWindowSide(int verb, const char* arg)
@@ -589,6 +606,10 @@ void CFtpSocketWnd::SendAbort()
     // The data connection goes first; the sequencer then sends ABOR urgent.
     CloseDataConnection();
     s.m_queue.PushWindow(Host(), VERB_ABOR, "");
+    // A transfer between two servers waits on the other server and may never
+    // end by itself: its ABOR cannot wait for it (nor for a command half sent).
+    if (s.m_current.m_verb != VERB_NONE && m_sendLen == 0)
+      memset(&s.m_current, 0, sizeof(s.m_current));
     if (s.m_current.m_verb == VERB_NONE)
       RunSequencer();
     return;
@@ -811,8 +832,15 @@ void CFtpSocketWnd::HandleReply(int code, const char* line)
   const char kind = line[0];
   if (kind != '1' && !(IsTransferVerb(verb) || verb == VERB_ABOR))
     memset(&s.m_current, 0, sizeof(s.m_current));
-  if (kind == '0' || kind == '1')
+  if (kind == '0' || kind == '1') {
+    // A transfer between two servers has no data connection here: its
+    // preliminary reply is the client's only sign that this server is ready.
+    if (kind == '1' && s.m_replyText[0] != '\0' && IsTransferVerb(verb))
+      s.m_progress += 1;
+    if (kind == '1')
+      OnPreliminaryReply(verb);
     return;
+  }
   if (kind == '2') {
     if (verb == VERB_PASV && code == 227) {
       if (command.m_arg[0] == '\0') {
@@ -826,6 +854,10 @@ void CFtpSocketWnd::HandleReply(int code, const char* line)
     HandlePositive(code, verb, line);
   } else if (kind == '3') {
     HandleIntermediate(verb);
+  } else if (verb == VERB_PASV && command.m_arg[0] == '\0') {
+    // A bare PASV asks for the address for another server: active mode on
+    // this machine is no substitute, the client has to hear the refusal.
+    FailAndSignal();
   } else {
     HandleNegative(code, verb);
   }

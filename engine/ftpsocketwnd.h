@@ -24,13 +24,21 @@ class CSiteItem;
 // The longest command line: the longest verb text ("CONNECT"), a blank, an
 // argument of kCommandArgLen - 1 characters, CR LF and the NUL.
 constexpr size_t kSendBufferSize = 7 + 1 + (kCommandArgLen - 1) + 2 + 1;
-constexpr size_t kDataBufferSize = 8192;
+// Large enough that a loopback or LAN transfer moves whole socket buffers per
+// call: every socket or file call costs a round trip to the Wine server.
+constexpr size_t kDataBufferSize = 256 * 1024;
 constexpr size_t kReplyReadSize = 1460;  // one read of the control socket
 // How long stopping a connection waits for the server's answer to QUIT.
 constexpr DWORD kQuitWaitMs = 2000;
 // The proxy host, user and password as wide as the global settings hold them
 // (a site's own are narrower).
 constexpr size_t kProxyTextLen = 260;
+// Sent (never posted) by a client that gives up a transfer: the window closes
+// the data connection and the transfer file and forgets the job or queue item
+// the loops count into, so nothing reaches either once the call returns (a
+// listing block stays for its client to free). The result is 1 while the
+// control connection is still up.
+constexpr UINT UWM_NET_DETACH = 0x80B;  // WM_USER+1035
 
 // The name look-up of the SOCKS4 request; an empty one restores gethostbyname.
 // Any thread; a connection takes the one set when its request is built.
@@ -115,6 +123,7 @@ protected:
   afx_msg LRESULT OnDataSocket(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnNetSend(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnNetCommand(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnNetDetach(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
   // ---- control connection ----
@@ -173,6 +182,8 @@ protected:
   // The data connection's end, one of the two events that end a transfer:
   // FD_CLOSE of the data socket, or an aborted upload that never got one.
   void OnDataClosed(bool hadSocket);
+  // A 1xx reply to the current command: an upload starts sending now.
+  void OnPreliminaryReply(int verb);
 
   // ---- hooks of the proxy exchanges (ftpsocketwnd_proxy.cpp) ----
   // One exchange per socket: m_ctrlProxy for the control socket (its state
@@ -238,5 +249,9 @@ protected:
   CSpeedLimiter m_limiter;
   int32_t m_dataVerb = VERB_NONE;        // the transfer verb the data connection serves
   size_t m_listLen = 0;                  // listing bytes in the session's block
+  // The server answered the upload verb with 1xx: until then nothing is sent,
+  // or a fast upload could end before the server (or an FTP proxy between)
+  // has taken the data connection up.
+  bool m_uploadCleared = false;
   std::atomic<int32_t> m_relayBusy{0};   // a partner's relay pump sends on m_dataSocket
 };

@@ -3,9 +3,12 @@
 // bytes between the data socket and a file, a listing block or a partner
 // connection, the speed limit, and the summary line of each data connection.
 //
-// One 8192-byte buffer per window: received bytes go to the file once more than
-// 8192 - 1460 are buffered or the transfer stops; uploads read the file 8192
-// bytes at a time and hand the socket at most g_socketBlockSize per send.
+// One buffer per window (kDataBufferSize): received bytes go to the file once
+// the buffer is all but full or the transfer stops; uploads read the file a
+// buffer at a time and hand the socket g_socketBlockSize pieces, many pieces to
+// one gathering send. Each socket or file call is a round trip to the Wine
+// server, so the loops move as much as the socket holds per call; a speed
+// limit keeps the old 8192-byte pieces so its sleeps stay fine-grained.
 //
 // The transfer record the session carries is a CPlanItem for the queue's verbs
 // (RETW, STOW, APPE) and a BatchJobRecord for the tasks' (RETR, STOR, RETM); for
@@ -31,8 +34,13 @@ namespace {
 constexpr uint32_t kFlushAbove = (uint32_t)(kDataBufferSize - 1460);
 // Work one socket event may do before the other messages (the control reply,
 // a stop) get their turn; the loop then posts itself the same event again.
-constexpr int kFillsPerEvent = 64;
-constexpr int kSendsPerEvent = 4096;
+constexpr size_t kBytesPerEvent = 4 * 1024 * 1024;
+constexpr int kFillsPerEvent = (int)(kBytesPerEvent / kDataBufferSize) > 0 ? (int)(kBytesPerEvent / kDataBufferSize) : 1;
+constexpr int kSendsPerEvent = 256;
+// The most block-size pieces one send takes (the system's gather limit is higher).
+constexpr int kPiecesPerSend = 64;
+// The piece of one receive or send while a speed limit holds.
+constexpr uint32_t kLimitedPiece = 8192;
 // A close drains at most this many reads: a peer that keeps sending after an
 // abort is cut off rather than followed.
 constexpr int kDrainReads = 4096;
@@ -110,6 +118,43 @@ int32_t LimitOrGlobal(int32_t own, int optionBit, int32_t global)
   return limit > 0 ? limit : 0;
 }
 
+// Socket buffers of a data connection: the default ones make the loops wait
+// for the peer many times per megabyte. Set before the connection stands (a
+// listening socket hands them to what it accepts), so the window scale
+// allows them.
+void WidenSocketBuffers(SOCKET s)
+{
+  const int size = 4 * 1024 * 1024;
+  ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, (const char*)&size, sizeof(size));
+  ::setsockopt(s, SOL_SOCKET, SO_SNDBUF, (const char*)&size, sizeof(size));
+}
+
+// The most one receive or send of the verb moves.
+uint32_t PieceLimit(const CFtpSocketWnd& w, int verb)
+{
+  const bool limited = (verb == VERB_RETW && w.m_downloadLimitOn != 0) ||
+                       ((verb == VERB_STOW || verb == VERB_APPE) && w.m_uploadLimitOn != 0);
+  return limited ? kLimitedPiece : (uint32_t)kDataBufferSize;
+}
+
+// Hands the socket up to kPiecesPerSend pieces of at most `block` bytes in one
+// call: the bytes sent, or SOCKET_ERROR.
+int SendPieces(SOCKET s, char* data, uint32_t size, uint32_t block)
+{
+  WSABUF pieces[kPiecesPerSend];
+  DWORD count = 0;
+  for (uint32_t at = 0; at < size && count < (DWORD)kPiecesPerSend; ++count) {
+    const uint32_t len = size - at < block ? size - at : block;
+    pieces[count].buf = data + at;
+    pieces[count].len = len;
+    at += len;
+  }
+  DWORD sent = 0;
+  if (::WSASend(s, pieces, count, &sent, 0, nullptr, nullptr) == SOCKET_ERROR)
+    return SOCKET_ERROR;
+  return (int)sent;
+}
+
 }  // namespace
 
 // The loops, as friends of the window.
@@ -170,7 +215,7 @@ void CFtpDataPath::SetUp(CFtpSocketWnd& w)
     const CSiteItem* owner = self->m_pSite;
     if (owner == nullptr || owner->m_queueRun != 1 || g_exitRequested != 0 || !IsQueueVerb(ns.m_current.m_verb))
       return false;
-    const CPlanItem* item = static_cast<const CPlanItem*>(ns.m_pRecord);
+    const CPlanItem* item = ns.m_pItem;
     return item != nullptr && __atomic_load_n(&item->m_status, __ATOMIC_RELAXED) == PLAN_WORKING;
   });
   w.m_limiter.Start(0);
@@ -213,6 +258,7 @@ BOOL CFtpDataPath::Connect(CFtpSocketWnd& w, const char* host, int port)
     return FALSE;
   }
   ::ResetEvent(w.m_hRelayReady);
+  WidenSocketBuffers(s);
   if (::connect(s, (const sockaddr*)&addr, sizeof(addr)) == SOCKET_ERROR && ::WSAGetLastError() != WSAEWOULDBLOCK) {
     ConnLogPrintf("%s::Connect failed, please check network. \r\n", w.Host());
     ::WSAAsyncSelect(s, w.m_hWnd, 0, 0);
@@ -280,21 +326,22 @@ void CFtpDataPath::Count(CFtpSocketWnd& w, int verb, uint32_t count)
 {
   w.m_bytesMoved += count;
   NetSession& session = *w.m_pSession;
-  void* record = session.m_pRecord;
+  BatchJobRecord* job = session.m_pJob;
+  CPlanItem* item = session.m_pItem;
   switch (verb) {
     case VERB_RETR: case VERB_STOR:
-      if (record != nullptr)
-        static_cast<BatchJobRecord*>(record)->m_bytesDone = (uint64_t)w.m_bytesMoved;
+      if (job != nullptr)
+        job->m_bytesDone = (uint64_t)w.m_bytesMoved;
       session.m_progress = count;
       break;
     case VERB_RETM:
-      if (record != nullptr)
-        static_cast<BatchJobRecord*>(record)->m_bytesDone += count;
+      if (job != nullptr)
+        job->m_bytesDone += count;
       session.m_progress += count;
       break;
     case VERB_RETW: case VERB_STOW: case VERB_APPE: {
-      if (record != nullptr)
-        __atomic_fetch_add(&static_cast<CPlanItem*>(record)->m_bytesDone, (int64_t)count, __ATOMIC_RELAXED);
+      if (item != nullptr)
+        __atomic_fetch_add(&item->m_bytesDone, (int64_t)count, __ATOMIC_RELAXED);
       session.m_progress += count;
       w.m_limiter.SetLimit(verb == VERB_RETW ? (w.m_downloadLimitOn ? w.m_downloadLimit : 0)
                                              : (w.m_uploadLimitOn ? w.m_uploadLimit : 0));
@@ -302,7 +349,7 @@ void CFtpDataPath::Count(CFtpSocketWnd& w, int verb, uint32_t count)
       w.m_bytesSinceMark = (int64_t)w.m_limiter.BytesSinceMark();
       break;
     }
-    default:  // LIST: the record is the listing itself
+    default:  // LIST: the listing block grows elsewhere
       session.m_progress += count;
       break;
   }
@@ -310,8 +357,10 @@ void CFtpDataPath::Count(CFtpSocketWnd& w, int verb, uint32_t count)
 
 CFtpDataPath::RecvOutcome CFtpDataPath::FillBuffer(CFtpSocketWnd& w, SOCKET s, int verb)
 {
+  const uint32_t piece = PieceLimit(w, verb);
   while (w.m_bufPos < kDataBufferSize) {
-    const int n = ::recv(s, w.m_dataBuf + w.m_bufPos, (int)(kDataBufferSize - w.m_bufPos), 0);
+    const uint32_t room = (uint32_t)kDataBufferSize - w.m_bufPos;
+    const int n = ::recv(s, w.m_dataBuf + w.m_bufPos, (int)(room < piece ? room : piece), 0);
     if (n > 0) {
       w.m_bufPos += (uint32_t)n;
       Count(w, verb, (uint32_t)n);
@@ -419,8 +468,12 @@ void CFtpDataPath::ReceiveIntoListing(CFtpSocketWnd& w)
 
 void CFtpDataPath::SendFromFile(CFtpSocketWnd& w, int verb)
 {
+  // The server's 1xx posts the FD_WRITE that starts sending.
+  if (!w.m_uploadCleared)
+    return;
   const SOCKET s = w.m_dataSocket;
   const uint32_t block = BlockSize();
+  const uint32_t piece = PieceLimit(w, verb);
   for (int sends = 0; sends < kSendsPerEvent; ++sends) {
     if (w.m_bufPos >= w.m_bufFill) {
       DWORD got = 0;
@@ -441,7 +494,7 @@ void CFtpDataPath::SendFromFile(CFtpSocketWnd& w, int verb)
       }
     }
     const uint32_t left = w.m_bufFill - w.m_bufPos;
-    const int n = ::send(s, w.m_dataBuf + w.m_bufPos, (int)(left < block ? left : block), 0);
+    const int n = SendPieces(s, w.m_dataBuf + w.m_bufPos, left < piece ? left : piece, block);
     if (n == SOCKET_ERROR) {
       if (IsSoftError(::WSAGetLastError()))
         return;  // the next FD_WRITE goes on
@@ -531,8 +584,16 @@ void CFtpDataPath::RelayTargetReady(CFtpSocketWnd& w)
 // data socket, on blocking sockets bounded by the target's upload time-out. A
 // stall, an error or a stop ends it with both connections not alive; only the
 // source closing its end is a clean finish.
+// Set on a connection thread while its pump runs: the close the pump sends
+// itself must not start the pump again.
+static thread_local bool t_inRelay = false;
+
 void CFtpDataPath::Relay(CFtpSocketWnd& w)
 {
+  struct InRelay {
+    InRelay() { t_inRelay = true; }
+    ~InRelay() { t_inRelay = false; }
+  } inRelay;
   NetSession& session = *w.m_pSession;
   CFtpSocketWnd* target = session.m_pPartner != &w ? session.m_pPartner : nullptr;
   const SOCKET src = w.m_dataSocket;
@@ -541,9 +602,12 @@ void CFtpDataPath::Relay(CFtpSocketWnd& w)
   SetBlocking(src, true);
 
   bool clean = false;
+  bool stalled = false;  // no byte (or no ready target) within the limit
   SOCKET dst = INVALID_SOCKET;
-  if (target != nullptr && RelayMayGoOn(w, *target) &&
-      ::WaitForSingleObject(target->m_hRelayReady, limitMs) == WAIT_OBJECT_0) {
+  const DWORD ready = target != nullptr && RelayMayGoOn(w, *target)
+                          ? ::WaitForSingleObject(target->m_hRelayReady, limitMs) : WAIT_FAILED;
+  stalled = ready == WAIT_TIMEOUT;
+  if (ready == WAIT_OBJECT_0) {
     // Busy before the socket is read: the target's close waits for the pump.
     target->m_relayBusy = 1;
     dst = target->m_dataSocket;
@@ -560,8 +624,10 @@ void CFtpDataPath::Relay(CFtpSocketWnd& w)
         clean = true;
         break;
       }
-      if (n < 0)
+      if (n < 0) {
+        stalled = ::WSAGetLastError() == WSAETIMEDOUT;
         break;
+      }
       for (int sent = 0; sent < n;) {
         const int k = ::send(dst, w.m_dataBuf + sent, n - sent, 0);
         if (k <= 0) {
@@ -585,6 +651,7 @@ void CFtpDataPath::Relay(CFtpSocketWnd& w)
 
   if (!clean) {
     ConnLogPrintf("%s::Relay stalled, transfer aborted.\r\n", w.Host());
+    session.m_relayStalled = stalled ? 1 : 0;
     session.m_alive = 0;
     if (target != nullptr && target->m_pSession != nullptr)
       target->m_pSession->m_alive = 0;
@@ -632,6 +699,8 @@ BOOL CFtpSocketWnd::MakePortCommand(char* out, size_t size)
   any.sin_family = AF_INET;
   any.sin_addr.s_addr = htonl(INADDR_ANY);
   any.sin_port = 0;
+  if (l != INVALID_SOCKET)
+    WidenSocketBuffers(l);
   if (l == INVALID_SOCKET || ::bind(l, (const sockaddr*)&any, sizeof(any)) != 0 ||
       ::WSAAsyncSelect(l, m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_ACCEPT | FD_CLOSE) != 0 ||
       ::listen(l, 5) != 0) {
@@ -732,9 +801,19 @@ void CFtpSocketWnd::OnCommandCurrent(int verb)
     // Nothing of this transfer can have come before its verb went out.
     m_secondEvent = 0;
     m_dataVerb = verb;
+    m_uploadCleared = false;
   }
   // With REST before it, the connect's FD_WRITE went by while REST was current.
   if (IsUploadVerb(verb) && m_dataSocket != INVALID_SOCKET)
+    PostMessage(UWM_DATA_SOCKET, (WPARAM)m_dataSocket, FD_WRITE);
+}
+
+void CFtpSocketWnd::OnPreliminaryReply(int verb)
+{
+  if (verb != VERB_STOR && verb != VERB_STOW && verb != VERB_APPE)
+    return;
+  m_uploadCleared = true;
+  if (m_dataSocket != INVALID_SOCKET)
     PostMessage(UWM_DATA_SOCKET, (WPARAM)m_dataSocket, FD_WRITE);
 }
 
@@ -794,6 +873,13 @@ LRESULT CFtpSocketWnd::OnDataSocket(WPARAM wParam, LPARAM lParam)
         CFtpDataPath::RelayTargetReady(*this);
       break;
     case FD_CLOSE:
+      // A relayed file whose source closed before any FD_READ (an empty file,
+      // or data and close together): the pump still has to run, or the
+      // target's STOR would wait for a close that never comes.
+      if (error == 0 && verb == VERB_RETM && running && !t_inRelay) {
+        CFtpDataPath::Relay(*this);
+        break;
+      }
       if (error != 0)
         m_pSession->m_alive = 0;  // reset: what came may not be all
       OnDataClosed(true);

@@ -16,6 +16,8 @@
 
 class CFile;
 class CFtpSocketWnd;
+class CPlanItem;
+struct BatchJobRecord;
 
 // Index into g_ftpVerbNames.
 enum FtpVerb : int32_t {
@@ -121,9 +123,16 @@ struct NetSession {
   CNetCommandQueue m_queue;          // pending commands and their count
   CFtpSocketWnd* m_pWnd;             // set by the window when it is created
   HANDLE m_hDoneEvent;               // command finished; manual reset, made signalled
-  std::atomic<int64_t> m_progress;   // bytes moved since the client looked, or SIZE's result
+  // Bytes moved since the client looked, or SIZE's result; for a transfer
+  // between two servers, raised by its preliminary (1xx) reply.
+  std::atomic<int64_t> m_progress;
   CFile* m_pFile;                    // transfer file of the file verbs
-  void* m_pRecord;                   // item or task record; for VERB_LIST the listing text block
+  char* m_pRecord;                   // for VERB_LIST the listing text block (malloc'd)
+  // What a file transfer's data loop counts its bytes into: the one-task
+  // worker's job (RETR, STOR, RETM) or the queue worker's item (RETW, STOW,
+  // APPE). Typed, so a loop never reads one as the other.
+  BatchJobRecord* m_pJob = nullptr;
+  CPlanItem* m_pItem = nullptr;
   CSiteItem* m_pSite;
   int32_t m_listError;               // -1 when a listing receive failed
   int32_t m_keeper;                  // 1: the site keeper's own connection
@@ -134,6 +143,9 @@ struct NetSession {
   // Relay (RETM): the window of the connection that stores what this one
   // retrieves. Set by the site-to-site task, read only by the relay pump.
   CFtpSocketWnd* m_pPartner = nullptr;
+  // Set by the relay pump when it gave up because the bytes stopped coming (or
+  // the partner never got ready) within its time-out; the task clears it.
+  std::atomic<int32_t> m_relayStalled{0};
 
   // The site's host for log lines ("" without a site).
   const char* Host() const;

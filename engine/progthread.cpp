@@ -172,8 +172,11 @@ void CProgThread::ReleaseConnection(CSiteItem* site, NetSession** session, CNetF
     *session = nullptr;
   } else if (*borrowed != 0) {
     // The keeper was never suspended: giving back the claim is all it needs.
-    if (*session != nullptr)
+    if (*session != nullptr) {
       (*session)->m_pRecord = nullptr;
+      (*session)->m_pJob = nullptr;
+      (*session)->m_pItem = nullptr;
+    }
     *session = nullptr;
     *borrowed = 0;
     ReleaseMainConnection(site);
@@ -387,8 +390,10 @@ void CProgThread::RunTask()
       TaskRecordStructure();
       break;
     case TASK_SITE_RELAY:
+      TaskSiteRelay();
+      break;
     case TASK_SITE_FXP:
-      TaskStub();
+      TaskSiteFxp();
       break;
     default:
       break;  // 14 and unknown codes

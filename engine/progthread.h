@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "engine/listing.h"
 #include "engine/progtask.h"
@@ -134,6 +135,19 @@ public:
   // Deletes everything below the folder (not the folder itself); 1 on success.
   int DeleteTree(const char* path);
 
+  // ---- site to site (progthread_s2s.cpp) ----
+  // One direct copy between the two servers: the source (or the target) goes
+  // passive and the other connects to its address. 1 on success.
+  int FxpSourcePassive(const char* name);
+  int FxpTargetPassive(const char* name);
+  // A source folder's content into the target folder, recursively, in the given
+  // direction (0 source passive, 1 target passive); 1 on success.
+  int FxpTree(const char* source, const char* target, int direction);
+  // One file passed through this machine (RETM on the first connection, STOM on
+  // the second); the job's final state is written before it is let go.
+  int RelayOneFile(BatchJobRecord* job, const char* name);
+  int RelayTree(const char* source, const char* target);
+
   // ---- the read-only walks ----
   // 1 when the folder was listed; its entries go to the search or the count.
   int SearchFolder(const char* path);
@@ -171,6 +185,23 @@ private:
   void TaskSearch();
   void TaskRecordStructure();
   void TaskSpaceUsed();
+  // Site to site.
+  void TaskSiteFxp();
+  void TaskSiteRelay();
+  bool SiteToSiteStart();
+  void SiteToSiteEnd(bool fxp);
+  int FxpCopy(const char* name, bool sourcePassive);
+  bool WaitReceiverReady(NetSession* receiver, bool receiverPassive, uint32_t idleMs);
+  int FxpFolder(const EntryRecord& folder, const std::string& source, const std::string& target, int direction,
+                bool top);
+  int RelayEntry(EntryRecord& rec, const std::string& source, const std::string& target, bool top);
+  int RelayFolder(const EntryRecord& folder, const std::string& source, const std::string& target, bool top);
+  bool ChangeFolderOn(NetSession* session, CSiteItem* site, const char* path);
+  void AbortBoth(bool post, uint32_t idleMs);
+  bool OneSiteCopy() const;
+  bool SkipOwnCopy(const std::string& source);
+  int32_t m_s2sOutcome = 0;             // why the last copy failed (progthread_s2s.cpp)
+  char m_s2sRoot[kTaskPathLen] = {};    // the folder the current tree is copied into
 
   // The space count, kept here until the run is known still current.
   int64_t m_sumBytes = 0;

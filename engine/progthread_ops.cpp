@@ -1,6 +1,7 @@
 // The server-side file commands of the one-task worker: make a folder, rename,
 // move, delete (whole trees), attributes and the password change. Every wait is
 // bounded by the site's idle limit, so a silent server fails the step.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -372,6 +373,7 @@ void CProgThread::TaskDelete()
   }
   if (g_exitRequested.load() != 0)
     return;
+  session->m_pFile = nullptr;
   LogFormat("%s::Deleting task is complete. \r\n", host);
   SendIfRunning(ResultWnd(), UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
 }
@@ -442,6 +444,14 @@ bool IsDotName(const char* name)
   return name[0] == '.';
 }
 
+// A hostile listing may give sizes near the 64-bit limit: the total stops there.
+void AddSize(int64_t& total, int64_t size)
+{
+  if (size < 0)
+    return;
+  total = size > INT64_MAX - total ? INT64_MAX : total + size;
+}
+
 }  // namespace
 
 int CProgThread::SearchFolder(const char* path)
@@ -499,7 +509,7 @@ void CProgThread::SumEntries(const char* path, EntryRecord* entries)
       continue;
     }
     ++m_sumFiles;
-    m_sumBytes += e->m_size;
+    AddSize(m_sumBytes, e->m_size);
   }
   delete[] entries;
   for (size_t i = 0; i < folders.size() && site->m_queueRun.load() != 0 && !SpaceRunStale(); ++i)
@@ -595,7 +605,7 @@ void CProgThread::TaskSpaceUsed()
           ++m_sumFolders;
         } else {
           ++m_sumFiles;
-          m_sumBytes += entries[i].m_size;
+          AddSize(m_sumBytes, entries[i].m_size);
         }
       }
       delete[] entries;

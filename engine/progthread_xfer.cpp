@@ -25,6 +25,9 @@
 namespace {
 
 const DWORD kXferSliceMs = 3000;
+const DWORD kRunSliceMs = 2000;
+// How long letting go of a transfer waits for its connection window.
+const DWORD kDetachWaitMs = 15000;
 
 LRESULT SendToWnd(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -60,75 +63,24 @@ bool JobGoesOn(const BatchJobRecord* job)
 
 }  // namespace
 
-// ---- name rules ----
-
-void ConvertNameByDigit(char* name, size_t size, char digit)
-{
-  if (digit == '1' || digit == '2') {
-    CString s(name);
-    if (digit == '1')
-      s.MakeUpper();
-    else
-      s.MakeLower();
-    std::snprintf(name, size, "%s", static_cast<const char*>(s));
-  } else if (digit == '3' && name[0] >= 'a' && name[0] <= 'z') {
-    name[0] = static_cast<char>(name[0] - 'a' + 'A');
-  }
-}
-
-bool IsSafeLocalName(const char* name)
-{
-  if (name == nullptr || name[0] == '\0')
-    return false;
-  const size_t len = std::strlen(name);
-  for (size_t i = 0; i < len; ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (::IsDBCSLeadByte(c) && i + 1 < len) {
-      ++i;  // a trail byte may be 0x5C and is no separator
-      continue;
-    }
-    if (c < 0x20 || c == '\\' || c == '/' || c == ':')
-      return false;
-  }
-  // Windows drops trailing dots and blanks: ". ." names the parent too.
-  std::string s(name, len);
-  while (!s.empty() && (s.back() == '.' || s.back() == ' '))
-    s.pop_back();
-  if (s.empty())
-    return false;
-  // Device names, with any extension, open the device instead of a file.
-  std::string base = s.substr(0, s.find('.'));
-  while (!base.empty() && base.back() == ' ')
-    base.pop_back();
-  for (char& c : base)
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-  for (const char* d : kDevices)
-    if (base == d)
-      return false;
-  if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) && base[3] >= '1' &&
-      base[3] <= '9')
-    return false;
-  return true;
-}
-
-void FormatJobSpeed(char* out, size_t size, uint64_t bytes, uint32_t elapsedMs)
-{
-  const uint64_t ms = elapsedMs <= 55 ? 27 : elapsedMs;
-  const uint64_t whole = bytes / ms;
-  const uint64_t hundredths = (bytes % ms) * 100 / ms;
-  std::snprintf(out, size, "%" PRIu64 ".%02" PRIu64 "KB", whole, hundredths);
-}
-
 // ---- one file ----
 
 void CProgThread::FinishJob(BatchJobRecord* job)
 {
+  // The loops must not reach the job (nor the file) any more once its owner
+  // may free it: the window lets both go on its own thread, so no receive or
+  // send step is half way through them when this returns.
+  NetSession* session = m_pSession1;
+  if (session != nullptr && session->m_pJob == job) {
+    HWND hWnd = session->m_pWnd != nullptr ? session->m_pWnd->GetSafeHwnd() : nullptr;
+    DWORD_PTR up = 0;
+    if (hWnd == nullptr || ::SendMessageTimeoutA(hWnd, UWM_NET_DETACH, 0, 0, SMTO_NORMAL, kDetachWaitMs, &up) == 0) {
+      // No window to ask (or it does not answer): nothing runs there to race.
+      session->m_pFile = nullptr;
+      session->m_pJob = nullptr;
+    }
+  }
   FormatJobSpeed(job->m_speed, sizeof(job->m_speed), job->m_bytesDone.load(), ::GetTickCount() - job->m_startTick);
-  // The loops must not reach the job any more once its owner may free it.
-  if (m_pSession1 != nullptr && m_pSession1->m_pRecord == job)
-    m_pSession1->m_pRecord = nullptr;
   job->m_running = 0;
 }
 
@@ -144,15 +96,22 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
   session->m_progress = 0;
   session->m_alive = 1;
 
-  session->PushCommand(VERB_TYPE, GetTransferTypeText(name));
+  bool queued = session->PushCommand(VERB_TYPE, GetTransferTypeText(name)) != 0;
   if (site->SiteOptionDigits[4] != '0')
-    session->PushCommand(VERB_PASV, "PASV");
+    queued = queued && session->PushCommand(VERB_PASV, "PASV") != 0;
   else
-    session->PushCommand(VERB_PORT, "");
-  session->PushCommand(verb, name);
+    queued = queued && session->PushCommand(VERB_PORT, "") != 0;
+  queued = queued && session->PushCommand(verb, name) != 0;
+  job->m_startTick = ::GetTickCount();
+  if (!queued) {
+    // Without its transfer verb the rest would end "finished" having moved nothing.
+    session->m_queue.Clear();
+    job->m_state = JOB_ERROR;
+    FinishJob(job);
+    return 0;
+  }
   ::ResetEvent(session->m_hDoneEvent);
   HWND hWnd = session->m_pWnd != nullptr ? session->m_pWnd->GetSafeHwnd() : nullptr;
-  job->m_startTick = ::GetTickCount();
   if (hWnd != nullptr)
     ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);
 
@@ -182,6 +141,9 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
     job->m_state = (jobRuns && site->m_connected.load() == 0) ? JOB_ERROR : JOB_INTERRUPTED;
   }
   if (abort && hWnd != nullptr) {
+    // Given up: the data connection is reset rather than closed in order, so
+    // the server never takes a cut upload for a whole file.
+    session->m_alive = 0;
     ::SendMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
     // Bounded: a server that never answers must not hold the task.
     DWORD abortStart = ::GetTickCount();
@@ -220,7 +182,15 @@ bool CProgThread::ChangeRemoteFolder(const char* path)
   HWND hWnd = session->m_pWnd != nullptr ? session->m_pWnd->GetSafeHwnd() : nullptr;
   if (hWnd != nullptr)
     ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);
-  WaitWhileRunning(session, m_pSite, true);
+  // Bounded like a listing: a server that never answers must not hold the
+  // task (and a borrowed keeper connection) until the user stops the site.
+  if (WaitWithIdle(session, m_pSite, ListingIdleMs(m_pSite), kRunSliceMs) == -1) {
+    char line[320];
+    std::snprintf(line, sizeof(line), "%s::This server response timeout, the task stopped!\r\n", m_pSite->m_host);
+    ReportLine(line);
+    DropSilentConnection(session);
+    return false;
+  }
   return session->m_alive.load() != 0 && m_pSite->m_queueRun.load() != 0;
 }
 
@@ -232,7 +202,7 @@ void CProgThread::UploadEntries(EntryRecord* entries, int maxCount, const char* 
   CWnd* result = ResultWnd();
   const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
   if (!ChangeRemoteFolder(remoteFolder)) {
-    session->m_pRecord = nullptr;
+    session->m_pJob = nullptr;
     return;
   }
   for (int i = 0; entries != nullptr && entries[i].m_name[0] != '\0' && (maxCount < 0 || i < maxCount); ++i) {
@@ -270,7 +240,7 @@ void CProgThread::UploadEntries(EntryRecord* entries, int maxCount, const char* 
       break;
     }
     session->m_pFile = &file;
-    session->m_pRecord = job;
+    session->m_pJob = job;
     const int ok = UploadOneFile(job, name);
     session->m_pFile = nullptr;
     file.Abort();
@@ -280,7 +250,7 @@ void CProgThread::UploadEntries(EntryRecord* entries, int maxCount, const char* 
       delete job;
     if (!ok) {
       if (g_exitRequested.load() != 0) {
-        session->m_pRecord = nullptr;
+        session->m_pJob = nullptr;
         return;
       }
       break;
@@ -293,7 +263,7 @@ void CProgThread::UploadEntries(EntryRecord* entries, int maxCount, const char* 
   SendToWnd(result, UWM_LISTING_STATUS, node, 0);
   if (m_paneFlag == 1)
     SendToWnd(result, UWM_DROP_LISTING_CACHE, 0, reinterpret_cast<LPARAM>(m_hNode));
-  session->m_pRecord = nullptr;
+  session->m_pJob = nullptr;
 }
 
 void CProgThread::TaskUpload()
@@ -306,7 +276,7 @@ int CProgThread::TaskDownload(bool openMode)
   NetSession* session = m_pSession1;
   CSiteItem* site = m_pSite;
   if (!ChangeRemoteFolder(m_firstPath)) {
-    session->m_pRecord = nullptr;
+    session->m_pJob = nullptr;
     return 0;
   }
   int result = 0;
@@ -359,7 +329,7 @@ int CProgThread::TaskDownload(bool openMode)
       stop = true;
     } else {
       session->m_pFile = &file;
-      session->m_pRecord = job;
+      session->m_pJob = job;
       ok = DownloadOneFile(job, listed);
       session->m_pFile = nullptr;
       file.Abort();
@@ -379,17 +349,23 @@ int CProgThread::TaskDownload(bool openMode)
     std::snprintf(line, sizeof(line), "%s::Downloading is complete. \r\n", site->m_host);
     ReportLine(line);
   }
-  session->m_pRecord = nullptr;
+  session->m_pJob = nullptr;
   return result;
 }
 
 void CProgThread::TaskOpenOrEdit(bool edit)
 {
   if (TaskDownload(true) != 1 || m_pEntries == nullptr) {
-    m_pSession1->m_pRecord = nullptr;
+    m_pSession1->m_pJob = nullptr;
     return;
   }
-  const std::string path = WithEnd(m_secondPath, '\\') + m_pEntries[0].m_name;
+  // The file fetched is the first entry that is no folder.
+  EntryRecord* rec = m_pEntries;
+  while (rec->m_name[0] != '\0' && rec->m_kind == 7)
+    ++rec;
+  if (rec->m_name[0] == '\0')
+    return;
+  const std::string path = WithEnd(m_secondPath, '\\') + rec->m_name;
   if (g_exitRequested.load() != 0)
     return;
   OpenWithShell(path.c_str(), SW_SHOWNORMAL);
@@ -403,5 +379,5 @@ void CProgThread::TaskOpenOrEdit(bool edit)
   if (ShowConfirmDlgText(g_pMainFrame.load(), text, -2, FALSE) != IDOK)
     return;
   // Back under the name as listed: a converted name would leave the original unedited.
-  UploadEntries(m_pEntries, 1, m_secondPath, m_firstPath, false);
+  UploadEntries(rec, 1, m_secondPath, m_firstPath, false);
 }

@@ -29,9 +29,11 @@ up)
   if [ ! -f "$root/.wine-booted" ]; then
     setsid /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1 9>&-
     # One virtual desktop window: with no X window manager, Wine otherwise waits
-    # ~2 s for every top-level window it hides.
+    # ~2 s for every top-level window it hides. A crashing test must end with
+    # its backtrace, not wait on the crash dialog until the time-out.
     for kv in 'HKCU\Software\Wine\Explorer /v Desktop /d Default' \
-              'HKCU\Software\Wine\Explorer\Desktops /v Default /d 1280x1024'; do
+              'HKCU\Software\Wine\Explorer\Desktops /v Default /d 1280x1024' \
+              'HKCU\Software\Wine\WineDbg /v ShowCrashDialog /t REG_DWORD /d 0'; do
       # shellcheck disable=SC2086
       setsid /usr/lib/wine/wine64 reg add $kv /f </dev/null >/dev/null 2>&1 9>&-
     done

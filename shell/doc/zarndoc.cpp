@@ -9,6 +9,7 @@
 #include "engine/confirmdlg.h"
 #include "engine/engineres.h"
 #include "engine/keeper.h"
+#include "engine/planthread.h"
 #include "engine/viewslots.h"
 #include "framework/commdlgs.h"
 #include "shell/settings/settings.h"
@@ -29,7 +30,18 @@ BOOL (*CZarnDoc::s_pfnQueueHasItems)() = nullptr;
 namespace {
 
 std::atomic<DocBoxFn> g_docBoxHook{nullptr};
-std::atomic<QueueWorkerFactory> g_queueWorkerFactory{nullptr};
+// The queue executor's worker until something else is set.
+std::atomic<QueueWorkerFactory> g_queueWorkerFactory{&MakePlanThread};
+
+// How the queue workers reach the document's sites.
+CSiteItem* PlanDocSite(int i) { return g_pDoc != nullptr ? g_pDoc->GetSite(i) : nullptr; }
+BOOL PlanDocConnect(int i) { return g_pDoc != nullptr ? g_pDoc->ConnectSite(i) : FALSE; }
+int PlanDocQueueCount()
+{
+  BOOL (*hasItems)() = CZarnDoc::s_pfnQueueHasItems;
+  return hasItems == nullptr ? -1 : (hasItems() ? 1 : 0);
+}
+const PlanDocAccess kPlanDocAccess = {&PlanDocSite, &PlanDocConnect, &PlanDocQueueCount};
 
 // How long Connect waits for a keeper that is ending before it gives up.
 constexpr DWORD kEndingKeeperWaitMs = 5000;
@@ -173,6 +185,7 @@ CZarnDoc::CZarnDoc()
       m_promptingSlot(-1),
       m_cacheRoot()
 {
+  SetPlanDocAccess(&kPlanDocAccess);
   CSiteItem* site = new CSiteItem();
   CopySiteText(site->m_host, kDefaultSiteHost);
   CopySiteText(site->m_name, kDefaultSiteHost);

@@ -244,4 +244,27 @@ TEST_F(DataFaults, RestBeforeAppeInPassiveModeUploads)
   EXPECT_EQ(CountReceived(received, report), 1) << Joined(received);
 }
 
+// An upload sends nothing before the server's 1xx: a file that fits the socket
+// buffers would otherwise be sent and closed before the server (or an FTP proxy
+// between) has taken the data connection up, and be refused or lost.
+TEST_F(DataFaults, UploadWaitsForThePreliminaryReply)
+{
+  const std::string data = datatest::BinaryData(300007, 4);
+  ASSERT_TRUE(datatest::WriteBytes(local + "late.bin", data));
+  Connection c;
+  ASSERT_TRUE(OpenScripted(c, "store_late_150")) << LogDump();
+  CFile f;
+  ASSERT_TRUE(f.Open((local + "late.bin").c_str(), kReadFlags));
+  const Outcome o = datatest::RunWithFile(c, f, TransferCommands(true, VERB_STOR, "late.bin"));
+  ASSERT_TRUE(o.woke) << LogDump();
+  EXPECT_TRUE(o.alive) << LogDump();
+  EXPECT_TRUE(o.fileReleased);
+  EXPECT_LT(c.client->Stop(), 3000u);
+  const std::vector<std::string> received = peers::Received();
+  char report[64];
+  snprintf(report, sizeof(report), "DATA %u %08x", (unsigned)data.size(), (unsigned)datatest::Crc32(data));
+  EXPECT_EQ(CountReceived(received, "EARLY NONE"), 1) << Joined(received);
+  EXPECT_EQ(CountReceived(received, report), 1) << Joined(received);
+}
+
 }  // namespace

@@ -36,7 +36,7 @@ protected:
              BatchJobRecord* job, DWORD waitMs)
   {
     source.Session()->m_pPartner = target.Session()->m_pWnd;
-    source.Session()->m_pRecord = job;
+    source.Session()->m_pJob = job;
     datatest::Post(*target.client, TransferCommands(true, VERB_STOM, to));
     datatest::Post(*source.client, TransferCommands(true, VERB_RETM, from));
     const DWORD start = ::GetTickCount();
@@ -44,7 +44,7 @@ protected:
     sourceMs = ::GetTickCount() - start;
     targetWoke = target.client->Wait(waitMs);
     source.Session()->m_pPartner = nullptr;
-    source.Session()->m_pRecord = nullptr;
+    source.Session()->m_pJob = nullptr;
   }
 
   bool sourceWoke = false, targetWoke = false;

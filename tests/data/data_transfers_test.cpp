@@ -253,7 +253,7 @@ TEST_F(DataTransfers, LimitedQueueTransfersAreByteExact)
   item.m_status = PLAN_WORKING;
   CFile up;
   ASSERT_TRUE(up.Open((local + "limited.bin").c_str(), kReadFlags));
-  Outcome o = datatest::RunWithFile(c, up, TransferCommands(true, VERB_STOW, "limited.bin"), &item, 30000);
+  Outcome o = datatest::RunWithItem(c, up, TransferCommands(true, VERB_STOW, "limited.bin"), &item, 30000);
   ASSERT_TRUE(o.woke) << LogDump();
   EXPECT_TRUE(o.alive) << LogDump();
   EXPECT_EQ(item.m_bytesDone, (int64_t)data.size());
@@ -262,7 +262,7 @@ TEST_F(DataTransfers, LimitedQueueTransfersAreByteExact)
   item.m_bytesDone = 0;
   CFile down;
   ASSERT_TRUE(down.Open((local + "limited_copy.bin").c_str(), kWriteFlags));
-  o = datatest::RunWithFile(c, down, TransferCommands(false, VERB_RETW, "limited.bin"), &item, 30000);
+  o = datatest::RunWithItem(c, down, TransferCommands(false, VERB_RETW, "limited.bin"), &item, 30000);
   ASSERT_TRUE(o.woke) << LogDump();
   EXPECT_TRUE(o.alive) << LogDump();
   EXPECT_TRUE(o.fileReleased);

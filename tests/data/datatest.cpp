@@ -128,11 +128,14 @@ void Post(nettest::Client& client, const Commands& commands)
   ::PostMessageA(s->m_pWnd->GetSafeHwnd(), UWM_NET_COMMAND, 0, 0);
 }
 
-Outcome RunWithFile(Connection& c, CFile& file, const Commands& commands, void* record, uint32_t waitMs)
+namespace {
+Outcome RunAttached(Connection& c, CFile& file, const Commands& commands, BatchJobRecord* job, CPlanItem* item,
+                    uint32_t waitMs)
 {
   NetSession* s = c.Session();
   s->m_pFile = &file;
-  s->m_pRecord = record;
+  s->m_pJob = job;
+  s->m_pItem = item;
   Outcome o;
   o.woke = c.client->Run(commands, waitMs);
   o.elapsedMs = c.client->elapsedMs;
@@ -140,8 +143,20 @@ Outcome RunWithFile(Connection& c, CFile& file, const Commands& commands, void* 
   o.fileReleased = s->m_pFile == nullptr && !file.IsOpen();
   // Never leave the window a file the caller is about to drop.
   s->m_pFile = nullptr;
-  s->m_pRecord = nullptr;
+  s->m_pJob = nullptr;
+  s->m_pItem = nullptr;
   return o;
+}
+}  // namespace
+
+Outcome RunWithFile(Connection& c, CFile& file, const Commands& commands, BatchJobRecord* job, uint32_t waitMs)
+{
+  return RunAttached(c, file, commands, job, nullptr, waitMs);
+}
+
+Outcome RunWithItem(Connection& c, CFile& file, const Commands& commands, CPlanItem* item, uint32_t waitMs)
+{
+  return RunAttached(c, file, commands, nullptr, item, waitMs);
 }
 
 }  // namespace datatest

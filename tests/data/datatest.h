@@ -63,8 +63,10 @@ struct Outcome {
   uint32_t elapsedMs = 0;
 };
 // Runs the commands with file (opened by the caller) as the session's file and
-// record as its record; waits up to waitMs.
-Outcome RunWithFile(Connection& c, CFile& file, const Commands& commands, void* record = nullptr,
+// job as the job its loops count into; waits up to waitMs.
+Outcome RunWithFile(Connection& c, CFile& file, const Commands& commands, BatchJobRecord* job = nullptr,
                     uint32_t waitMs = 20000);
+// The same for the queue's verbs, which count into a queue item.
+Outcome RunWithItem(Connection& c, CFile& file, const Commands& commands, CPlanItem* item, uint32_t waitMs);
 
 }  // namespace datatest

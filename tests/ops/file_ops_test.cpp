@@ -1,10 +1,13 @@
 // The remote file operation tasks against the loopback pyftpdlib server: make
-// folder, rename of exact names, move, delete of a whole tree, attributes and
-// the password change (which pyftpdlib refuses), with what reaches the log.
+// folder, rename of exact names, move, delete of a whole tree (with a folder the
+// server will not empty and a link out of the tree), attributes, the password
+// change and the search, with what reaches the views and the log.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -80,6 +83,63 @@ bool LogHolds(const char* text)
   return false;
 }
 
+bool ReadOnly(const std::string& path)
+{
+  const DWORD a = ::GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// Watches this process's top-level windows, from a thread of its own, for a
+// box whose text holds `text` while it is visible.
+class BoxWatch {
+public:
+  explicit BoxWatch(const char* text) : m_text(text), m_thread([this] { Run(); }) {}
+  ~BoxWatch()
+  {
+    m_stop = true;
+    m_thread.join();
+  }
+  bool Seen() const { return m_seen.load(); }
+
+private:
+  static BOOL CALLBACK Visit(HWND hWnd, LPARAM self)
+  {
+    BoxWatch* w = reinterpret_cast<BoxWatch*>(self);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid != ::GetCurrentProcessId() || !::IsWindowVisible(hWnd))
+      return TRUE;
+    char text[512] = {};
+    ::GetDlgItemTextA(hWnd, 1169, text, sizeof(text));
+    if (std::strstr(text, w->m_text) != nullptr)
+      w->m_seen = true;
+    return TRUE;
+  }
+  void Run()
+  {
+    while (!m_stop.load()) {
+      ::EnumWindows(Visit, reinterpret_cast<LPARAM>(this));
+      ::Sleep(10);
+    }
+  }
+  const char* m_text;
+  std::atomic<bool> m_stop{false};
+  std::atomic<bool> m_seen{false};
+  std::thread m_thread;
+};
+
+std::vector<std::string> Found(const RecordingWnd& funcView, size_t from = 0)
+{
+  std::vector<std::string> got;
+  std::vector<Received> r = funcView.Of(UWM_SEARCH_RESULTS);
+  for (size_t i = from; i < r.size(); ++i)
+    if (!r[i].entries.empty())
+      got.push_back(std::string(r[i].entries[0].m_second) + "|" + r[i].entries[0].m_name + "|" +
+                    std::to_string(r[i].entries[0].m_tag));
+  std::sort(got.begin(), got.end());
+  return got;
+}
+
 }  // namespace
 
 TEST_F(FileOps, MakeFolderTwiceAndRenameExactNames)
@@ -113,6 +173,19 @@ TEST_F(FileOps, MakeFolderTwiceAndRenameExactNames)
   EXPECT_EQ(ConnLogCount() - before >= 1, true);
   EXPECT_GE(FindLog("127.0.0.1::Rename is complete\r\n::Rename is complete\r\n::Maybe you don't have", before), 0)
       << LogDump();
+  std::vector<Received> renamed = sinks.serTrView.Of(UWM_ENTRY_RENAMED);
+  ASSERT_EQ(renamed.size(), 2u);
+  EXPECT_STREQ(renamed[0].entries[0].m_name, "two  blanks");
+  EXPECT_STREQ(renamed[0].entries[0].m_second, "renamed");
+
+  // Four refusals make one report longer than a log line holds: one row, cut.
+  before = ConnLogCount();
+  ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_RENAME, &site, node, "/rn", 4,
+                                            Records({{"m1", "x"}, {"m2", "x"}, {"m3", "x"}, {"m4", "x"}}))));
+  const int row = FindLog("127.0.0.1::Maybe you don't have the permission", before);
+  ASSERT_GE(row, 0) << LogDump();
+  EXPECT_EQ(nettest::LogLines()[(size_t)row].size(), (size_t)kConnLogMaxText);
+  EXPECT_LT(FindLog("127.0.0.1::Maybe you don't have the permission", row + 1), 0);
   EXPECT_TRUE(TaskCountReachesZero(site));
 }
 
@@ -133,7 +206,10 @@ TEST_F(FileOps, DeleteTreeRemovesAllInOrderAndLeavesLinkTarget)
   EXPECT_FALSE(Exists("del\\loose"));
   EXPECT_TRUE(Exists("outside\\keep"));
   // The loose file and the top folder: one message each.
-  EXPECT_EQ(sinks.serTrView.Of(UWM_ENTRY_REMOVED).size(), 2u);
+  std::vector<Received> removed = sinks.serTrView.Of(UWM_ENTRY_REMOVED);
+  ASSERT_EQ(removed.size(), 2u);
+  EXPECT_STREQ(removed[1].entries[0].m_name, "top");
+  EXPECT_EQ(removed[1].entries[0].m_kind, kEntryFolder);
   EXPECT_GE(FindLog("127.0.0.1::Deleting task is complete. ", before), 0) << LogDump();
   // Every RMD comes right after a CDUP, innermost first.
   std::vector<std::string> cmds = Commands();
@@ -179,35 +255,79 @@ TEST_F(FileOps, MoveAndAttributes)
   MakeFile(root, "mv\\b b", 1);
   MakeFolder(root, "mv\\to");
   CConfirmDlg::s_defaultTickPeriod = 50;
-  ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_MOVE, &site, node, "/mv", "/mv/to", 2,
-                                            Records({{"a", ""}, {"b b", ""}}))));
+  {
+    // The refresh hint shows and closes by itself: the task ends on its own.
+    BoxWatch watch("please press [Refresh] button");
+    ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_MOVE, &site, node, "/mv", "/mv/to", 2,
+                                              Records({{"a", ""}, {"b b", ""}}))));
+    EXPECT_TRUE(watch.Seen());
+  }
   EXPECT_TRUE(Exists("mv\\to\\a"));
   EXPECT_TRUE(Exists("mv\\to\\b b"));
+  EXPECT_FALSE(Exists("mv\\a"));
   EXPECT_EQ(sinks.serTrView.Of(UWM_ENTRY_REMOVED).size(), 2u) << LogDump();
+  EXPECT_EQ(sinks.serTrView.Of(UWM_DROP_LISTING_CACHE).size(), 1u);
   EXPECT_GE(FindLog("127.0.0.1::Moving file completed"), 0) << LogDump();
-
-  ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_SET_ATTRIBUTES, &site, node, "/mv/to", 1,
-                                            Records({{"a", "CHMOD 600 a"}}))));
   std::vector<std::string> cmds = Commands();
-  EXPECT_NE(std::find(cmds.begin(), cmds.end(), "SITE CHMOD 600 a"), cmds.end()) << Joined(cmds);
+  EXPECT_NE(std::find(cmds.begin(), cmds.end(), "RNTO /mv/to/b b"), cmds.end()) << Joined(cmds);
+
+  // The modes reach the files: without any write bit a file reads as read-only.
+  ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_SET_ATTRIBUTES, &site, node, "/mv/to", 2,
+                                            Records({{"a", "CHMOD 444 a"}, {"b b", "CHMOD 444 b b"}}))));
+  EXPECT_TRUE(ReadOnly(root + "\\mv\\to\\a"));
+  EXPECT_TRUE(ReadOnly(root + "\\mv\\to\\b b"));
+  EXPECT_GE(FindLog("127.0.0.1::Setting up attribute is complete"), 0) << LogDump();
+  ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_SET_ATTRIBUTES, &site, node, "/mv/to", 1,
+                                            Records({{"a", "CHMOD 644 a"}}))));
+  EXPECT_FALSE(ReadOnly(root + "\\mv\\to\\a"));
+  EXPECT_TRUE(ReadOnly(root + "\\mv\\to\\b b"));
+  cmds = Commands();
+  EXPECT_NE(std::find(cmds.begin(), cmds.end(), "SITE CHMOD 444 b b"), cmds.end()) << Joined(cmds);
 }
 
-TEST_F(FileOps, RefusedPasswordChangeKeepsPasswordAndLogsNeither)
+TEST_F(FileOps, PasswordChangeAcceptedOrRefusedAndNeitherPasswordLogged)
 {
   Sinks sinks;
   const std::string old = site.m_password;
-  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_CHANGE_PASSWORD, &site, old.c_str(), "NewSecret42", nullptr, 0)));
+  // Refused (the server's handler wants the right old password).
+  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_CHANGE_PASSWORD, &site, "WrongOld77", "NewSecret42", nullptr, 0)));
   EXPECT_EQ(std::string(site.m_password), old);
   EXPECT_TRUE(sinks.mainFrame.Of(UWM_SAVE_SITE).empty());
-  EXPECT_GE(FindLog("127.0.0.1::The password change failed"), 0) << LogDump();
-  EXPECT_GE(FindLog("SITE PSWD xxxxxxxxxxxxxxxx xxxxxxxxxxxxxxxx"), 0) << LogDump();
-  EXPECT_FALSE(LogHolds("NewSecret42"));
+  EXPECT_GE(FindLog("127.0.0.1::The password change failed, maybe you don't have the permission or the server "
+                    "doesn's support."), 0) << LogDump();
 
-  // 64 characters do not fit the site's field: never sent.
+  // Accepted: the site takes the new password and the main frame stores it.
+  int before = ConnLogCount();
+  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_CHANGE_PASSWORD, &site, old.c_str(), "NewSecret42", nullptr, 0)));
+  EXPECT_STREQ(site.m_password, "NewSecret42");
+  std::vector<Received> saved = sinks.mainFrame.Of(UWM_SAVE_SITE);
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].wParam, reinterpret_cast<WPARAM>(&site));
+  EXPECT_EQ(saved[0].lParam, 0);
+  EXPECT_GE(FindLog("127.0.0.1::The password change is complete", before), 0) << LogDump();
+  std::vector<std::string> cmds = Commands();
+  EXPECT_NE(std::find(cmds.begin(), cmds.end(), "SITE PSWD " + old + " NewSecret42"), cmds.end()) << Joined(cmds);
+
+  // Both lines went out masked; no password is anywhere in the ring.
+  EXPECT_EQ(nettest::LogCount("Sending command ---> SITE PSWD xxxxxxxxxxxxxxxx xxxxxxxxxxxxxxxx\r\n"), 2)
+      << LogDump();
+  EXPECT_FALSE(LogHolds("NewSecret42"));
+  EXPECT_FALSE(LogHolds("WrongOld77"));
+  EXPECT_FALSE(LogHolds(old.c_str()));
+
+  // 64 characters do not fit the site's field: never sent, reported as failed.
+  before = ConnLogCount();
   const std::string tooLong(64, 'p');
-  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_CHANGE_PASSWORD, &site, old.c_str(), tooLong.c_str(), nullptr, 0)));
+  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_CHANGE_PASSWORD, &site, "NewSecret42", tooLong.c_str(), nullptr,
+                                            0)));
   for (const std::string& c : Commands())
     EXPECT_EQ(c.find(tooLong), std::string::npos);
+  EXPECT_STREQ(site.m_password, "NewSecret42");
+  EXPECT_GE(FindLog("127.0.0.1::The password change failed", before), 0) << LogDump();
+  EXPECT_EQ(sinks.mainFrame.Of(UWM_SAVE_SITE).size(), 1u);
+
+  // Back to the server's first password for the cases after this one.
+  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_CHANGE_PASSWORD, &site, "NewSecret42", old.c_str(), nullptr, 0)));
   EXPECT_EQ(std::string(site.m_password), old);
 }
 
@@ -217,28 +337,46 @@ TEST_F(FileOps, SearchTagsMatchesAndSkipsDotFolders)
   MakeFile(root, "se\\a.txt", 1);
   MakeFile(root, "se\\B.TXT", 1);
   MakeFile(root, "se\\c.doc", 1);
+  MakeFile(root, "se\\noext", 1);
   MakeFile(root, "se\\sub\\d.txt", 1);
   MakeFile(root, "se\\sub\\deep\\e.txt", 1);
   MakeFile(root, "se\\.hid\\f.txt", 1);
   MakeFolder(root, "se\\x.txt");  // a folder is never a match
-  auto names = [&](size_t from) {
-    std::vector<std::string> got;
-    auto r = sinks.funcView.Of(UWM_SEARCH_RESULTS);
-    for (size_t i = from; i < r.size(); ++i)
-      got.push_back("?");
-    return got.size();
-  };
   const int before = ConnLogCount();
   ASSERT_TRUE(RunTask(list, new CProgThread(TASK_SEARCH, &site, "/se", "*.txt,*.doc", nullptr, 5)));
-  // a.txt, B.TXT, c.doc, sub/d.txt, sub/deep/e.txt; not .hid/f.txt, not the folder.
-  EXPECT_EQ(names(0), 5u) << LogDump();
+  // Every match carries the tag and the folder it was found in; .hid is never entered.
+  const std::vector<std::string> want = {"/se/sub/deep|e.txt|5", "/se/sub|d.txt|5", "/se|B.TXT|5", "/se|a.txt|5",
+                                         "/se|c.doc|5"};
+  EXPECT_EQ(Found(sinks.funcView), want) << LogDump();
   EXPECT_GE(FindLog("127.0.0.1::Search is Finished", before), 0);
-  // Start folder only.
-  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_SEARCH, &site, "/se", "*.txt", (HTREEITEM)1, 5)));
-  EXPECT_EQ(names(5), 2u);
+  for (const std::string& c : Commands())
+    EXPECT_EQ(c.find(".hid"), std::string::npos) << c;
+
+  // Start folder only; "*.*" takes names without a dot as well.
+  size_t seen = sinks.funcView.Of(UWM_SEARCH_RESULTS).size();
+  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_SEARCH, &site, "/se", "*.*", (HTREEITEM)1, 3)));
+  const std::vector<std::string> flat = {"/se|B.TXT|3", "/se|a.txt|3", "/se|c.doc|3", "/se|noext|3"};
+  EXPECT_EQ(Found(sinks.funcView, seen), flat);
+
   // A trailing '?' asks for case: B.TXT no longer matches.
+  seen = sinks.funcView.Of(UWM_SEARCH_RESULTS).size();
   ASSERT_TRUE(RunTask(list, new CProgThread(TASK_SEARCH, &site, "/se?", "*.txt", (HTREEITEM)1, 5)));
-  EXPECT_EQ(names(7), 1u) << LogDump();
+  EXPECT_EQ(Found(sinks.funcView, seen), std::vector<std::string>{"/se|a.txt|5"}) << LogDump();
+
+  // "/?" is the root searched with case.
+  MakeFile(root, "CaseProbe.TXT", 1);
+  seen = sinks.funcView.Of(UWM_SEARCH_RESULTS).size();
+  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_SEARCH, &site, "/?", "caseprobe.txt,CaseProbe.TXT", (HTREEITEM)1,
+                                            2)));
+  EXPECT_EQ(Found(sinks.funcView, seen), std::vector<std::string>{"/|CaseProbe.TXT|2"});
+  seen = sinks.funcView.Of(UWM_SEARCH_RESULTS).size();
+  ASSERT_TRUE(RunTask(list, new CProgThread(TASK_SEARCH, &site, "/?", "caseprobe.txt", (HTREEITEM)1, 2)));
+  EXPECT_EQ(Found(sinks.funcView, seen).size(), 0u);
+  {
+    std::vector<std::string> cmds = Commands();
+    EXPECT_NE(std::find(cmds.begin(), cmds.end(), "CWD /"), cmds.end()) << Joined(cmds);
+    EXPECT_EQ(std::find(cmds.begin(), cmds.end(), "CWD /?"), cmds.end());
+  }
 }
 
 TEST_F(FileOps, SpaceUsedByFolderWalk)
@@ -294,4 +432,56 @@ TEST_F(FileOps, FailedFileStopsDeleteBeforeAnyFolder)
   EntryRecord* odd = Records({{"../df/after", ""}});
   ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_DELETE, &site, node, "/df/keep", 1, odd)));
   EXPECT_TRUE(Exists("df\\after"));
+}
+
+TEST_F(FileOps, UndeletableFileKeepsItsFolderEveryFolderAboveAndAfter)
+{
+  Sinks sinks;
+  // The server keeps the files right inside ud/top/l_locked; its subfolders and
+  // everything else may go. Listings come sorted by name.
+  MakeFile(root, "ud\\top\\a_file", 1);
+  MakeFile(root, "ud\\top\\l_locked\\a_sub\\x", 1);
+  MakeFile(root, "ud\\top\\l_locked\\m_file", 1);
+  MakeFile(root, "ud\\top\\l_locked\\z_sub\\y", 1);
+  MakeFile(root, "ud\\top\\z_after\\w", 1);
+  MakeFile(root, "ud\\z_next\\v", 1);
+  const int before = ConnLogCount();
+  EntryRecord* recs = Records({{"top", ""}, {"z_next", ""}}, kEntryFolder);
+  ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_DELETE, &site, node, "/ud", 2, recs)));
+  EXPECT_FALSE(Exists("ud\\top\\a_file"));  // tried before anything failed
+  EXPECT_TRUE(Exists("ud\\top\\l_locked\\m_file"));
+  // Listed before and after the refused file: both stay.
+  EXPECT_TRUE(Exists("ud\\top\\l_locked\\a_sub\\x"));
+  EXPECT_TRUE(Exists("ud\\top\\l_locked\\z_sub\\y"));
+  EXPECT_TRUE(Exists("ud\\top\\z_after\\w"));
+  EXPECT_TRUE(Exists("ud\\z_next\\v"));
+  for (const std::string& c : Commands())
+    EXPECT_NE(c.rfind("RMD", 0), 0u) << c;
+  EXPECT_TRUE(sinks.serTrView.Of(UWM_ENTRY_REMOVED).empty());
+  EXPECT_GE(FindLog("127.0.0.1::Deleting error, maybe you don't have the permission or the file doesn't exist",
+                    before), 0) << LogDump();
+  EXPECT_GE(FindLog("127.0.0.1::Deleting the directory error, maybe you don't have the permission", before), 0);
+  EXPECT_GE(FindLog("127.0.0.1::Deleting task is complete. ", before), 0);
+}
+
+TEST_F(FileOps, LinkOutOfTheTreeIsNeverFollowed)
+{
+  Sinks sinks;
+  // lnk/tree/outlink points at "linktarget" beside the server's root.
+  MakeFile(root, "lnk\\tree\\a", 1);
+  MakeFile(root, "lnk\\tree\\sub\\b", 1);
+  const std::string target = peers::Env("ZARN_PEER_WORK_WIN") + "\\linktarget\\keep.txt";
+  ASSERT_NE(::GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES) << target;
+  const int before = ConnLogCount();
+  ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_DELETE, &site, node, "/lnk", 1,
+                                            Records({{"tree", ""}}, kEntryFolder))));
+  EXPECT_NE(::GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(Exists("lnk\\tree\\a"));
+  EXPECT_FALSE(Exists("lnk\\tree\\sub"));
+  // The link keeps its folder: the refused RMD is said and the views keep it.
+  EXPECT_TRUE(Exists("lnk\\tree"));
+  for (const std::string& c : Commands())
+    EXPECT_EQ(c.find("outlink"), std::string::npos) << c;
+  EXPECT_TRUE(sinks.serTrView.Of(UWM_ENTRY_REMOVED).empty());
+  EXPECT_GE(FindLog("127.0.0.1::Deleting the directory error", before), 0) << LogDump();
 }

@@ -31,8 +31,45 @@ def main():
     auth.add_user(a.user, a.password, a.root, perm="elradfmwMT")
     auth.add_anonymous(anon, perm="elradfmwMT")
 
+    # Optional fixtures of the file operation tests, named by the environment:
+    # ZARN_PYFTPD_LOCKED: a folder (relative to the root) whose own files cannot
+    #   be deleted, renamed or changed (its subfolders keep the full rights);
+    # ZARN_PYFTPD_LINK: a symbolic link (relative to the root) to the folder
+    #   "linktarget" beside the root, which holds "keep.txt".
+    locked = os.environ.get("ZARN_PYFTPD_LOCKED", "")
+    if locked:
+        path = os.path.join(a.root, locked)
+        os.makedirs(path, exist_ok=True)
+        auth.override_perm(a.user, path, "elr", recursive=False)
+    link = os.environ.get("ZARN_PYFTPD_LINK", "")
+    if link:
+        target = os.path.join(os.path.dirname(os.path.abspath(a.root)), "linktarget")
+        os.makedirs(target, exist_ok=True)
+        with open(os.path.join(target, "keep.txt"), "w") as f:
+            f.write("outside the tree\n")
+        path = os.path.join(a.root, link)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if not os.path.lexists(path):
+            os.symlink(target, path)
+
     class Handler(FTPHandler):
-        pass
+        # SITE PSWD old new: the logged-in user's password becomes new when old
+        # is the current one (servers that have it answer 200, others 500).
+        proto_cmds = dict(FTPHandler.proto_cmds)
+        proto_cmds["SITE PSWD"] = dict(perm=None, auth=True, arg=True,
+                                       help="Syntax: SITE PSWD <SP> old <SP> new (change password).")
+
+        def ftp_SITE_PSWD(self, line):
+            parts = line.split(" ")
+            if len(parts) != 2 or not parts[1]:
+                self.respond("501 Syntax: SITE PSWD old new.")
+                return
+            user = self.authorizer.user_table.get(self.username)
+            if user is None or self.username == "anonymous" or user["pwd"] != parts[0]:
+                self.respond("550 Old password is not right.")
+                return
+            user["pwd"] = parts[1]
+            self.respond("200 Password changed.")
     Handler.authorizer = auth
     Handler.banner = "zarn test server ready."
     if a.passive_ports:

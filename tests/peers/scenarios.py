@@ -403,3 +403,365 @@ def cwd_550(s):
     def on_cwd(s, line):
         s.send("550 No such directory.\r\n")
     _list_server(s, lambda s, line: s.send("150 x\r\n"), on_cwd)
+
+
+pasv_no_close = _bad_pasv("227 Entering Passive Mode (127,0,0,2,19\r\n")
+pasv_refused = _bad_pasv("502 Command not implemented.\r\n")
+
+
+def fxp_silent(s):
+    """A server that takes part in a direct copy and then falls silent: PASV
+    names a listener nobody serves, PORT is accepted, RETR and STOR get 150 and
+    nothing more, and nothing at all is answered after that (ABOR included)."""
+    import socket
+    if not s.login():
+        return
+    held = []
+    silent = False
+    while True:
+        line = s.readline(timeout=120)
+        if line is None:
+            return
+        if silent:
+            continue
+        verb = line.split(" ", 1)[0].upper()
+        if verb == "PASV":
+            t = socket.socket()
+            t.bind(("127.0.0.1", 0))
+            t.listen(1)
+            held.append(t)
+            p = t.getsockname()[1]
+            s.send("227 Entering Passive Mode (127,0,0,1,%d,%d).\r\n" % (p >> 8, p & 255))
+        elif verb in ("RETR", "STOR"):
+            s.send("150 Opening BINARY mode data connection.\r\n")
+            silent = True
+        elif verb == "PWD":
+            s.send('257 "/" is current\r\n')
+        elif verb == "QUIT":
+            s.send("221 bye\r\n")
+            return
+        else:
+            s.send("200 ok\r\n")
+
+
+# ---- queue workers (tests/queue) ---------------------------------------------
+
+QUEUE_SIZE = 3 * 1024 * 1024 + 5
+QUEUE_CUT = 1024 * 1024
+QUEUE_HOSTILE = ["..\\x", "a/b", "C:x", "CON", "nul.txt", "good.txt"]
+
+
+def queue_files(s):
+    """Every RETR serves pattern(QUEUE_SIZE) from the offset of a REST before
+    it. A name starting with "cut" retrieved without REST gets QUEUE_CUT bytes,
+    the data connection closed, and a second later 426. "stall" names get 64 KB
+    and then nothing for 30 s; "drop" names get 64 KB and the control connection
+    closes. SIZE answers QUEUE_SIZE. LIST lists QUEUE_HOSTILE as small files."""
+    if not s.login():
+        return
+    data = pattern(QUEUE_SIZE)
+    rest = 0
+    while True:
+        line = s.readline(timeout=60)
+        if line is None:
+            return
+        parts = line.split(" ", 1)
+        verb = parts[0].upper()
+        arg = parts[1] if len(parts) > 1 else ""
+        if verb == "PASV":
+            s.send(s.pasv_reply())
+            try:
+                s.accept_data(timeout=10)
+            except OSError:
+                s.record.append("NO DATA CONNECTION")
+        elif verb == "REST":
+            rest = int(arg)
+            s.send("350 Restarting at %d.\r\n" % rest)
+        elif verb == "SIZE":
+            s.send("213 %d\r\n" % QUEUE_SIZE)
+        elif verb == "RETR":
+            name = arg.rsplit("/", 1)[-1]
+            offset, rest = rest, 0
+            if s.data_conn is None:
+                s.send("425 No data connection.\r\n")
+                continue
+            s.send("150 Opening BINARY mode data connection.\r\n")
+            if name.startswith("cut") and offset == 0:
+                s.data_conn.sendall(data[:QUEUE_CUT])
+                s.data_conn.close()
+                s.data_conn = None
+                time.sleep(1.0)
+                s.send("426 Connection closed; transfer aborted.\r\n")
+            elif name.startswith("stall"):
+                s.data_conn.sendall(data[:65536])
+                time.sleep(30)
+            elif name.startswith("drop"):
+                s.data_conn.sendall(data[:65536])
+                time.sleep(0.5)
+                s.data_conn.close()
+                return
+            else:
+                s.send_data(data[offset:], close=True)
+                time.sleep(0.2)
+                s.send("226 Transfer complete.\r\n")
+        elif verb == "LIST":
+            if s.data_conn is None:
+                s.send("425 No data connection.\r\n")
+                continue
+            s.send("150 Here comes the directory listing.\r\n")
+            text = "".join("-rw-r--r--    1 ftp      ftp          1000 Jan 01 12:00 %s\r\n" % n
+                           for n in QUEUE_HOSTILE)
+            s.send_data(text, close=True)
+            time.sleep(0.2)
+            s.send("226 Directory send OK.\r\n")
+        elif verb == "ABOR":
+            s.send("225 No transfer to abort.\r\n")
+        elif verb == "PWD":
+            s.send('257 "/" is current\r\n')
+        elif verb == "QUIT":
+            s.send("221 bye\r\n")
+            return
+        else:
+            s.send("200 ok\r\n")
+
+
+# ---- the transfer tasks (tests/xfer) -------------------------------------------
+
+def _xfer_server(s, on_transfer):
+    """Logged in; answers commands until QUIT like _data_server, but the data
+    listener takes a small receive buffer, so an upload the server does not
+    read stops moving at once. RETR and STOR go to on_transfer(s, verb, line);
+    it returns False to end the session."""
+    import socket
+    if not s.login():
+        return
+    while True:
+        line = s.readline(timeout=60)
+        if line is None:
+            return
+        verb = line.split(" ", 1)[0].upper()
+        if verb == "PASV":
+            reply = s.pasv_reply()
+            s.data_listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+            s.send(reply)
+            try:
+                s.accept_data(timeout=10)
+            except OSError:
+                s.record.append("NO DATA CONNECTION")
+        elif verb in ("RETR", "STOR"):
+            if on_transfer(s, verb, line) is False:
+                return
+        elif verb == "ABOR":
+            s.send("225 No transfer to abort.\r\n")
+        elif verb == "PWD":
+            s.send('257 "/" is current\r\n')
+        elif verb == "QUIT":
+            s.send("221 bye\r\n")
+            return
+        else:
+            s.send("200 ok\r\n")
+
+
+def _data_gone(conn):
+    """How the client let go of the data connection, seen without reading from
+    it (the TCP state of the socket): "RESET", "CLOSED", or None while it is
+    still established."""
+    import socket
+    try:
+        state = conn.getsockopt(socket.IPPROTO_TCP, socket.TCP_INFO, 8)[0]
+    except OSError:
+        return "RESET"
+    if state == 1:  # ESTABLISHED
+        return None
+    return "RESET" if state == 7 else "CLOSED"  # TCP_CLOSE after a reset
+
+
+def _stall_until_abort(s, seconds=30):
+    """The transfer stands still with its data connection open until the
+    client gives it up: ABOR on the control connection (recorded by readline)
+    or its data connection reset ("DATA RESET" recorded) or closed in order
+    ("DATA CLOSED", as if the file were whole). Answers 426 and, for
+    ABOR, 226; then closes the data connection."""
+    import select
+    deadline = time.time() + seconds
+    abor = False
+    while time.time() < deadline:
+        if b"\n" not in s.buf:
+            r, _, _ = select.select([s.conn], [], [], 0.1)
+            if not r:
+                gone = _data_gone(s.data_conn) if s.data_conn is not None else None
+                if gone is not None:
+                    s.record.append("DATA " + gone)
+                    # A download's ABOR follows the reset of its data connection.
+                    r, _, _ = select.select([s.conn], [], [], 0.5)
+                    if r or b"\n" in s.buf:
+                        line = s.readline(timeout=5)
+                        abor = line is not None and "ABOR" in line.upper()
+                    break
+                continue
+        line = s.readline(timeout=5)
+        if line is None:
+            return False
+        if "ABOR" in line.upper():
+            abor = True
+            break
+        s.send("200 ok\r\n")
+    if s.data_conn is not None:
+        s.data_conn.close()
+        s.data_conn = None
+    s.send("426 Connection closed; transfer aborted.\r\n")
+    if abor:
+        s.send("226 Abort successful.\r\n")
+    return True
+
+
+def xfer_stall(s):
+    """RETR: 150 and 64 KB of pattern(), then nothing more; STOR: 150 and
+    nothing read. The data connection stays open until the client aborts."""
+    def on_transfer(s, verb, line):
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        if verb == "RETR":
+            s.data_conn.sendall(pattern(65536))
+        return _stall_until_abort(s)
+    _xfer_server(s, on_transfer)
+
+
+def xfer_drop(s):
+    """RETR: 150 and 64 KB, then the control connection closes; the data
+    connection stays open a few seconds more."""
+    def on_transfer(s, verb, line):
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        s.data_conn.sendall(pattern(65536))
+        time.sleep(0.3)
+        data = s.data_conn
+        s.data_conn = None
+        s.close()
+        time.sleep(5)
+        data.close()
+        return False
+    _xfer_server(s, on_transfer)
+
+
+# ---- remote file operations and walks (tests/ops) --------------------------
+
+# A recursive listing as vsftpd gives it, with folder header lines long enough
+# to pass for DOS lines and a file over 4 GB.
+OPS_RECURSIVE_LISTING = (
+    ".:\r\n"
+    "total 16\r\n"
+    "drwxr-xr-x    4 0        0            4096 Dec 09 08:50 .\r\n"
+    "drwxr-xr-x    3 0        0            4096 Dec 09 08:50 ..\r\n"
+    "drwxr-xr-x    3 0        0            4096 Dec 09 08:50 a folder with a rather long name\r\n"
+    "-rw-r--r--    1 0        0              10 Dec 09 08:50 a.txt\r\n"
+    "drwxr-xr-x    2 0        0            4096 Dec 09 08:50 s\r\n"
+    "\r\n"
+    "./a folder with a rather long name:\r\n"
+    "total 12\r\n"
+    "drwxr-xr-x    3 0        0            4096 Dec 09 08:50 .\r\n"
+    "drwxr-xr-x    4 0        0            4096 Dec 09 08:50 ..\r\n"
+    "-rw-r--r--    1 0        0            2000 Dec 09 08:50 b.bin\r\n"
+    "drwxr-xr-x    2 0        0            4096 Dec 09 08:50 inner folder named at length\r\n"
+    "\r\n"
+    "./a folder with a rather long name/inner folder named at length:\r\n"
+    "total 4\r\n"
+    "drwxr-xr-x    2 0        0            4096 Dec 09 08:50 .\r\n"
+    "drwxr-xr-x    3 0        0            4096 Dec 09 08:50 ..\r\n"
+    "-rw-r--r--    1 0        0      5000000000 Dec 09 08:50 big.iso\r\n"
+    "\r\n"
+    "./s:\r\n"
+    "total 4\r\n"
+    "drwxr-xr-x    2 0        0            4096 Dec 09 08:50 .\r\n"
+    "drwxr-xr-x    4 0        0            4096 Dec 09 08:50 ..\r\n"
+    "-rw-r--r--    1 0        0               7 Dec 09 08:50 c\r\n"
+)
+
+
+def _ops_list(text, chunk=0, delay=0.0):
+    """LIST: 150, the text on the data connection (in chunks with pauses when
+    asked), its close and 226; a client that closes the data connection early
+    gets 426 and the next command (its ABOR) is read as usual."""
+    def on_list(s, line):
+        s.send("150 Here comes the directory listing.\r\n")
+        data = text.encode("latin-1")
+        try:
+            if chunk:
+                for i in range(0, len(data), chunk):
+                    s.data_conn.sendall(data[i:i + chunk])
+                    time.sleep(delay)
+            else:
+                s.data_conn.sendall(data)
+            s.data_conn.close()
+            s.data_conn = None
+            s.send("226 Directory send OK.\r\n")
+        except OSError:
+            s.data_conn = None
+            s.send("426 Failure writing network stream.\r\n")
+    return on_list
+
+
+def ops_list_recursive(s):
+    """Every LIST gets the recursive listing above."""
+    _list_server(s, _ops_list(OPS_RECURSIVE_LISTING))
+
+
+def ops_list_recursive_slow(s):
+    """The recursive listing in 40-byte pieces, 0.25 s apart (about 7 s)."""
+    _list_server(s, _ops_list(OPS_RECURSIVE_LISTING, chunk=40, delay=0.25))
+
+
+def ops_list_empty(s):
+    """Every LIST: 150, a data connection closed at once, 226."""
+    _list_server(s, _ops_list(""))
+
+
+def ops_slow_replies(s):
+    """DELE, RNFR and LIST are answered only after 6 s (the user stops the task
+    meanwhile); everything else at once."""
+    def slow(text):
+        def reply(sess, line):
+            time.sleep(6)
+            sess.send(text)
+        return reply
+
+    def pasv(sess, line):
+        sess.send(sess.pasv_reply())
+    if s.login():
+        s.serve({"DELE": slow("250 File removed.\r\n"), "RNFR": slow("350 Ready for destination name.\r\n"),
+                 "RNTO": "250 Renaming ok.\r\n", "PASV": pasv, "LIST": slow("550 Too late.\r\n"),
+                 "ABOR": "225 No transfer to abort.\r\n"}, timeout=60)
+
+
+def ops_silent_after_dele(s):
+    """Answers until the first DELE, then reads on and never answers again."""
+    if s.login():
+        s.serve({"DELE": lambda sess, line: _ops_read_forever(sess)}, timeout=60)
+
+
+def _ops_read_forever(s):
+    while s.readline(timeout=120) is not None:
+        pass
+
+
+def store_late_150(s):
+    """STOR: the data connection is left unanswered for 0.5 s, and the record
+    gets "EARLY NONE", "EARLY DATA" or "EARLY EOF" for what the client sent on
+    it before the 150; then the data are taken as in store_and_report."""
+    import select
+    import socket
+    import zlib
+
+    def on_transfer(s, verb, line):
+        time.sleep(0.5)
+        readable, _, _ = select.select([s.data_conn], [], [], 0)
+        early = "NONE"
+        if readable:
+            try:
+                early = "DATA" if s.data_conn.recv(1, socket.MSG_PEEK) else "EOF"
+            except OSError:
+                early = "EOF"
+        s.record.append("EARLY " + early)
+        s.send("150 Ok to send data.\r\n")
+        data = s.recv_data()
+        s.record.append("DATA %d %08x" % (len(data), zlib.crc32(data) & 0xFFFFFFFF))
+        s.send("226 Transfer complete.\r\n")
+    _data_server(s, on_transfer)

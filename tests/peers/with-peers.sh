@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # with-peers.sh [--pyftpd] [--scripted] [--vsftpd] [--scriptproxy] [--microsocks]
-#                [--tinyproxy] [--ftpproxy] -- command...
+#                [--tinyproxy] [--ftpproxy] [--s2s] -- command...
 # Starts the named loopback FTP peers on free ports with a temporary root, runs
 # the command with their coordinates in the environment, then stops them.
 #   ZARN_PYFTPD_PORT, ZARN_PYFTPD_ROOT (Unix path), ZARN_PYFTPD_ROOT_WIN (Z:\...),
@@ -15,10 +15,13 @@
 #   ZARN_TINYPROXY_PORT (any CONNECT), ZARN_TINYPROXY_AUTH_PORT (BasicAuth
 #   ZARN_TINYPROXY_USER, ZARN_TINYPROXY_PASS), ZARN_TINYPROXY_443_PORT (ConnectPort 443 only)
 #   ZARN_FTPPROXY_PORT (ftp-proxy standalone, user@host:port logins)
+#   ZARN_S2S_PORT_<n>, ZARN_S2S_ROOT_WIN_<n>, ZARN_S2S_LOG_<n> for n = 2, 3 (pyftpdlib on
+#   127.0.0.<n>, foreign data addresses permitted) and 4 (the same, but a PORT to a
+#   foreign address refused with 501); user zarn, password secret
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 py=/usr/bin/python3
-want_py=0; want_sc=0; want_vs=0; want_sp=0; want_ms=0; want_tp=0; want_fp=0
+want_py=0; want_sc=0; want_vs=0; want_sp=0; want_ms=0; want_tp=0; want_fp=0; want_s2s=0
 while [ $# -gt 0 ]; do
   case $1 in
     --pyftpd) want_py=1 ;;
@@ -28,6 +31,7 @@ while [ $# -gt 0 ]; do
     --microsocks) want_ms=1 ;;
     --tinyproxy) want_tp=1 ;;
     --ftpproxy) want_fp=1 ;;
+    --s2s) want_s2s=1 ;;
     --) shift; break ;;
     *) echo "with-peers: unknown option $1" >&2; exit 2 ;;
   esac
@@ -96,7 +100,7 @@ print(p, random.randrange(20000, 30000, 50))')
     echo "check_shell=NO"; echo "userlist_enable=NO"; echo "pam_service_name=zarn-vsftpd"
     echo "secure_chroot_dir=/var/run/vsftpd/empty"
     echo "pasv_enable=YES"; echo "pasv_min_port=$pasv_lo"; echo "pasv_max_port=$((pasv_lo + 49))"
-    echo "max_clients=200"; echo "max_per_ip=200"
+    echo "max_clients=200"; echo "max_per_ip=200"; echo "ls_recurse_enable=YES"
     echo "xferlog_enable=YES"; echo "xferlog_std_format=NO"; echo "log_ftp_protocol=YES"
     echo "vsftpd_log_file=$work/vsftpd.log"
   } >"$work/vsftpd.conf"
@@ -176,6 +180,18 @@ if [ $want_fp = 1 ]; then
   /usr/sbin/ftp-proxy -d -n -f "$work/ftp-proxy.conf" </dev/null >"$work/ftp-proxy.out" 2>&1 &
   pids+=($!); waitport "$ZARN_FTPPROXY_PORT" ftp-proxy $! || { cat "$work/ftp-proxy.out" >&2; exit 1; }
   export ZARN_FTPPROXY_PORT
+fi
+if [ $want_s2s = 1 ]; then
+  for n in 2 3 4; do
+    refuse=""; [ $n = 4 ] && refuse=--refuse-foreign-port
+    mkdir -p "$work/s2sroot$n"
+    $py "$here/../s2s/s2s_ftpd.py" --address 127.0.0.$n --root "$work/s2sroot$n" --port-file "$work/s2s$n.port" \
+        --log "$work/s2s$n.log" $refuse </dev/null >"$work/s2s$n.out" 2>&1 &
+    pids+=($!)
+    waitfile "$work/s2s$n.port" "s2s server $n" || { cat "$work/s2s$n.out" >&2; exit 1; }
+    export ZARN_S2S_PORT_$n="$(cat "$work/s2s$n.port")" ZARN_S2S_ROOT_WIN_$n="$(winpath "$work/s2sroot$n")"
+    export ZARN_S2S_LOG_$n="$work/s2s$n.log"
+  done
 fi
 export ZARN_PEER_WORK=$work ZARN_PEER_WORK_WIN=$(winpath "$work")
 "$@"

@@ -39,6 +39,9 @@ LRESULT RecordingWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if ((message == UWM_LISTING_READY || message == UWM_CACHED_LISTING) && lParam != 0) {
       for (const EntryRecord* e = reinterpret_cast<const EntryRecord*>(lParam); e->m_name[0] != '\0'; ++e)
         r.entries.push_back(*e);
+    } else if ((message == 0x7EB || message == 0x7EE || message == 0x7EF) && lParam != 0) {
+      // One entry record: a folder made, an entry renamed or removed.
+      r.entries.push_back(*reinterpret_cast<const EntryRecord*>(lParam));
     } else if (message == UWM_NOTIFY_POPUP && lParam != 0) {
       r.text = reinterpret_cast<const char*>(lParam);
     }

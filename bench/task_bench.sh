@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# task_bench.sh [MiB] [runs]: the upload and download tasks of the one-task
+# worker against curl, on the loopback pyftpdlib server, passive mode, binary.
+#
+# A random file of MiB mebibytes (64 by default) is served by pyftpdlib (the
+# fixture of tests/peers/with-peers.sh). bench's task_driver.exe (win64, under
+# Wine) logs a site keeper in, then downloads the file by TASK_DOWNLOAD and
+# uploads it back by TASK_UPLOAD, runs times each (3 by default); every task is
+# timed from its start to the moment its job is let go. curl then does the same
+# transfers (time_total, login included). Every copy is checked by SHA-256.
+# Prints every run, the medians and the ratio task/curl per direction.
+#
+# Needs the win64 build: ZARN_BUILD_ROOT (default build/) holds
+# win64/bin/task_driver.exe; Wine runs through scripts/wine-run.sh in that
+# build root's prefix.
+#
+# Figures on the 8-core build machine, 64 MiB, medians of 3 (seconds):
+#   before the data loops were reworked: download 7.6 task / 0.36 curl,
+#     upload 11.4 task / 0.78 curl (ratios about 20 and 15);
+#   after: see the final lines of a run (download and upload within 1.5 of curl).
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+root=${ZARN_BUILD_ROOT:-$top/build}
+driver=$root/win64/bin/task_driver.exe
+if [ "${1:-}" != --inside ]; then
+  [ -f "$driver" ] || { echo "task_bench: build win64 first ($driver missing)" >&2; exit 1; }
+  for tool in curl sha256sum; do
+    command -v "$tool" >/dev/null || { echo "task_bench: $tool is missing" >&2; exit 1; }
+  done
+  export ZARN_BUILD_ROOT=$root
+  exec "$top/tests/peers/with-peers.sh" --pyftpd -- "$0" --inside "$@"
+fi
+shift
+mib=${1:-64}
+runs=${2:-3}
+host=127.0.0.1
+port=$ZARN_PYFTPD_PORT
+user=$ZARN_PYFTPD_USER
+pass=$ZARN_PYFTPD_PASS
+served=$ZARN_PYFTPD_ROOT
+work=$ZARN_PEER_WORK/bench
+mkdir -p "$work/local" "$served/up"
+winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
+
+echo "task_bench: generating a ${mib} MiB random file"
+head -c "$((mib * 1024 * 1024))" /dev/urandom >"$served/bench.bin"
+want=$(sha256sum <"$served/bench.bin" | cut -d' ' -f1)
+check() {  # path label
+  local got
+  got=$(sha256sum <"$1" | cut -d' ' -f1)
+  [ "$got" = "$want" ] || { echo "task_bench: $2: SHA-256 mismatch" >&2; exit 1; }
+}
+
+results=$work/results.txt
+: >"$results"
+record() { echo "$1 $2 $3" >>"$results"; printf '  %-8s %-5s %8.3f s\n' "$1" "$2" "$3"; }
+
+echo "task_bench: tasks (wine64)"
+# Each run checks its copies before the next one overwrites them.
+for i in $(seq "$runs"); do
+  ZARN_TIMEOUT=900 "$top/scripts/wine-run.sh" "$driver" "$host" "$port" "$user" "$pass" / bench.bin \
+    "$(winpath "$work/local")" /up 1 >"$work/task.txt" || { cat "$work/task.txt"; exit 1; }
+  while read -r dir _ secs _; do
+    if [ "$dir" = download ]; then check "$work/local/bench.bin" "task download $i"; else check "$served/up/bench.bin" "task upload $i"; fi
+    record "$dir" task "$secs"
+  done <"$work/task.txt"
+  rm -f "$served/up/bench.bin" "$work/local/bench.bin"
+done
+
+echo "task_bench: curl"
+for i in $(seq "$runs"); do
+  secs=$(curl -sS -o "$work/curl.bin" -w '%{time_total}' "ftp://$user:$pass@$host:$port/bench.bin")
+  check "$work/curl.bin" "curl download $i"
+  record download curl "$secs"
+  secs=$(curl -sS -T "$work/curl.bin" -w '%{time_total}' "ftp://$user:$pass@$host:$port/up/curl.bin")
+  check "$served/up/curl.bin" "curl upload $i"
+  record upload curl "$secs"
+  rm -f "$work/curl.bin" "$served/up/curl.bin"
+done
+
+median() {  # direction client
+  awk -v d="$1" -v c="$2" '$1 == d && $2 == c { print $3 }' "$results" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+echo
+echo "task_bench: ${mib} MiB, $runs runs each, medians in seconds (MiB/s)"
+printf '%-9s %18s %18s %10s\n' direction task curl task/curl
+for dir in download upload; do
+  t=$(median "$dir" task); c=$(median "$dir" curl)
+  awk -v d="$dir" -v t="$t" -v c="$c" -v m="$mib" 'BEGIN {
+    printf "%-9s %8.3f (%7.1f) %8.3f (%7.1f) %10.2f\n", d, t, m / t, c, m / c, t / c }'
+done
+rm -f "$served/bench.bin"

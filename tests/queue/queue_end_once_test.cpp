@@ -1,0 +1,121 @@
+// The end of the queue: however the workers interleave, the last one alone
+// reaches the end-of-queue seam, once per run; the others only log.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/connlog.h"
+#include "engine/exitrequest.h"
+#include "engine/planthread.h"
+#include "engine/queuerules.h"
+#include "shell/settings/settings.h"
+#include "tests/queue/queuefix.h"
+#include "tests/support/peers.h"
+#include "tests/task/taskfix.h"
+
+using namespace queuetest;
+
+namespace {
+
+std::string LogText()
+{
+  std::string all;
+  for (int i = 0; i < ConnLogCount(); ++i)
+    all += static_cast<const char*>(ConnLogRowText(i));
+  return all;
+}
+
+int CountOf(const std::string& text, const std::string& what)
+{
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++n;
+  return n;
+}
+
+TEST(QueueEndOnce, TheLastWorkerAloneReachesTheSeamOncePerRun)
+{
+  const int port = peers::Port("ZARN_PYFTPD_PORT");
+  ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --pyftpd";
+  const std::string root = peers::Env("ZARN_PYFTPD_ROOT_WIN");
+  const std::string user = peers::Env("ZARN_PYFTPD_USER");
+  const std::string pass = peers::Env("ZARN_PYFTPD_PASS");
+  tasktest::MakeFolder(root, "endonce");
+  for (int i = 0; i < 8; ++i)
+    WriteAll(root + "\\endonce\\e" + std::to_string(i) + ".bin", Pattern(3000 + static_cast<size_t>(i) * 997));
+
+  Harness h;
+  h.AddSite(port, user.c_str(), pass.c_str());
+  const std::string local = FreshTemp("endonce");
+  for (int run = 0; run < 20; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    const int workers = 3 + run % 3;
+    const bool powerOff = run % 2 == 0;
+    const bool goAhead = run % 4 < 2;
+    g_queueThreadCount = workers;
+    g_optionFlags &= ~((1u << OPTBIT_QUEUE_POWEROFF) | (1u << OPTBIT_QUEUE_HANGUP) | (1u << OPTBIT_QUEUE_QUIT));
+    g_optionFlags |= powerOff ? (1u << OPTBIT_QUEUE_POWEROFF)
+                              : ((1u << OPTBIT_QUEUE_HANGUP) | (1u << OPTBIT_QUEUE_QUIT));
+    g_end.Reset();
+    g_end.answer = goAhead ? IDOK : IDCANCEL;
+    ConnLogClear();
+    h.view.Clear();
+    // Half the runs mix in items of a server that is no work site.
+    for (int i = 0; i < 8; ++i)
+      h.view.Add("<-", run % 3 == 1 && i % 2 == 1 ? "localhost" : "127.0.0.1", port, user.c_str(), pass.c_str(),
+                 local.c_str(), "/endonce", ("e" + std::to_string(i) + ".bin").c_str(), 3000 + i * 997);
+    ASSERT_TRUE(h.Run(30000)) << LogText();
+    for (CPlanItem* item : h.view.All())
+      EXPECT_EQ(item->m_status, PLAN_FINISHED);
+    if (powerOff) {
+      EXPECT_EQ(g_end.confirmShutdown.load(), 1);
+      EXPECT_EQ(g_end.powerOffs.load(), goAhead ? 1 : 0);
+      EXPECT_EQ(g_end.hangUps.load() + g_end.confirmQuit.load() + g_end.closes.load(), 0);
+    } else {
+      EXPECT_EQ(g_end.hangUps.load(), 1);
+      EXPECT_EQ(g_end.confirmQuit.load(), 1);
+      EXPECT_EQ(g_end.closes.load(), goAhead ? 1 : 0);
+      EXPECT_EQ(g_end.confirmShutdown.load() + g_end.powerOffs.load(), 0);
+    }
+    EXPECT_EQ(g_exitRequested.load(), goAhead ? 1 : 0);
+    // Every worker that moved something says so; never more than there are workers.
+    const int lines = CountOf(LogText(), "# already finished, exit runing.");
+    EXPECT_GE(lines, 1);
+    EXPECT_LE(lines, workers);
+    EXPECT_EQ(g_planThreadCount.load(), 0);
+    EXPECT_EQ(g_queueRunning.load(), 0);
+    g_exitRequested = 0;
+  }
+}
+
+TEST(QueueEndOnce, NothingReachesTheSeamWhileTheProgramCloses)
+{
+  const int port = peers::Port("ZARN_PYFTPD_PORT");
+  ASSERT_NE(port, 0);
+  const std::string root = peers::Env("ZARN_PYFTPD_ROOT_WIN");
+  const std::string user = peers::Env("ZARN_PYFTPD_USER");
+  const std::string pass = peers::Env("ZARN_PYFTPD_PASS");
+  tasktest::MakeFolder(root, "endclose");
+  WriteAll(root + "\\endclose\\big.bin", Pattern(8u << 20));
+  Harness h;
+  h.AddSite(port, user.c_str(), pass.c_str());
+  g_queueThreadCount = 3;
+  g_optionFlags |= (1u << OPTBIT_QUEUE_POWEROFF) | (1u << OPTBIT_QUEUE_HANGUP) | (1u << OPTBIT_QUEUE_QUIT);
+  const std::string local = FreshTemp("endclose");
+  for (int i = 0; i < 3; ++i)
+    h.view.Add("<-", "127.0.0.1", port, user.c_str(), pass.c_str(), (local + "").c_str(), "/endclose", "big.bin",
+               8 << 20);
+  h.doc->OnStartQueue();
+  g_exitRequested = 1;
+  const DWORD start = ::GetTickCount();
+  while (h.WorkersRunning() && ::GetTickCount() - start < 15000)
+    h.Pump(20);
+  EXPECT_FALSE(h.WorkersRunning());
+  EXPECT_EQ(g_end.confirmShutdown.load() + g_end.confirmQuit.load() + g_end.hangUps.load() +
+                g_end.powerOffs.load() + g_end.closes.load(),
+            0);
+  EXPECT_EQ(g_planThreadCount.load(), 0);
+  g_exitRequested = 0;
+}
+
+}  // namespace

@@ -1,0 +1,207 @@
+// Failures and retries of queue items against the scripted server: a cut
+// download is requeued and resumes where the local file ends; a retry finds the
+// local file complete or larger; a stall, a drop and a stop end their items and
+// the workers go on; a closing program ends every worker, sending nothing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/connlog.h"
+#include "engine/exitrequest.h"
+#include "engine/planthread.h"
+#include "engine/queuerules.h"
+#include "engine/xfertask.h"
+#include "shell/settings/settings.h"
+#include "tests/queue/queuefix.h"
+#include "tests/support/peers.h"
+
+using namespace queuetest;
+
+namespace {
+
+const size_t kSize = 3 * 1024 * 1024 + 5;
+
+// The scripted server's data: byte i is (i * 7 + 3) mod 256.
+std::string ServerData(size_t size)
+{
+  std::string s(size, '\0');
+  for (size_t i = 0; i < size; ++i)
+    s[i] = static_cast<char>((i * 7 + 3) & 0xFF);
+  return s;
+}
+
+std::string LogText()
+{
+  std::string all;
+  for (int i = 0; i < ConnLogCount(); ++i)
+    all += static_cast<const char*>(ConnLogRowText(i));
+  return all;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& prefix)
+{
+  for (const std::string& l : lines)
+    if (l.compare(0, prefix.size(), prefix) == 0)
+      return true;
+  return false;
+}
+
+int64_t SizeOf(const std::string& path)
+{
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d))
+    return -1;
+  return (static_cast<int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+}
+
+class QueueResume : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    port = peers::Port("ZARN_SCRIPTED_PORT");
+    ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --scripted";
+    ASSERT_TRUE(peers::Scenario("queue_files"));
+  }
+
+  CPlanItem* Add(Harness& h, const std::string& local, const char* name, int action = PLAN_FAIL_RETRY_LAST)
+  {
+    CPlanItem* item = h.view.Add("<-", "127.0.0.1", port, "u", "p", local.c_str(), "/", name,
+                                 static_cast<int64_t>(kSize));
+    item->m_failAction = action;
+    return item;
+  }
+
+  int port = 0;
+};
+
+TEST_F(QueueResume, ACutDownloadIsRequeuedAndResumesAtTheLocalSize)
+{
+  Harness h;
+  g_queueThreadCount = 2;
+  g_optionFlags |= 1u << OPTBIT_QUEUE_QUIT;
+  // A work site: the worker borrows the keeper's connection and lets it go at once.
+  h.AddSite(port, "u", "p");
+  const std::string local = FreshTemp("cut");
+  CPlanItem* item = Add(h, local, "cut.bin");
+  ASSERT_TRUE(h.Run(60000)) << LogText();
+  EXPECT_EQ(item->m_status, PLAN_FINISHED) << LogText();
+  EXPECT_EQ(item->m_retryCount, 1);
+  EXPECT_TRUE(ReadAll(local + "\\cut.bin") == ServerData(kSize));
+  const std::vector<std::string> got = peers::Received();
+  EXPECT_TRUE(Has(got, "REST 1048576")) << LogText();
+  // The failed attempt reported its finish too: two reports for one item.
+  EXPECT_EQ(h.frame.Count(UWM_TASK_FINISHED), 2);
+  EXPECT_EQ(h.frame.m_finishedDownloads, 1);
+  // The retry kept the queue running: its end came once, after the retry.
+  EXPECT_EQ(g_end.confirmQuit.load(), 1);
+}
+
+TEST_F(QueueResume, ARetryFindsTheLocalFileCompleteOrLarger)
+{
+  Harness h;
+  g_queueThreadCount = 1;
+  const std::string local = FreshTemp("retry");
+  const std::string whole = ServerData(kSize);
+  WriteAll(local + "\\done.bin", whole);
+  CPlanItem* done = Add(h, local, "done.bin");
+  done->m_retryCount = 1;
+  ASSERT_TRUE(h.Run(60000)) << LogText();
+  EXPECT_EQ(done->m_status, PLAN_FINISHED);
+  std::vector<std::string> got = peers::Received();
+  EXPECT_FALSE(Has(got, "REST")) << "nothing past the end";
+  EXPECT_FALSE(Has(got, "RETR"));
+  EXPECT_TRUE(ReadAll(local + "\\done.bin") == whole);
+
+  // A larger local file is overwritten from the start.
+  h.view.Clear();
+  WriteAll(local + "\\big.bin", whole + std::string(100, 'z'));
+  CPlanItem* big = Add(h, local, "big.bin");
+  big->m_retryCount = 1;
+  ASSERT_TRUE(h.Run(60000)) << LogText();
+  EXPECT_EQ(big->m_status, PLAN_FINISHED);
+  got = peers::Received();
+  EXPECT_FALSE(Has(got, "REST"));
+  EXPECT_TRUE(Has(got, "RETR"));
+  EXPECT_TRUE(ReadAll(local + "\\big.bin") == whole);
+}
+
+TEST_F(QueueResume, AStallFailsAfterItsLimitAndADropFailsWhileTheWorkerGoesOn)
+{
+  Harness h;
+  g_queueThreadCount = 1;
+  g_recvTimeout = 3;
+  const std::string local = FreshTemp("stall");
+  CPlanItem* stall = Add(h, local, "stall.bin", PLAN_FAIL_MOVE_LAST);
+  CPlanItem* drop = Add(h, local, "drop.bin", PLAN_FAIL_MOVE_LAST);
+  CPlanItem* fine = Add(h, local, "fine.bin", PLAN_FAIL_MOVE_LAST);
+  const DWORD start = ::GetTickCount();
+  ASSERT_TRUE(h.Run(60000)) << LogText();
+  EXPECT_LT(::GetTickCount() - start, 30000u) << "the stall is given up after its limit";
+  EXPECT_EQ(stall->m_status, PLAN_ERROR);
+  EXPECT_EQ(stall->m_retryCount, 1);
+  EXPECT_EQ(drop->m_status, PLAN_ERROR);
+  EXPECT_EQ(drop->m_retryCount, 1);
+  EXPECT_EQ(fine->m_status, PLAN_FINISHED) << LogText();
+  EXPECT_TRUE(ReadAll(local + "\\fine.bin") == ServerData(kSize));
+}
+
+TEST_F(QueueResume, AStoppedItemGetsNoWriteAfterItsWorkerLetItGo)
+{
+  Harness h;
+  g_queueThreadCount = 1;
+  g_recvTimeout = 20;
+  const std::string local = FreshTemp("stop");
+  CPlanItem* item = Add(h, local, "stall-stop.bin", PLAN_FAIL_MOVE_LAST);
+  h.doc->OnStartQueue();
+  const DWORD start = ::GetTickCount();
+  while (h.frame.Count(UWM_DOWNLOAD_BEGIN) == 0 && ::GetTickCount() - start < 15000)
+    h.Pump(20);
+  h.Pump(1500);
+  item->m_status = PLAN_STOPPED;
+  const DWORD stopped = ::GetTickCount();
+  while (h.WorkersRunning() && ::GetTickCount() - stopped < 15000)
+    h.Pump(20);
+  EXPECT_FALSE(h.WorkersRunning());
+  EXPECT_LT(::GetTickCount() - stopped, 8000u);
+  EXPECT_EQ(item->m_status, PLAN_STOPPED);
+  EXPECT_EQ(item->m_retryCount, 0);
+  const int64_t size = SizeOf(local + "\\stall-stop.bin");
+  EXPECT_GE(size, 0);
+  EXPECT_LE(size, 65536);
+  h.Pump(1000);
+  EXPECT_EQ(SizeOf(local + "\\stall-stop.bin"), size);
+}
+
+TEST_F(QueueResume, ClosingTheProgramEndsEveryWorkerAndSendsNothing)
+{
+  Harness h;
+  g_queueThreadCount = 3;
+  g_recvTimeout = 20;
+  g_optionFlags |= 1u << OPTBIT_QUEUE_QUIT;
+  const std::string local = FreshTemp("exit");
+  for (int i = 0; i < 3; ++i)
+    Add(h, local, ("stall" + std::to_string(i) + ".bin").c_str(), PLAN_FAIL_MOVE_LAST);
+  h.doc->OnStartQueue();
+  const DWORD start = ::GetTickCount();
+  while (h.frame.Count(UWM_DOWNLOAD_BEGIN) < 3 && ::GetTickCount() - start < 15000)
+    h.Pump(20);
+  ASSERT_EQ(h.frame.Count(UWM_DOWNLOAD_BEGIN), 3);
+  g_exitRequested = 1;
+  const size_t viewSeen = h.view.m_seen.size();
+  const size_t frameSeen = h.frame.m_seen.size();
+  const DWORD closing = ::GetTickCount();
+  while (h.WorkersRunning() && ::GetTickCount() - closing < 15000)
+    h.Pump(20);
+  EXPECT_FALSE(h.WorkersRunning());
+  EXPECT_LT(::GetTickCount() - closing, 8000u);
+  h.Pump(300);
+  EXPECT_EQ(h.view.m_seen.size(), viewSeen);
+  EXPECT_EQ(h.frame.m_seen.size(), frameSeen);
+  EXPECT_EQ(g_end.confirmQuit.load(), 0);
+  EXPECT_EQ(g_end.closes.load(), 0);
+  EXPECT_EQ(g_planThreadCount.load(), 0);
+  g_exitRequested = 0;
+}
+
+}  // namespace

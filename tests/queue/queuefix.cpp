@@ -1,0 +1,534 @@
+#include "tests/queue/queuefix.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "engine/connlog.h"
+#include "engine/exitrequest.h"
+#include "engine/netsession.h"
+#include "engine/planthread.h"
+#include "engine/progthread.h"
+#include "engine/queuerules.h"
+#include "engine/queueseam.h"
+#include "engine/viewslots.h"
+#include "engine/xfertask.h"
+#include "shell/settings/meteredsection.h"
+#include "shell/settings/settings.h"
+
+namespace queuetest {
+
+EndCounts g_end;
+
+void EndCounts::Reset()
+{
+  confirmShutdown = 0;
+  confirmQuit = 0;
+  hangUps = 0;
+  powerOffs = 0;
+  closes = 0;
+  answer = IDCANCEL;
+}
+
+namespace {
+
+int CountConfirm(UINT stringId)
+{
+  if (stringId == 41055)
+    ++g_end.confirmShutdown;
+  else
+    ++g_end.confirmQuit;
+  return g_end.answer.load();
+}
+int CountHangUp()
+{
+  ++g_end.hangUps;
+  return 0;
+}
+void CountPowerOff() { ++g_end.powerOffs; }
+void CountClose() { ++g_end.closes; }
+const QueueEndActions kCounting = {&CountConfirm, &CountHangUp, &CountPowerOff, &CountClose};
+
+int AnswerBoxes(const DocBoxRequest&, BOOL* dontShow)
+{
+  *dontShow = FALSE;
+  return IDOK;
+}
+
+bool EqualNoCase(const char* a, const char* b)
+{
+  return ::lstrcmpiA(a, b) == 0;
+}
+
+bool Running(CWinThread* thread)
+{
+  if (thread == nullptr || thread->m_hThread == nullptr)
+    return false;
+  DWORD code = 0;
+  return ::GetExitCodeThread(thread->m_hThread, &code) && code == STILL_ACTIVE;
+}
+
+}  // namespace
+
+// ---- function view ----
+
+FakeFuncView::FakeFuncView()
+{
+  CreateEx(0, AfxRegisterWndClass(0), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
+}
+
+FakeFuncView::~FakeFuncView()
+{
+  Clear();
+  if (GetSafeHwnd() != nullptr)
+    DestroyWindow();
+}
+
+void FakeFuncView::Clear()
+{
+  for (CPlanItem* item : m_items)
+    delete item;
+  for (CPlanItem* item : m_removed)
+    delete item;
+  m_items.clear();
+  m_removed.clear();
+  m_seen.clear();
+}
+
+CPlanItem* FakeFuncView::Add(const char* direction, const char* host, int port, const char* user,
+                             const char* password, const char* localPath, const char* remotePath, const char* name,
+                             int64_t size, int kind)
+{
+  CPlanItem* item = new CPlanItem;
+  std::snprintf(item->m_direction, sizeof(item->m_direction), "%s", direction);
+  std::snprintf(item->m_host, sizeof(item->m_host), "%s", host);
+  std::snprintf(item->m_user, sizeof(item->m_user), "%s", user);
+  std::snprintf(item->m_password, sizeof(item->m_password), "%s", password);
+  std::snprintf(item->m_localPath, sizeof(item->m_localPath), "%s", localPath);
+  std::snprintf(item->m_remotePath, sizeof(item->m_remotePath), "%s", remotePath);
+  std::snprintf(item->m_fileName, sizeof(item->m_fileName), "%s", name);
+  item->m_port = port;
+  item->m_anonymous = 0;
+  item->m_passive = 1;
+  item->m_fileSize = size;
+  item->m_kind = kind;
+  item->m_status = PLAN_QUEUED;
+  item->m_failAction = PLAN_FAIL_RETRY_LAST;
+  m_items.push_back(item);
+  return item;
+}
+
+std::vector<CPlanItem*> FakeFuncView::All() const
+{
+  std::vector<CPlanItem*> all = m_items;
+  all.insert(all.end(), m_removed.begin(), m_removed.end());
+  return all;
+}
+
+int FakeFuncView::Count(UINT message) const
+{
+  int n = 0;
+  for (const Seen& s : m_seen)
+    if (s.message == message)
+      ++n;
+  return n;
+}
+
+int FakeFuncView::Pending() const
+{
+  int n = 0;
+  for (const CPlanItem* item : m_items) {
+    const int32_t s = __atomic_load_n(&item->m_status, __ATOMIC_ACQUIRE);
+    if (s == PLAN_WORKING || s == PLAN_QUEUED)
+      ++n;
+  }
+  return n;
+}
+
+LRESULT FakeFuncView::NextItem(WPARAM wParam, LPARAM lParam)
+{
+  if (g_exitRequested.load() != 0)
+    return 0;
+  if (wParam == 0) {
+    int* slot = reinterpret_cast<int*>(lParam);
+    for (CPlanItem* item : m_items) {
+      if (g_exitRequested.load() != 0)
+        return 0;
+      if (item->m_status != PLAN_QUEUED)
+        continue;
+      item->m_status = PLAN_WORKING;
+      *slot = -1;
+      for (int i = 0; i < MAX_SITES; ++i) {
+        CSiteItem* site = g_pDoc != nullptr ? g_pDoc->GetSite(i) : nullptr;
+        if (site == nullptr || std::strcmp(site->m_host, item->m_host) != 0 || site->m_port != item->m_port ||
+            std::strcmp(site->m_user, item->m_user) != 0)
+          continue;
+        HANDLE sem = site->ConnectionSemaphore();
+        if (sem != nullptr && ::WaitForSingleObject(sem, 0) == WAIT_OBJECT_0) {
+          *slot = i;
+          return reinterpret_cast<LRESULT>(item);
+        }
+        item->m_status = PLAN_QUEUED;  // at its limit
+        goto next;
+      }
+      return reinterpret_cast<LRESULT>(item);
+    next:;
+    }
+    return 0;
+  }
+  const CSiteItem* site = reinterpret_cast<const CSiteItem*>(wParam);
+  for (CPlanItem* item : m_items) {
+    if (item == nullptr || g_exitRequested.load() != 0)
+      return 0;
+    if (item->m_status == PLAN_QUEUED && EqualNoCase(site->m_host, item->m_host) && site->m_port == item->m_port &&
+        std::strcmp(site->m_user, item->m_user) == 0) {
+      item->m_status = PLAN_WORKING;
+      return reinterpret_cast<LRESULT>(item);
+    }
+  }
+  return 0;
+}
+
+void FakeFuncView::Tidy()
+{
+  // Each item is looked at once; a moved or removed one lets the next slide
+  // into its place.
+  size_t index = 0;
+  for (size_t seen = 0, n = m_items.size(); seen < n && index < m_items.size(); ++seen) {
+    CPlanItem* item = m_items[index];
+    const int32_t status = __atomic_load_n(&item->m_status, __ATOMIC_ACQUIRE);
+    if (status == PLAN_QUEUED)
+      break;
+    if (status == PLAN_FINISHED) {
+      m_items.erase(m_items.begin() + static_cast<long>(index));
+      if (item->m_kind == 7 || IsOptionSet(OPTBIT_QUEUE_AUTODELETE))
+        m_removed.push_back(item);
+      else
+        m_items.push_back(item);
+      continue;
+    }
+    if (status == PLAN_ERROR) {
+      m_items.erase(m_items.begin() + static_cast<long>(index));
+      if (item->m_failAction == PLAN_FAIL_REMOVE) {
+        m_removed.push_back(item);
+        continue;
+      }
+      m_items.push_back(item);
+      if (item->m_failAction == PLAN_FAIL_RETRY_LAST && item->m_retryCount < g_queueRetries) {
+        item->m_status = PLAN_QUEUED;
+        CWnd* frame = g_pMainFrame.load();
+        if (frame != nullptr)
+          ::PostMessageA(frame->GetSafeHwnd(), UWM_RUN_QUEUE, 0, 0);
+      }
+      continue;
+    }
+    ++index;
+  }
+  ReleaseQueueEndedNotice();
+}
+
+LRESULT FakeFuncView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (message < WM_USER)
+    return CWnd::WindowProc(message, wParam, lParam);
+  m_seen.push_back(Seen{message, wParam, lParam});
+  switch (message) {
+    case UWM_NEXT_QUEUE_ITEM: {
+      LRESULT r = NextItem(wParam, lParam);
+      int working = 0;
+      CSiteItem* site1 = g_pDoc != nullptr ? g_pDoc->GetSite(1) : nullptr;
+      for (CPlanItem* item : m_items)
+        if (site1 != nullptr && item->m_status == PLAN_WORKING && item->m_port == site1->m_port &&
+            std::strcmp(item->m_host, site1->m_host) == 0)
+          ++working;
+      if (working > m_maxWorkingPerSite1)
+        m_maxWorkingPerSite1 = working;
+      return r;
+    }
+    case UWM_QUEUE_ADD: {
+      CPlanItem* item = reinterpret_cast<CPlanItem*>(lParam);
+      item->m_status = PLAN_QUEUED;
+      item->m_failAction = PLAN_FAIL_RETRY_LAST;
+      m_items.push_back(item);
+      return 0;
+    }
+    case UWM_QUEUE_ENDED:
+      if (m_tidy)
+        Tidy();
+      else
+        ReleaseQueueEndedNotice();
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+// ---- main frame ----
+
+FakeMainFrame::FakeMainFrame()
+{
+  CreateEx(0, AfxRegisterWndClass(0), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
+}
+
+FakeMainFrame::~FakeMainFrame()
+{
+  if (GetSafeHwnd() != nullptr)
+    DestroyWindow();
+}
+
+int FakeMainFrame::Count(UINT message) const
+{
+  int n = 0;
+  for (const Seen& s : m_seen)
+    if (s.message == message)
+      ++n;
+  return n;
+}
+
+LRESULT FakeMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (message < WM_USER)
+    return CWnd::WindowProc(message, wParam, lParam);
+  m_seen.push_back(Seen{message, wParam, lParam});
+  const int n = static_cast<int>(wParam);
+  switch (message) {
+    case UWM_UPLOAD_BEGIN:
+    case UWM_DOWNLOAD_BEGIN:
+      if (n >= 0 && n < kThreadStatusRecords) {
+        ThreadStatusRecord& r = m_records[n];
+        r.m_bytesMoved = r.m_bytesPresent = 0;
+        r.m_uploadDone = r.m_downloadDone = 0;
+        std::snprintf(r.m_elapsed, sizeof(r.m_elapsed), "00:00:00");
+        std::snprintf(r.m_speed, sizeof(r.m_speed), "00.00");
+        r.m_fileSize = static_cast<uint32_t>(lParam);
+        r.m_startTick = ::GetTickCount();
+        m_active = 1;
+      }
+      return 0;
+    case UWM_TASK_FINISHED:
+      if (n >= 0 && n < kThreadStatusRecords) {
+        ThreadStatusRecord& r = m_records[n];
+        r.m_startTick = 0;
+        r.m_bytesMoved = 0;
+        if (r.m_direction == 0) {
+          m_finishedUploads += r.m_uploadDone;
+          r.m_uploadDone = 0;
+        } else {
+          m_finishedDownloads += r.m_downloadDone;
+          r.m_downloadDone = 0;
+        }
+      }
+      return 0;
+    case UWM_RUN_QUEUE:
+      if (m_runQueue && g_pDoc != nullptr)
+        g_pDoc->StartQueueThreads();
+      return 0;
+    case UWM_NOTIFY_POPUP:
+      if (lParam != 0)
+        m_popups.push_back(reinterpret_cast<const char*>(lParam));
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+// ---- harness ----
+
+Harness::Harness()
+{
+  ResetSettingsDefaults();
+  g_idleTimeout = 1;
+  g_connectTimeout = 5;
+  g_retryDelay = 1;
+  g_recvTimeout = 5;
+  g_sendTimeout = 5;
+  g_optionFlags |= 1u << OPTBIT_LAN_USER;
+  g_optionFlags &= ~((1u << OPTBIT_NOTIFIER) | (1u << OPTBIT_FILE_EXISTS_RULES) | (1u << OPTBIT_QUEUE_POWEROFF) |
+                     (1u << OPTBIT_QUEUE_QUIT) | (1u << OPTBIT_QUEUE_HANGUP) | (1u << OPTBIT_QUEUE_AUTODELETE) |
+                     (1u << OPTBIT_CONFIRM_CONNECT));
+  g_exitRequested = 0;
+  g_planLoginWaitMs = 15000;
+  static bool socketsUp = false;
+  if (!socketsUp) {
+    WSADATA data;
+    socketsUp = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }
+  InitFtpVerbNames();
+  ConnLogClear();
+  g_end.Reset();
+  SetQueueEndActions(&kCounting);
+  SetDocBoxHook(&AnswerBoxes);
+  SetQueueWorkerFactory(&MakePlanThread);
+  ReleaseQueueEndedNotice();
+  g_queueFileExistsRules = -1;
+  if (g_meteredSection == nullptr)
+    g_meteredSection = CreateMeteredSection(1, 1, nullptr);
+  BindThreadStatus(ThreadStatusBinding{frame.m_records, &frame.m_active});
+  g_pFuncView = &view;
+  g_pMainFrame = &frame;
+  doc.reset(new CZarnDoc);
+  g_pDoc = doc.get();
+  // Slot 0 holds the document's default site; nothing here uses it.
+  doc->m_sites[0]->m_queueRun = 0;
+}
+
+Harness::~Harness()
+{
+  // Workers end by themselves; a stuck one is stopped the document's way.
+  const DWORD start = ::GetTickCount();
+  while (WorkersRunning() && ::GetTickCount() - start < 20000)
+    Pump(50);
+  StopSites();
+  doc.reset();
+  g_pDoc = nullptr;
+  g_pFuncView = nullptr;
+  g_pMainFrame = nullptr;
+  BindThreadStatus(ThreadStatusBinding{nullptr, nullptr});
+  SetQueueEndActions(nullptr);
+  g_exitRequested = 0;
+}
+
+CSiteItem* Harness::AddSite(int port, const char* user, const char* password, char limitDigit, int limit)
+{
+  CSiteItem* site = new CSiteItem;
+  CopySiteText(site->m_host, "127.0.0.1");
+  CopySiteText(site->m_name, "queue test");
+  CopySiteText(site->m_user, user);
+  CopySiteText(site->m_password, password);
+  site->m_port = port;
+  site->SiteOptionDigits[0] = limitDigit;
+  site->SiteOptionDigits[1] = '0';
+  site->SiteOptionDigits[4] = '1';
+  site->SiteOptionDigits[7] = '1';
+  site->m_connLimit = limit;
+  site->m_connectTimeout = 0;
+  site->m_retryCount = 2;
+  site->m_retryDelay = 1;
+  doc->m_sites[1] = site;
+  return site;
+}
+
+void Harness::Pump(DWORD ms)
+{
+  const DWORD start = ::GetTickCount();
+  do {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (::GetTickCount() - start < ms);
+}
+
+bool Harness::WorkersRunning() const
+{
+  for (CWinThread* t : doc->m_queueThreads)
+    if (Running(t))
+      return true;
+  return false;
+}
+
+bool Harness::Run(DWORD waitMs, DWORD quietMs)
+{
+  doc->OnStartQueue();
+  doc->m_sites[0]->m_queueRun = 0;
+  const DWORD start = ::GetTickCount();
+  DWORD quietSince = 0;
+  while (::GetTickCount() - start < waitMs) {
+    Pump(20);
+    const bool busy = WorkersRunning() || view.Pending() > 0;
+    if (busy) {
+      quietSince = 0;
+    } else if (quietSince == 0) {
+      quietSince = ::GetTickCount();
+    } else if (::GetTickCount() - quietSince >= quietMs) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void Harness::StopSites()
+{
+  for (int i = 0; i < MAX_SITES; ++i) {
+    CSiteItem* site = doc->GetSite(i);
+    if (site == nullptr || site->m_pKeeperThread == nullptr)
+      continue;
+    site->m_keeperRunning = 0;
+    ::WaitForSingleObject(site->m_pKeeperThread->m_hThread, 15000);
+  }
+}
+
+// ---- files ----
+
+std::string Pattern(size_t size, uint32_t seed)
+{
+  std::string s(size, '\0');
+  uint32_t x = seed;
+  for (size_t i = 0; i < size; ++i) {
+    x = x * 1103515245u + 12345u;
+    s[i] = static_cast<char>(i < 256 ? i : (x >> 16));
+  }
+  return s;
+}
+
+std::string ReadAll(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes)
+{
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool Exists(const std::string& path)
+{
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void MakeDirs(const std::string& path)
+{
+  for (size_t i = 3; i <= path.size(); ++i)
+    if (i == path.size() || path[i] == '\\')
+      ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+namespace {
+void RemoveTree(const std::string& path)
+{
+  WIN32_FIND_DATAA found;
+  HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
+        continue;
+      const std::string child = path + "\\" + found.cFileName;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(child);
+      else
+        ::DeleteFileA(child.c_str());
+    } while (::FindNextFileA(h, &found));
+    ::FindClose(h);
+  }
+  ::RemoveDirectoryA(path.c_str());
+}
+}  // namespace
+
+std::string FreshTemp(const std::string& name)
+{
+  char temp[MAX_PATH];
+  ::GetTempPathA(sizeof(temp), temp);
+  std::string path = std::string(temp) + "zarn-queue-" + name;
+  RemoveTree(path);
+  MakeDirs(path);
+  return path;
+}
+
+}  // namespace queuetest

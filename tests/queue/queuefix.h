@@ -1,0 +1,126 @@
+// Shared by the queue worker tests under Wine: a function view stand-in that
+// owns the queue and answers the workers as the real one does, a main frame
+// stand-in with the ten status records, a counting end-of-queue seam, and a
+// run routine that starts the queue through the real document and pumps until
+// every worker has ended and nothing is left to run.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/planitem.h"
+#include "engine/siteitem.h"
+#include "framework/afxwin.h"
+#include "shell/doc/threadstatus.h"
+#include "shell/doc/zarndoc.h"
+
+namespace queuetest {
+
+struct Seen {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// The function view with the queue list. Items it removes in the end-of-run
+// tidy are kept aside (not freed) so a test can still look at them.
+class FakeFuncView : public CWnd {
+public:
+  FakeFuncView();
+  ~FakeFuncView() override;
+  FakeFuncView(const FakeFuncView&) = delete;
+  FakeFuncView& operator=(const FakeFuncView&) = delete;
+
+  // A queued item (status 2) appended to the queue.
+  CPlanItem* Add(const char* direction, const char* host, int port, const char* user, const char* password,
+                 const char* localPath, const char* remotePath, const char* name, int64_t size, int kind = 5);
+  // Every item ever held: the queue and the removed ones.
+  std::vector<CPlanItem*> All() const;
+  int Count(UINT message) const;
+  // Items of the queue with status 1 or 2.
+  int Pending() const;
+  void Clear();
+
+  std::vector<CPlanItem*> m_items;
+  std::vector<CPlanItem*> m_removed;
+  std::vector<Seen> m_seen;
+  bool m_tidy = true;  // run the end-of-run tidy on UWM_QUEUE_ENDED
+  int m_maxWorkingPerSite1 = 0;  // most items at once working for site slot 1
+
+protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT NextItem(WPARAM wParam, LPARAM lParam);
+  void Tidy();
+};
+
+class FakeMainFrame : public CWnd {
+public:
+  FakeMainFrame();
+  ~FakeMainFrame() override;
+  FakeMainFrame(const FakeMainFrame&) = delete;
+  FakeMainFrame& operator=(const FakeMainFrame&) = delete;
+  int Count(UINT message) const;
+
+  ThreadStatusRecord m_records[kThreadStatusRecords] = {};
+  std::atomic<int32_t> m_active{0};
+  int m_finishedUploads = 0;
+  int m_finishedDownloads = 0;
+  std::vector<Seen> m_seen;
+  std::vector<std::string> m_popups;
+  bool m_runQueue = true;  // UWM_RUN_QUEUE starts the document's workers
+
+protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+// Calls into the end-of-queue seam, counted.
+struct EndCounts {
+  std::atomic<int> confirmShutdown{0};
+  std::atomic<int> confirmQuit{0};
+  std::atomic<int> hangUps{0};
+  std::atomic<int> powerOffs{0};
+  std::atomic<int> closes{0};
+  std::atomic<int> answer{IDCANCEL};
+  void Reset();
+};
+extern EndCounts g_end;
+
+// Everything one test needs: fast settings, the stand-ins in their slots, the
+// status records bound, the counting lock and seam, and a document whose slot 1
+// may hold a work site.
+class Harness {
+public:
+  Harness();
+  ~Harness();
+  Harness(const Harness&) = delete;
+  Harness& operator=(const Harness&) = delete;
+
+  // Slot 1: a work site for 127.0.0.1:port with the user's login.
+  CSiteItem* AddSite(int port, const char* user, const char* password, char limitDigit = '0', int limit = 0);
+  // Start Queue, then pump until every worker has ended and no item is queued
+  // or working for quietMs; false after waitMs.
+  bool Run(DWORD waitMs, DWORD quietMs = 400);
+  // Pumps for ms.
+  void Pump(DWORD ms);
+  bool WorkersRunning() const;
+  // Ends the keeper of slot 1, if any.
+  void StopSites();
+
+  FakeFuncView view;
+  FakeMainFrame frame;
+  std::unique_ptr<CZarnDoc> doc;
+};
+
+// Every byte value in a pattern that is not periodic on small strides.
+std::string Pattern(size_t size, uint32_t seed = 12345);
+std::string ReadAll(const std::string& path);
+void WriteAll(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+// A fresh empty folder below the temporary folder.
+std::string FreshTemp(const std::string& name);
+void MakeDirs(const std::string& path);
+
+}  // namespace queuetest
