@@ -9,17 +9,21 @@
 # end of the last worker. lftp then mirrors each folder with five parallel
 # transfers (time of the whole command, login included). Both copies are
 # checked against the server's with cmp. Prints files/s and MiB/s of each and
-# the ratio queue/lftp (the target: files per second within 1.5 of lftp's).
+# the ratio lftp/queue of files per second (the target: at most 1.5).
 #
 # Needs root (vsftpd runs as the real daemon) and the win64 build:
 # ZARN_BUILD_ROOT (default build/) holds win64/bin/queue_driver.exe.
 #
-# Figures on the 8-core build machine (files/s, MiB/s):
-#   small: queue 285 (1.1), lftp 1493 (5.8): lftp 5.2 times faster; a queue
-#     file costs about 14 ms a worker: CWD 1.4, the begin messages 1.3, the
-#     local file 1.1, TYPE/PASV/RETR and the data connection 7.8, the finish
-#     report 1.7, the next item 1.1;
-#   big: queue 25.0 (501), lftp 27.3 (547): ratio 1.09.
+# Figures on the 8-core build machine, shared with other builds, three runs
+# (files/s, MiB/s):
+#   small: queue 268-299 (1.05-1.17), lftp 1043-1211 (4.1-4.7): lftp 3.8-4.1
+#     times faster. At five workers a file costs a worker about 15 ms: CWD 1.4,
+#     the begin messages 1.4, the local file 1.3, TYPE/PASV/RETR and the data
+#     connection 7-8, the finish report 1.7, the next item 0.8. Wine's one
+#     server process is the limit (near 90% busy): about 145 requests a file,
+#     63 on the connection's thread, 42 on the window thread, 39 on the worker;
+#   big: queue 10.6-18.8 (212-376), lftp 21-27 (423-540): ratio 1.44-2.0
+#     (1.44 when the machine was less loaded).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${ZARN_BUILD_ROOT:-$top/build}

@@ -14,10 +14,14 @@
 # win64/bin/task_driver.exe; Wine runs through scripts/wine-run.sh in that
 # build root's prefix.
 #
-# Figures on the 8-core build machine, 64 MiB, medians of 3 (seconds):
-#   before the data loops were reworked: download 7.6 task / 0.36 curl,
-#     upload 11.4 task / 0.78 curl (ratios about 20 and 15);
-#   after: see the final lines of a run (download and upload within 1.5 of curl).
+# Figures, 64 MiB, medians in seconds, on the shared 8-core build machine
+# (other builds running, so single runs vary by a third):
+#   8 KiB buffer, 1460-byte sends (before):
+#     download task 0.84 / curl 0.10 (ratio 8.5), upload 1.45 / 0.09 (16.2);
+#     under heavier load 3.36 / 0.14 (25) and 6.43 / 0.09 (71).
+#   256 KiB buffer, gathering sends, 4 MiB socket buffers, uploads held for the
+#   server's 1xx (after): download 0.13 / 0.14 (0.94-0.98), upload 0.12 / 0.10
+#     (1.10-1.24) over three runs of five.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=${ZARN_BUILD_ROOT:-$top/build}

@@ -192,10 +192,17 @@ bool CPlanThread::Stopping()
     return true;
   // The document stops its workers with WM_QUIT; a worker never pumps, so the
   // message stays in the queue for it to see here.
+  // Every look is a round trip to the window system, and the transfer steps
+  // ask many times a file: look at most every kQuitPeekMs.
   if (!m_quitSeen) {
-    MSG msg;
-    if (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
-      m_quitSeen = true;
+    const DWORD now = ::GetTickCount();
+    if (!m_quitPeeked || now - m_quitPeekTick >= kQuitPeekMs) {
+      m_quitPeeked = true;
+      m_quitPeekTick = now;
+      MSG msg;
+      if (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+        m_quitSeen = true;
+    }
   }
   return m_quitSeen;
 }

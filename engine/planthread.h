@@ -134,5 +134,8 @@ private:
   bool m_tempSite = false;
   bool m_connectionLost = false;  // the run loop ends; the next item connects anew
   bool m_quitSeen = false;
+  bool m_quitPeeked = false;
+  DWORD m_quitPeekTick = 0;
+  static constexpr DWORD kQuitPeekMs = 50;
   bool m_counted = false;  // holds one count of g_planThreadCount
 };

@@ -19,4 +19,8 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 export WINEARCH=win64
 "$(dirname "$0")/wine-env.sh" up >/dev/null 2>&1 || { echo "wine-run: could not start wine" >&2; exit 125; }
 if [ -z "${DISPLAY:-}" ] && [ -f "$root/xvfb.display" ]; then export DISPLAY=:$(cat "$root/xvfb.display"); fi
-exec timeout -k 5 "${ZARN_TIMEOUT:-300}" /usr/lib/wine/wine64 "$@"
+timeout -k 5 "${ZARN_TIMEOUT:-300}" /usr/lib/wine/wine64 "$@"
+rc=$?
+# A failure with no output of the program's own says at least how it ended.
+[ $rc = 0 ] || echo "wine-run: $(basename "$prog") ended with status $rc" >&2
+exit $rc
