@@ -45,6 +45,12 @@ function(zarn_test)
   endif()
   set_tests_properties(${T_TEST} PROPERTIES TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "ZARN_TIMEOUT=${T_TIMEOUT};ZARN_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZARN_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  # A program that crashed can still end with status 0 under Wine: a test
+  # passes only on GoogleTest's own summary, and fails on any failed case or
+  # unhandled exception whatever the status.
+  set_tests_properties(${T_TEST} PROPERTIES
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];Unhandled exception;ERROR: AddressSanitizer;ERROR: LeakSanitizer;runtime error: ")
   if(T_LOCK)
     set_tests_properties(${T_TEST} PROPERTIES RESOURCE_LOCK "${T_LOCK}")
   endif()

@@ -254,4 +254,7 @@ protected:
   // has taken the data connection up.
   bool m_uploadCleared = false;
   std::atomic<int32_t> m_relayBusy{0};   // a partner's relay pump sends on m_dataSocket
+  // The data socket handed to a partner's relay pump (once per socket: a late
+  // second FD_WRITE must not raise the ready event for a copy already over).
+  std::atomic<SOCKET> m_relaySocket{INVALID_SOCKET};
 };

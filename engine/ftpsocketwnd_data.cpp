@@ -38,7 +38,7 @@ constexpr size_t kBytesPerEvent = 4 * 1024 * 1024;
 constexpr int kFillsPerEvent = (int)(kBytesPerEvent / kDataBufferSize) > 0 ? (int)(kBytesPerEvent / kDataBufferSize) : 1;
 constexpr int kSendsPerEvent = 256;
 // The most block-size pieces one send takes (the system's gather limit is higher).
-constexpr int kPiecesPerSend = 64;
+constexpr int kPiecesPerSend = 192;
 // The piece of one receive or send while a speed limit holds.
 constexpr uint32_t kLimitedPiece = 8192;
 // A close drains at most this many reads: a peer that keeps sending after an
@@ -258,6 +258,7 @@ BOOL CFtpDataPath::Connect(CFtpSocketWnd& w, const char* host, int port)
     return FALSE;
   }
   ::ResetEvent(w.m_hRelayReady);
+  w.m_relaySocket = INVALID_SOCKET;
   WidenSocketBuffers(s);
   if (::connect(s, (const sockaddr*)&addr, sizeof(addr)) == SOCKET_ERROR && ::WSAGetLastError() != WSAEWOULDBLOCK) {
     ConnLogPrintf("%s::Connect failed, please check network. \r\n", w.Host());
@@ -295,6 +296,7 @@ void CFtpDataPath::OnAccept(CFtpSocketWnd& w, int error)
   w.m_dataSocket = s;
   ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_CLOSE);
   ::ResetEvent(w.m_hRelayReady);
+  w.m_relaySocket = INVALID_SOCKET;
   SetUp(w);
   // The upload verb is current already; its first FD_WRITE may have gone by.
   if (IsUploadVerb(w.m_pSession->m_current.m_verb))
@@ -572,11 +574,17 @@ bool CFtpDataPath::RelayMayGoOn(const CFtpSocketWnd& w, const CFtpSocketWnd& tar
 // The target side: its data socket is handed to the source's pump.
 void CFtpDataPath::RelayTargetReady(CFtpSocketWnd& w)
 {
+  // A socket gets FD_WRITE from its connect and from the posted one of its
+  // verb: only the first counts. A second one after a quick copy would raise
+  // the event again and send the next copy's pump to a socket not yet there.
+  if (w.m_relaySocket == w.m_dataSocket)
+    return;
   if (::WSAAsyncSelect(w.m_dataSocket, w.m_hWnd, 0, 0) != 0) {
     w.FailAndSignal();
     return;
   }
   SetBlocking(w.m_dataSocket, true);
+  w.m_relaySocket = w.m_dataSocket;
   ::SetEvent(w.m_hRelayReady);
 }
 
@@ -610,7 +618,7 @@ void CFtpDataPath::Relay(CFtpSocketWnd& w)
   if (ready == WAIT_OBJECT_0) {
     // Busy before the socket is read: the target's close waits for the pump.
     target->m_relayBusy = 1;
-    dst = target->m_dataSocket;
+    dst = target->m_relaySocket;
     if (dst == INVALID_SOCKET)
       target->m_relayBusy = 0;
   }
@@ -753,6 +761,8 @@ void CFtpSocketWnd::CloseDataSocket()
   if (m_dataSocket != INVALID_SOCKET) {
     const SOCKET s = m_dataSocket;
     m_dataSocket = INVALID_SOCKET;
+    // Cleared before the busy check: a pump either sees no socket or is waited for.
+    m_relaySocket = INVALID_SOCKET;
     CFtpDataPath::WaitForRelay(*this, s);
     // Orderly while the transfer is sound; a failed or stopped one resets the
     // connection, so the server cannot take a cut file for a whole one.

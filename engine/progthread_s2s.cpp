@@ -134,6 +134,35 @@ bool WaitBoth(NetSession* a, NetSession* b, GoOn goOn, OnSlice onSlice)
   return false;
 }
 
+// The relay target has its data socket handed over (`ready` set): 1. 0 when it
+// ended first (refused), went away or the copy was stopped; -1 when it stayed
+// silent for the idle limit. Every reply that moves it on to its next command
+// starts the limit again, so a slow but answering server is not cut off.
+int WaitRelayTarget(const BatchJobRecord* job, NetSession* target, HANDLE ready, const CSiteItem* first,
+                    const CSiteItem* second, uint32_t idleMs)
+{
+  HANDLE events[2] = {target->m_hDoneEvent, ready};
+  DWORD idleStart = ::GetTickCount();
+  int lastVerb = target->m_current.m_verb;
+  while (JobGoesOn(job) && Runs(first) && Runs(second) && Alive(target) && !Exiting()) {
+    const DWORD r = ::WaitForMultipleObjects(2, events, FALSE, 50);
+    if (r == WAIT_OBJECT_0)
+      return 0;
+    if (r == WAIT_OBJECT_0 + 1)
+      return Alive(target) ? 1 : 0;
+    if (r != WAIT_TIMEOUT)
+      return 0;
+    const int verb = target->m_current.m_verb;
+    if (verb != lastVerb) {
+      lastVerb = verb;
+      idleStart = ::GetTickCount();
+    } else if (Since(idleStart) >= idleMs) {
+      return -1;
+    }
+  }
+  return 0;
+}
+
 // Lets late answers of an abort arrive while no command is current, so none of
 // them is taken for the next command's.
 void SettleReplies(NetSession* a, NetSession* b)
@@ -591,23 +620,36 @@ int CProgThread::RelayOneFile(BatchJobRecord* job, const char* name)
   src->m_pPartner = dst->m_pWnd;
 
   const CString type = GetTransferTypeText(name);
-  src->PushCommand(VERB_TYPE, type);
+  // The target goes first and the source only once the target's data socket
+  // is handed over: a source that starts at once (a small file is there in a
+  // moment) would hold its pump waiting on a target that may be slow to come.
+  CFtpSocketWnd* const targetWnd = dst->m_pWnd;
+  if (targetWnd != nullptr && targetWnd->m_hRelayReady != nullptr)
+    ::ResetEvent(targetWnd->m_hRelayReady);  // a failed copy before may have left it set
   dst->PushCommand(VERB_TYPE, type);
-  PushDataMode(src, m_pSite);
-  const bool pushedSource = src->PushCommand(VERB_RETM, name) != 0;
   PushDataMode(dst, m_pSite2);
-  const bool pushed = dst->PushCommand(VERB_STOM, name) != 0 && pushedSource;
+  bool pushed = targetWnd != nullptr && targetWnd->m_hRelayReady != nullptr &&
+                dst->PushCommand(VERB_STOM, name) != 0;
   ::ResetEvent(src->m_hDoneEvent);
   ::ResetEvent(dst->m_hDoneEvent);
   job->m_startTick = ::GetTickCount();
+  bool timedOut = false;
   if (pushed) {
     PostCommands(dst);
-    PostCommands(src);
-  } else {
-    src->m_alive = 0;
+    const int ready = WaitRelayTarget(job, dst, targetWnd->m_hRelayReady, m_pSite, m_pSite2, idleMs);
+    timedOut = ready == -1;
+    pushed = ready == 1;
   }
+  if (pushed) {
+    src->PushCommand(VERB_TYPE, type);
+    PushDataMode(src, m_pSite);
+    pushed = src->PushCommand(VERB_RETM, name) != 0;
+    if (pushed)
+      PostCommands(src);
+  }
+  if (!pushed && !timedOut)
+    src->m_alive = 0;
 
-  bool timedOut = false;
   DWORD idleStart = ::GetTickCount();
   const bool both = pushed && WaitBoth(
       src, dst,
@@ -638,7 +680,6 @@ int CProgThread::RelayOneFile(BatchJobRecord* job, const char* name)
     // Release a pump that still waits for the target and make both data
     // sockets give up at their next call.
     CFtpSocketWnd* sourceWnd = src->m_pWnd;
-    CFtpSocketWnd* targetWnd = dst->m_pWnd;
     for (CFtpSocketWnd* w : {sourceWnd, targetWnd}) {
       const SOCKET s = w != nullptr ? w->m_dataSocket : INVALID_SOCKET;
       if (s != INVALID_SOCKET) {

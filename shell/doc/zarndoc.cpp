@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -80,6 +81,11 @@ bool WaitThreadPumping(HANDLE h, DWORD waitMs)
     }
   }
 }
+
+// How long the document waits, for all its queue workers together, when it
+// goes away.
+constexpr DWORD kQueueWorkerEndWaitMs = 15000;
+constexpr DWORD kQueueWorkerEndSliceMs = 50;
 
 HWND SlotWindow(std::atomic<CWnd*>& slot)
 {
@@ -204,19 +210,12 @@ CZarnDoc::~CZarnDoc()
   for (CSiteItem* site : m_sites)
     if (site != nullptr)
       site->m_queueRun = 0;
-  for (CWinThread*& worker : m_queueThreads) {
-    if (worker == nullptr)
-      continue;
-    worker->ResumeThread();
-    worker->PostThreadMessage(WM_QUIT, 0, 0);
-    if (worker->m_hThread != nullptr)
-      ::WaitForSingleObject(worker->m_hThread, INFINITE);
-    delete worker;
-    worker = nullptr;
-  }
-  for (CSiteItem*& site : m_sites) {
-    delete site;
-    site = nullptr;
+  // A worker that outlives the wait still uses its site: both are left alone.
+  if (StopQueueWorkers()) {
+    for (CSiteItem*& site : m_sites) {
+      delete site;
+      site = nullptr;
+    }
   }
   if (g_pDoc == this)
     g_pDoc = nullptr;
@@ -630,6 +629,57 @@ BOOL CZarnDoc::StartQueueWorker(int n)
   slot = worker;
   worker->ResumeThread();
   return TRUE;
+}
+
+bool CZarnDoc::StopQueueWorkers()
+{
+  // Every worker is told first, so they wind down side by side. A worker may be
+  // inside a SendMessage to this thread's windows, where it cannot see its
+  // WM_QUIT: such sent messages are answered while waiting. Posted ones stay
+  // queued, so nothing else of the program runs inside the destructor.
+  bool told[kQueueThreadSlots] = {};
+  for (int n = 0; n < kQueueThreadSlots; ++n) {
+    CWinThread* worker = m_queueThreads[n];
+    if (worker == nullptr)
+      continue;
+    worker->ResumeThread();
+    told[n] = worker->PostThreadMessage(WM_QUIT, 0, 0) != FALSE;
+  }
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    HANDLE running[kQueueThreadSlots];
+    DWORD count = 0;
+    for (int n = 0; n < kQueueThreadSlots; ++n) {
+      CWinThread* worker = m_queueThreads[n];
+      if (!ThreadRunning(worker))
+        continue;
+      // A thread that had no message queue yet could not take the first post.
+      if (!told[n])
+        told[n] = worker->PostThreadMessage(WM_QUIT, 0, 0) != FALSE;
+      running[count++] = worker->m_hThread;
+    }
+    const DWORD spent = ::GetTickCount() - start;
+    if (count == 0 || spent >= kQueueWorkerEndWaitMs)
+      break;
+    // Answered before every wait: a send that someone already noticed on this
+    // thread no longer counts as new input and would not wake the wait.
+    MSG msg;
+    ::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    const DWORD slice = std::min<DWORD>(kQueueWorkerEndSliceMs, kQueueWorkerEndWaitMs - spent);
+    ::MsgWaitForMultipleObjectsEx(count, running, slice, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+  }
+  bool allEnded = true;
+  for (CWinThread*& worker : m_queueThreads) {
+    if (worker == nullptr)
+      continue;
+    if (ThreadRunning(worker)) {
+      allEnded = false;  // still holds its object: left, not freed under it
+      continue;
+    }
+    delete worker;
+    worker = nullptr;
+  }
+  return allEnded;
 }
 
 void CZarnDoc::StartQueueThreads()

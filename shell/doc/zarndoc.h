@@ -154,6 +154,9 @@ protected:
   void NotifySitesChanged();
   BOOL StartKeeper(CSiteItem* site);
   BOOL StartQueueWorker(int n);
+  // Tells every queue worker to end and waits (bounded) for them; false when
+  // one still runs.
+  bool StopQueueWorkers();
   void EmptyClipboardForSite(int i);
   void InsertSiteNodes(CSiteItem* site, int slot);
 

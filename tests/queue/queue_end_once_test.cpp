@@ -17,14 +17,6 @@ using namespace queuetest;
 
 namespace {
 
-std::string LogText()
-{
-  std::string all;
-  for (int i = 0; i < ConnLogCount(); ++i)
-    all += static_cast<const char*>(ConnLogRowText(i));
-  return all;
-}
-
 int CountOf(const std::string& text, const std::string& what)
 {
   int n = 0;
@@ -35,11 +27,12 @@ int CountOf(const std::string& text, const std::string& what)
 
 TEST(QueueEndOnce, TheLastWorkerAloneReachesTheSeamOncePerRun)
 {
-  const int port = peers::Port("ZARN_PYFTPD_PORT");
-  ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --pyftpd";
-  const std::string root = peers::Env("ZARN_PYFTPD_ROOT_WIN");
-  const std::string user = peers::Env("ZARN_PYFTPD_USER");
-  const std::string pass = peers::Env("ZARN_PYFTPD_PASS");
+  const PeerLogin py = PyftpdPeer();
+  ASSERT_NE(py.port, 0) << "run under tests/peers/with-peers.sh --pyftpd";
+  const int port = py.port;
+  const std::string& root = py.root;
+  const std::string& user = py.user;
+  const std::string& pass = py.pass;
   tasktest::MakeFolder(root, "endonce");
   for (int i = 0; i < 8; ++i)
     WriteAll(root + "\\endonce\\e" + std::to_string(i) + ".bin", Pattern(3000 + static_cast<size_t>(i) * 997));
@@ -64,7 +57,7 @@ TEST(QueueEndOnce, TheLastWorkerAloneReachesTheSeamOncePerRun)
     for (int i = 0; i < 8; ++i)
       h.view.Add("<-", run % 3 == 1 && i % 2 == 1 ? "localhost" : "127.0.0.1", port, user.c_str(), pass.c_str(),
                  local.c_str(), "/endonce", ("e" + std::to_string(i) + ".bin").c_str(), 3000 + i * 997);
-    ASSERT_TRUE(h.Run(30000)) << LogText();
+    ASSERT_TRUE(h.Run(30000)) << QueueLogText();
     for (CPlanItem* item : h.view.All())
       EXPECT_EQ(item->m_status, PLAN_FINISHED);
     if (powerOff) {
@@ -79,7 +72,7 @@ TEST(QueueEndOnce, TheLastWorkerAloneReachesTheSeamOncePerRun)
     }
     EXPECT_EQ(g_exitRequested.load(), goAhead ? 1 : 0);
     // Every worker that moved something says so; never more than there are workers.
-    const int lines = CountOf(LogText(), "# already finished, exit runing.");
+    const int lines = CountOf(QueueLogText(), "# already finished, exit runing.");
     EXPECT_GE(lines, 1);
     EXPECT_LE(lines, workers);
     EXPECT_EQ(g_planThreadCount.load(), 0);
@@ -90,11 +83,12 @@ TEST(QueueEndOnce, TheLastWorkerAloneReachesTheSeamOncePerRun)
 
 TEST(QueueEndOnce, NothingReachesTheSeamWhileTheProgramCloses)
 {
-  const int port = peers::Port("ZARN_PYFTPD_PORT");
-  ASSERT_NE(port, 0);
-  const std::string root = peers::Env("ZARN_PYFTPD_ROOT_WIN");
-  const std::string user = peers::Env("ZARN_PYFTPD_USER");
-  const std::string pass = peers::Env("ZARN_PYFTPD_PASS");
+  const PeerLogin py = PyftpdPeer();
+  ASSERT_NE(py.port, 0);
+  const int port = py.port;
+  const std::string& root = py.root;
+  const std::string& user = py.user;
+  const std::string& pass = py.pass;
   tasktest::MakeFolder(root, "endclose");
   WriteAll(root + "\\endclose\\big.bin", Pattern(8u << 20));
   Harness h;
@@ -107,15 +101,35 @@ TEST(QueueEndOnce, NothingReachesTheSeamWhileTheProgramCloses)
                8 << 20);
   h.doc->OnStartQueue();
   g_exitRequested = 1;
-  const DWORD start = ::GetTickCount();
-  while (h.WorkersRunning() && ::GetTickCount() - start < 15000)
-    h.Pump(20);
-  EXPECT_FALSE(h.WorkersRunning());
+  EXPECT_TRUE(h.WaitWorkersEnded(15000));
   EXPECT_EQ(g_end.confirmShutdown.load() + g_end.confirmQuit.load() + g_end.hangUps.load() +
                 g_end.powerOffs.load() + g_end.closes.load(),
             0);
   EXPECT_EQ(g_planThreadCount.load(), 0);
   g_exitRequested = 0;
+}
+
+TEST(QueueEndOnce, DestroyingTheDocumentEndsAWorkerBlockedSendingToIt)
+{
+  const PeerLogin py = PyftpdPeer();
+  ASSERT_NE(py.port, 0);
+  Harness h;
+  g_queueThreadCount = 2;
+  const std::string local = FreshTemp("endsend");
+  for (int i = 0; i < 2; ++i)
+    h.view.Add("<-", "127.0.0.1", py.port, py.user.c_str(), py.pass.c_str(), local.c_str(), "/", "none.bin", 10);
+  h.doc->OnStartQueue();
+  // Nothing is pumped from here on: a worker's question stays pending on this
+  // thread, as it would while the program's window closes.
+  const DWORD start = ::GetTickCount();
+  while ((HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0 && ::GetTickCount() - start < 10000)
+    ::Sleep(10);
+  ASSERT_NE(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE, 0u);
+  const DWORD closing = ::GetTickCount();
+  h.doc.reset();
+  EXPECT_LT(::GetTickCount() - closing, 12000u);
+  EXPECT_GE(h.view.Count(UWM_NEXT_QUEUE_ITEM), 1) << "the pending question was answered";
+  EXPECT_EQ(g_planThreadCount.load(), 0) << "every worker ended";
 }
 
 }  // namespace

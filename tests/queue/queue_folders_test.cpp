@@ -18,14 +18,6 @@ using namespace queuetest;
 
 namespace {
 
-std::string LogText()
-{
-  std::string all;
-  for (int i = 0; i < ConnLogCount(); ++i)
-    all += static_cast<const char*>(ConnLogRowText(i));
-  return all;
-}
-
 // The tree's files by relative path (backslashes), three folder levels deep.
 std::map<std::string, std::string> TreeFiles()
 {
@@ -54,28 +46,14 @@ void ExpectTree(const std::string& base)
     EXPECT_TRUE(Exists(base + "\\" + f.first) && ReadAll(base + "\\" + f.first) == f.second) << f.first;
 }
 
-std::vector<std::string> Names(const std::string& folder)
-{
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
-      names.push_back(found.cFileName);
-  } while (::FindNextFileA(h, &found));
-  ::FindClose(h);
-  return names;
-}
-
 TEST(QueueFolders, AThreeLevelTreeGoesBothWaysByteForByte)
 {
-  const int port = peers::Port("ZARN_PYFTPD_PORT");
-  ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --pyftpd --scripted";
-  const std::string root = peers::Env("ZARN_PYFTPD_ROOT_WIN");
-  const std::string user = peers::Env("ZARN_PYFTPD_USER");
-  const std::string pass = peers::Env("ZARN_PYFTPD_PASS");
+  const PeerLogin py = PyftpdPeer();
+  ASSERT_NE(py.port, 0) << "run under tests/peers/with-peers.sh --pyftpd --scripted";
+  const int port = py.port;
+  const std::string& root = py.root;
+  const std::string& user = py.user;
+  const std::string& pass = py.pass;
   Harness h;
   g_queueThreadCount = 3;
   h.AddSite(port, user.c_str(), pass.c_str());
@@ -85,7 +63,7 @@ TEST(QueueFolders, AThreeLevelTreeGoesBothWaysByteForByte)
   const std::string local = FreshTemp("ftree");
   CPlanItem* folder = h.view.Add("<-", "127.0.0.1", port, user.c_str(), pass.c_str(), local.c_str(), "/ftree",
                                  "tree", 0, 7);
-  ASSERT_TRUE(h.Run(60000)) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
   ExpectTree(local + "\\tree");
   EXPECT_EQ(folder->m_status, PLAN_FINISHED);
   // Four folders and six files, every one finished.
@@ -98,7 +76,7 @@ TEST(QueueFolders, AThreeLevelTreeGoesBothWaysByteForByte)
   tasktest::MakeFolder(root, "utree");
   CPlanItem* up = h.view.Add("->", "127.0.0.1", port, user.c_str(), pass.c_str(), local.c_str(), "/utree", "tree",
                              0, 7);
-  ASSERT_TRUE(h.Run(60000)) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
   EXPECT_EQ(up->m_status, PLAN_FINISHED);
   ExpectTree(root + "\\utree\\tree");
   for (CPlanItem* item : h.view.All())
@@ -117,10 +95,10 @@ TEST(QueueFolders, HostileListedNamesAreRefusedAndNothingLandsOutside)
   h.view.Add("<-", "127.0.0.1", port, "u", "p", local.c_str(), "/", "hostile", 0, 7);
   // A folder item whose own name climbs out is refused before anything is made.
   CPlanItem* climb = h.view.Add("<-", "127.0.0.1", port, "u", "p", local.c_str(), "/", "..", 0, 7);
-  ASSERT_TRUE(h.Run(60000)) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
   EXPECT_EQ(climb->m_status, PLAN_ERROR);
 
-  const std::string log = LogText();
+  const std::string log = QueueLogText();
   int refused = 0;
   bool good = false;
   for (CPlanItem* item : h.view.All()) {
@@ -139,8 +117,8 @@ TEST(QueueFolders, HostileListedNamesAreRefusedAndNothingLandsOutside)
   }
   EXPECT_TRUE(good);
   EXPECT_GE(refused, 3);
-  EXPECT_EQ(Names(local), std::vector<std::string>{"hostile"});
-  EXPECT_EQ(Names(local + "\\hostile"), std::vector<std::string>{"good.txt"});
+  EXPECT_EQ(EntriesIn(local), std::vector<std::string>{"hostile"});
+  EXPECT_EQ(EntriesIn(local + "\\hostile"), std::vector<std::string>{"good.txt"});
 }
 
 }  // namespace

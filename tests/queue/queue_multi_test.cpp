@@ -23,14 +23,6 @@ using namespace queuetest;
 
 namespace {
 
-std::string LogText()
-{
-  std::string all;
-  for (int i = 0; i < ConnLogCount(); ++i)
-    all += static_cast<const char*>(ConnLogRowText(i));
-  return all;
-}
-
 // A server as the test sees it: the folder its FTP paths start from, in
 // Windows form for writing and reading, and in FTP form for the items.
 struct Server {
@@ -43,11 +35,12 @@ class QueueMulti : public ::testing::Test {
 protected:
   void SetUp() override
   {
-    port = peers::Port("ZARN_PYFTPD_PORT");
+    const PeerLogin peer = PyftpdPeer();
+    port = peer.port;
     ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --pyftpd";
-    root = peers::Env("ZARN_PYFTPD_ROOT_WIN");
-    user = peers::Env("ZARN_PYFTPD_USER");
-    pass = peers::Env("ZARN_PYFTPD_PASS");
+    root = peer.root;
+    user = peer.user;
+    pass = peer.pass;
     py.port = port;
     py.winBase = root;
     py.user = user;
@@ -99,10 +92,10 @@ protected:
                  server.pass.c_str(), localOut.c_str(), upFtp.c_str(), name.c_str(), static_cast<int64_t>(size));
     }
     const int items = downloads + uploads;
-    ASSERT_TRUE(h.Run(80000)) << LogText();
+    ASSERT_TRUE(h.Run(80000)) << QueueLogText();
 
     for (CPlanItem* item : h.view.All())
-      EXPECT_EQ(item->m_status, PLAN_FINISHED) << item->m_fileName << "\n" << LogText();
+      EXPECT_EQ(item->m_status, PLAN_FINISHED) << item->m_fileName << "\n" << QueueLogText();
     EXPECT_EQ(static_cast<int>(h.view.All().size()), items);
     for (const auto& e : expectDown)
       EXPECT_TRUE(ReadAll(localIn + "\\" + e.first) == e.second) << e.first;
@@ -145,12 +138,11 @@ TEST_F(QueueMulti, TwoWorkers) { RunMany(py, 2, 30, 10); }
 TEST_F(QueueMulti, ThreeWorkers) { RunMany(py, 3, 30, 10); }
 TEST_F(QueueMulti, FiveWorkers) { RunMany(py, 5, 30, 10); }
 
-TEST_F(QueueMulti, FiveWorkersAgainstVsftpd)
+// The vsftpd peer; port 0 when it is not running.
+Server Vsftpd()
 {
   Server vs;
   vs.port = peers::Port("ZARN_VSFTPD_PORT");
-  if (vs.port == 0)
-    GTEST_SKIP() << "no vsftpd (it runs only as root)";
   // The daemon's root is read-only but for its "upload" folder, which the
   // local user reaches by its full path.
   vs.winBase = peers::Env("ZARN_VSFTPD_ROOT_WIN") + "\\upload";
@@ -158,7 +150,56 @@ TEST_F(QueueMulti, FiveWorkersAgainstVsftpd)
   vs.user = peers::Env("ZARN_VSFTPD_USER");
   vs.pass = peers::Env("ZARN_VSFTPD_PASS");
   vs.subfolderUploads = false;
+  return vs;
+}
+
+TEST_F(QueueMulti, FiveWorkersAgainstVsftpd)
+{
+  const Server vs = Vsftpd();
+  if (vs.port == 0)
+    GTEST_SKIP() << "no vsftpd (it runs only as root)";
   RunMany(vs, 5, 30, 10);
+}
+
+TEST_F(QueueMulti, AnUploadRetryResumesWithRestBeforeAppe)
+{
+  const Server vs = Vsftpd();
+  if (vs.port == 0)
+    GTEST_SKIP() << "no vsftpd (it runs only as root)";
+  const size_t size = 3 * 1024 * 1024 + 11;
+  const size_t part = 1024 * 1024 + 3;
+  const std::string data = Pattern(size, 777);
+  // What the failed attempt left on the server: bytes of its own, so a
+  // transfer from the start would show. Uploaded, so that the daemon's user
+  // owns the file.
+  const std::string left(part, 'Z');
+  const std::string local = FreshTemp("up-resume");
+  WriteAll(local + "\\up-resume.bin", left);
+
+  Harness h;
+  g_queueThreadCount = 1;
+  CSiteItem* site = h.AddSite(vs.port, vs.user.c_str(), vs.pass.c_str());
+  site->SiteOptionDigits[8] = '1';  // REST before APPE
+  h.view.Add("->", "127.0.0.1", vs.port, vs.user.c_str(), vs.pass.c_str(), local.c_str(), vs.ftpBase.c_str(),
+             "up-resume.bin", static_cast<int64_t>(part));
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
+  ASSERT_TRUE(ReadAll(vs.winBase + "\\up-resume.bin") == left);
+
+  h.view.Clear();
+  ConnLogClear();
+  h.frame.m_records[0] = ThreadStatusRecord{};
+  WriteAll(local + "\\up-resume.bin", data);
+  CPlanItem* item = h.view.Add("->", "127.0.0.1", vs.port, vs.user.c_str(), vs.pass.c_str(), local.c_str(),
+                               vs.ftpBase.c_str(), "up-resume.bin", static_cast<int64_t>(size));
+  item->m_retryCount = 1;
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
+  EXPECT_EQ(item->m_status, PLAN_FINISHED) << QueueLogText();
+  const std::string log = QueueLogText();
+  EXPECT_NE(log.find("---> REST " + std::to_string(part)), std::string::npos) << log;
+  EXPECT_NE(log.find("---> APPE up-resume.bin"), std::string::npos) << log;
+  EXPECT_TRUE(ReadAll(vs.winBase + "\\up-resume.bin") == left + data.substr(part)) << "resumed at the offset";
+  // Only the rest went over the wire.
+  EXPECT_EQ(h.frame.m_records[0].m_runningTotal, static_cast<uint32_t>(size - part));
 }
 
 TEST_F(QueueMulti, ASiteLimitedToOneConnectionNeverOpensASecond)
@@ -175,7 +216,7 @@ TEST_F(QueueMulti, ASiteLimitedToOneConnectionNeverOpensASecond)
                40000 + i);
   }
   const std::set<int> before = tasktest::PyftpdClientPorts();
-  ASSERT_TRUE(h.Run(60000)) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
   for (CPlanItem* item : h.view.All())
     EXPECT_EQ(item->m_status, PLAN_FINISHED) << item->m_fileName;
   std::set<int> added;
@@ -194,25 +235,6 @@ TEST_F(QueueMulti, ASiteLimitedToOneConnectionNeverOpensASecond)
   EXPECT_EQ(::WaitForSingleObject(sem, 0), WAIT_OBJECT_0);
   ::ReleaseSemaphore(sem, 1, nullptr);
   EXPECT_EQ(h.doc->GetSite(1)->m_taskCount.load(), 0);
-}
-
-}  // namespace
-
-namespace {
-
-std::vector<std::string> FilesIn(const std::string& folder)
-{
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-      names.push_back(found.cFileName);
-  } while (::FindNextFileA(h, &found));
-  ::FindClose(h);
-  return names;
 }
 
 TEST_F(QueueMulti, UploadRetriesResumeOnlyWhatIsMissing)
@@ -237,7 +259,7 @@ TEST_F(QueueMulti, UploadRetriesResumeOnlyWhatIsMissing)
     item->m_failAction = PLAN_FAIL_MOVE_LAST;
     items.push_back(item);
   }
-  ASSERT_TRUE(h.Run(60000)) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
   EXPECT_EQ(items[0]->m_status, PLAN_FINISHED);
   EXPECT_EQ(items[1]->m_status, PLAN_FINISHED);
   EXPECT_EQ(items[2]->m_status, PLAN_FINISHED);
@@ -276,13 +298,13 @@ TEST_F(QueueMulti, FileExistsRulesSkipOrRenameAnExistingLocalFile)
   WriteAll(local + "\\larger.bin", mine + "more");
   h.view.Add("<-", "127.0.0.1", port, user.c_str(), pass.c_str(), local.c_str(), "/rules", "same.bin", 5000);
   h.view.Add("<-", "127.0.0.1", port, user.c_str(), pass.c_str(), local.c_str(), "/rules", "larger.bin", 5000);
-  ASSERT_TRUE(h.Run(60000)) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
   for (CPlanItem* item : h.view.All())
     EXPECT_EQ(item->m_status, PLAN_FINISHED) << item->m_fileName;
   // Neither local file was touched; the same-sized one came in under a new name.
   EXPECT_TRUE(ReadAll(local + "\\same.bin") == mine);
   EXPECT_TRUE(ReadAll(local + "\\larger.bin") == mine + "more");
-  std::vector<std::string> names = FilesIn(local);
+  std::vector<std::string> names = EntriesIn(local, true);
   ASSERT_EQ(names.size(), 3u);
   std::string renamed;
   for (const std::string& n : names)

@@ -20,40 +20,7 @@ using namespace queuetest;
 
 namespace {
 
-const size_t kSize = 3 * 1024 * 1024 + 5;
-
-// The scripted server's data: byte i is (i * 7 + 3) mod 256.
-std::string ServerData(size_t size)
-{
-  std::string s(size, '\0');
-  for (size_t i = 0; i < size; ++i)
-    s[i] = static_cast<char>((i * 7 + 3) & 0xFF);
-  return s;
-}
-
-std::string LogText()
-{
-  std::string all;
-  for (int i = 0; i < ConnLogCount(); ++i)
-    all += static_cast<const char*>(ConnLogRowText(i));
-  return all;
-}
-
-bool Has(const std::vector<std::string>& lines, const std::string& prefix)
-{
-  for (const std::string& l : lines)
-    if (l.compare(0, prefix.size(), prefix) == 0)
-      return true;
-  return false;
-}
-
-int64_t SizeOf(const std::string& path)
-{
-  WIN32_FILE_ATTRIBUTE_DATA d;
-  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d))
-    return -1;
-  return (static_cast<int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
-}
+const size_t kSize = kQueueServedSize;
 
 class QueueResume : public ::testing::Test {
 protected:
@@ -84,17 +51,17 @@ TEST_F(QueueResume, ACutDownloadIsRequeuedAndResumesAtTheLocalSize)
   h.AddSite(port, "u", "p");
   const std::string local = FreshTemp("cut");
   CPlanItem* item = Add(h, local, "cut.bin");
-  ASSERT_TRUE(h.Run(60000)) << LogText();
-  EXPECT_EQ(item->m_status, PLAN_FINISHED) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
+  EXPECT_EQ(item->m_status, PLAN_FINISHED) << QueueLogText();
   EXPECT_EQ(item->m_retryCount, 1);
-  EXPECT_TRUE(ReadAll(local + "\\cut.bin") == ServerData(kSize));
+  EXPECT_TRUE(ReadAll(local + "\\cut.bin") == QueueServedData(kSize));
   const std::vector<std::string> got = peers::Received();
-  EXPECT_TRUE(Has(got, "REST 1048576")) << LogText();
+  EXPECT_TRUE(HasLine(got, "REST 1048576")) << QueueLogText();
   // The failed attempt reported its finish too: two reports for one item.
   EXPECT_EQ(h.frame.Count(UWM_TASK_FINISHED), 2);
   EXPECT_EQ(h.frame.m_finishedDownloads, 1);
   // The retry kept the queue running: its end came once, after the retry.
-  EXPECT_EQ(g_end.confirmQuit.load(), 1);
+  EXPECT_EQ(g_end.confirmQuit.load(), 1) << QueueLogText();
 }
 
 TEST_F(QueueResume, ARetryFindsTheLocalFileCompleteOrLarger)
@@ -102,15 +69,15 @@ TEST_F(QueueResume, ARetryFindsTheLocalFileCompleteOrLarger)
   Harness h;
   g_queueThreadCount = 1;
   const std::string local = FreshTemp("retry");
-  const std::string whole = ServerData(kSize);
+  const std::string whole = QueueServedData(kSize);
   WriteAll(local + "\\done.bin", whole);
   CPlanItem* done = Add(h, local, "done.bin");
   done->m_retryCount = 1;
-  ASSERT_TRUE(h.Run(60000)) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
   EXPECT_EQ(done->m_status, PLAN_FINISHED);
   std::vector<std::string> got = peers::Received();
-  EXPECT_FALSE(Has(got, "REST")) << "nothing past the end";
-  EXPECT_FALSE(Has(got, "RETR"));
+  EXPECT_FALSE(HasLine(got, "REST")) << "nothing past the end";
+  EXPECT_FALSE(HasLine(got, "RETR"));
   EXPECT_TRUE(ReadAll(local + "\\done.bin") == whole);
 
   // A larger local file is overwritten from the start.
@@ -118,11 +85,11 @@ TEST_F(QueueResume, ARetryFindsTheLocalFileCompleteOrLarger)
   WriteAll(local + "\\big.bin", whole + std::string(100, 'z'));
   CPlanItem* big = Add(h, local, "big.bin");
   big->m_retryCount = 1;
-  ASSERT_TRUE(h.Run(60000)) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
   EXPECT_EQ(big->m_status, PLAN_FINISHED);
   got = peers::Received();
-  EXPECT_FALSE(Has(got, "REST"));
-  EXPECT_TRUE(Has(got, "RETR"));
+  EXPECT_FALSE(HasLine(got, "REST"));
+  EXPECT_TRUE(HasLine(got, "RETR"));
   EXPECT_TRUE(ReadAll(local + "\\big.bin") == whole);
 }
 
@@ -136,14 +103,14 @@ TEST_F(QueueResume, AStallFailsAfterItsLimitAndADropFailsWhileTheWorkerGoesOn)
   CPlanItem* drop = Add(h, local, "drop.bin", PLAN_FAIL_MOVE_LAST);
   CPlanItem* fine = Add(h, local, "fine.bin", PLAN_FAIL_MOVE_LAST);
   const DWORD start = ::GetTickCount();
-  ASSERT_TRUE(h.Run(60000)) << LogText();
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
   EXPECT_LT(::GetTickCount() - start, 30000u) << "the stall is given up after its limit";
   EXPECT_EQ(stall->m_status, PLAN_ERROR);
   EXPECT_EQ(stall->m_retryCount, 1);
   EXPECT_EQ(drop->m_status, PLAN_ERROR);
   EXPECT_EQ(drop->m_retryCount, 1);
-  EXPECT_EQ(fine->m_status, PLAN_FINISHED) << LogText();
-  EXPECT_TRUE(ReadAll(local + "\\fine.bin") == ServerData(kSize));
+  EXPECT_EQ(fine->m_status, PLAN_FINISHED) << QueueLogText();
+  EXPECT_TRUE(ReadAll(local + "\\fine.bin") == QueueServedData(kSize));
 }
 
 TEST_F(QueueResume, AStoppedItemGetsNoWriteAfterItsWorkerLetItGo)
@@ -160,17 +127,15 @@ TEST_F(QueueResume, AStoppedItemGetsNoWriteAfterItsWorkerLetItGo)
   h.Pump(1500);
   item->m_status = PLAN_STOPPED;
   const DWORD stopped = ::GetTickCount();
-  while (h.WorkersRunning() && ::GetTickCount() - stopped < 15000)
-    h.Pump(20);
-  EXPECT_FALSE(h.WorkersRunning());
+  EXPECT_TRUE(h.WaitWorkersEnded(15000));
   EXPECT_LT(::GetTickCount() - stopped, 8000u);
   EXPECT_EQ(item->m_status, PLAN_STOPPED);
   EXPECT_EQ(item->m_retryCount, 0);
-  const int64_t size = SizeOf(local + "\\stall-stop.bin");
+  const int64_t size = FileSizeOf(local + "\\stall-stop.bin");
   EXPECT_GE(size, 0);
   EXPECT_LE(size, 65536);
   h.Pump(1000);
-  EXPECT_EQ(SizeOf(local + "\\stall-stop.bin"), size);
+  EXPECT_EQ(FileSizeOf(local + "\\stall-stop.bin"), size);
 }
 
 TEST_F(QueueResume, ClosingTheProgramEndsEveryWorkerAndSendsNothing)
@@ -191,9 +156,7 @@ TEST_F(QueueResume, ClosingTheProgramEndsEveryWorkerAndSendsNothing)
   const size_t viewSeen = h.view.m_seen.size();
   const size_t frameSeen = h.frame.m_seen.size();
   const DWORD closing = ::GetTickCount();
-  while (h.WorkersRunning() && ::GetTickCount() - closing < 15000)
-    h.Pump(20);
-  EXPECT_FALSE(h.WorkersRunning());
+  EXPECT_TRUE(h.WaitWorkersEnded(15000));
   EXPECT_LT(::GetTickCount() - closing, 8000u);
   h.Pump(300);
   EXPECT_EQ(h.view.m_seen.size(), viewSeen);

@@ -376,9 +376,7 @@ Harness::Harness()
 Harness::~Harness()
 {
   // Workers end by themselves; a stuck one is stopped the document's way.
-  const DWORD start = ::GetTickCount();
-  while (WorkersRunning() && ::GetTickCount() - start < 20000)
-    Pump(50);
+  WaitWorkersEnded(20000);
   StopSites();
   doc.reset();
   g_pDoc = nullptr;
@@ -424,10 +422,20 @@ void Harness::Pump(DWORD ms)
 
 bool Harness::WorkersRunning() const
 {
+  if (!doc)
+    return false;  // destroyed by the test
   for (CWinThread* t : doc->m_queueThreads)
     if (Running(t))
       return true;
   return false;
+}
+
+bool Harness::WaitWorkersEnded(DWORD waitMs)
+{
+  const DWORD start = ::GetTickCount();
+  while (WorkersRunning() && ::GetTickCount() - start < waitMs)
+    Pump(20);
+  return !WorkersRunning();
 }
 
 bool Harness::Run(DWORD waitMs, DWORD quietMs)
@@ -452,6 +460,8 @@ bool Harness::Run(DWORD waitMs, DWORD quietMs)
 
 void Harness::StopSites()
 {
+  if (!doc)
+    return;
   for (int i = 0; i < MAX_SITES; ++i) {
     CSiteItem* site = doc->GetSite(i);
     if (site == nullptr || site->m_pKeeperThread == nullptr)
@@ -486,6 +496,55 @@ void WriteAll(const std::string& path, const std::string& bytes)
 {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string QueueServedData(size_t size)
+{
+  std::string s(size, '\0');
+  for (size_t i = 0; i < size; ++i)
+    s[i] = static_cast<char>((i * 7 + 3) & 0xFF);
+  return s;
+}
+
+std::string QueueLogText()
+{
+  std::string all;
+  for (int i = 0; i < ConnLogCount(); ++i)
+    all += static_cast<const char*>(ConnLogRowText(i));
+  return all;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& prefix)
+{
+  for (const std::string& l : lines)
+    if (l.compare(0, prefix.size(), prefix) == 0)
+      return true;
+  return false;
+}
+
+int64_t FileSizeOf(const std::string& path)
+{
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d))
+    return -1;
+  return (static_cast<int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+}
+
+std::vector<std::string> EntriesIn(const std::string& folder, bool filesOnly)
+{
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == ".." || (filesOnly && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0))
+      continue;
+    names.push_back(name);
+  } while (::FindNextFileA(h, &found));
+  ::FindClose(h);
+  return names;
 }
 
 bool Exists(const std::string& path)
@@ -525,7 +584,8 @@ std::string FreshTemp(const std::string& name)
 {
   char temp[MAX_PATH];
   ::GetTempPathA(sizeof(temp), temp);
-  std::string path = std::string(temp) + "zarn-queue-" + name;
+  // One folder per process: test programs may run side by side.
+  std::string path = std::string(temp) + "zarn-queue-" + std::to_string(::GetCurrentProcessId()) + "-" + name;
   RemoveTree(path);
   MakeDirs(path);
   return path;

@@ -16,6 +16,7 @@
 #include "framework/afxwin.h"
 #include "shell/doc/threadstatus.h"
 #include "shell/doc/zarndoc.h"
+#include "tests/support/peers.h"
 
 namespace queuetest {
 
@@ -106,6 +107,8 @@ public:
   // Pumps for ms.
   void Pump(DWORD ms);
   bool WorkersRunning() const;
+  // Pumps until no worker runs or waitMs passed; true when none runs.
+  bool WaitWorkersEnded(DWORD waitMs);
   // Ends the keeper of slot 1, if any.
   void StopSites();
 
@@ -119,6 +122,35 @@ std::string Pattern(size_t size, uint32_t seed = 12345);
 std::string ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
+// The pyftpdlib peer: its port (0 when it is not running), root folder in
+// Windows form, and test login.
+struct PeerLogin {
+  int port = 0;
+  std::string root, user, pass;
+};
+// Inline: programs outside the tests share this file without the peers.
+inline PeerLogin PyftpdPeer()
+{
+  PeerLogin p;
+  p.port = peers::Port("ZARN_PYFTPD_PORT");
+  p.root = peers::Env("ZARN_PYFTPD_ROOT_WIN");
+  p.user = peers::Env("ZARN_PYFTPD_USER");
+  p.pass = peers::Env("ZARN_PYFTPD_PASS");
+  return p;
+}
+
+// The size and bytes of every file the scripted server's queue scenario serves:
+// byte i is (i * 7 + 3) mod 256.
+constexpr size_t kQueueServedSize = 3 * 1024 * 1024 + 5;
+std::string QueueServedData(size_t size);
+// The connection log's rows as one text (for failure messages).
+std::string QueueLogText();
+// True when a line starts with prefix.
+bool HasLine(const std::vector<std::string>& lines, const std::string& prefix);
+// The file's size, -1 when it is missing.
+int64_t FileSizeOf(const std::string& path);
+// The names in a folder but "." and ".."; only files when filesOnly.
+std::vector<std::string> EntriesIn(const std::string& folder, bool filesOnly = false);
 // A fresh empty folder below the temporary folder.
 std::string FreshTemp(const std::string& name);
 void MakeDirs(const std::string& path);

@@ -18,6 +18,7 @@
 #include "engine/confirmdlg.h"
 #include "engine/connlog.h"
 #include "engine/exitrequest.h"
+#include "engine/ftpsocketwnd.h"
 #include "engine/keeper.h"
 #include "engine/netfunc.h"
 #include "engine/netsession.h"
@@ -357,8 +358,9 @@ TEST_F(S2sTask, BadPassiveReplyNeverReachesTheOtherServer)
                                 40000);
     stopper.join();
     ASSERT_TRUE(reaped) << LogDump();
-    if (!refused)
+    if (!refused) {
       EXPECT_GE(FindLog("127.0.0.1::Invalid passive mode reply.\r\n"), 0) << LogDump();
+    }
     EXPECT_EQ(CountCommands(3, "PORT"), portsBefore) << LogDump();
     // A refused bare PASV is not turned into active mode towards this machine.
     for (const std::string& line : peers::Received())
@@ -418,6 +420,50 @@ TEST_F(S2sTask, RelayIsByteExactWithAJobPerFile)
   ASSERT_EQ(sinks2.serTrView.Of(UWM_LISTING_READY).size(), 1u) << LogDump();
   EXPECT_GE(sinks2.serTrView.Of(UWM_LISTING_READY)[0].entries.size(), 4u);
   EXPECT_GE(FindLog("127.0.0.2::/rsrc search is complete\r\n", before), 0) << LogDump();
+}
+
+// Tiny files one after another, the target passive and then active: each is
+// over in a moment, so a target whose socket says "ready" twice (its connect's
+// FD_WRITE and its verb's) must not leave the next copy's pump a socket that
+// is not there yet. Every copy is whole and no pump gives up.
+TEST_F(S2sTask, RelayOfTinyFilesInARowKeepsEachPumpToItsOwnCopy)
+{
+  CSiteItem a, b;
+  Connect(a, 2);
+  Connect(b, 3);
+  const std::string src = roots[2] + "\\tiny";
+  ::CreateDirectoryA(src.c_str(), nullptr);
+  std::vector<std::pair<std::string, int64_t>> items;
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = "t" + std::to_string(i) + ".txt";
+    const std::string body = "tiny " + std::to_string(i);
+    WriteAll(src + "\\" + name, body);
+    items.push_back({name, static_cast<int64_t>(body.size())});
+  }
+  for (char mode : {'1', '0'}) {
+    SCOPED_TRACE(mode == '1' ? "target passive" : "target active");
+    b.SiteOptionDigits[4] = mode;
+    const std::string folder = std::string("tiny") + mode;
+    ::CreateDirectoryA((roots[3] + "\\" + folder).c_str(), nullptr);
+    const int before = ConnLogCount();
+    Sinks sinks;
+    ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_SITE_RELAY, &a, &b, kNode, "/tiny", ("/" + folder).c_str(), 0,
+                                              Entries(items)),
+                        60000))
+        << LogDump();
+    Own(sinks.funcView);
+    EXPECT_EQ(TreeDiff(roots[3] + "\\" + folder, src), "") << LogDump();
+    const auto jobs = Jobs(sinks.funcView);
+    EXPECT_EQ(jobs.size(), items.size()) << LogDump();
+    for (BatchJobRecord* job : jobs)
+      EXPECT_EQ(job->m_state.load(), JOB_FINISHED) << job->m_source;
+    EXPECT_LT(FindLog("Relay stalled", before), 0) << LogDump();
+    // Nothing is left raised for a later copy over the same connection.
+    ASSERT_NE(b.m_pMainSession, nullptr);
+    ASSERT_NE(b.m_pMainSession->m_pWnd, nullptr);
+    EXPECT_EQ(::WaitForSingleObject(b.m_pMainSession->m_pWnd->m_hRelayReady, 0), (DWORD)WAIT_TIMEOUT);
+  }
+  b.SiteOptionDigits[4] = '1';
 }
 
 TEST_F(S2sTask, RelayOnOneSiteAndIntoItsOwnSubfolder)
