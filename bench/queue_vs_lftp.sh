@@ -25,28 +25,20 @@
 #   big: queue 10.6-18.8 (212-376), lftp 21-27 (423-540): ratio 1.44-2.0
 #     (1.44 when the machine was less loaded).
 set -eu
-top=$(cd "$(dirname "$0")/.." && pwd)
-root=${ZARN_BUILD_ROOT:-$top/build}
+. "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/queue_driver.exe
 if [ "${1:-}" != --inside ]; then
-  [ -f "$driver" ] || { echo "queue_vs_lftp: build win64 first ($driver missing)" >&2; exit 1; }
+  need_driver queue_vs_lftp "$driver"
   command -v lftp >/dev/null || apt-get install -y lftp >/dev/null ||
     { echo "queue_vs_lftp: lftp is missing and could not be installed" >&2; exit 1; }
-  export ZARN_BUILD_ROOT=$root
-  exec "$top/tests/peers/with-peers.sh" --vsftpd -- "$0" --inside "$@"
+  run_inside vsftpd "$@"
 fi
 shift
 small=${1:-1000}
 big=${2:-20}
-host=127.0.0.1
-port=$ZARN_VSFTPD_PORT
-user=$ZARN_VSFTPD_USER
-pass=$ZARN_VSFTPD_PASS
-served=$ZARN_VSFTPD_ROOT
-work=$ZARN_PEER_WORK/bench
+peer_server VSFTPD
 mkdir -p "$work/queue" "$work/lftp" "$served/small" "$served/big"
 chmod 755 "$served/small" "$served/big"
-winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 
 echo "queue_vs_lftp: filling the server: $small x 4 KiB, $big x 20 MiB"
 for i in $(seq "$small"); do head -c 4096 /dev/urandom >"$served/small/s$i.bin"; done

@@ -23,28 +23,18 @@
 #   server's 1xx (after): download 0.13 / 0.14 (0.94-0.98), upload 0.12 / 0.10
 #     (1.10-1.24) over three runs of five.
 set -eu
-top=$(cd "$(dirname "$0")/.." && pwd)
-root=${ZARN_BUILD_ROOT:-$top/build}
+. "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/task_driver.exe
 if [ "${1:-}" != --inside ]; then
-  [ -f "$driver" ] || { echo "task_bench: build win64 first ($driver missing)" >&2; exit 1; }
-  for tool in curl sha256sum; do
-    command -v "$tool" >/dev/null || { echo "task_bench: $tool is missing" >&2; exit 1; }
-  done
-  export ZARN_BUILD_ROOT=$root
-  exec "$top/tests/peers/with-peers.sh" --pyftpd -- "$0" --inside "$@"
+  need_driver task_bench "$driver"
+  need_tools task_bench curl sha256sum
+  run_inside pyftpd "$@"
 fi
 shift
 mib=${1:-64}
 runs=${2:-3}
-host=127.0.0.1
-port=$ZARN_PYFTPD_PORT
-user=$ZARN_PYFTPD_USER
-pass=$ZARN_PYFTPD_PASS
-served=$ZARN_PYFTPD_ROOT
-work=$ZARN_PEER_WORK/bench
+peer_server PYFTPD
 mkdir -p "$work/local" "$served/up"
-winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 
 echo "task_bench: generating a ${mib} MiB random file"
 head -c "$((mib * 1024 * 1024))" /dev/urandom >"$served/bench.bin"
@@ -82,9 +72,6 @@ for i in $(seq "$runs"); do
   rm -f "$work/curl.bin" "$served/up/curl.bin"
 done
 
-median() {  # direction client
-  awk -v d="$1" -v c="$2" '$1 == d && $2 == c { print $3 }' "$results" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
-}
 echo
 echo "task_bench: ${mib} MiB, $runs runs each, medians in seconds (MiB/s)"
 printf '%-9s %18s %18s %10s\n' direction task curl task/curl

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/driver_common.h"
 #include "engine/batchjob.h"
 #include "engine/connlog.h"
 #include "engine/keeper.h"
@@ -65,17 +66,8 @@ void Pump(DWORD waitMs)
   ::MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
 }
 
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_INTEGER& freq)
-{
-  return (double)(to.QuadPart - from.QuadPart) / (double)freq.QuadPart;
-}
-
-void DumpLog()
-{
-  const int n = ConnLogCount();
-  for (int i = 0; i < n; ++i)
-    fprintf(stderr, "%s\n", (const char*)ConnLogRowText(i));
-}
+using bench::DumpLog;
+using bench::Seconds;
 
 EntryRecord* OneEntry(const char* name, int64_t size)
 {
@@ -157,12 +149,7 @@ int main(int argc, char** argv)
   InitFtpVerbNames();
 
   CSiteItem site;
-  CopySiteText(site.m_host, argv[1]);
-  site.m_port = atoi(argv[2]);
-  CopySiteText(site.m_user, argv[3]);
-  CopySiteText(site.m_password, argv[4]);
-  site.SiteOptionDigits[1] = '0';  // the user's own login
-  site.SiteOptionDigits[4] = '1';  // passive
+  bench::LoginSite(site, argv + 1);
   site.m_queueRun = 1;
   site.m_workerFlag = 1;
 

@@ -13,25 +13,17 @@
 #
 # Needs the win64 build: ZARN_BUILD_ROOT (default build/) holds win64/bin/transfer_driver.exe.
 set -eu
-top=$(cd "$(dirname "$0")/.." && pwd)
-root=${ZARN_BUILD_ROOT:-$top/build}
+. "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/transfer_driver.exe
 if [ "${1:-}" != --inside ]; then
-  [ -f "$driver" ] || { echo "transfer_bench: build win64 first ($driver missing)" >&2; exit 1; }
-  for tool in curl lftp xvfb-run sha256sum; do
-    command -v "$tool" >/dev/null || { echo "transfer_bench: $tool is missing" >&2; exit 1; }
-  done
-  exec "$top/tests/peers/with-peers.sh" --vsftpd -- "$0" --inside "$@"
+  need_driver transfer_bench "$driver"
+  need_tools transfer_bench curl lftp xvfb-run sha256sum
+  run_inside vsftpd "$@"
 fi
 shift
 mib=${1:-512}
 runs=3
-host=127.0.0.1
-port=$ZARN_VSFTPD_PORT
-user=$ZARN_VSFTPD_USER
-pass=$ZARN_VSFTPD_PASS
-served=$ZARN_VSFTPD_ROOT
-work=$ZARN_PEER_WORK/bench
+peer_server VSFTPD
 mkdir -p "$work"
 
 echo "transfer_bench: generating a ${mib} MiB random file"
@@ -108,9 +100,6 @@ for i in $(seq "$runs"); do
   record upload lftp "$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')"
 done
 
-median() {  # direction client
-  awk -v d="$1" -v c="$2" '$1 == d && $2 == c { print $3 }' "$results" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
-}
 echo
 echo "transfer_bench: ${mib} MiB, $runs runs each, medians in seconds (MiB/s)"
 printf '%-9s %18s %18s %18s %12s %12s\n' direction engine curl lftp engine/curl engine/lftp

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/driver_common.h"
 #include "engine/connlog.h"
 #include "engine/ftpsocketwnd.h"
 #include "engine/netfunc.h"
@@ -17,21 +18,8 @@
 #include "engine/siteitem.h"
 #include "framework/file.h"
 
-namespace {
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_INTEGER& freq)
-{
-  return (double)(to.QuadPart - from.QuadPart) / (double)freq.QuadPart;
-}
-
-void DumpLog()
-{
-  const int n = ConnLogCount();
-  for (int i = 0; i < n; ++i)
-    fprintf(stderr, "%s\n", (const char*)ConnLogRowText(i));
-}
-
-}  // namespace
+using bench::DumpLog;
+using bench::Seconds;
 
 int main(int argc, char** argv)
 {
@@ -46,12 +34,7 @@ int main(int argc, char** argv)
   InitFtpVerbNames();
 
   CSiteItem site;
-  CopySiteText(site.m_host, argv[2]);
-  site.m_port = atoi(argv[3]);
-  CopySiteText(site.m_user, argv[4]);
-  CopySiteText(site.m_password, argv[5]);
-  site.SiteOptionDigits[1] = '0';
-  site.SiteOptionDigits[4] = '1';  // passive
+  bench::LoginSite(site, argv + 2);
 
   CFile file;
   const UINT flags = download ? CFile::modeCreate | CFile::modeWrite : CFile::modeRead | CFile::shareDenyWrite;

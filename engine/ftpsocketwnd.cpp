@@ -14,17 +14,6 @@
 
 namespace {
 
-bool IsTransferVerb(int verb)
-{
-  switch (verb) {
-    case VERB_LIST: case VERB_STOR: case VERB_RETR: case VERB_APPE:
-    case VERB_RETM: case VERB_STOM: case VERB_RETW: case VERB_STOW:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Text between the first two double quotes of a 257 reply; false without them.
 bool QuotedText(const char* line, const char** begin, size_t* length)
 {

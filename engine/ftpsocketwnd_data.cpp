@@ -47,17 +47,6 @@ constexpr int kDrainReads = 4096;
 // How long a data socket's close waits for a partner's relay pump to let go.
 constexpr DWORD kRelayBusyWaitMs = 5000;
 
-bool IsTransferVerb(int verb)
-{
-  switch (verb) {
-    case VERB_LIST: case VERB_STOR: case VERB_RETR: case VERB_APPE:
-    case VERB_RETM: case VERB_STOM: case VERB_RETW: case VERB_STOW:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool IsUploadVerb(int verb)
 {
   return verb == VERB_STOR || verb == VERB_STOM || verb == VERB_STOW || verb == VERB_APPE;

@@ -155,13 +155,11 @@ private:
     m_thread = new CNetFunc(m_session);  // makes the command-finished event
     if (m_session->m_hDoneEvent == nullptr)
       return false;
-    ::ResetEvent(m_session->m_hDoneEvent);
-    if (!m_thread->CreateThread(CREATE_SUSPENDED)) {
+    if (!m_thread->Start()) {
       delete m_thread;
       m_thread = nullptr;
       return false;
     }
-    m_thread->ResumeThread();
     return true;
   }
 

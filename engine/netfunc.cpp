@@ -39,6 +39,15 @@ int CNetFunc::ExitInstance()
   return CWinThread::ExitInstance();
 }
 
+bool CNetFunc::Start()
+{
+  ::ResetEvent(m_pSession->m_hDoneEvent);
+  if (!CreateThread(CREATE_SUSPENDED))
+    return false;
+  ResumeThread();
+  return true;
+}
+
 void CNetFunc::Stop()
 {
   if (m_hThread == nullptr)

@@ -27,6 +27,9 @@ public:
   BOOL InitInstance() override;
   int ExitInstance() override;
 
+  // Client side: resets the command-finished event and runs the thread; false
+  // when the thread could not be made (the caller still owns this object).
+  bool Start();
   // Client side: posts WM_QUIT to the thread and waits until it has ended.
   void Stop();
 

@@ -46,6 +46,17 @@ const char* FtpVerbName(int verb)
   return g_ftpVerbNames[verb];
 }
 
+bool IsTransferVerb(int verb)
+{
+  switch (verb) {
+    case VERB_LIST: case VERB_STOR: case VERB_RETR: case VERB_APPE:
+    case VERB_RETM: case VERB_STOM: case VERB_RETW: case VERB_STOW:
+      return true;
+    default:
+      return false;
+  }
+}
+
 CNetCommandQueue::CNetCommandQueue() : m_count(0)
 {
   memset(m_pending, 0, sizeof(m_pending));

@@ -60,6 +60,8 @@ extern const char* g_ftpVerbNames[kFtpVerbCount];
 void InitFtpVerbNames();
 // The text of a verb code; "" for a code outside the table.
 const char* FtpVerbName(int verb);
+// A verb that moves data over a data connection (listings included).
+bool IsTransferVerb(int verb);
 
 // Private messages of the connection window.
 constexpr unsigned int UWM_CTRL_SOCKET = 0x805;  // WM_USER+1029: control socket event

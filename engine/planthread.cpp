@@ -134,6 +134,19 @@ uint32_t SecondsToMs(int32_t siteSeconds, int32_t globalSeconds)
   return static_cast<uint32_t>(seconds) * 1000u;
 }
 
+// Whether the queue's file-exists answer depends on the destination's size.
+bool DestinationLookupNeeded(FileRuleDirection direction, int64_t sourceSize, int32_t failedAttempts)
+{
+  FileExistsCase probe;
+  probe.direction = direction;
+  probe.sourceSize = sourceSize;
+  probe.destSize = kNoDestination;
+  probe.failedAttempts = failedAttempts;
+  probe.useRules = IsOptionSet(OPTBIT_FILE_EXISTS_RULES);
+  probe.rules = static_cast<uint32_t>(g_queueFileExistsRules.load());
+  return FileExistsNeedsLookup(probe);
+}
+
 }  // namespace
 
 void SetPlanDocAccess(const PlanDocAccess* access)
@@ -806,17 +819,10 @@ CPlanThread::ItemResult CPlanThread::UploadFile()
     return ITEM_FAILED;
   }
   const int64_t sourceSize = static_cast<int64_t>(file.GetLength());
-  FileExistsCase probe;
-  probe.direction = FILERULE_UPLOAD;
-  probe.sourceSize = sourceSize;
-  probe.destSize = kNoDestination;
-  probe.failedAttempts = item->m_retryCount;
-  probe.useRules = IsOptionSet(OPTBIT_FILE_EXISTS_RULES);
-  probe.rules = static_cast<uint32_t>(g_queueFileExistsRules.load());
   int answer = QANSWER_OVERWRITE;
   int64_t offset = 0;
   char newName[kPlanPathLen] = {};
-  if (FileExistsNeedsLookup(probe)) {
+  if (DestinationLookupNeeded(FILERULE_UPLOAD, sourceSize, item->m_retryCount)) {
     const int64_t remote = RemoteSize(remoteName);
     answer = Decide(true, sourceSize, remote, newName, sizeof(newName), &offset);
   }
@@ -866,17 +872,10 @@ CPlanThread::ItemResult CPlanThread::DownloadFile()
     SendTo(g_pFuncView.load(), UWM_THREAD_RESET, static_cast<WPARAM>(m_index), reinterpret_cast<LPARAM>(item));
   }
   std::string localPath = LocalJoin(item->m_localPath, localName);
-  FileExistsCase probe;
-  probe.direction = FILERULE_DOWNLOAD;
-  probe.sourceSize = item->m_fileSize;
-  probe.destSize = kNoDestination;
-  probe.failedAttempts = item->m_retryCount;
-  probe.useRules = IsOptionSet(OPTBIT_FILE_EXISTS_RULES);
-  probe.rules = static_cast<uint32_t>(g_queueFileExistsRules.load());
   int answer = QANSWER_OVERWRITE;
   int64_t offset = 0;
   char newName[kPlanPathLen] = {};
-  if (FileExistsNeedsLookup(probe)) {
+  if (DestinationLookupNeeded(FILERULE_DOWNLOAD, item->m_fileSize, item->m_retryCount)) {
     const int64_t local = LocalFileSize(localPath);
     if (local != kNoDestination)
       answer = Decide(false, item->m_fileSize, local, newName, sizeof(newName), &offset);

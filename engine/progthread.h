@@ -176,6 +176,8 @@ private:
   // Pushes the commands on the first connection, posts and waits bounded;
   // true when the event came and the connection is still alive.
   bool RunCommands(const int* verbs, const char* const* args, int count, bool whileAlive);
+  // A CWD to the task's first path, as RunCommands runs it.
+  bool ChangeToFirstPath();
   void TaskMakeDir();
   void TaskRename();
   void TaskMove();
@@ -200,6 +202,8 @@ private:
   void AbortBoth(bool post, uint32_t idleMs);
   bool OneSiteCopy() const;
   bool SkipOwnCopy(const std::string& source);
+  // A folder not copied at all (a path too long, the copy's own target), said; a top folder sets the root.
+  bool SkipFolderCopy(const std::string& source, const std::string& target, bool top);
   int32_t m_s2sOutcome = 0;             // why the last copy failed (progthread_s2s.cpp)
   char m_s2sRoot[kTaskPathLen] = {};    // the folder the current tree is copied into
 

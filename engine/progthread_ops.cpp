@@ -218,17 +218,20 @@ int CProgThread::DeleteTree(const char* path)
 
 // ---- tasks ----
 
+bool CProgThread::ChangeToFirstPath()
+{
+  const int verbs[] = {VERB_CWD};
+  const char* args[] = {m_firstPath};
+  return RunCommands(verbs, args, 1, false);
+}
+
 
 void CProgThread::TaskMakeDir()
 {
   CSiteItem* site = m_pSite;
   const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
-  {
-    const int verbs[] = {VERB_CWD};
-    const char* args[] = {m_firstPath};
-    if (!RunCommands(verbs, args, 1, false))
-      return;
-  }
+  if (!ChangeToFirstPath())
+    return;
   if (m_pEntries == nullptr)
     return;
   std::string message = std::string(site->m_host) + "::" + m_firstPath;
@@ -256,12 +259,8 @@ void CProgThread::TaskRename()
   CSiteItem* site = m_pSite;
   NetSession* session = m_pSession1;
   const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
-  {
-    const int verbs[] = {VERB_CWD};
-    const char* args[] = {m_firstPath};
-    if (!RunCommands(verbs, args, 1, false))
-      return;
-  }
+  if (!ChangeToFirstPath())
+    return;
   std::string message = site->m_host;
   for (int i = 0; i < m_value && m_pEntries != nullptr && site->m_queueRun.load() != 0; ++i) {
     EntryRecord* e = &m_pEntries[i];
@@ -317,12 +316,8 @@ void CProgThread::TaskDelete()
   NetSession* session = m_pSession1;
   const char* host = site->m_host;
   const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
-  {
-    const int verbs[] = {VERB_CWD};
-    const char* args[] = {m_firstPath};
-    if (!RunCommands(verbs, args, 1, false))
-      return;
-  }
+  if (!ChangeToFirstPath())
+    return;
   std::vector<std::string> folders;
   for (int i = 0; i < m_value && m_pEntries != nullptr && site->m_queueRun.load() != 0; ++i) {
     EntryRecord* e = &m_pEntries[i];
@@ -382,12 +377,8 @@ void CProgThread::TaskSetAttributes()
 {
   CSiteItem* site = m_pSite;
   const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
-  {
-    const int verbs[] = {VERB_CWD};
-    const char* args[] = {m_firstPath};
-    if (!RunCommands(verbs, args, 1, false))
-      return;
-  }
+  if (!ChangeToFirstPath())
+    return;
   for (int i = 0; i < m_value && m_pEntries != nullptr && site->m_queueRun.load() != 0; ++i) {
     if (SiteCommandOne(m_pEntries[i].m_second) != 1 && site->m_queueRun.load() == 0)
       break;

@@ -221,6 +221,19 @@ bool CProgThread::SkipOwnCopy(const std::string& source)
   return true;
 }
 
+bool CProgThread::SkipFolderCopy(const std::string& source, const std::string& target, bool top)
+{
+  if (!Fits(source) || !Fits(target)) {
+    char line[700];
+    std::snprintf(line, sizeof(line), "%s::%.200s... is too long, skipped. \r\n", m_pSite->m_host, source.c_str());
+    ReportLine(line);
+    return true;
+  }
+  if (top)
+    std::snprintf(m_s2sRoot, sizeof(m_s2sRoot), "%s", target.c_str());
+  return SkipOwnCopy(source);
+}
+
 bool CProgThread::ChangeFolderOn(NetSession* session, CSiteItem* site, const char* path)
 {
   session->m_queue.Clear();
@@ -477,15 +490,7 @@ int CProgThread::FxpCopy(const char* name, bool sourcePassive)
 int CProgThread::FxpFolder(const EntryRecord& folder, const std::string& source, const std::string& target,
                            int direction, bool top)
 {
-  if (!Fits(source) || !Fits(target)) {
-    char line[700];
-    std::snprintf(line, sizeof(line), "%s::%.200s... is too long, skipped. \r\n", m_pSite->m_host, source.c_str());
-    ReportLine(line);
-    return 1;
-  }
-  if (top)
-    std::snprintf(m_s2sRoot, sizeof(m_s2sRoot), "%s", target.c_str());
-  if (SkipOwnCopy(source))
+  if (SkipFolderCopy(source, target, top))
     return 1;
   const int made = RunMakeDir(target.c_str(), m_pSession2, m_pSite2);
   if (made == 0)
@@ -751,15 +756,7 @@ int CProgThread::RelayEntry(EntryRecord& rec, const std::string& source, const s
 int CProgThread::RelayFolder(const EntryRecord& folder, const std::string& source, const std::string& target,
                              bool top)
 {
-  if (!Fits(source) || !Fits(target)) {
-    char line[700];
-    std::snprintf(line, sizeof(line), "%s::%.200s... is too long, skipped. \r\n", m_pSite->m_host, source.c_str());
-    ReportLine(line);
-    return 1;
-  }
-  if (top)
-    std::snprintf(m_s2sRoot, sizeof(m_s2sRoot), "%s", target.c_str());
-  if (SkipOwnCopy(source))
+  if (SkipFolderCopy(source, target, top))
     return 1;
   const int made = RunMakeDir(target.c_str(), m_pSession2, m_pSite2);
   if (made == 0)

@@ -14,19 +14,13 @@
 #include "tests/data/datatest.h"
 #include "tests/support/peers.h"
 
-using datatest::Commands;
-using datatest::Connection;
-using datatest::Outcome;
-using datatest::Server;
-using datatest::TransferCommands;
+using namespace datatest;
 using nettest::LogCount;
 using nettest::LogDump;
 using nettest::LogHas;
 
 namespace {
 
-constexpr UINT kWriteFlags = CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone;
-constexpr UINT kReadFlags = CFile::modeRead | CFile::shareDenyNone;
 constexpr size_t kPatternSize = 100003;  // the scripted server's DATA_SIZE
 
 Server Scripted()

@@ -12,19 +12,12 @@
 #include "tests/data/datatest.h"
 #include "tests/support/peers.h"
 
-using datatest::Commands;
-using datatest::Connection;
-using datatest::Outcome;
-using datatest::Server;
-using datatest::TransferCommands;
+using namespace datatest;
 using nettest::LogCount;
 using nettest::LogDump;
 using nettest::LogHas;
 
 namespace {
-
-constexpr UINT kWriteFlags = CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone;
-constexpr UINT kReadFlags = CFile::modeRead | CFile::shareDenyNone;
 
 class DataTransfers : public ::testing::Test {
 protected:

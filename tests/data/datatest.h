@@ -16,6 +16,10 @@ namespace datatest {
 
 typedef std::vector<std::pair<int, std::string>> Commands;
 
+// The modes the transfers open their local files with.
+constexpr UINT kWriteFlags = CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone;
+constexpr UINT kReadFlags = CFile::modeRead | CFile::shareDenyNone;
+
 struct Server {
   std::string name;
   int port = 0;

@@ -49,6 +49,15 @@ bool KeeperEnded(CSiteItem& site, DWORD waitMs)
   return ::WaitForSingleObject(site.m_pKeeperThread->m_hThread, waitMs) == WAIT_OBJECT_0;
 }
 
+void StartWorkerSite(CSiteItem& site)
+{
+  site.SiteOptionDigits[4] = '1';
+  site.m_queueRun = 1;
+  site.m_workerFlag = 1;
+  StartKeeper(site);
+  ASSERT_TRUE(WaitFor([&] { return site.m_connected.load() != 0; }, 15000)) << nettest::LogDump();
+}
+
 DWORD StopKeeper(CSiteItem& site, DWORD waitMs)
 {
   const DWORD start = ::GetTickCount();

@@ -24,6 +24,10 @@ void SetUpSite(CSiteItem& site, int port, const char* user, const char* password
 // Starts the keeper as the document does: suspended, auto-delete off, kept in
 // the site, resumed.
 void StartKeeper(CSiteItem& site);
+// For the worker tests: the queue running and the worker flag set (the paths
+// the tasks get are full ones), option digit 4 on, then StartKeeper and a wait
+// of up to 15 s for the login (a fatal failure when it does not come).
+void StartWorkerSite(CSiteItem& site);
 // Clears keeper running and waits up to waitMs for the thread; returns the
 // milliseconds it took, or waitMs + 1 when it did not end.
 DWORD StopKeeper(CSiteItem& site, DWORD waitMs = 15000);

@@ -46,13 +46,11 @@ bool Client::Wait(DWORD waitMs)
 bool Client::Begin()
 {
   m_thread = new CNetFunc(m_session);
-  ::ResetEvent(m_session->m_hDoneEvent);
-  if (!m_thread->CreateThread(CREATE_SUSPENDED)) {
+  if (!m_thread->Start()) {
     delete m_thread;
     m_thread = nullptr;
     return false;
   }
-  m_thread->ResumeThread();
   return true;
 }
 

@@ -51,12 +51,8 @@ protected:
     ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --pyftpd";
     root = peers::Env("ZARN_PYFTPD_ROOT_WIN");
     SetUpSite(site, port, peers::Env("ZARN_PYFTPD_USER").c_str(), peers::Env("ZARN_PYFTPD_PASS").c_str(), '0');
-    site.SiteOptionDigits[4] = '1';
     g_optionFlags &= ~(1u << OPTBIT_NOTIFIER);
-    site.m_queueRun = 1;
-    site.m_workerFlag = 1;
-    StartKeeper(site);
-    ASSERT_TRUE(WaitFor([&] { return site.m_connected.load() != 0; }, 15000)) << LogDump();
+    ASSERT_NO_FATAL_FAILURE(StartWorkerSite(site));
   }
 
   void TearDown() override { StopKeeper(site); }

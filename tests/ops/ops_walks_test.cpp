@@ -166,11 +166,7 @@ protected:
     g_optionFlags &= ~(1u << OPTBIT_NOTIFIER);
     SetUpSite(site, port, user.c_str(), pass.c_str(), '0');
     site.SiteOptionDigits[2] = '0';
-    site.SiteOptionDigits[4] = '1';
-    site.m_queueRun = 1;
-    site.m_workerFlag = 1;
-    StartKeeper(site);
-    ASSERT_TRUE(WaitFor([&] { return site.m_connected.load() != 0; }, 15000)) << LogDump();
+    ASSERT_NO_FATAL_FAILURE(StartWorkerSite(site));
   }
 
   void StartVsftpd()

@@ -32,6 +32,9 @@ Names ending in ".zarn.test" resolve to 127.0.0.1. A refused connection is
 never relayed; a granted one relays both ways until either side closes."""
 import argparse, os, socket, struct, sys, threading, time, traceback
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from scripted_ftpd import control_loop, listener, live_while_parent, write_ports  # noqa: E402
+
 DEFAULTS = {
     "socks4_cd": "90", "socks5_method": "auto", "socks5_user": None, "socks5_pass": None,
     "socks5_auth": "auto", "socks5_rep": "0", "http_status": "200", "refuse_from": "1",
@@ -356,49 +359,25 @@ class Server:
             conn, _ = lsock.accept()
             threading.Thread(target=handler, args=(conn, self), daemon=True).start()
 
-    def ctl_loop(self, csock):
-        while True:
-            c, _ = csock.accept()
-            f = c.makefile("rwb")
-            line = f.readline().decode("latin-1").strip()
-            words = line.split()
-            if words and words[0] == "MODE":
-                mode = dict(DEFAULTS)
-                bad = [w for w in words[1:] if "=" not in w or w.split("=", 1)[0] not in DEFAULTS]
-                for w in words[1:]:
-                    k, _, v = w.partition("=")
-                    mode[k] = v
-                if bad:
-                    f.write(b"ERR bad key\n")
-                else:
-                    with self.lock:
-                        self.mode = mode
-                        self.entries = []
-                    f.write(b"OK\n")
-            elif line == "RECEIVED":
-                time.sleep(0.2)
-                with self.lock:
-                    lines = list(self.entries)
-                for l in lines:
-                    f.write((l + "\n").encode("latin-1"))
-                f.write(b".\n")
-            else:
-                f.write(b"ERR\n")
-            f.flush()
-            f.close()
-            try:
-                c.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
-            c.close()
+    def command(self, line):
+        words = line.split()
+        if not words or words[0] != "MODE":
+            return b"ERR\n"
+        mode = dict(DEFAULTS)
+        bad = [w for w in words[1:] if "=" not in w or w.split("=", 1)[0] not in DEFAULTS]
+        for w in words[1:]:
+            k, _, v = w.partition("=")
+            mode[k] = v
+        if bad:
+            return b"ERR bad key\n"
+        with self.lock:
+            self.mode = mode
+            self.entries = []
+        return b"OK\n"
 
-
-def listener():
-    s = socket.socket()
-    s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    s.bind(("127.0.0.1", 0))
-    s.listen(64)
-    return s
+    def received(self):
+        with self.lock:
+            return list(self.entries)
 
 
 def main():
@@ -409,17 +388,11 @@ def main():
     a = ap.parse_args()
     srv = Server(a.log)
     proxy, stub, ctl = listener(), listener(), listener()
-    tmp = a.port_file + ".tmp"
-    with open(tmp, "w") as f:
-        f.write("%d %d %d" % (proxy.getsockname()[1], stub.getsockname()[1], ctl.getsockname()[1]))
-    os.replace(tmp, a.port_file)
+    write_ports(a.port_file, (proxy, stub, ctl))
     threading.Thread(target=srv.accept_loop, args=(proxy, serve_proxy), daemon=True).start()
     threading.Thread(target=srv.accept_loop, args=(stub, serve_ftp_stub), daemon=True).start()
-    threading.Thread(target=srv.ctl_loop, args=(ctl,), daemon=True).start()
-    parent = os.getppid()
-    deadline = time.time() + a.lifetime
-    while time.time() < deadline and os.getppid() == parent:
-        time.sleep(0.5)
+    threading.Thread(target=control_loop, args=(ctl, srv.command, srv.received), daemon=True).start()
+    live_while_parent(a.lifetime)
 
 
 if __name__ == "__main__":

@@ -80,16 +80,22 @@ def main():
     else:
         logging.basicConfig(level=logging.CRITICAL)
 
-    server = FTPServer(("127.0.0.1", 0), Handler)
+    serve(Handler, "127.0.0.1", a.port_file, a.lifetime)
+
+
+def serve(handler, address, port_file, lifetime):
+    """Listens on a free port of address, writes the port number to port_file
+    and serves until lifetime seconds have passed or the parent goes away."""
+    server = FTPServer((address, 0), handler)
     server.max_cons = 256
     port = server.socket.getsockname()[1]
-    tmp = a.port_file + ".tmp"
+    tmp = port_file + ".tmp"
     with open(tmp, "w") as f:
         f.write(str(port))
-    os.replace(tmp, a.port_file)
+    os.replace(tmp, port_file)
 
     parent = os.getppid()
-    deadline = time.time() + a.lifetime
+    deadline = time.time() + lifetime
 
     def watchdog():
         while time.time() < deadline and os.getppid() == parent:

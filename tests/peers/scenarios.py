@@ -217,13 +217,15 @@ DATA_SIZE = 100003
 def pattern(n):
     """The bytes the data scenarios send: byte i is (i * 7 + 3) mod 256, so every
     value (CR, LF, NUL, 0x1A among them) occurs."""
-    return bytes((i * 7 + 3) & 0xFF for i in range(n))
+    cycle = bytes((i * 7 + 3) & 0xFF for i in range(256))
+    return (cycle * (n // 256 + 1))[:n]
 
 
-def _data_server(s, on_transfer, pasv_text=None):
-    """Logged in; answers commands until QUIT. PASV opens a listener (its 227
-    text is pasv_text(port) when given) and takes the client's connection;
-    RETR, STOR and APPE go to on_transfer(s, verb, line)."""
+def _serve_data(s, handlers, abor="225 No transfer to abort.\r\n", on_pasv=None):
+    """Logged in; answers commands until QUIT. PASV opens a listener (on_pasv(s,
+    reply) may adjust it and returns the 227 text to send) and takes the client's
+    connection; a verb in handlers goes to handlers[verb](s, verb, line), which
+    returns False to end the session; ABOR gets abor, anything else 200."""
     if not s.login():
         return
     while True:
@@ -233,20 +235,18 @@ def _data_server(s, on_transfer, pasv_text=None):
         verb = line.split(" ", 1)[0].upper()
         if verb == "PASV":
             reply = s.pasv_reply()
-            if pasv_text is not None:
-                p = s.data_listener.getsockname()[1]
-                reply = pasv_text(p)
+            if on_pasv is not None:
+                reply = on_pasv(s, reply)
             s.send(reply)
             try:
                 s.accept_data(timeout=10)
             except OSError:
                 s.record.append("NO DATA CONNECTION")
-        elif verb in ("RETR", "STOR", "APPE"):
-            on_transfer(s, verb, line)
-        elif verb == "REST":
-            s.send("350 Restarting at %s.\r\n" % line.split(" ", 1)[1])
+        elif verb in handlers:
+            if handlers[verb](s, verb, line) is False:
+                return
         elif verb == "ABOR":
-            s.send("225 No transfer to abort.\r\n")
+            s.send(abor)
         elif verb == "PWD":
             s.send('257 "/" is current\r\n')
         elif verb == "QUIT":
@@ -254,6 +254,20 @@ def _data_server(s, on_transfer, pasv_text=None):
             return
         else:
             s.send("200 ok\r\n")
+
+
+def _data_server(s, on_transfer, pasv_text=None):
+    """Like _serve_data: the 227 text is pasv_text(port) when given; RETR, STOR
+    and APPE go to on_transfer(s, verb, line); REST is accepted."""
+    def transfer(s, verb, line):
+        on_transfer(s, verb, line)
+
+    def rest(s, verb, line):
+        s.send("350 Restarting at %s.\r\n" % line.split(" ", 1)[1])
+    on_pasv = None
+    if pasv_text is not None:
+        on_pasv = lambda s, reply: pasv_text(s.data_listener.getsockname()[1])
+    _serve_data(s, {"RETR": transfer, "STOR": transfer, "APPE": transfer, "REST": rest}, on_pasv=on_pasv)
 
 
 def _bad_pasv(text):
@@ -343,34 +357,10 @@ def retr_stall(s):
 def _list_server(s, on_list, on_cwd=None):
     """Logged in; answers commands until QUIT like _data_server, LIST going to
     on_list(s, line) and CWD to on_cwd(s, line) when given."""
-    if not s.login():
-        return
-    while True:
-        line = s.readline(timeout=60)
-        if line is None:
-            return
-        verb = line.split(" ", 1)[0].upper()
-        if verb == "PASV":
-            s.send(s.pasv_reply())
-            try:
-                s.accept_data(timeout=10)
-            except OSError:
-                s.record.append("NO DATA CONNECTION")
-        elif verb == "LIST":
-            if on_list(s, line) is False:
-                return
-        elif verb == "CWD" and on_cwd is not None:
-            if on_cwd(s, line) is False:
-                return
-        elif verb == "ABOR":
-            s.send("426 Transfer aborted.\r\n226 Abort successful.\r\n")
-        elif verb == "PWD":
-            s.send('257 "/" is current\r\n')
-        elif verb == "QUIT":
-            s.send("221 bye\r\n")
-            return
-        else:
-            s.send("200 ok\r\n")
+    handlers = {"LIST": lambda s, verb, line: on_list(s, line)}
+    if on_cwd is not None:
+        handlers["CWD"] = lambda s, verb, line: on_cwd(s, line)
+    _serve_data(s, handlers, abor="426 Transfer aborted.\r\n226 Abort successful.\r\n")
 
 
 def list_stall(s):
@@ -457,72 +447,59 @@ def queue_files(s):
     the data connection closed, and a second later 426. "stall" names get 64 KB
     and then nothing for 30 s; "drop" names get 64 KB and the control connection
     closes. SIZE answers QUEUE_SIZE. LIST lists QUEUE_HOSTILE as small files."""
-    if not s.login():
-        return
     data = pattern(QUEUE_SIZE)
     rest = 0
-    while True:
-        line = s.readline(timeout=60)
-        if line is None:
-            return
+
+    def arg(line):
         parts = line.split(" ", 1)
-        verb = parts[0].upper()
-        arg = parts[1] if len(parts) > 1 else ""
-        if verb == "PASV":
-            s.send(s.pasv_reply())
-            try:
-                s.accept_data(timeout=10)
-            except OSError:
-                s.record.append("NO DATA CONNECTION")
-        elif verb == "REST":
-            rest = int(arg)
-            s.send("350 Restarting at %d.\r\n" % rest)
-        elif verb == "SIZE":
-            s.send("213 %d\r\n" % QUEUE_SIZE)
-        elif verb == "RETR":
-            name = arg.rsplit("/", 1)[-1]
-            offset, rest = rest, 0
-            if s.data_conn is None:
-                s.send("425 No data connection.\r\n")
-                continue
-            s.send("150 Opening BINARY mode data connection.\r\n")
-            if name.startswith("cut") and offset == 0:
-                s.data_conn.sendall(data[:QUEUE_CUT])
-                s.data_conn.close()
-                s.data_conn = None
-                time.sleep(1.0)
-                s.send("426 Connection closed; transfer aborted.\r\n")
-            elif name.startswith("stall"):
-                s.data_conn.sendall(data[:65536])
-                time.sleep(30)
-            elif name.startswith("drop"):
-                s.data_conn.sendall(data[:65536])
-                time.sleep(0.5)
-                s.data_conn.close()
-                return
-            else:
-                s.send_data(data[offset:], close=True)
-                time.sleep(0.2)
-                s.send("226 Transfer complete.\r\n")
-        elif verb == "LIST":
-            if s.data_conn is None:
-                s.send("425 No data connection.\r\n")
-                continue
-            s.send("150 Here comes the directory listing.\r\n")
-            text = "".join("-rw-r--r--    1 ftp      ftp          1000 Jan 01 12:00 %s\r\n" % n
-                           for n in QUEUE_HOSTILE)
-            s.send_data(text, close=True)
-            time.sleep(0.2)
-            s.send("226 Directory send OK.\r\n")
-        elif verb == "ABOR":
-            s.send("225 No transfer to abort.\r\n")
-        elif verb == "PWD":
-            s.send('257 "/" is current\r\n')
-        elif verb == "QUIT":
-            s.send("221 bye\r\n")
+        return parts[1] if len(parts) > 1 else ""
+
+    def on_rest(s, verb, line):
+        nonlocal rest
+        rest = int(arg(line))
+        s.send("350 Restarting at %d.\r\n" % rest)
+
+    def on_size(s, verb, line):
+        s.send("213 %d\r\n" % QUEUE_SIZE)
+
+    def on_retr(s, verb, line):
+        nonlocal rest
+        name = arg(line).rsplit("/", 1)[-1]
+        offset, rest = rest, 0
+        if s.data_conn is None:
+            s.send("425 No data connection.\r\n")
             return
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        if name.startswith("cut") and offset == 0:
+            s.data_conn.sendall(data[:QUEUE_CUT])
+            s.data_conn.close()
+            s.data_conn = None
+            time.sleep(1.0)
+            s.send("426 Connection closed; transfer aborted.\r\n")
+        elif name.startswith("stall"):
+            s.data_conn.sendall(data[:65536])
+            time.sleep(30)
+        elif name.startswith("drop"):
+            s.data_conn.sendall(data[:65536])
+            time.sleep(0.5)
+            s.data_conn.close()
+            return False
         else:
-            s.send("200 ok\r\n")
+            s.send_data(data[offset:], close=True)
+            time.sleep(0.2)
+            s.send("226 Transfer complete.\r\n")
+
+    def on_list(s, verb, line):
+        if s.data_conn is None:
+            s.send("425 No data connection.\r\n")
+            return
+        s.send("150 Here comes the directory listing.\r\n")
+        text = "".join("-rw-r--r--    1 ftp      ftp          1000 Jan 01 12:00 %s\r\n" % n
+                       for n in QUEUE_HOSTILE)
+        s.send_data(text, close=True)
+        time.sleep(0.2)
+        s.send("226 Directory send OK.\r\n")
+    _serve_data(s, {"REST": on_rest, "SIZE": on_size, "RETR": on_retr, "LIST": on_list})
 
 
 # ---- the transfer tasks (tests/xfer) -------------------------------------------
@@ -533,33 +510,11 @@ def _xfer_server(s, on_transfer):
     read stops moving at once. RETR and STOR go to on_transfer(s, verb, line);
     it returns False to end the session."""
     import socket
-    if not s.login():
-        return
-    while True:
-        line = s.readline(timeout=60)
-        if line is None:
-            return
-        verb = line.split(" ", 1)[0].upper()
-        if verb == "PASV":
-            reply = s.pasv_reply()
-            s.data_listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
-            s.send(reply)
-            try:
-                s.accept_data(timeout=10)
-            except OSError:
-                s.record.append("NO DATA CONNECTION")
-        elif verb in ("RETR", "STOR"):
-            if on_transfer(s, verb, line) is False:
-                return
-        elif verb == "ABOR":
-            s.send("225 No transfer to abort.\r\n")
-        elif verb == "PWD":
-            s.send('257 "/" is current\r\n')
-        elif verb == "QUIT":
-            s.send("221 bye\r\n")
-            return
-        else:
-            s.send("200 ok\r\n")
+
+    def small_buffer(s, reply):
+        s.data_listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+        return reply
+    _serve_data(s, {"RETR": on_transfer, "STOR": on_transfer}, on_pasv=small_buffer)
 
 
 def _data_gone(conn):

@@ -183,35 +183,67 @@ class Server:
             except OSError:
                 pass
 
-    def ctl_loop(self, csock):
-        while True:
-            c, _ = csock.accept()
-            f = c.makefile("rwb")
-            line = f.readline().decode("latin-1").strip()
-            if line.startswith("SCENARIO "):
-                name = line.split(" ", 1)[1]
-                if hasattr(scenarios, name):
-                    with self.lock:
-                        self.scenario = name
-                    f.write(b"OK\n")
-                else:
-                    f.write(b"ERR unknown scenario\n")
-            elif line == "RECEIVED":
-                time.sleep(0.2)
-                with self.lock:
-                    lines = list(self.last_record)
-                for l in lines:
-                    f.write((l + "\n").encode("latin-1"))
-                f.write(b".\n")
-            else:
-                f.write(b"ERR\n")
-            f.flush()
-            f.close()
-            try:
-                c.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
-            c.close()
+    def command(self, line):
+        if line.startswith("SCENARIO "):
+            name = line.split(" ", 1)[1]
+            if not hasattr(scenarios, name):
+                return b"ERR unknown scenario\n"
+            with self.lock:
+                self.scenario = name
+            return b"OK\n"
+        return b"ERR\n"
+
+    def received(self):
+        with self.lock:
+            return list(self.last_record)
+
+
+def control_loop(csock, command, received):
+    """Answers the control port, one line per connection: RECEIVED gets the
+    lines of received() (a moment later, so the last commands are in) and a
+    line "."; any other line gets the bytes of command(line)."""
+    while True:
+        c, _ = csock.accept()
+        f = c.makefile("rwb")
+        line = f.readline().decode("latin-1").strip()
+        if line == "RECEIVED":
+            time.sleep(0.2)
+            for l in received():
+                f.write((l + "\n").encode("latin-1"))
+            f.write(b".\n")
+        else:
+            f.write(command(line))
+        f.flush()
+        f.close()
+        try:
+            c.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        c.close()
+
+
+def listener(backlog=64):
+    s = socket.socket()
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    s.bind(("127.0.0.1", 0))
+    s.listen(backlog)
+    return s
+
+
+def write_ports(port_file, socks):
+    """The port numbers of socks, space separated, written at once."""
+    tmp = port_file + ".tmp"
+    with open(tmp, "w") as f:
+        f.write(" ".join("%d" % s.getsockname()[1] for s in socks))
+    os.replace(tmp, port_file)
+
+
+def live_while_parent(lifetime):
+    """Returns after lifetime seconds or once the parent has gone away."""
+    parent = os.getppid()
+    deadline = time.time() + lifetime
+    while time.time() < deadline and os.getppid() == parent:
+        time.sleep(0.5)
 
 
 def main():
@@ -220,20 +252,11 @@ def main():
     ap.add_argument("--lifetime", type=float, default=1800)
     a = ap.parse_args()
     srv = Server()
-    lsock = socket.socket(); lsock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    lsock.bind(("127.0.0.1", 0)); lsock.listen(64)
-    csock = socket.socket(); csock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    csock.bind(("127.0.0.1", 0)); csock.listen(16)
-    tmp = a.port_file + ".tmp"
-    with open(tmp, "w") as f:
-        f.write("%d %d" % (lsock.getsockname()[1], csock.getsockname()[1]))
-    os.replace(tmp, a.port_file)
+    lsock, csock = listener(64), listener(16)
+    write_ports(a.port_file, (lsock, csock))
     threading.Thread(target=srv.ftp_loop, args=(lsock,), daemon=True).start()
-    threading.Thread(target=srv.ctl_loop, args=(csock,), daemon=True).start()
-    parent = os.getppid()
-    deadline = time.time() + a.lifetime
-    while time.time() < deadline and os.getppid() == parent:
-        time.sleep(0.5)
+    threading.Thread(target=control_loop, args=(csock, srv.command, srv.received), daemon=True).start()
+    live_while_parent(a.lifetime)
 
 
 if __name__ == "__main__":

@@ -473,31 +473,6 @@ void Harness::StopSites()
 
 // ---- files ----
 
-std::string Pattern(size_t size, uint32_t seed)
-{
-  std::string s(size, '\0');
-  uint32_t x = seed;
-  for (size_t i = 0; i < size; ++i) {
-    x = x * 1103515245u + 12345u;
-    s[i] = static_cast<char>(i < 256 ? i : (x >> 16));
-  }
-  return s;
-}
-
-std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes)
-{
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 std::string QueueServedData(size_t size)
 {
   std::string s(size, '\0');
@@ -545,11 +520,6 @@ std::vector<std::string> EntriesIn(const std::string& folder, bool filesOnly)
   } while (::FindNextFileA(h, &found));
   ::FindClose(h);
   return names;
-}
-
-bool Exists(const std::string& path)
-{
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void MakeDirs(const std::string& path)

@@ -17,6 +17,7 @@
 #include "shell/doc/threadstatus.h"
 #include "shell/doc/zarndoc.h"
 #include "tests/support/peers.h"
+#include "tests/task/taskfix.h"
 
 namespace queuetest {
 
@@ -117,11 +118,11 @@ public:
   std::unique_ptr<CZarnDoc> doc;
 };
 
-// Every byte value in a pattern that is not periodic on small strides.
-std::string Pattern(size_t size, uint32_t seed = 12345);
-std::string ReadAll(const std::string& path);
-void WriteAll(const std::string& path, const std::string& bytes);
-bool Exists(const std::string& path);
+// The file helpers shared with the other worker tests.
+using tasktest::Exists;
+using tasktest::Pattern;
+using tasktest::ReadAll;
+using tasktest::WriteAll;
 // The pyftpdlib peer: its port (0 when it is not running), root folder in
 // Windows form, and test login.
 struct PeerLogin {

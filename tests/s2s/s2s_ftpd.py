@@ -11,11 +11,13 @@ passive side do.
 
 User zarn, password secret. Stops after --lifetime seconds or when its parent
 goes away. The DEBUG log holds every command ("<- PORT ...")."""
-import argparse, logging, os, threading, time
+import argparse, logging, os, sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import FTPServer
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "peers"))
+import pyftpd  # noqa: E402
 
 
 def main():
@@ -47,23 +49,7 @@ def main():
     Handler.banner = "zarn s2s server ready."
     logging.basicConfig(filename=a.log, level=logging.DEBUG)
 
-    server = FTPServer((a.address, 0), Handler)
-    server.max_cons = 256
-    port = server.socket.getsockname()[1]
-    tmp = a.port_file + ".tmp"
-    with open(tmp, "w") as f:
-        f.write(str(port))
-    os.replace(tmp, a.port_file)
-
-    parent = os.getppid()
-    deadline = time.time() + a.lifetime
-
-    def watchdog():
-        while time.time() < deadline and os.getppid() == parent:
-            time.sleep(0.5)
-        os._exit(0)
-    threading.Thread(target=watchdog, daemon=True).start()
-    server.serve_forever(timeout=0.5, handle_exit=False)
+    pyftpd.serve(Handler, a.address, a.port_file, a.lifetime)
 
 
 if __name__ == "__main__":

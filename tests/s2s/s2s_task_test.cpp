@@ -38,36 +38,6 @@ using nettest::LogDump;
 
 namespace {
 
-std::string Pattern(size_t size, uint32_t seed)
-{
-  std::string s(size, '\0');
-  uint32_t x = seed;
-  for (size_t i = 0; i < size; ++i) {
-    x = x * 1103515245u + 12345u;
-    s[i] = static_cast<char>(i < 256 ? i : (x >> 16));
-  }
-  return s;
-}
-
-std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes)
-{
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool Exists(const std::string& path)
-{
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // Every file below a folder, relative path -> content.
 void Collect(const std::string& root, const std::string& rel, std::map<std::string, std::string>& out)
 {
@@ -136,25 +106,6 @@ int CountLog(const std::string& text)
   for (int at = FindLog(text); at >= 0; at = FindLog(text, at + 1))
     ++count;
   return count;
-}
-
-EntryRecord* Entries(const std::vector<std::pair<std::string, int64_t>>& items)
-{
-  EntryRecord* e = new EntryRecord[items.size() + 1]();
-  for (size_t i = 0; i < items.size(); ++i) {
-    std::snprintf(e[i].m_name, sizeof(e[i].m_name), "%s", items[i].first.c_str());
-    e[i].m_size = items[i].second < 0 ? 0 : items[i].second;
-    e[i].m_kind = items[i].second < 0 ? kEntryFolder : kEntryFile;
-  }
-  return e;
-}
-
-std::vector<BatchJobRecord*> Jobs(const RecordingWnd& funcView)
-{
-  std::vector<BatchJobRecord*> jobs;
-  for (const Received& r : funcView.Of(UWM_BATCH_ADD))
-    jobs.push_back(reinterpret_cast<BatchJobRecord*>(r.lParam));
-  return jobs;
 }
 
 const HTREEITEM kNode = reinterpret_cast<HTREEITEM>(intptr_t(0x77));
@@ -576,6 +527,17 @@ protected:
     return out;
   }
 
+  // The stalling scenario, both sites connected and their main connections
+  // claimed as the relay needs them.
+  void ConnectStalled(CSiteItem& a, CSiteItem& b)
+  {
+    ASSERT_TRUE(peers::Scenario("retr_stall"));
+    Connect(a, 0);
+    Connect(b, 3);
+    ASSERT_TRUE(WaitFor([&] { return ClaimMainConnection(&a) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return ClaimMainConnection(&b) != nullptr; }, 10000));
+  }
+
   // Starts the relay and takes the thread handles while it runs; returns when
   // the task is reaped (or after waitMs).
   // `during` is called on each turn once the handles are taken, until it returns true.
@@ -616,12 +578,8 @@ protected:
 
 TEST_F(S2sStall, StalledSourceTimesOutAndEveryThreadEnds)
 {
-  ASSERT_TRUE(peers::Scenario("retr_stall"));
   CSiteItem a, b;
-  Connect(a, 0);
-  Connect(b, 3);
-  ASSERT_TRUE(WaitFor([&] { return ClaimMainConnection(&a) != nullptr; }, 10000));
-  ASSERT_TRUE(WaitFor([&] { return ClaimMainConnection(&b) != nullptr; }, 10000));
+  ASSERT_NO_FATAL_FAILURE(ConnectStalled(a, b));
   Sinks sinks;
   Handles h;
   const DWORD start = ::GetTickCount();
@@ -651,12 +609,8 @@ TEST_F(S2sStall, StalledSourceTimesOutAndEveryThreadEnds)
 
 TEST_F(S2sStall, ClosingTheProgramDuringAStallEndsEverything)
 {
-  ASSERT_TRUE(peers::Scenario("retr_stall"));
   CSiteItem a, b;
-  Connect(a, 0);
-  Connect(b, 3);
-  ASSERT_TRUE(WaitFor([&] { return ClaimMainConnection(&a) != nullptr; }, 10000));
-  ASSERT_TRUE(WaitFor([&] { return ClaimMainConnection(&b) != nullptr; }, 10000));
+  ASSERT_NO_FATAL_FAILURE(ConnectStalled(a, b));
   Sinks sinks;
   Handles h;
   DWORD closedAt = 0;
@@ -691,12 +645,8 @@ TEST_F(S2sStall, ClosingTheProgramDuringAStallEndsEverything)
 // (state 4) with the stop text, within the bounds of the abort.
 TEST_F(S2sStall, StoppedJobEndsInterrupted)
 {
-  ASSERT_TRUE(peers::Scenario("retr_stall"));
   CSiteItem a, b;
-  Connect(a, 0);
-  Connect(b, 3);
-  ASSERT_TRUE(WaitFor([&] { return ClaimMainConnection(&a) != nullptr; }, 10000));
-  ASSERT_TRUE(WaitFor([&] { return ClaimMainConnection(&b) != nullptr; }, 10000));
+  ASSERT_NO_FATAL_FAILURE(ConnectStalled(a, b));
   Sinks sinks;
   Handles h;
   DWORD stoppedAt = 0;

@@ -36,11 +36,7 @@ protected:
     ASSERT_TRUE(peers::Scenario(scenario));
     SetUpSite(site, port, "zarn", "secret", keepAlive);
     site.SiteOptionDigits[2] = '0';
-    site.SiteOptionDigits[4] = '1';
-    site.m_queueRun = 1;
-    site.m_workerFlag = 1;
-    StartKeeper(site);
-    ASSERT_TRUE(WaitFor([&] { return site.m_connected.load() != 0; }, 15000)) << LogDump();
+    ASSERT_NO_FATAL_FAILURE(StartWorkerSite(site));
   }
 
   void TearDown() override

@@ -47,13 +47,9 @@ protected:
     SetUpSite(site, port, peers::Env("ZARN_PYFTPD_USER").c_str(), peers::Env("ZARN_PYFTPD_PASS").c_str(), '0');
     std::snprintf(site.m_cacheFolder, sizeof(site.m_cacheFolder), "%s", cache.c_str());
     site.SiteOptionDigits[2] = '1';
-    site.SiteOptionDigits[4] = '1';
     site.SiteOptionDigits[0] = m_limitDigit;
     g_optionFlags &= ~(1u << OPTBIT_NOTIFIER);
-    site.m_queueRun = 1;
-    site.m_workerFlag = 1;  // no remote folder to apply
-    StartKeeper(site);
-    ASSERT_TRUE(WaitFor([&] { return site.m_connected.load() != 0; }, 15000)) << LogDump();
+    ASSERT_NO_FATAL_FAILURE(StartWorkerSite(site));  // no remote folder to apply
   }
 
   void TearDown() override

@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "engine/viewslots.h"
+#include "engine/xfertask.h"
 #include "tests/support/peers.h"
 
 namespace tasktest {
@@ -156,6 +159,55 @@ std::set<int> PyftpdClientPorts()
   }
   fclose(f);
   return ports;
+}
+
+std::string Pattern(size_t size, uint32_t seed)
+{
+  std::string s(size, '\0');
+  uint32_t x = seed;
+  for (size_t i = 0; i < size; ++i) {
+    x = x * 1103515245u + 12345u;
+    s[i] = static_cast<char>(i < 256 ? i : (x >> 16));
+  }
+  return s;
+}
+
+std::string ReadAll(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes)
+{
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool Exists(const std::string& path)
+{
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+EntryRecord* Entries(const std::vector<std::pair<std::string, int64_t>>& items)
+{
+  EntryRecord* e = new EntryRecord[items.size() + 1]();
+  for (size_t i = 0; i < items.size(); ++i) {
+    std::snprintf(e[i].m_name, sizeof(e[i].m_name), "%s", items[i].first.c_str());
+    e[i].m_size = items[i].second < 0 ? 0 : items[i].second;
+    e[i].m_kind = items[i].second < 0 ? kEntryFolder : kEntryFile;
+  }
+  return e;
+}
+
+std::vector<BatchJobRecord*> Jobs(const RecordingWnd& funcView)
+{
+  std::vector<BatchJobRecord*> jobs;
+  for (const Received& r : funcView.Of(UWM_BATCH_ADD))
+    jobs.push_back(reinterpret_cast<BatchJobRecord*>(r.lParam));
+  return jobs;
 }
 
 }  // namespace tasktest

@@ -54,57 +54,6 @@ std::string LastOpened()
   return g_opened.empty() ? std::string() : g_opened.back();
 }
 
-std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-bool Exists(const std::string& path)
-{
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void WriteAll(const std::string& path, const std::string& bytes)
-{
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// Every byte value, CR, LF and NUL included, in a pattern that is not periodic
-// on small strides.
-std::string Pattern(size_t size)
-{
-  std::string s(size, '\0');
-  uint32_t x = 12345;
-  for (size_t i = 0; i < size; ++i) {
-    x = x * 1103515245u + 12345u;
-    s[i] = static_cast<char>(i < 256 ? i : (x >> 16));
-  }
-  return s;
-}
-
-EntryRecord* Entries(const std::vector<std::pair<std::string, int64_t>>& files)
-{
-  EntryRecord* e = new EntryRecord[files.size() + 1]();
-  for (size_t i = 0; i < files.size(); ++i) {
-    std::snprintf(e[i].m_name, sizeof(e[i].m_name), "%s", files[i].first.c_str());
-    e[i].m_size = files[i].second < 0 ? 0 : files[i].second;
-    e[i].m_kind = files[i].second < 0 ? 7 : 5;
-  }
-  return e;
-}
-
-std::vector<BatchJobRecord*> Jobs(const RecordingWnd& funcView)
-{
-  std::vector<BatchJobRecord*> jobs;
-  for (const Received& r : funcView.Of(UWM_BATCH_ADD))
-    jobs.push_back(reinterpret_cast<BatchJobRecord*>(r.lParam));
-  return jobs;
-}
-
 // The function view stand-in that never frees a job and checks that it is let
 // go for good: a watcher per job takes a snapshot the moment running reads 0
 // and fills the whole record with a pattern; anything the task or the
@@ -247,12 +196,8 @@ protected:
     local += "\\in";
     ::CreateDirectoryA(local.c_str(), nullptr);
     SetUpSite(site, port, peers::Env("ZARN_PYFTPD_USER").c_str(), peers::Env("ZARN_PYFTPD_PASS").c_str(), '0');
-    site.SiteOptionDigits[4] = '1';
     g_optionFlags &= ~(1u << OPTBIT_NOTIFIER);
-    site.m_queueRun = 1;
-    site.m_workerFlag = 1;
-    StartKeeper(site);
-    ASSERT_TRUE(WaitFor([&] { return site.m_connected.load() != 0; }, 15000)) << LogDump();
+    ASSERT_NO_FATAL_FAILURE(StartWorkerSite(site));
   }
 
   void TearDown() override
