@@ -315,14 +315,26 @@ BOOL CPlanThread::InitInstance()
       return FALSE;
     }
   }
+  CPlanItem* taken = nullptr;  // an item the last worker took back on its way out
+  bool last = false;
   for (;;) {
-    m_pItem = Ask(nullptr);
+    m_pItem = taken != nullptr ? taken : Ask(nullptr);
+    taken = nullptr;
     if (m_pItem == nullptr) {
       // A notice still unanswered may put failed items back in the queue:
       // the end of the queue is only reached once the queue page has tidied.
       if (WaitForTidy())
         continue;
-      break;
+      // The worker that leaves last ends the queue; an item put back while it
+      // was leaving is still to run, and running it comes first.
+      m_counted = false;
+      last = PlanThreadLeave();
+      if (!last || Stopping() || (taken = Ask(nullptr)) == nullptr)
+        break;
+      PlanThreadEnter();
+      m_counted = true;
+      last = false;
+      continue;
     }
     if (Prepare())
       RunItems();
@@ -333,8 +345,6 @@ BOOL CPlanThread::InitInstance()
     }
     Disconnect();
   }
-  m_counted = false;
-  const bool last = PlanThreadLeave();
 
   if (m_worked != 0) {
     char line[160];
