@@ -18,13 +18,13 @@
 #include "shell/sitestore/sitename.h"
 #include "shell/sitestore/siteregistry.h"
 #include "shell/sitestore/storemessage.h"
+#include "toolkit/clipboard.h"
 
 CZarnDoc* g_pDoc = nullptr;
 
 const char kSiteActiveTaskText[] = "The site has active task. So it can't be deleted. ";
 const char kSiteNameExistsText[] = "The same site name already exists! ";
 const char kDefaultSiteHost[] = "ftp.gnu.org";
-const char kClipFormatName[] = "ZARNClipData";
 
 BOOL (*CZarnDoc::s_pfnQueueHasItems)() = nullptr;
 
@@ -368,23 +368,16 @@ CSiteItem* CZarnDoc::AddSite(SiteRecord* record)
 
 void CZarnDoc::EmptyClipboardForSite(int i)
 {
-  const UINT format = ::RegisterClipboardFormatA(kClipFormatName);
-  if (format == 0 || !::IsClipboardFormatAvailable(format))
+  // A copy of this process's entries that comes from or goes to site i: its
+  // source and target site words sit at offsets 8 and 12 of the record.
+  BYTE record[kClipPayloadSize];
+  if (!GetPayloadFromClipboard(record, nullptr))
     return;
-  if (!::OpenClipboard(nullptr))
-    return;
-  bool empty = false;
-  if (HANDLE data = ::GetClipboardData(format)) {
-    if (::GlobalSize(data) >= sizeof(ClipPayloadHead)) {
-      if (const ClipPayloadHead* head = (const ClipPayloadHead*)::GlobalLock(data)) {
-        empty = head->nSourceSite == i || head->nTargetSite == i;
-        ::GlobalUnlock(data);
-      }
-    }
-  }
-  if (empty)
-    ::EmptyClipboard();
-  ::CloseClipboard();
+  int32_t source = 0, target = 0;
+  memcpy(&source, record + 8, sizeof source);
+  memcpy(&target, record + 12, sizeof target);
+  if (source == i || target == i)
+    ClearClipboard(nullptr);
 }
 
 BOOL CZarnDoc::DeleteSite(int i)

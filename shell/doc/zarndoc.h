@@ -37,16 +37,6 @@ extern const char kSiteActiveTaskText[];   // 61450
 extern const char kSiteNameExistsText[];   // 61451
 extern const char kDefaultSiteHost[];
 
-// The private clipboard format's name and the head of its block: only the two
-// site indexes matter here.
-extern const char kClipFormatName[];  // "ZARNClipData"
-struct ClipPayloadHead {
-  void* pEntries;
-  int32_t nEntries;
-  int32_t nSourceSite;  // -1 the local disk
-  int32_t nTargetSite;  // -1 the local side
-};
-
 // Every box the document shows goes through here, so tests can answer it.
 // stringId is the string of this module shown (0: text is shown); mode as
 // ShowConfirmDlg; autoClose whether the count-down runs. The box returns IDOK

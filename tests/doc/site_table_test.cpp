@@ -14,6 +14,7 @@
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitename.h"
 #include "tests/doc/docfix.h"
+#include "toolkit/clipboard.h"
 
 using namespace doctest;
 
@@ -286,21 +287,17 @@ TEST(SiteTable, ModifyRenamesOnlyToAFreeName)
   s->m_connected = 0;
 }
 
+int g_releasedCopies = 0;
+void CountRelease(const void*) { ++g_releasedCopies; }
+
+// A copy of one entry in the payload's layout: entry reference, count, source
+// site, target site (the clipboard routine adds this process's mark at 16).
 void PutClipboard(int source, int target)
 {
-  const UINT format = RegisterClipboardFormatA(kClipFormatName);
-  ASSERT_NE(format, 0u);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 542);
-  ASSERT_NE(block, nullptr);
-  auto* head = static_cast<ClipPayloadHead*>(GlobalLock(block));
-  head->nEntries = 1;
-  head->nSourceSite = source;
-  head->nTargetSite = target;
-  GlobalUnlock(block);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  SetClipboardData(format, block);
-  CloseClipboard();
+  BYTE record[kClipPayloadSize] = {};
+  const int32_t words[4] = {1, 1, source, target};
+  memcpy(record, words, sizeof words);
+  ASSERT_TRUE(CopyPayloadToClipboard(record, nullptr));
 }
 
 TEST(SiteTable, DeletingTheCopiedSiteEmptiesTheClipboard)
@@ -310,17 +307,22 @@ TEST(SiteTable, DeletingTheCopiedSiteEmptiesTheClipboard)
   ASSERT_NE(Add(*doc, "one"), nullptr);
   ASSERT_NE(Add(*doc, "two"), nullptr);
   ASSERT_NE(Add(*doc, "three"), nullptr);
-  const UINT format = RegisterClipboardFormatA(kClipFormatName);
+  SetClipPayloadRelease(CountRelease);
+  g_releasedCopies = 0;
 
   PutClipboard(-1, SlotOf(*doc, "two"));
   EXPECT_TRUE(doc->DeleteSite(SlotOf(*doc, "one")));
-  EXPECT_TRUE(IsClipboardFormatAvailable(format)) << "another site's copy stays";
+  EXPECT_TRUE(IsClipboardFormatAvailable(g_clipFormat)) << "another site's copy stays";
+  EXPECT_EQ(g_releasedCopies, 0);
   EXPECT_TRUE(doc->DeleteSite(SlotOf(*doc, "two")));
-  EXPECT_FALSE(IsClipboardFormatAvailable(format)) << "target site deleted";
+  EXPECT_FALSE(IsClipboardFormatAvailable(g_clipFormat)) << "target site deleted";
+  EXPECT_EQ(g_releasedCopies, 1) << "its entries released";
 
   PutClipboard(SlotOf(*doc, "three"), -1);
   EXPECT_TRUE(doc->DeleteSite(SlotOf(*doc, "three")));
-  EXPECT_FALSE(IsClipboardFormatAvailable(format)) << "source site deleted";
+  EXPECT_FALSE(IsClipboardFormatAvailable(g_clipFormat)) << "source site deleted";
+  EXPECT_EQ(g_releasedCopies, 2);
+  SetClipPayloadRelease(nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+// Helpers of the toolkit's window tests: the pointer through xdotool, as a user
+// moves it, and screenshots when ZARN_SHOT_DIR names a folder to put them in.
+#pragma once
+
+#include "tests/framework_gui/guitest.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace wintest {
+
+using guitest::PumpUntil;
+
+// Runs a program of the host (xdotool, import) and pumps this thread's messages
+// until it ends, so what it does to the windows is taken in meanwhile.
+inline bool RunHost(const std::string& commandLine) {
+  std::string line = commandLine;
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  ::CloseHandle(pi.hThread);
+  const bool ended = PumpUntil([&] { return ::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
+  ::CloseHandle(pi.hProcess);
+  return ended;
+}
+
+inline bool Xdo(const std::string& actions) { return RunHost("Z:\\usr\\bin\\xdotool " + actions); }
+
+// Away first: a pointer already resting there sends no motion.
+inline std::string MoveTo(int x, int y) {
+  return "mousemove 0 0 sleep 0.2 mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.2";
+}
+
+// Clicks at a screen point until done() holds; a loaded X server may drop the
+// first motion, so up to three attempts.
+template <class Done>
+bool ClickUntil(int x, int y, Done done) {
+  for (int attempt = 0; attempt < 3; attempt++) {
+    Xdo(MoveTo(x, y) + " click 1");
+    if (PumpUntil(done, 5000))
+      return true;
+  }
+  return false;
+}
+
+inline POINT ScreenCentre(HWND h) {
+  RECT r;
+  ::GetWindowRect(h, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The whole screen into $ZARN_SHOT_DIR/<name>.png; nothing without the variable.
+inline void Shot(const char* name) {
+  const char* dir = std::getenv("ZARN_SHOT_DIR");
+  if (dir == nullptr || *dir == '\0')
+    return;
+  ::RedrawWindow(nullptr, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
+  guitest::PumpFor(200);
+  RunHost(std::string("Z:\\usr\\bin\\import -window root ") + dir + "/" + name + ".png");
+}
+
+
+}  // namespace wintest
