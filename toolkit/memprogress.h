@@ -48,7 +48,7 @@ public:
   COLORREF m_crStart = 0x0000FF;
   COLORREF m_crEnd = 0xFF0000;
   COLORREF m_crBackground = ::GetSysColor(COLOR_BTNFACE);
-  COLORREF m_crText = 0xFFFFFF;
+  COLORREF m_crText = ::GetSysColor(COLOR_BTNTEXT);  // readable on the background
   BOOL m_bShowText = FALSE;
 
 protected:

@@ -11,22 +11,30 @@ namespace wintest {
 
 using guitest::PumpUntil;
 
-// Runs a program of the host (xdotool, import) and pumps this thread's messages
-// until it ends, so what it does to the windows is taken in meanwhile.
+// Runs a command line of the host (xdotool, import) through its shell and pumps
+// this thread's messages until it is done, so what it does to the windows is
+// taken in meanwhile. A host program's process handle does not signal its end
+// under Wine: the shell leaves a marker file instead.
 inline bool RunHost(const std::string& commandLine) {
-  std::string line = commandLine;
+  static int s_count = 0;
+  const std::string marker =
+      "/tmp/zarn-host-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++s_count);
+  std::string line = "Z:\\bin\\sh -c \"" + commandLine + "; : > " + marker + "\"";
   STARTUPINFOA si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
   if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return false;
   ::CloseHandle(pi.hThread);
-  const bool ended = PumpUntil([&] { return ::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 20000);
   ::CloseHandle(pi.hProcess);
-  return ended;
+  const std::string dosMarker = "Z:" + marker;
+  const bool done =
+      PumpUntil([&] { return ::GetFileAttributesA(dosMarker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
+  ::DeleteFileA(dosMarker.c_str());
+  return done;
 }
 
-inline bool Xdo(const std::string& actions) { return RunHost("Z:\\usr\\bin\\xdotool " + actions); }
+inline bool Xdo(const std::string& actions) { return RunHost("xdotool " + actions); }
 
 // Away first: a pointer already resting there sends no motion.
 inline std::string MoveTo(int x, int y) {
@@ -57,9 +65,7 @@ inline void Shot(const char* name) {
   if (dir == nullptr || *dir == '\0')
     return;
   ::RedrawWindow(nullptr, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
-  guitest::PumpFor(200);
-  RunHost(std::string("Z:\\usr\\bin\\import -window root ") + dir + "/" + name + ".png");
+  RunHost(std::string("import -window root ") + dir + "/" + name + ".png");
 }
-
 
 }  // namespace wintest

@@ -53,8 +53,8 @@ public:
   std::vector<int> deltas;
   CStatic left, right;
 
-  BOOL Make(int x, int y, int cx, int cy) {
-    LPCTSTR cls = AfxRegisterWndClass(0, ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW), PatternBrush());
+  BOOL Make(int x, int y, int cx, int cy, HBRUSH background = PatternBrush()) {
+    LPCTSTR cls = AfxRegisterWndClass(0, ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW), background);
     return CreateEx(WS_EX_TOPMOST, cls, "statics", WS_POPUP | WS_VISIBLE, x, y, cx, cy, nullptr, nullptr);
   }
 
@@ -216,7 +216,7 @@ private:
 
 TEST_F(StaticsTest, LinksFitTheirTextAndAClickRunsTheHtmBrowserWhenTheShellFails) {
   CHost host;
-  ASSERT_TRUE(host.Make(60, 60, 420, 260));
+  ASSERT_TRUE(host.Make(60, 60, 420, 260, (HBRUSH)(COLOR_BTNFACE + 1)));
   const CRect box(20, 20, 320, 60);
   CHyperLink links[4];
   const DWORD styles[4] = {SS_LEFT, SS_CENTER, SS_RIGHT, SS_LEFT | SS_CENTERIMAGE};
