@@ -191,11 +191,11 @@ public:
     char old[MAX_PATH] = "";
     m_hadOld = CHyperLink::GetRegKey(HKEY_LOCAL_MACHINE, "Software\\Classes\\.htm", old) == ERROR_SUCCESS;
     m_old = old;
-    SetDefault("Software\\Classes\\.htm", "ZarnTestPage");
-    SetDefault("Software\\Classes\\ZarnTestPage\\shell\\open\\command", "\"C:\\zarn\\browser.exe\" -url \"%1\"");
+    SetDefault("Software\\Classes\\.htm", "ZarnToolkitTestPage");
+    SetDefault("Software\\Classes\\ZarnToolkitTestPage\\shell\\open\\command", "\"C:\\zarn\\browser.exe\" -url \"%1\"");
   }
   ~HtmClass() {
-    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Classes\\ZarnTestPage");
+    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Classes\\ZarnToolkitTestPage");
     if (m_hadOld)
       SetDefault("Software\\Classes\\.htm", m_old.c_str());
     else
