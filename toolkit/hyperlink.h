@@ -46,6 +46,7 @@ protected:
   void OnClicked();
   afx_msg void OnMouseMove(UINT nFlags, CPoint point);
   afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+  afx_msg void OnCaptureChanged(CWnd* pWnd);
 
   BOOL m_bOverLink = FALSE;
   BOOL m_bVisited = FALSE;

@@ -13,6 +13,7 @@ BEGIN_MESSAGE_MAP(CHyperLink, CStatic)
   ON_CONTROL_REFLECT(STN_CLICKED, OnClicked)
   ON_WM_MOUSEMOVE()
   ON_WM_SETCURSOR()
+  ON_WM_CAPTURECHANGED()
 END_MESSAGE_MAP()
 
 CHyperLink::CHyperLink() : m_crHoverColour(::GetSysColor(COLOR_HIGHLIGHT)) {}
@@ -145,6 +146,15 @@ void CHyperLink::OnMouseMove(UINT nFlags, CPoint point) {
     }
   }
   CStatic::OnMouseMove(nFlags, point);
+}
+
+void CHyperLink::OnCaptureChanged(CWnd* pWnd) {
+  // Taken away (a box, a menu): the mouse is no longer known to be over the link.
+  if (m_bOverLink && (pWnd == nullptr || pWnd->m_hWnd != m_hWnd)) {
+    m_bOverLink = FALSE;
+    Invalidate();
+  }
+  CStatic::OnCaptureChanged(pWnd);
 }
 
 BOOL CHyperLink::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
