@@ -141,7 +141,7 @@ BOOL CopyPayloadToClipboard(const void* record, CWnd* owner) {
 }
 
 BOOL GetPayloadFromClipboard(void* record, CWnd* owner) {
-  if (record == nullptr || g_clipFormat == 0 || !OpenClip(owner))
+  if (record == nullptr || g_clipFormat == 0 || !::IsClipboardFormatAvailable(g_clipFormat) || !OpenClip(owner))
     return FALSE;
   BOOL ok = FALSE;
   if (HANDLE data = ::GetClipboardData(g_clipFormat)) {
