@@ -208,12 +208,18 @@ protected:
 TEST_F(MenuTrack, ATypedMnemonicThatTwoItemsShareChoosesTheFirst) {
   BCMenu* pPopup = m_menu.GetSubMenu(0);
   ASSERT_NE(pPopup, nullptr);
-  UINT n = TrackWhile(&m_host, pPopup, 150, 150, [&](HWND hPopup) {
-    RECT rc;
-    ::GetWindowRect(hPopup, &rc);
-    // The pointer rests on the host, off the popup: keys go to the window under it.
+  const int nWide = PosOf(pPopup->m_hMenu, ID_WIDE);
+  UINT n = TrackWhile(&m_host, pPopup, 150, 150, [&](HWND) {
+    // The pointer rests on an item without a sub-menu: keys go to the window
+    // under it, and the popup stays on top of any other window.
+    RECT rc = {};
+    if (!::GetMenuItemRect(nullptr, pPopup->m_hMenu, (UINT)nWide, &rc)) {
+      ADD_FAILURE() << "no item rectangle";
+      return;
+    }
     char cmd[200];
-    snprintf(cmd, sizeof cmd, "/usr/bin/xdotool mousemove %ld %ld sleep 0.2 key c", rc.right + 40, rc.bottom - 10);
+    snprintf(cmd, sizeof cmd, "/usr/bin/xdotool mousemove %ld %ld sleep 0.2 key c", rc.left + 40,
+             (rc.top + rc.bottom) / 2);
     for (int attempt = 0; attempt < 3 && VisiblePopup() != nullptr; ++attempt) {
       RunUnix(cmd);
       WaitFor([] { return VisiblePopup() == nullptr; }, 3000);
