@@ -100,12 +100,14 @@ private:
   void DrawClassic(CDC* pDC, LPDRAWITEMSTRUCT lpdis, MenuItemData* pData);
   void DrawFlat(CDC* pDC, LPDRAWITEMSTRUCT lpdis, MenuItemData* pData);
   BOOL HasCheckImage(BOOL bChecked, BOOL bSelected, BOOL bHasIcon) const;
+  static void MeasureRecord(LPMEASUREITEMSTRUCT lpmis);
 };
 
-// Process-wide (per module) state of the menus.
-extern std::vector<HMENU> g_liveMenus;     // popup handles made through the append operations
-extern CImageList g_menuImages;            // 16 x 15 icons, made on first use
-extern std::vector<UINT> g_menuImageIds;   // one id per image; four in a row with the flat variants
+// Process-wide (per module) state of the menus. Never destroyed, so menus
+// that are static objects may still go after them at exit.
+extern std::vector<HMENU>& g_liveMenus;    // popup handles made through the append operations
+extern CImageList& g_menuImages;           // 16 x 15 icons, made on first use
+extern std::vector<UINT>& g_menuImageIds;  // one id per image; four in a row with the flat variants
 extern const int g_osClass;                // GetOsClass of this system, taken at start-up
 extern BOOL g_menuStyle;                   // flat look on ordinary systems
 extern BOOL g_menuStyleThemed;             // flat look on a themed XP

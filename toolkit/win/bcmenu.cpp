@@ -8,7 +8,7 @@
 #include "framework/toolbarres.h"
 #include "toolkit/win/bcmenu_internal.h"
 
-std::vector<HMENU> g_liveMenus;
+std::vector<HMENU>& g_liveMenus = *new std::vector<HMENU>;
 BOOL g_menuStyle = 0;
 BOOL g_menuStyleThemed = 1;
 BOOL g_menu3dIcons = 1;

@@ -133,14 +133,17 @@ HFONT CreateMenuFont() {
 BOOL BCMenu::MeasureItemEntry(LPMEASUREITEMSTRUCT lpmis) {
   if (lpmis == nullptr || lpmis->CtlType != ODT_MENU || !IsLiveMenuItemData((const void*)lpmis->itemData))
     return FALSE;
-  BCMenu probe;  // measuring needs no menu of its own
-  probe.MeasureItem(lpmis);
+  MeasureRecord(lpmis);
   return TRUE;
 }
 
 void BCMenu::MeasureItem(LPMEASUREITEMSTRUCT lpmis) {
-  if (lpmis == nullptr || !IsLiveMenuItemData((const void*)lpmis->itemData))
-    return;
+  if (lpmis != nullptr && IsLiveMenuItemData((const void*)lpmis->itemData))
+    MeasureRecord(lpmis);
+}
+
+// Measuring needs the record and the look, no menu of its own.
+void BCMenu::MeasureRecord(LPMEASUREITEMSTRUCT lpmis) {
   const MenuItemData* pData = reinterpret_cast<const MenuItemData*>(lpmis->itemData);
   const bool bFlat = UseFlatMenuLook(nullptr);
   const int pad = (bFlat && g_menu3dIcons) ? 7 : 4;
@@ -214,6 +217,8 @@ void BCMenu::DrawClassic(CDC* pDC, LPDRAWITEMSTRUCT lpdis, MenuItemData* pData) 
     if (bHasIcon || bCheckImage || bChecked)
       rc.left = R.left + kIconCx + 5;
     Fill(hdc, rc, ::GetSysColor(COLOR_HIGHLIGHT));
+    if (rc.left > R.left)
+      Fill(hdc, {R.left, R.top, rc.left, R.bottom}, B);  // the icon column keeps the ground
     text = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
   } else {
     Fill(hdc, R, B);

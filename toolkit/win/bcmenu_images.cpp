@@ -3,14 +3,15 @@
 // and the embossed painting of a disabled icon.
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <set>
 #include <tuple>
 
 #include "framework/toolbarres.h"
 #include "toolkit/win/bcmenu_internal.h"
 
-CImageList g_menuImages;
-std::vector<UINT> g_menuImageIds;
+CImageList& g_menuImages = *new CImageList;
+std::vector<UINT>& g_menuImageIds = *new std::vector<UINT>;
 
 namespace {
 
@@ -143,6 +144,16 @@ int ImageOfButton(const ToolBarResource& tb, UINT nCmd) {
   return -1;
 }
 
+// Where the images of an id came from: the same button of the same bitmap in
+// the same look need not be made again (context menus are rebuilt per click).
+using ImageSource = std::tuple<HINSTANCE, UINT, int, COLORREF, bool>;
+std::map<UINT, ImageSource>& ImageSources() {
+  static auto* p = new std::map<UINT, ImageSource>;
+  return *p;
+}
+
+bool WantVariants() { return g_menu3dIcons && UseFlatMenuLook(nullptr); }
+
 bool EnsureGlobalList() {
   return g_menuImages.m_hImageList != nullptr || g_menuImages.Create(kIconCx, kIconCy, ILC_COLOR24 | ILC_MASK, 16, 16);
 }
@@ -221,7 +232,7 @@ int PutIcon(UINT nCmd, HICON hIcon) {
   int nNew = ImageList_AddIcon(himl, hIcon);
   if (nNew >= 0) {
     g_menuImageIds.push_back(nCmd);
-    if (g_menu3dIcons && UseFlatMenuLook(nullptr)) {
+    if (WantVariants()) {
       HBITMAP variants[3];
       MakeVariants(hIcon, variants);
       bool bAll = variants[0] && variants[1] && variants[2];
@@ -238,6 +249,25 @@ int PutIcon(UINT nCmd, HICON hIcon) {
       p->globalIndex = nNew;
   });
   return nNew;
+}
+
+// Button nImage of a toolbar into the global list under nCmd, unless the id
+// already shows that very image in this look.
+int PutButtonImage(const ToolbarSource& src, int nImage, UINT nCmd) {
+  ImageSource key(src.hInst, src.nRes, nImage, src.crMask, WantVariants());
+  int nOld = MenuImageIndexOf(nCmd);
+  auto it = ImageSources().find(nCmd);
+  if (nOld >= 0 && it != ImageSources().end() && it->second == key)
+    return nOld;
+  HICON hIcon = ImageList_GetIcon(src.himl, nImage, ILD_NORMAL);
+  int n = PutIcon(nCmd, hIcon);
+  if (hIcon)
+    ::DestroyIcon(hIcon);
+  if (n >= 0)
+    ImageSources()[nCmd] = key;
+  else
+    ImageSources().erase(nCmd);
+  return n;
 }
 
 }  // namespace
@@ -262,29 +292,21 @@ int AddToolbarIconToMenuImages(UINT nRes, UINT nCmd, COLORREF crMask) {
   int nImage = pSrc ? ImageOfButton(pSrc->tb, nCmd) : -1;
   if (nImage < 0)
     return -1;
-  HICON hIcon = ImageList_GetIcon(pSrc->himl, nImage, ILD_NORMAL);
-  int n = PutIcon(nCmd, hIcon);
-  if (hIcon)
-    ::DestroyIcon(hIcon);
-  return n;
+  return PutButtonImage(*pSrc, nImage, nCmd);
 }
 
 bool AddToolbarToMenuImages(UINT nRes, COLORREF crMask, std::vector<UINT>* pIds) {
   const ToolbarSource* pSrc = SourceFor(nRes, crMask);
   if (pSrc == nullptr)
     return false;
-  auto key = std::make_tuple(pSrc->hInst, nRes, crMask, g_menu3dIcons && UseFlatMenuLook(nullptr));
+  auto key = std::make_tuple(pSrc->hInst, nRes, crMask, WantVariants());
   bool bDone = LoadedToolbars().count(key) != 0;
   int nImage = 0;
   for (UINT id : pSrc->tb.items) {
     if (id == 0)
       continue;
-    if (!bDone || MenuImageIndexOf(id) < 0) {
-      HICON hIcon = ImageList_GetIcon(pSrc->himl, nImage, ILD_NORMAL);
-      PutIcon(id, hIcon);
-      if (hIcon)
-        ::DestroyIcon(hIcon);
-    }
+    if (!bDone || MenuImageIndexOf(id) < 0)
+      PutButtonImage(*pSrc, nImage, id);
     ++nImage;
     if (pIds != nullptr && MenuImageIndexOf(id) >= 0)
       pIds->push_back(id);
