@@ -57,12 +57,16 @@ inline bool RunUnix(const std::string& unixCommand, DWORD dwMs = 30000) {
   return true;
 }
 
-// The visible popup menu window of this process, or null.
+// The visible popup menu window of this process, or null (other test
+// programs on the same display track menus of their own).
 inline HWND VisiblePopup() {
   HWND h = nullptr;
-  while ((h = ::FindWindowExA(nullptr, h, "#32768", nullptr)) != nullptr)
-    if (::IsWindowVisible(h))
+  while ((h = ::FindWindowExA(nullptr, h, "#32768", nullptr)) != nullptr) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(h, &pid);
+    if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(h))
       return h;
+  }
   return nullptr;
 }
 
