@@ -324,7 +324,8 @@ void BCMenu::AlignAccelerators() {
     if (tab == std::wstring::npos)
       continue;
     std::wstring left = s.substr(0, tab);
-    while (width(left) < target)
+    // A blank that adds no width (an odd font) must not loop forever.
+    for (LONG w = width(left), wLast = -1; w < target && w > wLast; wLast = w, w = width(left))
       left += L' ';
     p->SetText((left + s.substr(tab)).c_str());
   }
