@@ -2,8 +2,6 @@
 // clicks on a tracked popup.
 #include "menutest.h"
 
-#include <algorithm>
-
 using namespace menutest;
 
 namespace {
@@ -66,9 +64,6 @@ TEST_F(MenuBuild, LoadGivesPlainTopLevelOwnerDrawnPopupsAndAlignedAccelerators) 
   CString s;
   ASSERT_TRUE(menu.GetMenuText(1, s, MF_BYPOSITION));
   EXPECT_STREQ(s, "&Second");
-  char sz[64] = "";
-  ::GetMenuStringA(menu.m_hMenu, 0, sz, sizeof sz, MF_BYPOSITION);
-  EXPECT_STREQ(sz, "&Context");
 
   BCMenu* pPopup = menu.GetSubMenu(0);
   ASSERT_NE(pPopup, nullptr);
@@ -205,49 +200,34 @@ protected:
   BCMenu m_menu;
 };
 
-TEST_F(MenuTrack, ATypedMnemonicThatTwoItemsShareChoosesTheFirst) {
+// A typed mnemonic that two items share chooses the first; a click on an item
+// returns its id. The pointer rests on the popup (keys go to the window under
+// it); for the click it comes from elsewhere, as a resting pointer sends no motion.
+TEST_F(MenuTrack, MnemonicKeyAndClickOnATrackedPopupChooseTheirItem) {
   BCMenu* pPopup = m_menu.GetSubMenu(0);
   ASSERT_NE(pPopup, nullptr);
-  const int nWide = PosOf(pPopup->m_hMenu, ID_WIDE);
-  UINT n = TrackWhile(&m_host, pPopup, 150, 150, [&](HWND) {
-    // The pointer rests on an item without a sub-menu: keys go to the window
-    // under it, and the popup stays on top of any other window.
-    RECT rc = {};
-    if (!::GetMenuItemRect(nullptr, pPopup->m_hMenu, (UINT)nWide, &rc)) {
-      ADD_FAILURE() << "no item rectangle";
-      return;
-    }
-    char cmd[200];
-    snprintf(cmd, sizeof cmd, "/usr/bin/xdotool mousemove %ld %ld sleep 0.2 key c", rc.left + 40,
-             (rc.top + rc.bottom) / 2);
-    for (int attempt = 0; attempt < 3 && VisiblePopup() != nullptr; ++attempt) {
-      RunUnix(cmd);
-      WaitFor([] { return VisiblePopup() == nullptr; }, 3000);
-    }
-  });
-  EXPECT_EQ(n, (UINT)ID_COPY);
-}
-
-TEST_F(MenuTrack, AClickOnAnItemOfATrackedContextMenuReturnsItsId) {
-  BCMenu* pPopup = m_menu.GetSubMenu(0);
-  ASSERT_NE(pPopup, nullptr);
-  int nPos = PosOf(pPopup->m_hMenu, ID_FIND);
-  UINT n = TrackWhile(&m_host, pPopup, 150, 150, [&](HWND) {
-    RECT rc = {};
-    if (!::GetMenuItemRect(nullptr, pPopup->m_hMenu, (UINT)nPos, &rc)) {
-      ADD_FAILURE() << "no item rectangle";
-      return;
-    }
-    char cmd[200];
-    // Away first: a pointer already resting there sends no motion.
-    snprintf(cmd, sizeof cmd, "/usr/bin/xdotool mousemove 0 0 sleep 0.2 mousemove %ld %ld sleep 0.2 click 1",
-             (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    for (int attempt = 0; attempt < 3 && VisiblePopup() != nullptr; ++attempt) {
-      RunUnix(cmd);
-      WaitFor([] { return VisiblePopup() == nullptr; }, 3000);
-    }
-  });
-  EXPECT_EQ(n, (UINT)ID_FIND);
+  struct Case { UINT target; const char* action; UINT chosen; };
+  const Case cases[] = {
+      {ID_WIDE, "/usr/bin/xdotool mousemove %ld %ld sleep 0.2 key c", ID_COPY},
+      {ID_FIND, "/usr/bin/xdotool mousemove 0 0 sleep 0.2 mousemove %ld %ld sleep 0.2 click 1", ID_FIND},
+  };
+  for (const Case& c : cases) {
+    UINT n = TrackWhile(&m_host, pPopup, 150, 150, [&](HWND) {
+      RECT rc = {};
+      if (!::GetMenuItemRect(nullptr, pPopup->m_hMenu, (UINT)PosOf(pPopup->m_hMenu, c.target), &rc)) {
+        ADD_FAILURE() << "no item rectangle";
+        return;
+      }
+      char cmd[200];
+      snprintf(cmd, sizeof cmd, c.action, rc.left + 40, (rc.top + rc.bottom) / 2);
+      // A loaded X server may drop the first event: again, a few times.
+      for (int attempt = 0; attempt < 3 && VisiblePopup() != nullptr; ++attempt) {
+        RunUnix(cmd);
+        WaitFor([] { return VisiblePopup() == nullptr; }, 3000);
+      }
+    });
+    EXPECT_EQ(n, c.chosen) << c.action;
+  }
 }
 
 }  // namespace
