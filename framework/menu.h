@@ -35,11 +35,7 @@ public:
 
   BOOL CreateMenu();
   BOOL CreatePopupMenu();
-  // From the resource module, else this module; FALSE when neither has it.
-  BOOL LoadMenu(UINT nIDResource);
-  BOOL LoadMenu(LPCTSTR lpszResourceName);
   BOOL LoadMenuIndirect(const void* lpMenuTemplate);
-  BOOL DestroyMenu();
 
   // Items.
   UINT GetMenuItemCount() const;  // 0 without a menu
@@ -71,4 +67,16 @@ public:
   // Owner-drawn items (MF_OWNERDRAW): derived menus draw and measure them.
   virtual void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct);
   virtual void MeasureItem(LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+  // From the resource module, else this module; FALSE when neither has it.
+  // Virtual so a menu that builds its items itself loads its own way; a base
+  // destructor does not dispatch, so such a class destroys itself first.
+  virtual BOOL LoadMenu(UINT nIDResource);
+  virtual BOOL LoadMenu(LPCTSTR lpszResourceName);
+  virtual BOOL DestroyMenu();
 };
+
+// WM_MEASUREITEM of a menu item names no menu, only the item's data: a module
+// whose menus draw their own items registers the one routine that knows them
+// (TRUE when it measured the item). Every window's default handling asks it.
+typedef BOOL (*AFX_MEASUREMENUITEMPROC)(LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+void AfxSetMeasureMenuItemProc(AFX_MEASUREMENUITEMPROC pfn);

@@ -18,6 +18,7 @@ struct AfxThreadState {
 
 // An owner-drawn menu item: the bound CMenu of the item's menu draws it.
 BOOL AfxDrawMenuItem(LPDRAWITEMSTRUCT lpdis, LRESULT* pResult);
+BOOL AfxMeasureMenuItem(LPMEASUREITEMSTRUCT lpmis, LRESULT* pResult);
 
 // Frees the calling thread's temporary wrappers of each kind (at idle and at
 // the thread's end).

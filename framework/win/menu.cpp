@@ -68,6 +68,20 @@ BOOL AfxDrawMenuItem(LPDRAWITEMSTRUCT lpdis, LRESULT* pResult) {
   return TRUE;
 }
 
+namespace {
+AFX_MEASUREMENUITEMPROC g_pfnMeasureMenuItem = nullptr;
+}  // namespace
+
+void AfxSetMeasureMenuItemProc(AFX_MEASUREMENUITEMPROC pfn) { g_pfnMeasureMenuItem = pfn; }
+
+BOOL AfxMeasureMenuItem(LPMEASUREITEMSTRUCT lpmis, LRESULT* pResult) {
+  if (lpmis == nullptr || g_pfnMeasureMenuItem == nullptr || !g_pfnMeasureMenuItem(lpmis))
+    return FALSE;
+  if (pResult != nullptr)
+    *pResult = TRUE;
+  return TRUE;
+}
+
 IMPLEMENT_DYNCREATE(CMenu, CObject)
 
 CMenu::~CMenu() {

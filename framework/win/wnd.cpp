@@ -585,7 +585,7 @@ BOOL CWnd::ReflectOwnerDraw(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
   if (message == WM_MEASUREITEM) {
     LPMEASUREITEMSTRUCT lpmis = reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam);
     if (lpmis->CtlType == ODT_MENU)
-      return FALSE;
+      return AfxMeasureMenuItem(lpmis, pResult);
     return ReflectChildMsg(::GetDlgItem(m_hWnd, (int)lpmis->CtlID), message, wParam, lParam, pResult);
   }
   if (message == WM_COMPAREITEM) {
