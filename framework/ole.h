@@ -14,9 +14,6 @@
 
 #include "framework/wnd.h"
 
-#ifndef DROPEFFECT_NONE
-#include <oleidl.h>
-#endif
 typedef DWORD DROPEFFECT;
 
 // OleInitialize on the calling (GUI) thread; TRUE when OLE runs there. A second

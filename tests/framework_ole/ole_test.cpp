@@ -4,7 +4,9 @@
 // What a probe under wine64 (8.0) and Xvfb found, and the tests keep:
 // - An xdotool drag works: button down on a source window whose press starts
 //   DoDragDrop, moves over a registered view (or its child control), release:
-//   the view gets enter, over and drop. xdotool's Escape cancels the drag.
+//   the view gets enter, over and drop. An Escape in the thread's queue, where
+//   OLE's loop reads keys, cancels it (a key typed through the X server would
+//   go to whichever program has the focus, and other tests run beside).
 // - SetCursorPos over a target and DoDragDrop with no button held does not
 //   drop under Wine: OLE's first look at the buttons ends the drag before any
 //   target is entered (none, and no target called). Not used.
@@ -169,6 +171,7 @@ protected:
     m_freedAfter = ::GlobalSize(h) == 0;
     ::InterlockedExchange(&m_done, 1);
   }
+  afx_msg int OnMouseActivate(CWnd*, UINT, UINT) { return MA_NOACTIVATE; }
   afx_msg LRESULT OnPing(WPARAM, LPARAM) {
     if (Get(m_dragging))
       ::InterlockedIncrement(&m_pingsInDrag);
@@ -183,6 +186,7 @@ protected:
 
 BEGIN_MESSAGE_MAP(CDragSource, CWnd)
   ON_WM_LBUTTONDOWN()
+  ON_WM_MOUSEACTIVATE()
   ON_MESSAGE(WM_TEST_PING, OnPing)
   ON_MESSAGE(WM_TEST_DESTROY, OnDestroyOther)
 END_MESSAGE_MAP()
@@ -210,13 +214,14 @@ protected:
     guitest::BecomeGuiThread();
     ASSERT_TRUE(AfxOleInit());
     LPCTSTR cls = AfxRegisterWndClass(0, ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW), (HBRUSH)(COLOR_BTNFACE + 1));
-    ASSERT_TRUE(m_top.CreateEx(0, cls, "OLE drag test", WS_POPUP | WS_VISIBLE | WS_BORDER, 100, 100, 720, 380,
-                               nullptr, nullptr));
+    // Above other tests' windows, and never taking the focus from them.
+    ASSERT_TRUE(m_top.CreateEx(WS_EX_TOPMOST | WS_EX_NOACTIVATE, cls, "OLE drag test", WS_POPUP | WS_BORDER, 100,
+                               100, 720, 380, nullptr, nullptr));
     ASSERT_TRUE(m_source.Create(cls, "source", WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 210, 360),
                                 &m_top, 1));
     m_view = NewView(CRect(250, 10, 650, 310), 2);
     ASSERT_NE(m_view, nullptr);
-    m_top.SetForegroundWindow();
+    m_top.ShowWindow(SW_SHOWNOACTIVATE);
     m_top.UpdateWindow();
   }
   void TearDown() override {
@@ -229,6 +234,16 @@ protected:
         !pView->m_target.Register(pView))
       return nullptr;
     return pView;
+  }
+  // Clears the log; drag-enter (unless bEnter is false) and drop at (40, 50).
+  DWORD EnterAndDrop(IDropTarget* pTarget, IDataObject* pData, DWORD allowed, bool bEnter = true) {
+    m_log.calls.clear();
+    DWORD effect = allowed;
+    if (bEnter)
+      pTarget->DragEnter(pData, MK_LBUTTON, ScreenPoint(m_view, 40, 50), &effect);
+    effect = allowed;
+    pTarget->Drop(pData, 0, ScreenPoint(m_view, 40, 50), &effect);
+    return effect;
   }
   POINTL ScreenPoint(CWnd* pWnd, int x, int y) {
     POINT p = {x, y};
@@ -262,35 +277,21 @@ TEST_F(OleDrag, DirectCallsFollowTheDropProtocol) {
   EXPECT_EQ(m_log.point, CPoint(5, 6));
 
   // The drop re-asks drag-over, then OnDropEx, then OnDrop with an effect.
-  m_log.calls.clear();
-  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-  pTarget->Drop(pData, 0, ScreenPoint(m_view, 40, 50), &effect);
-  EXPECT_EQ(effect, (DWORD)DROPEFFECT_COPY);
+  EXPECT_EQ(EnterAndDrop(pTarget, pData, DROPEFFECT_COPY | DROPEFFECT_MOVE, false), (DWORD)DROPEFFECT_COPY);
   EXPECT_EQ(m_log.calls, (std::vector<std::string>{"over", "dropex", "drop"}));
   EXPECT_EQ(m_log.dropDefault, (DWORD)DROPEFFECT_COPY);
   EXPECT_EQ(m_log.dropList, (DWORD)(DROPEFFECT_COPY | DROPEFFECT_MOVE));
   EXPECT_EQ(m_log.point, CPoint(40, 50));
-  // OnDrop's FALSE makes it none.
-  m_view->m_dropResult = FALSE;
-  effect = DROPEFFECT_COPY;
-  pTarget->DragEnter(pData, MK_LBUTTON, ScreenPoint(m_view, 1, 1), &effect);
-  pTarget->Drop(pData, 0, ScreenPoint(m_view, 1, 1), &effect);
-  EXPECT_EQ(effect, (DWORD)DROPEFFECT_NONE);
+  m_view->m_dropResult = FALSE;  // OnDrop's FALSE makes it none
+  EXPECT_EQ(EnterAndDrop(pTarget, pData, DROPEFFECT_COPY), (DWORD)DROPEFFECT_NONE);
   // With no effect at the drop point, OnDragLeave instead of OnDrop.
   m_view->m_answer = DROPEFFECT_NONE;
-  m_log.calls.clear();
-  effect = DROPEFFECT_COPY;
-  pTarget->DragEnter(pData, MK_LBUTTON, ScreenPoint(m_view, 1, 1), &effect);
-  pTarget->Drop(pData, 0, ScreenPoint(m_view, 1, 1), &effect);
-  EXPECT_EQ(effect, (DWORD)DROPEFFECT_NONE);
+  EXPECT_EQ(EnterAndDrop(pTarget, pData, DROPEFFECT_COPY), (DWORD)DROPEFFECT_NONE);
   EXPECT_EQ(m_log.calls, (std::vector<std::string>{"enter", "over", "dropex", "leave"}));
   // OnDropEx that handles the drop: no OnDrop, its effect cut to the allowed ones.
   m_view->m_answer = DROPEFFECT_COPY;
   m_view->m_dropExResult = DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  m_log.calls.clear();
-  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
-  pTarget->Drop(pData, 0, ScreenPoint(m_view, 1, 1), &effect);
-  EXPECT_EQ(effect, (DWORD)DROPEFFECT_MOVE);
+  EXPECT_EQ(EnterAndDrop(pTarget, pData, DROPEFFECT_COPY | DROPEFFECT_MOVE, false), (DWORD)DROPEFFECT_MOVE);
   EXPECT_EQ(m_log.calls, (std::vector<std::string>{"over", "dropex"}));
 
   // A plain window with the base target takes nothing.
@@ -330,12 +331,8 @@ TEST_F(OleDrag, DataObjectOwnsTheBlocksItHandsOut) {
   EXPECT_EQ(COleDataObject::GetLiveBlockCount(), before);
   // 1,000 drop events, each reading the block three times: nothing left alive.
   IDropTarget* pTarget = m_view->m_target.GetDropTarget();
-  for (int i = 0; i < 1000; ++i) {
-    DWORD effect = DROPEFFECT_COPY;
-    pTarget->DragEnter(source.GetDataObject(), MK_LBUTTON, ScreenPoint(m_view, 2, 2), &effect);
-    pTarget->Drop(source.GetDataObject(), 0, ScreenPoint(m_view, 2, 2), &effect);
-    ASSERT_EQ(effect, (DWORD)DROPEFFECT_COPY);
-  }
+  for (int i = 0; i < 1000; ++i)
+    ASSERT_EQ(EnterAndDrop(pTarget, source.GetDataObject(), DROPEFFECT_COPY), (DWORD)DROPEFFECT_COPY);
   EXPECT_EQ(m_log.drops, 1000);
   EXPECT_EQ(COleDataObject::GetLiveBlockCount(), before);
 }
@@ -479,12 +476,13 @@ TEST_F(OleRealDrag, DragFromSourceToViewDropsOnceWithCopy) {
 
 TEST_F(OleRealDrag, EscapeCancelsAndWorkersAreAnsweredMeanwhile) {
   LRESULT answer = 0;
+  const DWORD gui = ::GetCurrentThreadId();
   Drive([&] {
     ASSERT_TRUE(StartDragOver(&m_source, Target(), &m_log.overs));
     DWORD_PTR result = 0;
     if (::SendMessageTimeoutA(m_source.m_hWnd, WM_TEST_PING, 0, 0, SMTO_NORMAL, 20000, &result))
       answer = (LRESULT)result;
-    Xdo("key Escape");
+    ::PostThreadMessageA(gui, WM_KEYDOWN, VK_ESCAPE, 0);
     WaitFor([&] { return Get(m_source.m_done) != 0; });
     Xdo("mouseup 1");  // the button is still down after the cancel
   });
