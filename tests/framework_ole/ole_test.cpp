@@ -425,6 +425,15 @@ bool StartDragOver(CDragSource* pSource, POINT to, const volatile LONG* pOvers) 
   return false;
 }
 
+// Releases the button until pred holds (a release may be lost like a motion).
+void ReleaseUntil(const std::function<bool()>& pred) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    Xdo("mouseup 1");
+    if (WaitFor(pred, 5000))
+      return;
+  }
+}
+
 // Ends a drag that went wrong, so the test fails instead of hanging.
 void Rescue(DWORD guiThread) {
   Xdo("mouseup 1");
@@ -464,7 +473,7 @@ TEST_F(OleRealDrag, DragFromSourceToViewDropsOnceWithCopy) {
     const LONG painted = Get(m_log.paints);
     if (shot != nullptr && WaitFor([&] { return Get(m_log.paints) > painted || m_view->m_highlight; }))
       RunCommand(std::string("Z:\\usr\\bin\\import -window root ") + shot, 30000);
-    Xdo("mouseup 1");
+    ReleaseUntil([&] { return Get(m_source.m_done) != 0; });
   });
   EXPECT_EQ(m_source.m_result, (DWORD)DROPEFFECT_COPY);
   EXPECT_EQ(m_log.drops, 1);
@@ -505,7 +514,7 @@ TEST_F(OleRealDrag, ModalBoxInsideTheDropReturnsNormally) {
   };
   Drive([&] {
     ASSERT_TRUE(StartDragOver(&m_source, Target(), &m_log.overs));
-    Xdo("mouseup 1");
+    ReleaseUntil([&] { return Get(m_log.drops) != 0; });
     HWND box = boxdriver::WaitForBox("OLE drop box", 20000);
     ASSERT_NE(box, nullptr);
     boxdriver::Click(box, IDOK);
@@ -531,7 +540,8 @@ TEST_F(OleRealDrag, DestroyedViewNoLongerReceivesDrags) {
     ::PostMessageA(m_source.m_hWnd, WM_TEST_DESTROY, (WPARAM)hView2, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hView2); }));
     callsAtDestroy = log2.calls.size();
-    Xdo("mousemove " + std::to_string(over.x + 3) + " " + std::to_string(over.y + 3) + " sleep 0.2 mouseup 1");
+    Xdo("mousemove " + std::to_string(over.x + 3) + " " + std::to_string(over.y + 3));
+    ReleaseUntil([&] { return Get(m_source.m_done) != 0; });
   });
   EXPECT_EQ(m_source.m_result, (DWORD)DROPEFFECT_NONE);
   EXPECT_EQ(log2.drops, 0);
