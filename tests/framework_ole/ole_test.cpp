@@ -410,7 +410,7 @@ bool StartDragOver(CDragSource* pSource, POINT to, const volatile LONG* pOvers) 
   bool started = false;
   for (int attempt = 0; attempt < 3 && !started; ++attempt) {
     Xdo("mousemove 0 0 sleep 0.1 mousemove " + At(CenterOf(pSource->m_hWnd)) + " sleep 0.1 mousedown 1");
-    started = WaitFor([&] { return Get(pSource->m_dragging) != 0; }, 3000);
+    started = WaitFor([&] { return Get(pSource->m_dragging) != 0; }, 10000);
     if (!started)
       Xdo("mouseup 1");
   }
