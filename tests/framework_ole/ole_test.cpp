@@ -329,6 +329,19 @@ TEST_F(OleDrag, DataObjectOwnsTheBlocksItHandsOut) {
     EXPECT_EQ(empty.GetGlobalData(TestFormat()), nullptr);
   }
   EXPECT_EQ(COleDataObject::GetLiveBlockCount(), before);
+  // The source lists its one format and refuses to be written or watched.
+  IEnumFORMATETC* pEnum = nullptr;
+  ASSERT_EQ(source.GetDataObject()->EnumFormatEtc(DATADIR_GET, &pEnum), S_OK);
+  FORMATETC fe[2] = {};
+  ULONG n = 0;
+  EXPECT_EQ(pEnum->Next(2, fe, &n), S_FALSE);
+  EXPECT_EQ(n, 1u);
+  EXPECT_EQ(fe[0].cfFormat, TestFormat());
+  pEnum->Release();
+  STGMEDIUM stg = {};
+  EXPECT_EQ(source.GetDataObject()->SetData(fe, &stg, FALSE), E_NOTIMPL);
+  DWORD dwConnection = 0;
+  EXPECT_EQ(source.GetDataObject()->DAdvise(fe, 0, nullptr, &dwConnection), OLE_E_ADVISENOTSUPPORTED);
   // 1,000 drop events, each reading the block three times: nothing left alive.
   IDropTarget* pTarget = m_view->m_target.GetDropTarget();
   for (int i = 0; i < 1000; ++i)
