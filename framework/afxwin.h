@@ -1,6 +1,6 @@
 // The framework for Windows programs: the portable core plus windows, message
 // maps, threads with message loops, the application object, drawing, menus,
-// controls, dialogs, frames, documents, views and splitters.
+// controls, dialogs, OLE drag and drop, frames, documents, views and splitters.
 #pragma once
 
 #include "framework/afx.h"
@@ -17,6 +17,7 @@
 #include "framework/controls.h"
 #include "framework/commctrls.h"
 #include "framework/dialog.h"
+#include "framework/ole.h"
 #include "framework/commdlgs.h"
 #include "framework/docview.h"
 #include "framework/splitter.h"

@@ -16,6 +16,7 @@
 #include "framework/collections.h"
 #include "framework/fwres.h"
 #include "framework/commctrls.h"
+#include "framework/ole.h"
 
 class CDocument;
 class CView;
@@ -123,6 +124,15 @@ public:
   // The frame's active view changes: the newly active view takes the focus.
   virtual void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView);
   virtual void OnActivateFrame(UINT nState, CFrameWnd* pFrameWnd) {}
+
+  // Called by a COleDropTarget registered on the view; points in client
+  // coordinates. Defaults: none, none, FALSE, -1 (not handled), nothing.
+  virtual DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+  virtual DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+  virtual BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point);
+  virtual DROPEFFECT OnDropEx(COleDataObject* pDataObject, DROPEFFECT dropDefault, DROPEFFECT dropList,
+                              CPoint point);
+  virtual void OnDragLeave();
 
 protected:
   void PostNcDestroy() override;  // deletes the view

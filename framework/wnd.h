@@ -35,6 +35,7 @@ class CFont;
 class CMenu;
 class CFrameWnd;
 class CScrollBar;
+class COleDropTarget;
 
 // This module (exe or dll): the copy of the framework linked into it.
 HINSTANCE AfxGetInstanceHandle();
@@ -323,6 +324,9 @@ private:
   BOOL ReflectOwnerDraw(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
   void FinishNcDestroy(HWND hWnd);
   BOOL m_bRouted = FALSE;       // its messages come through AfxWndProc
+  // Its registered drop target, revoked while the handle still exists.
+  friend class COleDropTarget;
+  COleDropTarget* m_pDropTarget = nullptr;
 };
 
 // Binds pWnd to the next window the calling thread creates (for creation paths

@@ -605,6 +605,7 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
 
 int CWinApp::ExitInstance() {
   SaveStdProfileSettings();
+  AfxOleTerm();
   return CWinThread::ExitInstance();
 }
 

@@ -303,6 +303,12 @@ CView::~CView() {
     m_pDocument->RemoveView(this);  // may delete the document
 }
 
+DROPEFFECT CView::OnDragEnter(COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
+DROPEFFECT CView::OnDragOver(COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
+BOOL CView::OnDrop(COleDataObject*, DROPEFFECT, CPoint) { return FALSE; }
+DROPEFFECT CView::OnDropEx(COleDataObject*, DROPEFFECT, DROPEFFECT, CPoint) { return (DROPEFFECT)-1; }
+void CView::OnDragLeave() {}
+
 BOOL CView::PreCreateWindow(CREATESTRUCT& cs) {
   if (cs.lpszClass == nullptr)
     cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW),

@@ -8,6 +8,7 @@
 
 #include "framework/commctrls.h"
 #include "framework/fwexcept.h"
+#include "framework/ole.h"
 #include "framework/win/fwwin_state.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -251,6 +252,8 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void CWnd::FinishNcDestroy(HWND hWnd) {
+  if (m_pDropTarget != nullptr)
+    m_pDropTarget->Revoke();
   if (m_pfnSuper != nullptr) {
     if (IsOurProc(hWnd))
       ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
@@ -302,6 +305,8 @@ BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
 CWnd::~CWnd() {
+  if (m_pDropTarget != nullptr)
+    m_pDropTarget->Revoke();
   HWND hWnd = m_hWnd;
   if (hWnd == nullptr || LookupPermanent(hWnd) != this)
     return;  // unbound, or a temporary wrapper

@@ -68,9 +68,42 @@ protected:
   }
 };
 
+// Drag and drop: a view's drag functions, a target subclass, a data source.
+class CCheckDropView : public CView {
+public:
+  COleDropTarget m_target;
+  DROPEFFECT OnDragOver(COleDataObject* p, DWORD, CPoint) override {
+    return p->IsDataAvailable(CF_TEXT) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+  }
+  BOOL OnDrop(COleDataObject* p, DROPEFFECT, CPoint) override { return p->GetGlobalData(CF_TEXT) != nullptr; }
+};
+
+class CCheckDropTarget : public COleDropTarget {
+public:
+  DROPEFFECT OnDragOver(CWnd* pWnd, COleDataObject* p, DWORD k, CPoint pt) override {
+    COleDropInfo info(p, k, DROPEFFECT_NONE, DROPEFFECT_NONE, pt);
+    return (DROPEFFECT)pWnd->SendMessage(WM_APP, (WPARAM)&info);
+  }
+};
+
+void CheckDragDrop(CWnd* pWnd) {
+  CCheckDropTarget target;
+  if (target.Register(pWnd)) {
+    COleDataSource source;
+    source.CacheGlobalData(CF_TEXT, ::GlobalAlloc(GMEM_MOVEABLE, 4));
+    source.DoDragDrop(DROPEFFECT_COPY);
+    target.Revoke();
+  }
+  CCheckDropView* pView = new CCheckDropView;
+  if (pView->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 1, 1), pWnd, 9))
+    pView->m_target.Register(pView);
+}
+
 class CCheckApp : public CWinApp {
 public:
   BOOL InitInstance() override {
+    AfxEnableControlContainer();
+    AfxOleInit();
     SetRegistryKey("ZarnLinkCheck");
     LoadStdProfileSettings(4);
     CCommandLineInfo cmdInfo;
@@ -90,6 +123,7 @@ public:
     UINT n = 0;
     if (GetProfileBinary("s", "e", &p, &n))
       delete[] p;
+    CheckDragDrop(m_pMainWnd);
     m_pMainWnd->SetTimer(1, 100, nullptr);
     return TRUE;
   }
