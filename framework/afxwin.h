@@ -19,4 +19,5 @@
 #include "framework/dialog.h"
 #include "framework/commdlgs.h"
 #include "framework/docview.h"
+#include "framework/bars.h"
 #include "framework/splitter.h"
