@@ -77,16 +77,18 @@ void Screenshot(const char* pszName) {
   EXPECT_TRUE(bDone) << "no screenshot " << szPath;
 }
 
-// Presses at `from`, moves to `to` and lets go with the X server's pointer; then
-// waits for done(). A loaded server may drop a motion: up to three tries.
-template <class Pred>
-bool PointerDrag(CPoint from, CPoint to, Pred done) {
-  char sz[400];
-  snprintf(sz, sizeof sz,
-           "Z:\\usr\\bin\\xdotool mousemove 0 0 sleep 0.2 mousemove %ld %ld sleep 0.3 mousedown 1 sleep 0.3 "
-           "mousemove %ld %ld sleep 0.3 mousemove %ld %ld sleep 0.3 mousemove %ld %ld sleep 0.3 mouseup 1",
-           from.x, from.y, from.x + 12, from.y + 12, (from.x + to.x) / 2, (from.y + to.y) / 2, to.x, to.y);
+// Presses at from(), moves to `to` and lets go with the X server's pointer;
+// then waits for done(). A loaded server may drop a motion: up to three tries,
+// each from where the window is now.
+template <class From, class Pred>
+bool PointerDrag(From from, CPoint to, Pred done) {
   for (int i = 0; i < 3; i++) {
+    CPoint pt = from();
+    char sz[400];
+    snprintf(sz, sizeof sz,
+             "Z:\\usr\\bin\\xdotool mousemove 0 0 sleep 0.2 mousemove %ld %ld sleep 0.3 mousedown 1 sleep 0.3 "
+             "mousemove %ld %ld sleep 0.3 mousemove %ld %ld sleep 0.3 mousemove %ld %ld sleep 0.3 mouseup 1",
+             pt.x, pt.y, pt.x + 12, pt.y + 12, (pt.x + to.x) / 2, (pt.y + to.y) / 2, to.x, to.y);
     if (!StartUnix(sz))
       return false;
     if (PumpUntil(done, 10000))
@@ -245,7 +247,9 @@ protected:
     if (theApp.m_pszRegistryKey == nullptr)
       theApp.SetRegistryKey("ZarnBarsTest");
     m_pFrame = new CBarsFrame;
-    ASSERT_TRUE(m_pFrame->Create(nullptr, "Bars", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CRect(60, 60, 860, 660)));
+    // Topmost: windows of tests running beside this one must not take its clicks.
+    ASSERT_TRUE(m_pFrame->Create(nullptr, "Bars", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CRect(60, 60, 860, 660),
+                                 nullptr, nullptr, WS_EX_TOPMOST));
     theApp.m_pMainWnd = m_pFrame;
     m_pFrame->ShowWindow(SW_SHOW);
     m_pFrame->UpdateWindow();
@@ -333,7 +337,8 @@ TEST_F(Bars, LayoutDockingAndDragging) {
   // The pointer drags the gripper to the frame's middle: the bar floats.
   CRect rcFrame;
   f.GetWindowRect(&rcFrame);
-  ASSERT_TRUE(PointerDrag(ptGrip, rcFrame.CenterPoint(), [&] { return f.m_wndDyn.IsFloating() != FALSE; }));
+  ASSERT_TRUE(PointerDrag([&] { return ptGrip; }, rcFrame.CenterPoint(),
+                          [&] { return f.m_wndDyn.IsFloating() != FALSE; }));
   pMini = GetBarMiniFrame(&f.m_wndDyn);
   ASSERT_NE(pMini, nullptr);
   EXPECT_TRUE(pMini->IsWindowVisible());
@@ -344,13 +349,19 @@ TEST_F(Bars, LayoutDockingAndDragging) {
   Screenshot("bars_floating");
 
   // The mini frame's caption dragged to the frame's left edge docks the bar there.
-  CRect rcMini;
-  pMini->GetWindowRect(&rcMini);
-  CPoint ptCaption(rcMini.left + 40, rcMini.top + 3 + ::GetSystemMetrics(SM_CYSMCAPTION) / 2);
   CPoint ptLeft(0, rcClient.Height() / 2);
   f.ClientToScreen(&ptLeft);
   ptLeft.x += 2;
-  PointerDrag(ptCaption, ptLeft, [&] { return f.m_wndDyn.IsFloating() == FALSE; });
+  auto caption = [&] {
+    CRect rcMini;
+    CMiniDockFrameWnd* p = GetBarMiniFrame(&f.m_wndDyn);
+    if (p == nullptr)
+      return CPoint(0, 0);
+    ::SetWindowPos(p->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    p->GetWindowRect(&rcMini);
+    return CPoint(rcMini.left + 40, rcMini.top + 3 + ::GetSystemMetrics(SM_CYSMCAPTION) / 2);
+  };
+  PointerDrag(caption, ptLeft, [&] { return f.m_wndDyn.IsFloating() == FALSE; });
   ASSERT_EQ(f.m_wndDyn.GetDockBar(), f.Dock(AFX_IDW_DOCKBAR_LEFT));
   EXPECT_EQ(f.PaneRect().left, 120);
   EXPECT_EQ(f.PaneRect().bottom, rcClient.bottom - rcStatus.Height());
@@ -397,6 +408,8 @@ TEST_F(Bars, ToolBarAndStatusBar) {
   tb.GetItemRect(2, &rcB);
   tb.ClientToScreen(&rcB);
   EXPECT_TRUE(PointerClick(rcB.CenterPoint(), [] { return g_nCommandB == 1; }));
+  ::SetWindowPos(GetBarMiniFrame(&f.m_wndToolBar2)->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   f.m_wndToolBar2.GetItemRect(2, &rcB);
   f.m_wndToolBar2.ClientToScreen(&rcB);
   EXPECT_TRUE(PointerClick(rcB.CenterPoint(), [] { return g_nCommandB == 2; }));
