@@ -14,7 +14,8 @@
 
 CWinApp theApp("framework_bars");
 
-namespace {
+// Named, not anonymous: the map functions of the classes below are virtual.
+namespace barstest {
 
 int g_nNested = 0;      // dock requests a dynamic bar answered with a frame layout
 int g_nCommandB = 0;    // button B reached the frame
@@ -414,6 +415,13 @@ TEST_F(Bars, ToolBarAndStatusBar) {
   f.m_wndToolBar2.ClientToScreen(&rcB);
   EXPECT_TRUE(PointerClick(rcB.CenterPoint(), [] { return g_nCommandB == 2; }));
 
+  // A button's tip is its command string after the first newline.
+  NMTTDISPINFOA tip = {};
+  tip.hdr.code = TTN_GETDISPINFOA;
+  tip.hdr.idFrom = ID_TB_B;
+  tb.SendMessage(WM_NOTIFY, ID_TB_B, (LPARAM)&tip);
+  EXPECT_STREQ(tip.lpszText, "Tip B");
+
   // TBN_DROPDOWN reaches the bar inside the rebar.
   tb.SetButtonStyle(2, BTNS_WHOLEDROPDOWN);
   tb.GetItemRect(2, &rcB);
@@ -569,4 +577,4 @@ TEST_F(Bars, RestartedProcessLoads) {
   EXPECT_FALSE(f.m_wndToolBar2.IsVisible());
 }
 
-}  // namespace
+}  // namespace barstest
