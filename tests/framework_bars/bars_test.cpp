@@ -367,6 +367,18 @@ TEST_F(Bars, LayoutDockingAndDragging) {
   EXPECT_EQ(f.PaneRect().left, 120);
   EXPECT_EQ(f.PaneRect().bottom, rcClient.bottom - rcStatus.Height());
   Screenshot("bars_left");
+
+  // A double click on the gripper floats it again, at its last floating place.
+  CRect rcLeft;
+  f.m_wndDyn.GetWindowRect(&rcLeft);
+  CPoint ptLeftGrip(rcLeft.left + 40, rcLeft.top + 4);
+  char sz[200];
+  snprintf(sz, sizeof sz, "Z:\\usr\\bin\\xdotool mousemove 0 0 sleep 0.2 mousemove %ld %ld sleep 0.3 click --repeat 2 --delay 80 1",
+           ptLeftGrip.x, ptLeftGrip.y);
+  bool bFloated = false;
+  for (int i = 0; i < 3 && !bFloated; i++)
+    bFloated = StartUnix(sz) && PumpUntil([&] { return f.m_wndDyn.IsFloating() != FALSE; }, 10000);
+  EXPECT_TRUE(bFloated);
 }
 
 TEST_F(Bars, ToolBarAndStatusBar) {
