@@ -209,11 +209,10 @@ void CControlBar::OnSizeParentBar(AFX_SIZEPARENTPARAMS* lpLayout) {
     rc = CRect(avail.left, avail.top, avail.left + size.cx, avail.top + size.cy);
     lpLayout->rect.top += size.cy;
   }
+  // Without a position list the frame only asks how much room the bars take.
   if (lpLayout->hDWP != nullptr)
     lpLayout->hDWP = ::DeferWindowPos(lpLayout->hDWP, m_hWnd, nullptr, rc.left, rc.top, rc.Width(), rc.Height(),
                                       SWP_NOZORDER | SWP_NOACTIVATE);
-  else
-    ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, rc.Width(), rc.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CControlBar::OnIdleUpdate(WPARAM wParam, LPARAM) {

@@ -121,7 +121,10 @@ void CDockBar::OnSizeParentBar(AFX_SIZEPARENTPARAMS* lpLayout) {
   CRect rcNow;
   GetWindowRect(&rcNow);
   int nThick = GetVisibleBarCount() > 0 ? (bHorz ? rcNow.Height() : rcNow.Width()) : 0;
+  const BOOL bMove = lpLayout->hDWP != nullptr;  // else the frame only asks
   auto place = [&](int nThickness) {
+    if (!bMove)
+      return;
     CRect rc;
     if (dwAlign & CBRS_ALIGN_TOP)
       rc = CRect(avail.left, avail.top, avail.right, avail.top + nThickness);
@@ -135,7 +138,7 @@ void CDockBar::OnSizeParentBar(AFX_SIZEPARENTPARAMS* lpLayout) {
   };
   place(nThick);
   int nLength = bHorz ? avail.Width() : avail.Height();
-  nThick = std::min(LayoutBars(nLength, TRUE), bHorz ? (int)avail.Height() : (int)avail.Width());
+  nThick = std::min(LayoutBars(nLength, bMove), bHorz ? (int)avail.Height() : (int)avail.Width());
   place(nThick);
   if (dwAlign & CBRS_ALIGN_TOP)
     lpLayout->rect.top += nThick;

@@ -70,11 +70,14 @@ void CReBar::OnSizeParentBar(AFX_SIZEPARENTPARAMS* lpLayout) {
     return;
   // Placed at the full width first: the control's height follows its width.
   CRect avail(lpLayout->rect);
+  const BOOL bMove = lpLayout->hDWP != nullptr;  // else the frame only asks
   CRect rc;
   GetWindowRect(&rc);
-  ::SetWindowPos(m_hWnd, nullptr, avail.left, avail.top, avail.Width(), rc.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  if (bMove)
+    ::SetWindowPos(m_hWnd, nullptr, avail.left, avail.top, avail.Width(), rc.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
   int cy = std::min((int)GetReBarCtrl().GetBarHeight(), (int)avail.Height());
-  ::SetWindowPos(m_hWnd, nullptr, avail.left, avail.top, avail.Width(), cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (bMove)
+    ::SetWindowPos(m_hWnd, nullptr, avail.left, avail.top, avail.Width(), cy, SWP_NOZORDER | SWP_NOACTIVATE);
   lpLayout->rect.top += cy;
 }
 
