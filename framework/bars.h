@@ -85,7 +85,6 @@ public:
   BOOL IsFloating() const;
   BOOL IsHorzDocked() const;
   BOOL IsVisible() const;  // the bar's window, even while its mini frame is hidden
-  int GetCount() const { return 0; }
   CFrameWnd* GetDockingFrame() const { return m_pDockSite; }
   CDockBar* GetDockBar() const { return m_pDockBar; }
   CDockContext* GetDockContext() const { return m_pDockContext; }
@@ -283,6 +282,8 @@ public:
   CToolBar();
   ~CToolBar() override;
   BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT nID = AFX_IDW_TOOLBAR);
+  // dwCtrlStyle: TBSTYLE_ bits of the control. rcBorders is taken for the
+  // callers' sake: the bar's borders follow its CBRS_BORDER_ bits.
   BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = TBSTYLE_FLAT,
                 DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, CRect rcBorders = CRect(0, 0, 0, 0),
                 UINT nID = AFX_IDW_TOOLBAR);
