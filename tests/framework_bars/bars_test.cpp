@@ -146,11 +146,14 @@ protected:
     CPaintDC dc(this);
     CRect rc;
     GetClientRect(&rc);
-    ::FillRect(dc.m_hDC, &rc, ::GetSysColorBrush(COLOR_INFOBK));
+    HBRUSH hBrush = ::CreateSolidBrush(RGB(220, 232, 250));  // apart from the white pane in screenshots
+    ::FillRect(dc.m_hDC, &rc, hBrush);
+    ::DeleteObject(hBrush);
     CString s;
     GetWindowText(s);
     ::SetBkMode(dc.m_hDC, TRANSPARENT);
-    ::DrawTextA(dc.m_hDC, s, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    rc.top += rc.Height() / 2 - 10;
+    ::DrawTextA(dc.m_hDC, s, -1, &rc, DT_CENTER | DT_WORDBREAK);
   }
   DECLARE_MESSAGE_MAP()
 };
