@@ -20,4 +20,5 @@
 #include "framework/ole.h"
 #include "framework/commdlgs.h"
 #include "framework/docview.h"
+#include "framework/bars.h"
 #include "framework/splitter.h"

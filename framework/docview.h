@@ -26,6 +26,8 @@ class CDC;
 class CMenu;
 class CTreeCtrl;
 class CListCtrl;
+class CControlBar;
+class CDockBar;
 
 // Passed through window creation (lpCreateParams) so that a frame can make its
 // views and a view can join its document.
@@ -230,6 +232,24 @@ public:
   // The status text of a command (its string up to '\n'); empty when none.
   virtual void GetMessageString(UINT nID, CString& rMessage) const;
   void SetMessageText(LPCTSTR lpszText);
+
+  // Control bars (framework/bars.h). EnableDocking makes a dock bar for each
+  // side in dwDockStyle (CBRS_ALIGN_*); DockControlBar puts a bar into a dock
+  // bar (0: the first side the bar allows; lpRect, in screen coordinates, picks
+  // the row and the offset); FloatControlBar puts it in a mini frame at point.
+  // A hidden bar docked or floated stays hidden.
+  void EnableDocking(DWORD dwDockStyle);
+  void DockControlBar(CControlBar* pBar, UINT nDockBarID = 0, LPCRECT lpRect = nullptr);
+  void FloatControlBar(CControlBar* pBar, CPoint point);
+  void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+  CControlBar* GetControlBar(UINT nID);
+  // The layout under the profile sections "<name>-Summary" and "<name>-Bar<n>".
+  // A state that does not fit the frame's bars is ignored whole.
+  void SaveBarState(LPCTSTR lpszProfileName) const;
+  void LoadBarState(LPCTSTR lpszProfileName);
+  BOOL VerifyBarState(LPCTSTR lpszProfileName);
+  CPtrList m_listControlBars;  // every bar of this frame, floating ones too
+  BOOL m_bDelayedLayout = FALSE;
 
   HMENU m_hMenuDefault = nullptr;  // the frame's menu; destroyed with the frame
   HACCEL m_hAccelTable = nullptr;

@@ -25,6 +25,13 @@
 // Child windows of a frame: the bars take ids below the panes.
 #define AFX_IDW_TOOLBAR 0xE800
 #define AFX_IDW_STATUS_BAR 0xE801
+#define AFX_IDW_REBAR 0xE804
+// The frame's dock bars, one per side, and the one inside every mini frame.
+#define AFX_IDW_DOCKBAR_TOP 0xE81B
+#define AFX_IDW_DOCKBAR_LEFT 0xE81C
+#define AFX_IDW_DOCKBAR_RIGHT 0xE81D
+#define AFX_IDW_DOCKBAR_BOTTOM 0xE81E
+#define AFX_IDW_DOCKBAR_FLOAT 0xE81F
 #define AFX_IDW_CONTROLBAR_FIRST 0xE800
 #define AFX_IDW_CONTROLBAR_LAST 0xE8FF
 #define AFX_IDW_PANE_FIRST 0xE900   // the frame's view, or a splitter's first pane

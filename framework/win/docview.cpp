@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "framework/archive.h"
+#include "framework/bars.h"
 #include "framework/commctrls.h"
 #include "framework/commdlgs.h"
 #include "framework/dialog.h"
@@ -694,11 +695,27 @@ void CFrameWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UI
     ::GetClientRect(m_hWnd, &layout.rect);
   layout.hDWP = nFlags == reposQuery ? nullptr : ::BeginDeferWindowPos(8);
   HWND hWndLeftOver = nullptr;
+  // The frame's own bars take their room in a fixed order (the dock bars of the
+  // sides only get what the top and bottom leave); other bars follow in z-order.
+  static const UINT kFixedOrder[] = {AFX_IDW_STATUS_BAR, AFX_IDW_REBAR, AFX_IDW_DOCKBAR_TOP,
+                                     AFX_IDW_DOCKBAR_BOTTOM, AFX_IDW_DOCKBAR_LEFT, AFX_IDW_DOCKBAR_RIGHT};
+  auto isFixed = [](UINT nID) {
+    for (UINT n : kFixedOrder)
+      if (n == nID)
+        return true;
+    return false;
+  };
+  for (UINT nID : kFixedOrder) {
+    HWND hChild = ::GetDlgItem(m_hWnd, (int)nID);
+    if (nID != nIDLeftOver && nID >= nIDFirst && nID <= nIDLast && hChild != nullptr &&
+        FromHandlePermanent(hChild) != nullptr)
+      ::SendMessageA(hChild, WM_SIZEPARENT, 0, (LPARAM)&layout);
+  }
   for (HWND hChild = ::GetTopWindow(m_hWnd); hChild != nullptr; hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
     UINT nID = (UINT)(WORD)::GetDlgCtrlID(hChild);
     if (nID == nIDLeftOver)
       hWndLeftOver = hChild;
-    else if (nID >= nIDFirst && nID <= nIDLast && FromHandlePermanent(hChild) != nullptr)
+    else if (nID >= nIDFirst && nID <= nIDLast && !isFixed(nID) && FromHandlePermanent(hChild) != nullptr)
       ::SendMessageA(hChild, WM_SIZEPARENT, 0, (LPARAM)&layout);
   }
   if (nFlags == reposQuery) {
@@ -799,8 +816,14 @@ LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM) {
+LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM) {
   OnUpdateFrameTitle(TRUE);
+  if (m_bDelayedLayout) {
+    m_bDelayedLayout = FALSE;
+    RecalcLayout();
+  }
+  // Floating bars sit in owned windows that the idle broadcast never reaches.
+  UpdateControlBarsUI(this, (BOOL)wParam);
   return 0;
 }
 

@@ -30,6 +30,31 @@ protected:
            m_split.CreateView(0, 0, RUNTIME_CLASS(CTreeView), CSize(100, 100), pContext) &&
            m_split.CreateView(0, 1, RUNTIME_CLASS(CCheckView), CSize(100, 100), pContext);
   }
+  CReBar m_wndReBar;
+  CToolBar m_wndToolBar;
+  CStatusBar m_wndStatusBar;
+  // The bars: a toolbar in a rebar, a status bar, docking, floating, the saved layout.
+  afx_msg int OnCreate(LPCREATESTRUCT lpcs) {
+    if (CFrameWnd::OnCreate(lpcs) == -1)
+      return -1;
+    static const UINT ids[] = {ID_TEST_CHECK, 0};
+    if (!m_wndToolBar.CreateEx(this) || !m_wndReBar.Create(this) || !m_wndReBar.AddBar(&m_wndToolBar) ||
+        !m_wndStatusBar.Create(this))
+      return -1;
+    m_wndToolBar.LoadToolBar(IDR_TESTFRAME);  // no toolbar resource here: the bar stays empty
+    m_wndStatusBar.SetIndicators(ids, 2);
+    m_wndStatusBar.SetPaneText(0, m_wndStatusBar.GetTextWidth("x") > 0 ? "x" : "");
+    EnableDocking(CBRS_ALIGN_ANY);
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_wndToolBar, AFX_IDW_DOCKBAR_LEFT);
+    FloatControlBar(&m_wndToolBar, CPoint(10, 10));
+    m_wndToolBar.GetDockContext()->ToggleDocking();
+    ShowControlBar(&m_wndToolBar, TRUE, FALSE);
+    if (VerifyBarState("ZARN_Bar"))
+      LoadBarState("ZARN_Bar");
+    SaveBarState("ZARN_Bar");
+    return 0;
+  }
   afx_msg void OnUpdate(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
   afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT n) { return CFrameWnd::OnCtlColor(pDC, pWnd, n); }
   afx_msg void OnTimer(UINT_PTR) { PostMessage(WM_CLOSE); }
@@ -37,6 +62,7 @@ protected:
 };
 IMPLEMENT_DYNCREATE(CCheckFrame, CFrameWnd)
 BEGIN_MESSAGE_MAP(CCheckFrame, CFrameWnd)
+  ON_WM_CREATE()
   ON_UPDATE_COMMAND_UI(ID_TEST_CHECK, OnUpdate)
   ON_WM_CTLCOLOR()
   ON_WM_TIMER()
