@@ -39,7 +39,12 @@ BEGIN_MESSAGE_MAP(CFtpSocketWnd, CWnd)
   ON_MESSAGE(UWM_NET_SEND, OnNetSend)
   ON_MESSAGE(UWM_NET_COMMAND, OnNetCommand)
   ON_MESSAGE(UWM_NET_DETACH, OnNetDetach)
+  ON_WM_TIMER()
 END_MESSAGE_MAP()
+
+namespace {
+constexpr UINT_PTR kOwedRepliesTimer = 1;
+}  // namespace
 
 CFtpSocketWnd::CFtpSocketWnd(NetSession* pSession)
     : m_ctrlSocket(INVALID_SOCKET),
@@ -169,6 +174,8 @@ bool CFtpSocketWnd::IsKeeper() const
 
 void CFtpSocketWnd::SignalDone()
 {
+  // The client is awake: an abort still answering is no longer waited for.
+  m_abortWaited = false;
   if (m_pSession != nullptr && m_pSession->m_hDoneEvent != nullptr)
     ::SetEvent(m_pSession->m_hDoneEvent);
 }
@@ -267,7 +274,7 @@ LRESULT CFtpSocketWnd::OnCtrlSocket(WPARAM wParam, LPARAM lParam)
         FailControlConnection("%s::Connection failed. Please check the network.\r\n");
       } else if (m_proxyState != PROXY_IDLE) {
         SendProxyGreeting(m_ctrlSocket);  // nothing but the exchange goes to a proxy
-      } else if (m_sendLen != 0 || m_pSession->m_queue.GetCount() > 0) {
+      } else if (m_sendLen != 0 || m_abortDue || m_pSession->m_queue.GetCount() > 0) {
         RunSequencer();
       }
       break;
@@ -591,44 +598,129 @@ void CFtpSocketWnd::PushFront(int verb, const char* arg)
 void CFtpSocketWnd::SendAbort()
 {
   NetSession& s = *m_pSession;
-  if (s.m_replyText[0] != '\0') {
-    // The data connection goes first; the sequencer then sends ABOR urgent.
-    CloseDataConnection();
-    s.m_queue.PushWindow(Host(), VERB_ABOR, "");
-    // A transfer between two servers waits on the other server and may never
-    // end by itself: its ABOR cannot wait for it (nor for a command half sent).
-    if (s.m_current.m_verb != VERB_NONE && m_sendLen == 0)
-      memset(&s.m_current, 0, sizeof(s.m_current));
-    if (s.m_current.m_verb == VERB_NONE)
-      RunSequencer();
-    return;
-  }
   const int current = s.m_current.m_verb;
-  if (current == VERB_STOR || current == VERB_STOW || current == VERB_APPE) {
+  // A transfer between two servers has no data connection here: only ABOR,
+  // urgent, stops it.
+  const bool urgent = s.m_replyText[0] != '\0';
+  if (!urgent && (current == VERB_STOR || current == VERB_STOW || current == VERB_APPE)) {
     if (m_dataSocket != INVALID_SOCKET)
       SendMessage(UWM_DATA_SOCKET, (WPARAM)m_dataSocket, FD_CLOSE);
     else
       OnDataClosed(false);  // refused before the server connected: no close will come
     return;
   }
+  // The data connection goes first (and the pending commands with it).
   CloseDataConnection();
   if (m_ctrlSocket == INVALID_SOCKET)
     return;
+  // The caller waits for the abort's end, unless the window wakes it first.
+  m_abortWaited = true;
+  if (m_repliesOwed > 0 || m_abortDue)
+    return;  // an ABOR under way answers for this one too
+  // The command the server is working on still owes its final reply.
+  if (current != VERB_NONE && (!IsTransferVerb(current) || m_transferReplyDue))
+    ++m_repliesOwed;
+  memset(&s.m_current, 0, sizeof(s.m_current));
+  m_transferReplyDue = false;
+  m_abortDue = true;
+  m_abortUrgent = urgent;
+  m_abortSent = 0;
+  SetTimer(kOwedRepliesTimer, OwedRepliesLimitMs(), nullptr);
+  FlushAbort();
+}
+
+void CFtpSocketWnd::FlushAbort()
+{
+  NetSession& s = *m_pSession;
+  if (!m_abortDue || m_ctrlSocket == INVALID_SOCKET)
+    return;
+  const char* failText = m_abortUrgent ? "%s::Sending commands failed. \r\n" : "%s::Sending Command error. \r\n";
+  // A command cut by a full buffer is finished first, so ABOR starts a line of
+  // its own; it is given up, and its reply is owed.
+  while (m_sendPos < m_sendLen) {
+    const int n = ::send(m_ctrlSocket, m_sendBuf + m_sendPos, (int)(m_sendLen - m_sendPos), 0);
+    if (n == SOCKET_ERROR) {
+      if (::WSAGetLastError() != WSAEWOULDBLOCK)
+        FailControlConnection(failText);
+      return;
+    }
+    m_sendPos += (size_t)n;
+  }
   if (m_sendLen != 0) {
-    // Half a command is on the wire: ABOR follows it.
-    PushFront(VERB_ABOR, "");
-    return;
+    m_sendLen = m_sendPos = 0;
+    m_sendBuf[0] = '\0';
+    if (m_sending.m_verb == VERB_QUIT)
+      m_quitSent = true;
+    ++m_repliesOwed;
   }
-  const int n = ::send(m_ctrlSocket, "ABOR\r\n", 6, 0);
-  if (n == SOCKET_ERROR) {
-    if (::WSAGetLastError() != WSAEWOULDBLOCK)
-      FailControlConnection("%s::Sending Command error. \r\n");
-    return;
+  // Urgent: the line out of band, then CR LF in band, which ends the line for
+  // a server that takes the urgent byte out of the stream.
+  static const char kAbort[] = "ABOR\r\n\r\n";
+  const size_t lineLen = 6;
+  const size_t total = m_abortUrgent ? 8 : lineLen;
+  while (m_abortSent < total) {
+    const bool oob = m_abortUrgent && m_abortSent < lineLen;
+    const size_t end = oob ? lineLen : total;
+    const int n = ::send(m_ctrlSocket, kAbort + m_abortSent, (int)(end - m_abortSent), oob ? MSG_OOB : 0);
+    if (n == SOCKET_ERROR) {
+      if (::WSAGetLastError() != WSAEWOULDBLOCK)
+        FailControlConnection(failText);
+      return;  // would-block: the rest goes at the next FD_WRITE
+    }
+    m_abortSent += (size_t)n;
   }
-  if (n == 6) {
+  m_abortDue = false;
+  ++m_repliesOwed;
+  memset(&s.m_current, 0, sizeof(s.m_current));
+  s.m_current.m_verb = VERB_ABOR;
+  if (m_abortUrgent) {
+    ConnLogPrintf("%s::Sending command ---> %s\r\n", Host(), "ABOR");
+    ConnLogPrintf("%s::Status: Aborting the previous command. \r\n", Host());
+    s.m_alive = 0;
+  }
+}
+
+void CFtpSocketWnd::ConsumeOwedReply(int code)
+{
+  NetSession& s = *m_pSession;
+  // 225 answers ABOR when nothing was running: no reply before it is still due.
+  if (code == 225 && !m_abortDue)
+    m_repliesOwed = 0;
+  else
+    --m_repliesOwed;
+  if (m_repliesOwed > 0 || m_abortDue)
+    return;
+  KillTimer(kOwedRepliesTimer);
+  if (s.m_current.m_verb == VERB_ABOR)
     memset(&s.m_current, 0, sizeof(s.m_current));
-    s.m_current.m_verb = VERB_ABOR;
+  if (m_abortWaited) {
+    // The abort was what the client waited for: it ends like a transfer.
+    m_secondEvent = 0;
+    s.m_replyText[0] = '\0';
+    NextOrDone();
+  } else if (s.m_queue.GetCount() > 0) {
+    RunSequencer();
   }
+}
+
+UINT CFtpSocketWnd::OwedRepliesLimitMs() const
+{
+  int32_t seconds = m_pSite != nullptr && m_pSite->m_downloadTimeout > 10 ? (int32_t)m_pSite->m_downloadTimeout
+                                                                            : g_recvTimeout;
+  if (seconds < 1)
+    seconds = 1;
+  return (UINT)seconds * 1000u;
+}
+
+void CFtpSocketWnd::OnTimer(UINT_PTR nIDEvent)
+{
+  if (nIDEvent != kOwedRepliesTimer) {
+    CWnd::OnTimer(nIDEvent);
+    return;
+  }
+  KillTimer(kOwedRepliesTimer);
+  if (m_ctrlSocket != INVALID_SOCKET && (m_repliesOwed > 0 || m_abortDue))
+    FailControlConnection("%s::Connection failed. Please check the network.\r\n");
 }
 
 BOOL CFtpSocketWnd::FormatCommand(NetCommand& cmd)
@@ -696,7 +788,12 @@ void CFtpSocketWnd::RunSequencer()
     FailAndSignal();
     return;
   }
-  if (s.m_current.m_verb != VERB_NONE)
+  if (m_abortDue) {
+    FlushAbort();
+    return;
+  }
+  // Nothing goes out before the replies owed after ABOR are in.
+  if (s.m_current.m_verb != VERB_NONE || m_repliesOwed > 0)
     return;
   // Commands wait until the proxy has opened the path to the server.
   if (m_proxyState != PROXY_IDLE)
@@ -705,6 +802,10 @@ void CFtpSocketWnd::RunSequencer()
     NetCommand cmd;
     if (!s.m_queue.Pop(cmd))
       return;
+    if (cmd.m_verb == VERB_ABOR) {
+      SendAbort();
+      return;
+    }
     if (!FormatCommand(cmd)) {
       if (cmd.m_verb != VERB_PORT)
         ConnLogPrintf("%s::Sending commands failed. \r\n", Host());
@@ -716,9 +817,8 @@ void CFtpSocketWnd::RunSequencer()
     }
     m_sending = cmd;
   }
-  const bool urgent = m_sending.m_verb == VERB_ABOR && s.m_replyText[0] != '\0';
   while (m_sendPos < m_sendLen) {
-    const int n = ::send(m_ctrlSocket, m_sendBuf + m_sendPos, (int)(m_sendLen - m_sendPos), urgent ? MSG_OOB : 0);
+    const int n = ::send(m_ctrlSocket, m_sendBuf + m_sendPos, (int)(m_sendLen - m_sendPos), 0);
     if (n == SOCKET_ERROR) {
       if (::WSAGetLastError() == WSAEWOULDBLOCK)
         return;  // the rest goes at the next FD_WRITE
@@ -732,8 +832,6 @@ void CFtpSocketWnd::RunSequencer()
     m_sendPos += (size_t)n;
   }
   const int verb = m_sending.m_verb;
-  if (verb == VERB_ABOR)
-    ::send(m_ctrlSocket, "\r\n", 2, 0);
 
   if (IsKeeper() || (verb != VERB_USER && verb != VERB_PASS && verb != VERB_QUIT)) {
     if (verb == VERB_PASS) {
@@ -749,6 +847,7 @@ void CFtpSocketWnd::RunSequencer()
   m_sendLen = m_sendPos = 0;
   m_sendBuf[0] = '\0';
   s.m_current = m_sending;
+  m_transferReplyDue = IsTransferVerb(verb);
   if (verb == VERB_QUIT)
     m_quitSent = true;
 
@@ -770,10 +869,6 @@ void CFtpSocketWnd::RunSequencer()
       break;
     case VERB_STOR:
       ConnLogPrintf("%s::Status: Receiving file. \r\n", Host());
-      break;
-    case VERB_ABOR:
-      ConnLogPrintf("%s::Status: Aborting the previous command. \r\n", Host());
-      s.m_alive = 0;
       break;
     case VERB_LIST:
       ConnLogPrintf("%s::Status: Receiving folder information. \r\n", Host());
@@ -816,10 +911,18 @@ void CFtpSocketWnd::PushLoginUser()
 void CFtpSocketWnd::HandleReply(int code, const char* line)
 {
   NetSession& s = *m_pSession;
+  const char kind = line[0];
+  // Replies owed after ABOR come before any reply to a later command.
+  if (m_repliesOwed > 0) {
+    if (kind >= '2')
+      ConsumeOwedReply(code);
+    return;
+  }
   const NetCommand command = s.m_current;
   const int verb = command.m_verb;
-  const char kind = line[0];
-  if (kind != '1' && !(IsTransferVerb(verb) || verb == VERB_ABOR))
+  if (kind >= '2' && IsTransferVerb(verb))
+    m_transferReplyDue = false;
+  if (kind != '1' && !IsTransferVerb(verb))
     memset(&s.m_current, 0, sizeof(s.m_current));
   if (kind == '0' || kind == '1') {
     // A transfer between two servers has no data connection here: its
@@ -911,19 +1014,6 @@ void CFtpSocketWnd::HandlePositive(int code, int verb, const char* line)
       break;
     case VERB_SITE: case VERB_NOOP: case VERB_SYST:
       NextOrDone();
-      break;
-    case VERB_ABOR:
-      if (s.m_replyText[0] != '\0' || m_secondEvent != 0) {
-        EndTransfer();
-      } else {
-        m_secondEvent = 1;
-        // The data connection closing is the other event; with none open
-        // there is nothing more to wait for.
-        if (m_dataSocket != INVALID_SOCKET)
-          SendMessage(UWM_DATA_SOCKET, (WPARAM)m_dataSocket, FD_CLOSE);
-        else
-          EndTransfer();
-      }
       break;
     case VERB_PWD:
       if (code == 257)
@@ -1025,8 +1115,6 @@ void CFtpSocketWnd::HandleNegative(int code, int verb)
       FailTransfer(permanent);
       break;
     default:
-      if (verb == VERB_ABOR && !permanent)
-        break;  // 426 for the aborted transfer; the 226 follows
       FailAndSignal();
       break;
   }
