@@ -5,7 +5,8 @@
 //
 // Control side here (ftpsocketwnd.cpp); the data connections and transfer loops
 // (ftpsocketwnd_data.cpp) and the proxy exchanges (ftpsocketwnd_proxy.cpp) plug
-// into the hooks declared below.
+// into the hooks declared below; ABOR and the replies it leaves owed are in
+// ftpsocketwnd_abort.cpp.
 #pragma once
 
 #include <atomic>
