@@ -39,6 +39,7 @@ BEGIN_MESSAGE_MAP(CFtpSocketWnd, CWnd)
   ON_MESSAGE(UWM_NET_SEND, OnNetSend)
   ON_MESSAGE(UWM_NET_COMMAND, OnNetCommand)
   ON_MESSAGE(UWM_NET_DETACH, OnNetDetach)
+  ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CFtpSocketWnd::CFtpSocketWnd(NetSession* pSession)
@@ -169,6 +170,8 @@ bool CFtpSocketWnd::IsKeeper() const
 
 void CFtpSocketWnd::SignalDone()
 {
+  // The client is awake: an abort still answering is no longer waited for.
+  m_abortWaited = false;
   if (m_pSession != nullptr && m_pSession->m_hDoneEvent != nullptr)
     ::SetEvent(m_pSession->m_hDoneEvent);
 }
@@ -267,7 +270,7 @@ LRESULT CFtpSocketWnd::OnCtrlSocket(WPARAM wParam, LPARAM lParam)
         FailControlConnection("%s::Connection failed. Please check the network.\r\n");
       } else if (m_proxyState != PROXY_IDLE) {
         SendProxyGreeting(m_ctrlSocket);  // nothing but the exchange goes to a proxy
-      } else if (m_sendLen != 0 || m_pSession->m_queue.GetCount() > 0) {
+      } else if (m_sendLen != 0 || m_abortDue || m_pSession->m_queue.GetCount() > 0) {
         RunSequencer();
       }
       break;
@@ -588,49 +591,6 @@ void CFtpSocketWnd::PushFront(int verb, const char* arg)
   m_pSession->m_queue.PushFront(Host(), verb, arg);
 }
 
-void CFtpSocketWnd::SendAbort()
-{
-  NetSession& s = *m_pSession;
-  if (s.m_replyText[0] != '\0') {
-    // The data connection goes first; the sequencer then sends ABOR urgent.
-    CloseDataConnection();
-    s.m_queue.PushWindow(Host(), VERB_ABOR, "");
-    // A transfer between two servers waits on the other server and may never
-    // end by itself: its ABOR cannot wait for it (nor for a command half sent).
-    if (s.m_current.m_verb != VERB_NONE && m_sendLen == 0)
-      memset(&s.m_current, 0, sizeof(s.m_current));
-    if (s.m_current.m_verb == VERB_NONE)
-      RunSequencer();
-    return;
-  }
-  const int current = s.m_current.m_verb;
-  if (current == VERB_STOR || current == VERB_STOW || current == VERB_APPE) {
-    if (m_dataSocket != INVALID_SOCKET)
-      SendMessage(UWM_DATA_SOCKET, (WPARAM)m_dataSocket, FD_CLOSE);
-    else
-      OnDataClosed(false);  // refused before the server connected: no close will come
-    return;
-  }
-  CloseDataConnection();
-  if (m_ctrlSocket == INVALID_SOCKET)
-    return;
-  if (m_sendLen != 0) {
-    // Half a command is on the wire: ABOR follows it.
-    PushFront(VERB_ABOR, "");
-    return;
-  }
-  const int n = ::send(m_ctrlSocket, "ABOR\r\n", 6, 0);
-  if (n == SOCKET_ERROR) {
-    if (::WSAGetLastError() != WSAEWOULDBLOCK)
-      FailControlConnection("%s::Sending Command error. \r\n");
-    return;
-  }
-  if (n == 6) {
-    memset(&s.m_current, 0, sizeof(s.m_current));
-    s.m_current.m_verb = VERB_ABOR;
-  }
-}
-
 BOOL CFtpSocketWnd::FormatCommand(NetCommand& cmd)
 {
   const char* verbText = FtpVerbName(cmd.m_verb);
@@ -696,7 +656,12 @@ void CFtpSocketWnd::RunSequencer()
     FailAndSignal();
     return;
   }
-  if (s.m_current.m_verb != VERB_NONE)
+  if (m_abortDue) {
+    FlushAbort();
+    return;
+  }
+  // Nothing goes out before the replies owed after ABOR are in.
+  if (s.m_current.m_verb != VERB_NONE || m_repliesOwed > 0)
     return;
   // Commands wait until the proxy has opened the path to the server.
   if (m_proxyState != PROXY_IDLE)
@@ -705,6 +670,10 @@ void CFtpSocketWnd::RunSequencer()
     NetCommand cmd;
     if (!s.m_queue.Pop(cmd))
       return;
+    if (cmd.m_verb == VERB_ABOR) {
+      SendAbort();
+      return;
+    }
     if (!FormatCommand(cmd)) {
       if (cmd.m_verb != VERB_PORT)
         ConnLogPrintf("%s::Sending commands failed. \r\n", Host());
@@ -716,9 +685,8 @@ void CFtpSocketWnd::RunSequencer()
     }
     m_sending = cmd;
   }
-  const bool urgent = m_sending.m_verb == VERB_ABOR && s.m_replyText[0] != '\0';
   while (m_sendPos < m_sendLen) {
-    const int n = ::send(m_ctrlSocket, m_sendBuf + m_sendPos, (int)(m_sendLen - m_sendPos), urgent ? MSG_OOB : 0);
+    const int n = ::send(m_ctrlSocket, m_sendBuf + m_sendPos, (int)(m_sendLen - m_sendPos), 0);
     if (n == SOCKET_ERROR) {
       if (::WSAGetLastError() == WSAEWOULDBLOCK)
         return;  // the rest goes at the next FD_WRITE
@@ -732,8 +700,6 @@ void CFtpSocketWnd::RunSequencer()
     m_sendPos += (size_t)n;
   }
   const int verb = m_sending.m_verb;
-  if (verb == VERB_ABOR)
-    ::send(m_ctrlSocket, "\r\n", 2, 0);
 
   if (IsKeeper() || (verb != VERB_USER && verb != VERB_PASS && verb != VERB_QUIT)) {
     if (verb == VERB_PASS) {
@@ -749,6 +715,7 @@ void CFtpSocketWnd::RunSequencer()
   m_sendLen = m_sendPos = 0;
   m_sendBuf[0] = '\0';
   s.m_current = m_sending;
+  m_transferReplyDue = IsTransferVerb(verb);
   if (verb == VERB_QUIT)
     m_quitSent = true;
 
@@ -770,10 +737,6 @@ void CFtpSocketWnd::RunSequencer()
       break;
     case VERB_STOR:
       ConnLogPrintf("%s::Status: Receiving file. \r\n", Host());
-      break;
-    case VERB_ABOR:
-      ConnLogPrintf("%s::Status: Aborting the previous command. \r\n", Host());
-      s.m_alive = 0;
       break;
     case VERB_LIST:
       ConnLogPrintf("%s::Status: Receiving folder information. \r\n", Host());
@@ -816,10 +779,18 @@ void CFtpSocketWnd::PushLoginUser()
 void CFtpSocketWnd::HandleReply(int code, const char* line)
 {
   NetSession& s = *m_pSession;
+  const char kind = line[0];
+  // Replies owed after ABOR come before any reply to a later command.
+  if (m_repliesOwed > 0) {
+    if (kind >= '2')
+      ConsumeOwedReply(code);
+    return;
+  }
   const NetCommand command = s.m_current;
   const int verb = command.m_verb;
-  const char kind = line[0];
-  if (kind != '1' && !(IsTransferVerb(verb) || verb == VERB_ABOR))
+  if (kind >= '2' && IsTransferVerb(verb))
+    m_transferReplyDue = false;
+  if (kind != '1' && !IsTransferVerb(verb))
     memset(&s.m_current, 0, sizeof(s.m_current));
   if (kind == '0' || kind == '1') {
     // A transfer between two servers has no data connection here: its
@@ -911,19 +882,6 @@ void CFtpSocketWnd::HandlePositive(int code, int verb, const char* line)
       break;
     case VERB_SITE: case VERB_NOOP: case VERB_SYST:
       NextOrDone();
-      break;
-    case VERB_ABOR:
-      if (s.m_replyText[0] != '\0' || m_secondEvent != 0) {
-        EndTransfer();
-      } else {
-        m_secondEvent = 1;
-        // The data connection closing is the other event; with none open
-        // there is nothing more to wait for.
-        if (m_dataSocket != INVALID_SOCKET)
-          SendMessage(UWM_DATA_SOCKET, (WPARAM)m_dataSocket, FD_CLOSE);
-        else
-          EndTransfer();
-      }
       break;
     case VERB_PWD:
       if (code == 257)
@@ -1025,8 +983,6 @@ void CFtpSocketWnd::HandleNegative(int code, int verb)
       FailTransfer(permanent);
       break;
     default:
-      if (verb == VERB_ABOR && !permanent)
-        break;  // 426 for the aborted transfer; the 226 follows
       FailAndSignal();
       break;
   }

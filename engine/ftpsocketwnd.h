@@ -5,7 +5,8 @@
 //
 // Control side here (ftpsocketwnd.cpp); the data connections and transfer loops
 // (ftpsocketwnd_data.cpp) and the proxy exchanges (ftpsocketwnd_proxy.cpp) plug
-// into the hooks declared below.
+// into the hooks declared below; ABOR and the replies it leaves owed are in
+// ftpsocketwnd_abort.cpp.
 #pragma once
 
 #include <atomic>
@@ -124,6 +125,9 @@ protected:
   afx_msg LRESULT OnNetSend(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnNetCommand(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnNetDetach(WPARAM wParam, LPARAM lParam);
+  // The owed replies' limit: a server that has not answered an ABOR by then
+  // fails the connection.
+  afx_msg void OnTimer(UINT_PTR nIDEvent);
   DECLARE_MESSAGE_MAP()
 
   // ---- control connection ----
@@ -146,6 +150,14 @@ protected:
   void PushWindowSide(int verb, const char* arg);
   void PushFront(int verb, const char* arg);
   void SendAbort();
+  // Sends what is left of ABOR (after the rest of a command cut by a full
+  // buffer); a full buffer keeps the rest for the next FD_WRITE.
+  void FlushAbort();
+  // A final reply while replies are owed: consumed, whatever its code; the
+  // last one ends the abort.
+  void ConsumeOwedReply(int code);
+  // The site's download time-out (above 10) or g_recvTimeout, in ms.
+  UINT OwedRepliesLimitMs() const;
   // Sends the next pending command (or the rest of a half-sent one).
   void RunSequencer();
   // The next pending command starts, or with none the event is set.
@@ -244,6 +256,17 @@ protected:
   bool m_shutDown;            // Shutdown ran
   int32_t m_userRetries;      // USER sent again after a refused PASS (proxies)
 
+  // ---- replies owed after ABOR ----
+  // The final replies still to come for commands given up by ABOR (the
+  // aborted command's, unless it came, and ABOR's own). Until they are in,
+  // no reply is taken for a command and no command is sent.
+  int32_t m_repliesOwed = 0;
+  bool m_transferReplyDue = false;  // the current transfer verb's final reply has not come
+  bool m_abortWaited = false;       // a client waits for the abort's end (cleared when it is woken)
+  bool m_abortDue = false;          // ABOR still to go out, whole
+  bool m_abortUrgent = false;       // out of band, for a transfer between two servers
+  size_t m_abortSent = 0;           // bytes of ABOR already sent
+
   // ---- data side (ftpsocketwnd_data.cpp) ----
   friend class CFtpDataPath;
   CSpeedLimiter m_limiter;
@@ -253,7 +276,11 @@ protected:
   // or a fast upload could end before the server (or an FTP proxy between)
   // has taken the data connection up.
   bool m_uploadCleared = false;
-  std::atomic<int32_t> m_relayBusy{0};   // a partner's relay pump sends on m_dataSocket
+  // Who has m_dataSocket while it is handed to a partner's relay pump
+  // (RelayHold in ftpsocketwnd_data.cpp): free, held by the pump, asked back
+  // by this window, or left to the pump to close. Exactly one side closes it,
+  // and the pump never touches it after that.
+  std::atomic<int32_t> m_relayBusy{0};
   // The data socket handed to a partner's relay pump (once per socket: a late
   // second FD_WRITE must not raise the ready event for a copy already over).
   std::atomic<SOCKET> m_relaySocket{INVALID_SOCKET};

@@ -44,8 +44,18 @@ constexpr uint32_t kLimitedPiece = 8192;
 // A close drains at most this many reads: a peer that keeps sending after an
 // abort is cut off rather than followed.
 constexpr int kDrainReads = 4096;
-// How long a data socket's close waits for a partner's relay pump to let go.
+// How long a data socket's close waits for a partner's relay pump to let go;
+// the pump looks at its stop every kRelaySliceMs, so this is a safety bound.
 constexpr DWORD kRelayBusyWaitMs = 5000;
+constexpr DWORD kRelaySliceMs = 100;
+
+// CFtpSocketWnd::m_relayBusy of a relay target.
+enum RelayHold : int32_t {
+  RELAY_FREE = 0,
+  RELAY_HELD = 1,      // the pump sends on the socket
+  RELAY_STOP = 2,      // the owner wants it back and waits for the pump to let go
+  RELAY_ORPHANED = 3,  // the owner stopped waiting: the pump closes it when it lets go
+};
 
 bool IsUploadVerb(int verb)
 {
@@ -66,6 +76,18 @@ void SetBlocking(SOCKET s, bool blocking)
 {
   u_long nonBlocking = blocking ? 0 : 1;
   ::ioctlsocket(s, FIONBIO, &nonBlocking);
+}
+
+// Waits at most ms for the socket to be readable (or writable).
+void WaitSocket(SOCKET s, bool forWrite, DWORD ms)
+{
+  fd_set ready, failed;
+  FD_ZERO(&ready);
+  FD_ZERO(&failed);
+  FD_SET(s, &ready);
+  FD_SET(s, &failed);
+  timeval tv = {(long)(ms / 1000), (long)((ms % 1000) * 1000)};
+  ::select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, &failed, &tv);
 }
 
 void AbortiveClose(SOCKET s)
@@ -169,8 +191,11 @@ public:
   static DWORD RelayTimeoutMs(const CFtpSocketWnd* target);
   static bool RelayMayGoOn(const CFtpSocketWnd& w, const CFtpSocketWnd& target);
   static void Relay(CFtpSocketWnd& w);
+  static SOCKET TakeRelaySocket(CFtpSocketWnd& w, CFtpSocketWnd& target, DWORD limitMs, bool* stalled);
+  static bool Pump(CFtpSocketWnd& w, CFtpSocketWnd& target, SOCKET src, SOCKET dst, DWORD limitMs, bool* stalled);
+  static void LetGoOfRelaySocket(CFtpSocketWnd& target, SOCKET dst);
   static void RelayTargetReady(CFtpSocketWnd& w);
-  static void WaitForRelay(CFtpSocketWnd& w, SOCKET s);
+  static bool TakeBackFromRelay(CFtpSocketWnd& w);
 };
 
 // ---- setting up --------------------------------------------------------------
@@ -568,23 +593,122 @@ void CFtpDataPath::RelayTargetReady(CFtpSocketWnd& w)
   // the event again and send the next copy's pump to a socket not yet there.
   if (w.m_relaySocket == w.m_dataSocket)
     return;
+  // Deselected, it stays non-blocking: the pump waits on it in short slices.
   if (::WSAAsyncSelect(w.m_dataSocket, w.m_hWnd, 0, 0) != 0) {
     w.FailAndSignal();
     return;
   }
-  SetBlocking(w.m_dataSocket, true);
   w.m_relaySocket = w.m_dataSocket;
   ::SetEvent(w.m_hRelayReady);
 }
 
-// The source side: everything the source server sends goes on to the target's
-// data socket, on blocking sockets bounded by the target's upload time-out. A
-// stall, an error or a stop ends it with both connections not alive; only the
-// source closing its end is a clean finish.
 // Set on a connection thread while its pump runs: the close the pump sends
 // itself must not start the pump again.
 static thread_local bool t_inRelay = false;
 
+// Waits in short slices for the target to hand its data socket over, and holds
+// it; INVALID_SOCKET when the copy stops or the limit passes first (*stalled).
+SOCKET CFtpDataPath::TakeRelaySocket(CFtpSocketWnd& w, CFtpSocketWnd& target, DWORD limitMs, bool* stalled)
+{
+  const DWORD start = ::GetTickCount();
+  while (RelayMayGoOn(w, target)) {
+    const DWORD r = ::WaitForSingleObject(target.m_hRelayReady, kRelaySliceMs);
+    if (r != WAIT_OBJECT_0 && r != WAIT_TIMEOUT)
+      return INVALID_SOCKET;
+    if (r == WAIT_OBJECT_0) {
+      int32_t free = RELAY_FREE;
+      // Held before the socket is read: from here the owner's close asks for it back.
+      if (target.m_relayBusy.compare_exchange_strong(free, RELAY_HELD)) {
+        const SOCKET s = target.m_relaySocket;
+        if (s == INVALID_SOCKET)
+          target.m_relayBusy = RELAY_FREE;  // released by the task, or closed meanwhile
+        return s;
+      }
+      ::Sleep(kRelaySliceMs / 10);  // an earlier pump has not let go of its socket yet
+    }
+    if (::GetTickCount() - start >= limitMs) {
+      *stalled = true;
+      return INVALID_SOCKET;
+    }
+  }
+  return INVALID_SOCKET;
+}
+
+// Everything the source server sends goes on to the target's data socket. No
+// call waits longer than a slice, so the owner asking for its socket back is
+// seen at once. True when the source closed its end (the only clean finish);
+// *stalled when nothing moved within the limit.
+bool CFtpDataPath::Pump(CFtpSocketWnd& w, CFtpSocketWnd& target, SOCKET src, SOCKET dst, DWORD limitMs, bool* stalled)
+{
+  auto goOn = [&]() { return RelayMayGoOn(w, target) && target.m_relayBusy.load() == RELAY_HELD; };
+  DWORD moved = ::GetTickCount();
+  while (goOn()) {
+    const int n = ::recv(src, w.m_dataBuf, (int)kDataBufferSize, 0);
+    if (n == 0)
+      return true;
+    if (n < 0) {
+      if (!IsSoftError(::WSAGetLastError()))
+        return false;
+      if (::GetTickCount() - moved >= limitMs) {
+        *stalled = true;
+        return false;
+      }
+      WaitSocket(src, false, kRelaySliceMs);
+      continue;
+    }
+    moved = ::GetTickCount();
+    for (int sent = 0; sent < n;) {
+      if (!goOn())
+        return false;
+      const int k = ::send(dst, w.m_dataBuf + sent, n - sent, 0);
+      if (k > 0) {
+        sent += k;
+        moved = ::GetTickCount();
+        continue;
+      }
+      if (k < 0 && IsSoftError(::WSAGetLastError())) {
+        if (::GetTickCount() - moved >= limitMs) {
+          *stalled = true;
+          return false;
+        }
+        WaitSocket(dst, true, kRelaySliceMs);
+        continue;
+      }
+      target.m_pSession->m_alive = 0;
+      return false;
+    }
+    Count(w, VERB_RETM, (uint32_t)n);
+    // The target writes its own summary and totals from this.
+    target.m_bytesMoved += n;
+  }
+  return false;
+}
+
+// The last the pump does with the target's socket: while the target still
+// owns it, it ends the copy on the target's own thread; when the target gave
+// up waiting, the pump closes it.
+void CFtpDataPath::LetGoOfRelaySocket(CFtpSocketWnd& target, SOCKET dst)
+{
+  if (target.m_relayBusy.load() != RELAY_ORPHANED)
+    ::ResetEvent(target.m_hRelayReady);
+  if (target.m_relayBusy.load() == RELAY_HELD) {
+    ::WSAAsyncSelect(dst, target.m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
+    // Posted while held, so it is in the target's queue before anything that
+    // could give the handle to another socket.
+    ::PostMessageA(target.m_hWnd, UWM_DATA_SOCKET, (WPARAM)dst, FD_CLOSE);
+  }
+  int32_t state = target.m_relayBusy.load();
+  while (state != RELAY_ORPHANED && !target.m_relayBusy.compare_exchange_weak(state, RELAY_FREE)) {
+  }
+  if (state == RELAY_ORPHANED) {
+    AbortiveClose(dst);
+    target.m_relayBusy = RELAY_FREE;
+  }
+}
+
+// The source side, on the source's thread: a stall, an error or a stop ends it
+// with both connections not alive; only the source closing its end is a clean
+// finish.
 void CFtpDataPath::Relay(CFtpSocketWnd& w)
 {
   struct InRelay {
@@ -595,56 +719,13 @@ void CFtpDataPath::Relay(CFtpSocketWnd& w)
   CFtpSocketWnd* target = session.m_pPartner != &w ? session.m_pPartner : nullptr;
   const SOCKET src = w.m_dataSocket;
   const DWORD limitMs = RelayTimeoutMs(target);
-  ::WSAAsyncSelect(src, w.m_hWnd, 0, 0);
-  SetBlocking(src, true);
+  ::WSAAsyncSelect(src, w.m_hWnd, 0, 0);  // and non-blocking it stays
 
   bool clean = false;
   bool stalled = false;  // no byte (or no ready target) within the limit
-  SOCKET dst = INVALID_SOCKET;
-  const DWORD ready = target != nullptr && RelayMayGoOn(w, *target)
-                          ? ::WaitForSingleObject(target->m_hRelayReady, limitMs) : WAIT_FAILED;
-  stalled = ready == WAIT_TIMEOUT;
-  if (ready == WAIT_OBJECT_0) {
-    // Busy before the socket is read: the target's close waits for the pump.
-    target->m_relayBusy = 1;
-    dst = target->m_relaySocket;
-    if (dst == INVALID_SOCKET)
-      target->m_relayBusy = 0;
-  }
-  if (dst != INVALID_SOCKET) {
-    ::setsockopt(src, SOL_SOCKET, SO_RCVTIMEO, (const char*)&limitMs, sizeof(limitMs));
-    ::setsockopt(dst, SOL_SOCKET, SO_SNDTIMEO, (const char*)&limitMs, sizeof(limitMs));
-    bool failed = false;
-    while (!failed && RelayMayGoOn(w, *target)) {
-      const int n = ::recv(src, w.m_dataBuf, (int)kDataBufferSize, 0);
-      if (n == 0) {
-        clean = true;
-        break;
-      }
-      if (n < 0) {
-        stalled = ::WSAGetLastError() == WSAETIMEDOUT;
-        break;
-      }
-      for (int sent = 0; sent < n;) {
-        const int k = ::send(dst, w.m_dataBuf + sent, n - sent, 0);
-        if (k <= 0) {
-          target->m_pSession->m_alive = 0;
-          failed = true;
-          break;
-        }
-        sent += k;
-      }
-      if (failed)
-        break;
-      Count(w, VERB_RETM, (uint32_t)n);
-      // The target writes its own summary and totals from this.
-      target->m_bytesMoved += n;
-    }
-    ::ResetEvent(target->m_hRelayReady);
-    ::WSAAsyncSelect(dst, target->m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
-    target->m_relayBusy = 0;
-  }
-  SetBlocking(src, false);
+  const SOCKET dst = target != nullptr ? TakeRelaySocket(w, *target, limitMs, &stalled) : INVALID_SOCKET;
+  if (dst != INVALID_SOCKET)
+    clean = Pump(w, *target, src, dst, limitMs, &stalled);
 
   if (!clean) {
     ConnLogPrintf("%s::Relay stalled, transfer aborted.\r\n", w.Host());
@@ -654,9 +735,12 @@ void CFtpDataPath::Relay(CFtpSocketWnd& w)
       target->m_pSession->m_alive = 0;
   }
   // The target's end of the copy (abortive when it failed).
-  if (target != nullptr) {
-    const SOCKET targetSocket = dst != INVALID_SOCKET ? dst : target->m_dataSocket;
-    if (targetSocket != INVALID_SOCKET && target->m_hWnd != nullptr)
+  if (dst != INVALID_SOCKET) {
+    LetGoOfRelaySocket(*target, dst);
+  } else if (target != nullptr && target->m_hWnd != nullptr) {
+    // Never handed over: whatever data socket the target has ends its STOR.
+    const SOCKET targetSocket = target->m_dataSocket;
+    if (targetSocket != INVALID_SOCKET)
       ::SendMessageA(target->m_hWnd, UWM_DATA_SOCKET, (WPARAM)targetSocket, FD_CLOSE);
   }
   if (clean) {
@@ -669,14 +753,19 @@ void CFtpDataPath::Relay(CFtpSocketWnd& w)
   }
 }
 
-void CFtpDataPath::WaitForRelay(CFtpSocketWnd& w, SOCKET s)
+// The owner's close of a socket handed to a pump: asks for it back and waits
+// (bounded) for the pump to let go. False when the pump still holds it and is
+// left to close it.
+bool CFtpDataPath::TakeBackFromRelay(CFtpSocketWnd& w)
 {
-  if (w.m_relayBusy == 0)
-    return;
-  ::shutdown(s, SD_BOTH);  // the pump's next send fails at once
+  int32_t held = RELAY_HELD;
+  if (!w.m_relayBusy.compare_exchange_strong(held, RELAY_STOP))
+    return true;
   const DWORD start = ::GetTickCount();
-  while (w.m_relayBusy != 0 && ::GetTickCount() - start < kRelayBusyWaitMs)
-    ::Sleep(10);
+  while (w.m_relayBusy.load() == RELAY_STOP && ::GetTickCount() - start < kRelayBusyWaitMs)
+    ::Sleep(5);
+  int32_t stop = RELAY_STOP;
+  return !w.m_relayBusy.compare_exchange_strong(stop, RELAY_ORPHANED);
 }
 
 // ---- the hooks of the window ---------------------------------------------------------
@@ -750,23 +839,24 @@ void CFtpSocketWnd::CloseDataSocket()
   if (m_dataSocket != INVALID_SOCKET) {
     const SOCKET s = m_dataSocket;
     m_dataSocket = INVALID_SOCKET;
-    // Cleared before the busy check: a pump either sees no socket or is waited for.
+    // Cleared before the pump is asked: a pump either sees no socket or lets go.
     m_relaySocket = INVALID_SOCKET;
-    CFtpDataPath::WaitForRelay(*this, s);
-    // Orderly while the transfer is sound; a failed or stopped one resets the
-    // connection, so the server cannot take a cut file for a whole one.
-    const bool sound = (m_pSite == nullptr || m_pSite->m_queueRun == 1) && session.m_alive != 0;
-    LINGER linger;
-    linger.l_onoff = sound ? 0 : 1;
-    linger.l_linger = 0;
-    ::setsockopt(s, SOL_SOCKET, SO_LINGER, (const char*)&linger, sizeof(linger));
-    ::WSAAsyncSelect(s, m_hWnd, 0, 0);
-    SetBlocking(s, false);
     const int current = session.m_current.m_verb;
-    CFtpDataPath::Drain(*this, s, current);
-    if (sound)
-      ::shutdown(s, SD_BOTH);  // an abortive close sends no end of data first
-    ::closesocket(s);
+    if (CFtpDataPath::TakeBackFromRelay(*this)) {
+      // Orderly while the transfer is sound; a failed or stopped one resets the
+      // connection, so the server cannot take a cut file for a whole one.
+      const bool sound = (m_pSite == nullptr || m_pSite->m_queueRun == 1) && session.m_alive != 0;
+      LINGER linger;
+      linger.l_onoff = sound ? 0 : 1;
+      linger.l_linger = 0;
+      ::setsockopt(s, SOL_SOCKET, SO_LINGER, (const char*)&linger, sizeof(linger));
+      ::WSAAsyncSelect(s, m_hWnd, 0, 0);
+      SetBlocking(s, false);
+      CFtpDataPath::Drain(*this, s, current);
+      if (sound)
+        ::shutdown(s, SD_BOTH);  // an abortive close sends no end of data first
+      ::closesocket(s);
+    }
 
     const int verb = m_dataVerb != VERB_NONE ? m_dataVerb : current;
     if (m_bytesMoved > 0) {

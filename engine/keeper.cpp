@@ -274,10 +274,10 @@ private:
       // The three commands are queued together and started by one post: sent
       // one by one, the answer to TYPE could end the wait before LIST is queued.
       session.PushCommand(VERB_TYPE, "A");
-      if (m_site->SiteOptionDigits[4] == '0' && !IsOptionSet(OPTBIT_LAN_USER))
-        session.PushCommand(VERB_PORT, "");
-      else
+      if (m_site->UsesPassiveMode())
         session.PushCommand(VERB_PASV, "PASV");
+      else
+        session.PushCommand(VERB_PORT, "");
       session.PushCommand(VERB_LIST, "");
       if (hWnd != nullptr)
         ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);

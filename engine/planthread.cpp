@@ -121,11 +121,6 @@ int64_t LocalFileSize(const std::string& path)
   return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool PassiveFor(const CSiteItem* site)
-{
-  return site->SiteOptionDigits[4] != '0' || IsOptionSet(OPTBIT_LAN_USER);
-}
-
 uint32_t SecondsToMs(int32_t siteSeconds, int32_t globalSeconds)
 {
   int32_t seconds = siteSeconds > 10 ? siteSeconds : globalSeconds;
@@ -723,7 +718,7 @@ CPlanThread::ItemResult CPlanThread::Transfer(CFile& file, bool upload, int verb
   session->m_progress = 0;
   ::ResetEvent(session->m_hDoneEvent);
   session->PushCommand(VERB_TYPE, GetTransferTypeText(remoteName));
-  if (PassiveFor(m_pSite))
+  if (m_pSite->UsesPassiveMode())
     session->PushCommand(VERB_PASV, "PASV");
   else
     session->PushCommand(VERB_PORT, "");
@@ -968,7 +963,7 @@ CPlanThread::ItemResult CPlanThread::DownloadFolder()
   ::ResetEvent(session->m_hDoneEvent);
   session->PushCommand(VERB_CWD, remoteFolder.c_str());
   session->PushCommand(VERB_TYPE, "A");
-  if (PassiveFor(site))
+  if (site->UsesPassiveMode())
     session->PushCommand(VERB_PASV, "PASV");
   else
     session->PushCommand(VERB_PORT, "");

@@ -486,7 +486,7 @@ int CProgThread::ListRemoteFolder(const char* path, bool recursive)
 
   session->PushCommand(VERB_CWD, path);
   session->PushCommand(VERB_TYPE, "A");
-  if (site->SiteOptionDigits[4] != '0' || IsOptionSet(OPTBIT_LAN_USER))
+  if (site->UsesPassiveMode())
     session->PushCommand(VERB_PASV, "PASV");
   else
     session->PushCommand(VERB_PORT, "");

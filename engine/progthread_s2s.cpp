@@ -111,7 +111,7 @@ bool CanHandOver()
 
 void PushDataMode(NetSession* session, const CSiteItem* site)
 {
-  if (site->SiteOptionDigits[4] != '0')
+  if (site->UsesPassiveMode())
     session->PushCommand(VERB_PASV, "PASV");
   else
     session->PushCommand(VERB_PORT, "");

@@ -97,7 +97,7 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
   session->m_alive = 1;
 
   bool queued = session->PushCommand(VERB_TYPE, GetTransferTypeText(name)) != 0;
-  if (site->SiteOptionDigits[4] != '0')
+  if (site->UsesPassiveMode())
     queued = queued && session->PushCommand(VERB_PASV, "PASV") != 0;
   else
     queued = queued && session->PushCommand(VERB_PORT, "") != 0;

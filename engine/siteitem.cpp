@@ -115,6 +115,11 @@ CString CSiteItem::FormatSiteOptions() const
   return CString(text);
 }
 
+bool CSiteItem::UsesPassiveMode() const
+{
+  return SiteOptionDigits[4] != '0' || IsOptionSet(OPTBIT_LAN_USER);
+}
+
 int CSiteItem::ConnectionLimit() const
 {
   switch (SiteOptionDigits[0]) {

@@ -67,6 +67,11 @@ public:
   // process's current folder is left alone; failures are ignored.
   void DeleteCacheFolder();
 
+  // Passive data connections (PASV) or active (PORT): digit 4 not '0', or the
+  // option "passive mode for every site" (OPTBIT_LAN_USER). Every caller that
+  // opens a data connection asks this.
+  bool UsesPassiveMode() const;
+
   // The count of the connection semaphore by digit 0: 1, m_connLimit clamped to
   // 1..200, or 200.
   int ConnectionLimit() const;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/connlog.h"
+#include "shell/settings/settings.h"
 #include "tests/data/datatest.h"
 #include "tests/support/peers.h"
 
@@ -259,6 +260,63 @@ TEST_F(DataFaults, UploadWaitsForThePreliminaryReply)
   snprintf(report, sizeof(report), "DATA %u %08x", (unsigned)data.size(), (unsigned)datatest::Crc32(data));
   EXPECT_EQ(CountReceived(received, "EARLY NONE"), 1) << Joined(received);
   EXPECT_EQ(CountReceived(received, report), 1) << Joined(received);
+}
+
+// A refused RETR is followed by ABOR. Its answer, late or of any code, with
+// the data connection closed before the refusal or still open, is never taken
+// for the next command's; a server that never answers it fails the connection
+// once the idle limit has passed, and nothing more is sent.
+TEST_F(DataFaults, ReplyOwedToAborIsNeverTakenForTheNextCommand)
+{
+  const std::string expected = datatest::PatternData(kPatternSize);
+  for (const char* scenario : {"retr_450_abor_late", "retr_550_closed_abor_500", "retr_550_open_abor_500"}) {
+    SCOPED_TRACE(scenario);
+    ConnLogClear();
+    Connection c;
+    ASSERT_TRUE(OpenScripted(c, scenario)) << LogDump();
+    CFile gone;
+    ASSERT_TRUE(gone.Open((local + "gone.bin").c_str(), kWriteFlags));
+    Outcome o = datatest::RunWithFile(c, gone, TransferCommands(true, VERB_RETR, "gone.bin"), nullptr, 10000);
+    ASSERT_TRUE(o.woke) << LogDump();
+    EXPECT_FALSE(o.alive);
+    EXPECT_TRUE(o.fileReleased);
+    ASSERT_TRUE(c.client->Run(VERB_CWD, "/there", 10000)) << LogDump();
+    EXPECT_TRUE(c.client->Alive()) << LogDump();
+    ASSERT_TRUE(c.client->Run(VERB_CWD, "/nope", 10000)) << LogDump();
+    EXPECT_FALSE(c.client->Alive()) << LogDump();
+    const std::string path = local + scenario + ".bin";
+    CFile fine;
+    ASSERT_TRUE(fine.Open(path.c_str(), kWriteFlags));
+    o = datatest::RunWithFile(c, fine, TransferCommands(true, VERB_RETR, "fine.bin"), nullptr, 10000);
+    ASSERT_TRUE(o.woke) << LogDump();
+    EXPECT_TRUE(o.alive) << LogDump();
+    EXPECT_TRUE(datatest::ReadBytes(path) == expected);
+    EXPECT_LT(c.client->Stop(), 3000u);
+    const std::vector<std::string> received = peers::Received();
+    EXPECT_EQ(CountReceived(received, "ABOR"), 1) << Joined(received);
+    EXPECT_EQ(CountReceived(received, "CWD /there"), 1) << Joined(received);
+    EXPECT_EQ(CountReceived(received, "CWD /nope"), 1) << Joined(received);
+  }
+
+  const int32_t savedTimeout = g_recvTimeout;
+  g_recvTimeout = 2;
+  ConnLogClear();
+  Connection c;
+  ASSERT_TRUE(OpenScripted(c, "retr_550_abor_silent")) << LogDump();
+  c.site.m_downloadTimeout = 0;
+  CFile gone;
+  ASSERT_TRUE(gone.Open((local + "gone.bin").c_str(), kWriteFlags));
+  const Outcome o = datatest::RunWithFile(c, gone, TransferCommands(true, VERB_RETR, "gone.bin"), nullptr, 10000);
+  ASSERT_TRUE(o.woke) << LogDump();
+  const bool woke = c.client->Run(VERB_CWD, "/there", 15000);
+  g_recvTimeout = savedTimeout;
+  ASSERT_TRUE(woke) << LogDump();
+  EXPECT_FALSE(c.client->Alive());
+  EXPECT_TRUE(LogHas("127.0.0.1::Connection failed. Please check the network.\r\n")) << LogDump();
+  EXPECT_LT(c.client->Stop(), 3000u);
+  const std::vector<std::string> received = peers::Received();
+  EXPECT_EQ(CountReceived(received, "ABOR"), 1) << Joined(received);
+  EXPECT_EQ(CountReceived(received, "CWD"), 0) << Joined(received);
 }
 
 }  // namespace

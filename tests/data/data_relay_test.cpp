@@ -3,6 +3,7 @@
 // servers, and bounded when the source stalls.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "engine/batchjob.h"
@@ -155,6 +156,69 @@ TEST_F(DataRelay, RelayWithoutPartnerFailsAtOnce)
   EXPECT_FALSE(source.client->Alive());
   EXPECT_TRUE(LogHas("127.0.0.1::Relay stalled, transfer aborted.\r\n")) << LogDump();
   EXPECT_LT(source.client->Stop(), 3000u);
+}
+
+// The job is stopped while the source pauses longer than the target's close
+// ever waited for the pump: the pump lets go of the target's data socket, and
+// the next upload over the target connection, still open when the source
+// resumes, carries its own bytes and nothing of the relayed file.
+TEST_F(DataRelay, PausedSourceNeverWritesIntoTheTargetsNextTransfer)
+{
+  const int32_t savedTimeout = g_sendTimeout;
+  g_sendTimeout = 30;  // the pause is no stall
+  ASSERT_TRUE(peers::Scenario("relay_source_pause"));
+  Server scripted;
+  scripted.name = "scripted";
+  scripted.port = peers::Port("ZARN_SCRIPTED_PORT");
+  scripted.user = "zarn";
+  scripted.password = "secret";
+  Connection source, target;
+  ASSERT_TRUE(source.Open(scripted, true)) << LogDump();
+  ASSERT_TRUE(target.Open(scripted, true)) << LogDump();  // the last connection: its commands are Received()
+
+  BatchJobRecord job;
+  source.Session()->m_pPartner = target.Session()->m_pWnd;
+  source.Session()->m_pJob = &job;
+  datatest::Post(*target.client, TransferCommands(true, VERB_STOM, "relayed.bin"));
+  datatest::Post(*source.client, TransferCommands(true, VERB_RETM, "paused.bin"));
+  const DWORD start = ::GetTickCount();
+  while (job.m_bytesDone.load() < 65536u && ::GetTickCount() - start < 15000)
+    ::WaitForSingleObject(source.Session()->m_hDoneEvent, 20);
+  ASSERT_EQ(job.m_bytesDone.load(), 65536u) << LogDump();
+
+  // Stopped as the task stops a job: ABOR to the target, then the source.
+  ::ResetEvent(target.Session()->m_hDoneEvent);
+  ::ResetEvent(source.Session()->m_hDoneEvent);
+  ::PostMessageA(target.Session()->m_pWnd->GetSafeHwnd(), UWM_NET_SEND, VERB_ABOR, 0);
+  ::PostMessageA(source.Session()->m_pWnd->GetSafeHwnd(), UWM_NET_SEND, VERB_ABOR, 0);
+  ASSERT_TRUE(target.client->Wait(15000)) << LogDump();
+
+  const std::string local = datatest::LocalFolder("relaypause");
+  const std::string data = datatest::BinaryData(300001, 21);
+  ASSERT_TRUE(datatest::WriteBytes(local + "late.bin", data));
+  CFile f;
+  ASSERT_TRUE(f.Open((local + "late.bin").c_str(), datatest::kReadFlags));
+  const datatest::Outcome o = datatest::RunWithFile(target, f, TransferCommands(true, VERB_STOR, "late.bin"));
+  ASSERT_TRUE(o.woke) << LogDump();
+  EXPECT_TRUE(o.alive) << LogDump();
+  const bool sourceWoke = source.client->Wait(20000);
+  g_sendTimeout = savedTimeout;
+  source.Session()->m_pPartner = nullptr;
+  source.Session()->m_pJob = nullptr;
+  ASSERT_TRUE(sourceWoke) << LogDump();
+  EXPECT_FALSE(source.client->Alive());
+  EXPECT_EQ(job.m_bytesDone.load(), 65536u);
+  EXPECT_LT(source.client->Stop(), 4000u);
+  EXPECT_LT(target.client->Stop(), 4000u);
+  char report[80];
+  snprintf(report, sizeof(report), "DATA late.bin %u %08x", (unsigned)data.size(), (unsigned)datatest::Crc32(data));
+  bool found = false;
+  std::string all;
+  for (const std::string& line : peers::Received()) {
+    all += line.substr(0, 80) + "\n";
+    found = found || line == report;
+  }
+  EXPECT_TRUE(found) << all;
 }
 
 }  // namespace

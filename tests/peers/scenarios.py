@@ -720,3 +720,97 @@ def store_late_150(s):
         s.record.append("DATA %d %08x" % (len(data), zlib.crc32(data) & 0xFFFFFFFF))
         s.send("226 Transfer complete.\r\n")
     _data_server(s, on_transfer)
+
+
+# ---- replies owed after ABOR (tests/data, tests/queue) --------------------------
+
+def _refused_retr(code, data_closed_first, abor_reply, abor_delay=0.0):
+    """RETR of a name starting with "gone" is refused with code, the data
+    connection closed just before the refusal or left open a moment after it;
+    ABOR gets abor_reply after abor_delay seconds (None: never answered). Other
+    RETRs serve pattern(DATA_SIZE); CWD to "/nope..." gets 550."""
+    texts = {450: "450 File busy, try again later.\r\n", 550: "550 No such file or directory.\r\n"}
+
+    def on_retr(s, verb, line):
+        name = line.split(" ", 1)[-1].rsplit("/", 1)[-1]
+        if not name.startswith("gone"):
+            s.send("150 Opening BINARY mode data connection.\r\n")
+            s.send_data(pattern(DATA_SIZE), close=True)
+            time.sleep(0.1)
+            s.send("226 Transfer complete.\r\n")
+            return
+        if s.data_conn is not None and data_closed_first:
+            s.data_conn.close()
+            s.data_conn = None
+            time.sleep(0.2)
+        s.send(texts[code])
+        if s.data_conn is not None:
+            time.sleep(0.5)
+            s.data_conn.close()
+            s.data_conn = None
+
+    def on_abor(s, verb, line):
+        if abor_reply is not None:
+            time.sleep(abor_delay)
+            s.send(abor_reply)
+
+    def on_cwd(s, verb, line):
+        folder = line.split(" ", 1)[-1]
+        s.send("550 No such directory.\r\n" if folder.startswith("/nope") else "250 Directory changed.\r\n")
+
+    def scenario(s):
+        _serve_data(s, {"RETR": on_retr, "ABOR": on_abor, "CWD": on_cwd})
+    return scenario
+
+
+retr_450_abor_late = _refused_retr(450, False, "225 ABOR command successful.\r\n", 0.3)
+retr_550_closed_abor_500 = _refused_retr(550, True, "500 Unknown command.\r\n")
+retr_550_open_abor_500 = _refused_retr(550, False, "500 Unknown command.\r\n")
+retr_550_abor_silent = _refused_retr(550, True, None)
+
+
+# ---- a relay source that pauses (tests/data) ------------------------------------
+
+RELAY_PAUSE_S = 8
+
+
+def relay_source_pause(s):
+    """RETR: 150, 64 KB of pattern(), nothing for RELAY_PAUSE_S seconds, 64 KB
+    more, the close and 226 (426 when the client let the data connection go).
+    STOR takes the data (4 s after its 150 for names starting with "late", so
+    it is still open when a paused source resumes) and records
+    "DATA <name> <length> <crc32>"; a reset data connection gets 426."""
+    import zlib
+
+    def on_retr(s, verb, line):
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        data = pattern(131072)
+        try:
+            s.data_conn.sendall(data[:65536])
+            time.sleep(RELAY_PAUSE_S)
+            s.data_conn.sendall(data[65536:])
+            s.data_conn.close()
+            s.send("226 Transfer complete.\r\n")
+        except OSError:
+            s.send("426 Connection closed; transfer aborted.\r\n")
+        s.data_conn = None
+
+    def on_stor(s, verb, line):
+        name = line.split(" ", 1)[-1]
+        s.send("150 Ok to send data.\r\n")
+        if name.startswith("late"):
+            time.sleep(4)
+        got, whole = b"", True
+        try:
+            while True:
+                d = s.data_conn.recv(65536)
+                if not d:
+                    break
+                got += d
+        except OSError:
+            whole = False
+        s.data_conn.close()
+        s.data_conn = None
+        s.record.append("DATA %s %d %08x" % (name, len(got), zlib.crc32(got) & 0xFFFFFFFF))
+        s.send("226 Transfer complete.\r\n" if whole else "426 Connection closed; transfer aborted.\r\n")
+    _serve_data(s, {"RETR": on_retr, "STOR": on_stor})

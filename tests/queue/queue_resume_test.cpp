@@ -167,4 +167,34 @@ TEST_F(QueueResume, ClosingTheProgramEndsEveryWorkerAndSendsNothing)
   g_exitRequested = 0;
 }
 
+// A queue item whose file is gone (550) or busy (450) is refused and aborted;
+// the answer owed to that ABOR, late or of any code, is never taken for the
+// next item's commands on the same connection, which then runs whole.
+TEST_F(QueueResume, TheNextItemAfterARefusedOneIsNotAnsweredByItsAbort)
+{
+  const size_t kServed = 100003;  // the scenarios' DATA_SIZE
+  for (const char* scenario : {"retr_450_abor_late", "retr_550_closed_abor_500", "retr_550_open_abor_500"}) {
+    SCOPED_TRACE(scenario);
+    ASSERT_TRUE(peers::Scenario(scenario));
+    Harness h;
+    g_queueThreadCount = 1;
+    const std::string local = FreshTemp(std::string("refused_") + scenario);
+    CPlanItem* gone = h.view.Add("<-", "127.0.0.1", port, "u", "p", local.c_str(), "/", "gone.bin",
+                                 static_cast<int64_t>(kServed));
+    CPlanItem* fine = h.view.Add("<-", "127.0.0.1", port, "u", "p", local.c_str(), "/", "fine.bin",
+                                 static_cast<int64_t>(kServed));
+    gone->m_failAction = PLAN_FAIL_MOVE_LAST;
+    fine->m_failAction = PLAN_FAIL_MOVE_LAST;
+    ASSERT_TRUE(h.Run(60000)) << QueueLogText();
+    EXPECT_EQ(gone->m_status, PLAN_ERROR) << QueueLogText();
+    EXPECT_EQ(fine->m_status, PLAN_FINISHED) << QueueLogText();
+    EXPECT_EQ(fine->m_retryCount, 0);
+    EXPECT_TRUE(ReadAll(local + "\\fine.bin") == QueueServedData(kServed));
+    // Both items went over one connection.
+    const std::vector<std::string> got = peers::Received();
+    EXPECT_TRUE(HasLine(got, "RETR gone.bin") || HasLine(got, "RETR /gone.bin")) << QueueLogText();
+    EXPECT_TRUE(HasLine(got, "RETR fine.bin") || HasLine(got, "RETR /fine.bin")) << QueueLogText();
+  }
+}
+
 }  // namespace

@@ -394,6 +394,8 @@ TEST_F(S2sTask, RelayOfTinyFilesInARowKeepsEachPumpToItsOwnCopy)
   for (char mode : {'1', '0'}) {
     SCOPED_TRACE(mode == '1' ? "target passive" : "target active");
     b.SiteOptionDigits[4] = mode;
+    if (mode == '0')
+      g_optionFlags &= ~(1u << OPTBIT_LAN_USER);  // else every site is passive
     const std::string folder = std::string("tiny") + mode;
     ::CreateDirectoryA((roots[3] + "\\" + folder).c_str(), nullptr);
     const int before = ConnLogCount();
@@ -432,6 +434,7 @@ TEST_F(S2sTask, RelayOnOneSiteAndIntoItsOwnSubfolder)
   // Plain files on one site: the first connection is the keeper's, the second its own.
   Sinks sinks;
   a.SiteOptionDigits[4] = '0';  // active data connections this time
+  g_optionFlags &= ~(1u << OPTBIT_LAN_USER);
   ::CreateDirectoryA((roots[2] + "\\same").c_str(), nullptr);
   ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_SITE_RELAY, &a, &a, kNode, "/p", "/same", 0,
                                             Entries({{"solo.bin", 1000}}))))
@@ -439,6 +442,7 @@ TEST_F(S2sTask, RelayOnOneSiteAndIntoItsOwnSubfolder)
   Own(sinks.funcView);
   EXPECT_EQ(ReadAll(roots[2] + "\\same\\solo.bin"), Pattern(1000, 6)) << LogDump();
   a.SiteOptionDigits[4] = '1';
+  g_optionFlags |= 1u << OPTBIT_LAN_USER;
 
   // The folder x into its own subfolder x/in: x/in/x gets x's files and x/in,
   // and the walk never enters the copy it makes.
@@ -454,6 +458,43 @@ TEST_F(S2sTask, RelayOnOneSiteAndIntoItsOwnSubfolder)
   EXPECT_GE(FindLog("127.0.0.2::/p/x/in/x is the folder being copied into, skipped. \r\n"), 0) << LogDump();
   EXPECT_EQ(sinks2.serTrView.Of(UWM_ENTRY_ADDED).size(), 1u);
   EXPECT_TRUE(TaskCountReachesZero(a));
+}
+
+// The option "passive mode for every site" holds over a site's active digit
+// for a download and for both connections of a relay, as it does for the
+// queue and the listings.
+TEST_F(S2sTask, PassiveForEverySiteHoldsForDownloadsAndRelays)
+{
+  CSiteItem a, b;
+  Connect(a, 2);
+  Connect(b, 3);
+  a.SiteOptionDigits[4] = '0';
+  b.SiteOptionDigits[4] = '0';
+  g_optionFlags |= 1u << OPTBIT_LAN_USER;
+  ::CreateDirectoryA((roots[2] + "\\lan").c_str(), nullptr);
+  ::CreateDirectoryA((roots[3] + "\\lan").c_str(), nullptr);
+  WriteAll(roots[2] + "\\lan\\p.bin", Pattern(70001, 41));
+  const std::string local = roots[3] + "\\lan_local";
+  ::CreateDirectoryA(local.c_str(), nullptr);
+  const int port2 = CountCommands(2, "PORT"), pasv2 = CountCommands(2, "PASV");
+  const int port3 = CountCommands(3, "PORT"), pasv3 = CountCommands(3, "PASV");
+
+  Sinks sinks;
+  ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_DOWNLOAD, &a, kNode, "/lan", local.c_str(), 0,
+                                            Entries({{"p.bin", 70001}}))))
+      << LogDump();
+  EXPECT_EQ(ReadAll(local + "\\p.bin"), Pattern(70001, 41)) << LogDump();
+  ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_SITE_RELAY, &a, &b, kNode, "/lan", "/lan", 0,
+                                            Entries({{"p.bin", 70001}}))))
+      << LogDump();
+  Own(sinks.funcView);
+  EXPECT_EQ(ReadAll(roots[3] + "\\lan\\p.bin"), Pattern(70001, 41)) << LogDump();
+  EXPECT_EQ(CountCommands(2, "PORT") - port2, 0);
+  EXPECT_EQ(CountCommands(3, "PORT") - port3, 0);
+  EXPECT_EQ(CountCommands(2, "PASV") - pasv2, 2);  // the download and the relay's source
+  EXPECT_EQ(CountCommands(3, "PASV") - pasv3, 1);  // the relay's target
+  a.SiteOptionDigits[4] = '1';
+  b.SiteOptionDigits[4] = '1';
 }
 
 TEST_F(S2sTask, ExistingTargetFolderAsksWithRulesOn)

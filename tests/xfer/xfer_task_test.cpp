@@ -259,6 +259,8 @@ TEST_F(XferTask, RoundTripsAreByteExactInBothModes)
   const std::vector<size_t> sizes = {0, 1, 100 * 1024, 3 * 1024 * 1024 + 77};
   for (char mode : {'1', '0'}) {
     site.SiteOptionDigits[4] = mode;
+    if (mode == '0')
+      g_optionFlags &= ~(1u << OPTBIT_LAN_USER);  // else every site is passive
     Sinks sinks;
     LifetimeView view;
     g_pFuncView = &view;
