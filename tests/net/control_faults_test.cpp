@@ -345,4 +345,23 @@ TEST_F(ControlFaults, NetSendQuitClosesAtOnce)
   EXPECT_LT(client.Stop(), 1000u);
 }
 
+// A server that never stops talking once held the close of the control
+// connection (and the thread's stop behind it) for good.
+TEST_F(ControlFaults, CloseDuringAReplyFloodEndsAndTheThreadStops)
+{
+  Client client(&site);
+  ASSERT_TRUE(Start("ctrl_flood", client)) << LogDump();
+  ASSERT_TRUE(client.LoggedIn());
+  EXPECT_FALSE(client.Run(VERB_SYST, "", 0));  // the flood never ends in a reply
+  const DWORD start = ::GetTickCount();
+  while (!LogHas("::Reply: 211-") && ::GetTickCount() - start < 10000)
+    ::Sleep(20);
+  ASSERT_TRUE(LogHas("::Reply: 211-"));
+  ::ResetEvent(client.Session()->m_hDoneEvent);
+  ::PostMessageA(client.Session()->m_pWnd->GetSafeHwnd(), UWM_NET_SEND, VERB_QUIT, 0);
+  ASSERT_TRUE(client.Wait(30000));
+  EXPECT_FALSE(client.Alive());
+  EXPECT_LT(client.Stop(), kNetFuncStopWaitMs);
+}
+
 }  // namespace

@@ -720,3 +720,18 @@ def store_late_150(s):
         s.record.append("DATA %d %08x" % (len(data), zlib.crc32(data) & 0xFFFFFFFF))
         s.send("226 Transfer complete.\r\n")
     _data_server(s, on_transfer)
+
+
+def ctrl_flood(s):
+    """SYST starts an endless stream of continuation lines on the control
+    connection, until the client closes it (at most 120 s)."""
+    def flood(sess, line):
+        chunk = ("211-" + "x" * 70 + "\r\n").encode("latin-1") * 1000
+        end = time.time() + 120
+        try:
+            while time.time() < end:
+                sess.conn.sendall(chunk)
+        except OSError:
+            pass
+    if s.login():
+        s.serve({"SYST": flood})
