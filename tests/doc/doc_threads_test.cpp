@@ -1,4 +1,5 @@
-// The document's task-thread list under its reaper, and the queue worker slots.
+// The document's task-thread list under its reaper, the queue worker slots, and
+// the lifetimes of sites that tasks and keepers still use (exit, delete).
 #include "shell/doc/zarndoc.h"
 
 #include <gtest/gtest.h>

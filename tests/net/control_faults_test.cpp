@@ -1,6 +1,6 @@
 // The control connection against a scripted server that does what real servers
 // will not: replies cut anywhere, two in one segment, overlong lines, refusals,
-// drops, silence. Each case: the right flags and log lines, a client woken in
+// drops, silence, a flood. Each case: the right flags and log lines, a client woken in
 // time, and a thread that stops within a few seconds.
 #include <gtest/gtest.h>
 
