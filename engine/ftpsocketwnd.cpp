@@ -412,8 +412,10 @@ void CFtpSocketWnd::GracefulCloseControl()
   ::setsockopt(s, SOL_SOCKET, SO_LINGER, (const char*)&m_linger, sizeof(m_linger));
   ::WSAAsyncSelect(s, m_hWnd, 0, 0);
   // The server's last words (a 421, the rest of a block) are replies: they go
-  // to the log, never into a transfer's file or listing.
-  for (;;) {
+  // to the log, never into a transfer's file or listing. A server that keeps
+  // talking is cut off after kCtrlDrainReads reads or kQuitWaitMs.
+  const DWORD drainStart = ::GetTickCount();
+  for (int reads = 0; reads < kCtrlDrainReads && ::GetTickCount() - drainStart < kQuitWaitMs; ++reads) {
     const int n = ::recv(s, m_replyBuf, (int)kReplyReadSize, 0);
     if (n <= 0)
       break;

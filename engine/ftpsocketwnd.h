@@ -31,6 +31,9 @@ constexpr size_t kDataBufferSize = 256 * 1024;
 constexpr size_t kReplyReadSize = 1460;  // one read of the control socket
 // How long stopping a connection waits for the server's answer to QUIT.
 constexpr DWORD kQuitWaitMs = 2000;
+// The most reads a close of the control connection drains (the server's last
+// words are a line or two; a flood is cut off).
+constexpr int kCtrlDrainReads = 64;
 // The proxy host, user and password as wide as the global settings hold them
 // (a site's own are narrower).
 constexpr size_t kProxyTextLen = 260;

@@ -114,12 +114,16 @@ private:
     }
   }
 
-  // Stops the connection thread (WM_QUIT and the wait) and deletes it.
+  // Stops the connection thread (WM_QUIT and the bounded wait) and deletes it.
+  // One that would not end still uses its object and the record: both are
+  // left to it.
   void StopThread()
   {
     if (m_thread != nullptr) {
-      m_thread->Stop();
-      delete m_thread;
+      if (m_thread->Stop())
+        delete m_thread;
+      else
+        m_sessionInUse = true;
       m_thread = nullptr;
     }
   }
@@ -132,8 +136,11 @@ private:
     if (m_session != nullptr) {
       m_site->m_pMainSession = nullptr;
       m_session->m_loggedIn = 0;
-      FreeListingBlock(m_session);
-      delete m_session;  // closes its command-finished event
+      if (!m_sessionInUse) {
+        FreeListingBlock(m_session);
+        delete m_session;  // closes its command-finished event
+      }
+      m_sessionInUse = false;
       m_session = nullptr;
     }
   }
@@ -382,6 +389,7 @@ private:
   CSiteItem* m_site;
   NetSession* m_session = nullptr;  // the main record while it exists
   CNetFunc* m_thread = nullptr;     // its connection thread
+  bool m_sessionInUse = false;      // a thread that would not end still uses m_session
   bool m_holdBusy = false;          // the keeper holds the claim
   DWORD m_idleMs = 0;
   DWORD m_connectWaitMs = 0;

@@ -48,10 +48,10 @@ bool CNetFunc::Start()
   return true;
 }
 
-void CNetFunc::Stop()
+bool CNetFunc::Stop()
 {
   if (m_hThread == nullptr)
-    return;
+    return true;
   PostThreadMessage(WM_QUIT, 0, 0);
-  ::WaitForSingleObject(m_hThread, INFINITE);
+  return ::WaitForSingleObject(m_hThread, kNetFuncStopWaitMs) == WAIT_OBJECT_0;
 }

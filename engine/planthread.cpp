@@ -29,6 +29,7 @@
 
 std::atomic<uint32_t> g_planLoginWaitMs{kPlanLoginWaitMs};
 std::atomic<uint32_t> g_planTidyWaitMs{kPlanTidyWaitMs};
+std::atomic<uint32_t> g_planFinishLockWaitMs{kPlanFinishLockWaitMs};
 
 namespace {
 
@@ -384,8 +385,7 @@ bool CPlanThread::Prepare()
       return false;
     }
     m_semHeld = true;  // the function view took it with the item
-    ++m_pSite->m_taskCount;
-    m_countRaised = true;
+    m_countRaised = true;  // raised by the look-up
     if (m_pSite->m_queueRun.load() == 0) {
       SetStatus(item, PLAN_STOPPED);
       m_pItem = nullptr;
@@ -516,10 +516,12 @@ void CPlanThread::RunItems()
 void CPlanThread::Disconnect()
 {
   if (m_pNetFunc != nullptr) {
-    m_pNetFunc->Stop();
-    delete m_pNetFunc;
+    // A thread that would not end still uses both objects: they are left.
+    if (m_pNetFunc->Stop()) {
+      delete m_pNetFunc;
+      delete m_pSession;
+    }
     m_pNetFunc = nullptr;
-    delete m_pSession;
   } else if (m_borrowed != 0) {
     // Nothing of this worker may stay in the keeper's record.
     m_pSession->m_pFile = nullptr;
@@ -563,11 +565,29 @@ void CPlanThread::FinishStep()
   FormatQueueElapsed(rec->m_elapsed, sizeof(rec->m_elapsed), elapsed);
   FormatQueueSpeed(rec->m_speed, sizeof(rec->m_speed), static_cast<uint64_t>(done), elapsed);
   m_worked = static_cast<int32_t>(done);
-  const bool locked = g_meteredSection != nullptr && CMeteredSection::Enter(g_meteredSection, INFINITE) == 0;
+  const bool locked = EnterMeteredSection();
   SendTo(g_pFuncView.load(), UWM_TASK_FINISHED, static_cast<WPARAM>(m_index), 1);
   SendTo(g_pMainFrame.load(), UWM_TASK_FINISHED, static_cast<WPARAM>(m_index), 0);
   if (locked)
     CMeteredSection::Leave(g_meteredSection, 1);
+}
+
+bool CPlanThread::EnterMeteredSection()
+{
+  if (g_meteredSection == nullptr)
+    return false;
+  // In slices, so an exit wakes it; a holder that never leaves costs this
+  // worker kPlanFinishLockWaitMs, then it reports without the lock.
+  const DWORD start = ::GetTickCount();
+  while (g_exitRequested.load() == 0) {
+    const DWORD spent = ::GetTickCount() - start;
+    if (spent >= g_planFinishLockWaitMs.load())
+      break;
+    const DWORD left = g_planFinishLockWaitMs.load() - spent;
+    if (CMeteredSection::Enter(g_meteredSection, left < kPollMs ? left : kPollMs) == WAIT_OBJECT_0)
+      return true;
+  }
+  return false;
 }
 
 void CPlanThread::FailItem(bool finishStep)

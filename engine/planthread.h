@@ -33,6 +33,9 @@ constexpr UINT UWM_NEXT_QUEUE_ITEM = 0x800;  // to the function view: (0, int*) 
 // index, connecting a slot, and the number of queue items. The document binds
 // it; until then a worker finds no sites and treats the queue as not empty.
 struct PlanDocAccess {
+  // The site of the slot with its task count already raised for the caller
+  // (looked up and raised under the document's site lock, so it cannot be
+  // freed in between), or null; the caller drops the count.
   CSiteItem* (*site)(int index);
   BOOL (*connect)(int index);
   int (*queueCount)();  // null: unknown
@@ -52,6 +55,11 @@ constexpr uint32_t kPlanListSliceMs = 2000;
 constexpr uint32_t kPlanTidyWaitMs = 5000;
 constexpr uint32_t kPlanTidyPollMs = 20;
 extern std::atomic<uint32_t> g_planTidyWaitMs;
+
+// The longest the finish step waits for the cross-process lock before it
+// reports without it (an exit ends the wait at once).
+constexpr uint32_t kPlanFinishLockWaitMs = 10000;
+extern std::atomic<uint32_t> g_planFinishLockWaitMs;
 
 // The worker factory of the document: a CPlanThread for slot n.
 CWinThread* MakePlanThread(int n);
@@ -97,6 +105,8 @@ private:
   // The item's failure steps after an error that needs no transfer undone.
   void FailItem(bool finishStep);
   void FinishStep();
+  // The cross-process lock of the finish step, bounded; false without it.
+  bool EnterMeteredSection();
 
   // CWD to the folder with the no-progress limit; false on any failure (the
   // item's status set, the connection dropped on a time-out).

@@ -44,6 +44,41 @@ DWORD Since(DWORD start)
   return ::GetTickCount() - start;
 }
 
+// How often a connect wait looks at the exit flag.
+const DWORD kExitPollMs = 200;
+// A setting's wait beyond this is nonsense; a day is plenty.
+const uint64_t kLongestWaitMs = 24ull * 3600 * 1000;
+
+// Waits for the handle up to waitMs, in slices so that an exit ends the wait
+// (WAIT_TIMEOUT then).
+DWORD WaitUnlessExit(HANDLE handle, uint64_t waitMs)
+{
+  const DWORD start = ::GetTickCount();
+  while (g_exitRequested.load() == 0) {
+    const DWORD spent = Since(start);
+    if (spent >= waitMs)
+      break;
+    const uint64_t left = waitMs - spent;
+    const DWORD r = ::WaitForSingleObject(handle, left < kExitPollMs ? (DWORD)left : kExitPollMs);
+    if (r != WAIT_TIMEOUT)
+      return r;
+  }
+  return WAIT_TIMEOUT;
+}
+
+// The keeper's whole connect (every attempt's wait and the delays between, as
+// the keeper reads them): a task waits no longer for the site to be ready.
+uint64_t SiteReadyWaitMs(const CSiteItem* site)
+{
+  const int64_t connectS = site->m_connectTimeout < 11 ? g_connectTimeout : site->m_connectTimeout;
+  const int64_t retries = site->m_retryCount != 0 ? site->m_retryCount : g_defRetryCount;
+  const int64_t delayS = site->m_retryDelay != 0 ? site->m_retryDelay : g_retryDelay;
+  const int64_t attemptMs = (connectS > 0 ? connectS : 0) * 1000 + 3000 + (delayS > 0 ? delayS : 0) * 1000 +
+                            2000;  // the keeper sleeps out its delay in 2 s slices
+  const int64_t total = (retries > 1 ? retries : 1) * attemptMs;
+  return total > (int64_t)kLongestWaitMs ? kLongestWaitMs : (uint64_t)total;
+}
+
 void FreeListingText(NetSession* session)
 {
   if (session->m_pRecord != nullptr) {
@@ -147,8 +182,6 @@ CProgThread::~CProgThread()
       if (sem != nullptr)
         ::ReleaseSemaphore(sem, 1, nullptr);
     }
-    if (m_countRaised1)
-      --m_pSite->m_taskCount;
   }
   if (m_pSite2 != nullptr) {
     ReleaseConnection(m_pSite2, &m_pSession2, &m_pNetFunc2, &m_borrowed2);
@@ -157,18 +190,35 @@ CProgThread::~CProgThread()
       if (sem != nullptr)
         ::ReleaseSemaphore(sem, 1, nullptr);
     }
-    if (m_countRaised2)
-      --m_pSite2->m_taskCount;
+  }
+  // Last: from here the document may free the sites (both may be one site).
+  if (m_countRaised1)
+    --m_pSite->m_taskCount;
+  if (m_countRaised2)
+    --m_pSite2->m_taskCount;
+}
+
+void CProgThread::RaiseTaskCounts()
+{
+  if (m_pSite != nullptr && !m_countRaised1) {
+    ++m_pSite->m_taskCount;
+    m_countRaised1 = true;
+  }
+  if (m_pSite != nullptr && m_pSite2 != nullptr && !m_countRaised2) {
+    ++m_pSite2->m_taskCount;
+    m_countRaised2 = true;
   }
 }
 
 void CProgThread::ReleaseConnection(CSiteItem* site, NetSession** session, CNetFunc** thread, int32_t* borrowed)
 {
   if (*thread != nullptr) {
-    (*thread)->Stop();
-    delete *thread;
+    // A thread that would not end still uses both objects: they are left.
+    if ((*thread)->Stop()) {
+      delete *thread;
+      delete *session;  // closes its event
+    }
     *thread = nullptr;
-    delete *session;  // closes its event
     *session = nullptr;
   } else if (*borrowed != 0) {
     // The keeper was never suspended: giving back the claim is all it needs.
@@ -207,8 +257,8 @@ void CProgThread::LogOnly(const char* text)
 
 bool CProgThread::WaitSiteReady(CSiteItem* site, const char* format)
 {
-  DWORD r = site->m_hIdleEvent != nullptr ? ::WaitForSingleObject(site->m_hIdleEvent, INFINITE) : WAIT_FAILED;
-  if (r == WAIT_FAILED || site->m_connected.load() == 0) {
+  DWORD r = site->m_hIdleEvent != nullptr ? WaitUnlessExit(site->m_hIdleEvent, SiteReadyWaitMs(site)) : WAIT_FAILED;
+  if (r != WAIT_OBJECT_0 || site->m_connected.load() == 0) {
     char line[320];
     std::snprintf(line, sizeof(line), format, site->m_host);
     ReportLine(line);
@@ -220,7 +270,7 @@ bool CProgThread::WaitSiteReady(CSiteItem* site, const char* format)
 bool CProgThread::TakeSemaphore(CSiteItem* site, bool lineEnd, bool* taken)
 {
   HANDLE sem = site->ConnectionSemaphore();
-  if (sem != nullptr && ::WaitForSingleObject(sem, g_taskConnectWaitMs.load()) == WAIT_OBJECT_0) {
+  if (sem != nullptr && WaitUnlessExit(sem, g_taskConnectWaitMs.load()) == WAIT_OBJECT_0) {
     *taken = true;
     return true;
   }
@@ -256,7 +306,7 @@ bool CProgThread::OpenConnection(CSiteItem* site, NetSession** session, CNetFunc
   func->m_bAutoDelete = FALSE;
   *thread = func;
   func->ResumeThread();
-  DWORD r = ::WaitForSingleObject(own->m_hDoneEvent, g_taskConnectWaitMs.load());
+  DWORD r = WaitUnlessExit(own->m_hDoneEvent, g_taskConnectWaitMs.load());
   return r == WAIT_OBJECT_0 && own->m_loggedIn.load() != 0;
 }
 
@@ -313,17 +363,13 @@ bool CProgThread::ConnectTwoSites()
 BOOL CProgThread::InitInstance()
 {
   bool connected = false;
-  if (m_pSite != nullptr && m_pSite2 != nullptr) {
-    ++m_pSite->m_taskCount;
-    m_countRaised1 = true;
-    ++m_pSite2->m_taskCount;
-    m_countRaised2 = true;
+  // Normally raised already by StartTaskThread; a thread started otherwise
+  // raises here.
+  RaiseTaskCounts();
+  if (m_pSite != nullptr && m_pSite2 != nullptr)
     connected = ConnectTwoSites();
-  } else if (m_pSite != nullptr) {
-    ++m_pSite->m_taskCount;
-    m_countRaised1 = true;
+  else if (m_pSite != nullptr)
     connected = ConnectOneSite();
-  }
   if (connected) {
     RunTask();
   } else if (m_task == TASK_SPACE_USED && m_pSpaceRun != nullptr) {
@@ -641,6 +687,7 @@ BOOL StartTaskThread(CTaskThreadList& list, CProgThread* thread)
   if (!thread->CreateThread(CREATE_SUSPENDED))
     return FALSE;
   thread->m_bAutoDelete = FALSE;
+  thread->RaiseTaskCounts();
   thread->ResumeThread();
   list.AddTaskThread(thread);
   list.StartThreadReaper();

@@ -154,6 +154,12 @@ public:
   void SearchEntries(const char* path, EntryRecord* entries);
   void SumEntries(const char* path, EntryRecord* entries);
 
+  // Raises the task count of the site (both sites for site-to-site work) for
+  // this worker, once; the destructor drops it as its last touch of the site.
+  // StartTaskThread calls it before the thread can run, so a site is never
+  // deleted between the start and the worker's first look at it.
+  void RaiseTaskCounts();
+
 private:
   void InitCommon();
   bool ConnectOneSite();
@@ -221,6 +227,7 @@ private:
   DECLARE_MESSAGE_MAP()
 };
 
-// Starts a worker: suspended, auto-delete off, resumed, listed, reaper started.
+// Starts a worker: suspended, auto-delete off, its sites' task counts raised,
+// resumed, listed, reaper started.
 // FALSE (the caller deletes the object) when no thread could be made.
 BOOL StartTaskThread(CTaskThreadList& list, CProgThread* thread);

@@ -17,7 +17,8 @@
 class CTaskThreadList {
 public:
   CTaskThreadList();
-  // Waits for a running reaper (it ends once the list is empty) and deletes it.
+  // Tells a running reaper to stop after the deletes it has in hand (each one
+  // bounded by its connection thread's stop), waits for it and deletes it.
   // Entries still listed are left to their owner.
   ~CTaskThreadList();
   CTaskThreadList(const CTaskThreadList&) = delete;
@@ -38,6 +39,13 @@ public:
   BOOL StartThreadReaper();
   bool IsReaperActive();
 
+  // At exit, on the thread that owns the windows the workers send to: waits up
+  // to waitMs for every listed thread to end, answering the messages they send
+  // to this thread meanwhile, deletes them here, and waits for the reaper to
+  // finish the deletes it took. True when nothing is left running or listed;
+  // false leaves the rest as it is (their sites must then stay).
+  bool EndAll(DWORD waitMs);
+
   // The lock of every operation above (recursive).
   CCriticalSection& GetLock() { return m_lock; }
 
@@ -53,7 +61,11 @@ private:
   CCriticalSection m_lock;
   std::vector<CWinThread*> m_threads;
   bool m_reaperActive = false;
+  bool m_stopReaper = false;        // the reaper ends after its current deletes
+  HANDLE m_hReaperWake = nullptr;   // auto reset: cuts the reaper's next pause short
   CWinThread* m_pReaper = nullptr;  // owned; auto-delete off
+
+  friend UINT __cdecl ThreadReaperProc(LPVOID pParam);
 };
 
 // The reaper thread's procedure over a CTaskThreadList (pParam): every

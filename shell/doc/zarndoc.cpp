@@ -9,7 +9,9 @@
 
 #include "engine/confirmdlg.h"
 #include "engine/engineres.h"
+#include "engine/exitrequest.h"
 #include "engine/keeper.h"
+#include "engine/netfunc.h"
 #include "engine/planthread.h"
 #include "engine/viewslots.h"
 #include "framework/commdlgs.h"
@@ -35,7 +37,7 @@ std::atomic<DocBoxFn> g_docBoxHook{nullptr};
 std::atomic<QueueWorkerFactory> g_queueWorkerFactory{&MakePlanThread};
 
 // How the queue workers reach the document's sites.
-CSiteItem* PlanDocSite(int i) { return g_pDoc != nullptr ? g_pDoc->GetSite(i) : nullptr; }
+CSiteItem* PlanDocSite(int i) { return g_pDoc != nullptr ? g_pDoc->TakeSiteForTask(i) : nullptr; }
 BOOL PlanDocConnect(int i) { return g_pDoc != nullptr ? g_pDoc->ConnectSite(i) : FALSE; }
 int PlanDocQueueCount()
 {
@@ -57,15 +59,27 @@ bool ThreadRunning(CWinThread* thread)
   return ::GetExitCodeThread(thread->m_hThread, &code) && code == STILL_ACTIVE;
 }
 
-// Waits for a thread while the calling thread's windows keep working.
+// How often a pumping wait looks at the exit flag.
+constexpr DWORD kPumpSliceMs = 200;
+// How long DeleteSite waits for the site's keeper to end: its connection
+// thread's bounded stop, and a slice of its connect or keep-alive loop.
+constexpr DWORD kDeleteKeeperWaitMs = kNetFuncStopWaitMs + 10000;
+// How long the document waits at exit for its task threads to end.
+constexpr DWORD kTaskThreadEndWaitMs = 15000;
+
+// Waits for a thread while the calling thread's windows keep working; an exit
+// ends the wait. True when the thread ended.
 bool WaitThreadPumping(HANDLE h, DWORD waitMs)
 {
   const DWORD start = ::GetTickCount();
   for (;;) {
     const DWORD spent = ::GetTickCount() - start;
-    if (spent >= waitMs)
+    if (spent >= waitMs || g_exitRequested.load() != 0)
       return ::WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
-    const DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, waitMs - spent, QS_ALLINPUT);
+    const DWORD slice = std::min(waitMs - spent, kPumpSliceMs);
+    const DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, slice, QS_ALLINPUT);
+    if (r == WAIT_TIMEOUT)
+      continue;
     if (r == WAIT_OBJECT_0)
       return true;
     if (r != WAIT_OBJECT_0 + 1)
@@ -206,12 +220,23 @@ CZarnDoc::~CZarnDoc()
   if (m_hAppKey != nullptr)
     ::RegCloseKey(m_hAppKey);
   m_hSitesKey = m_hAppKey = nullptr;
-  // m_taskThreads' destructor waits for its reaper.
-  for (CSiteItem* site : m_sites)
-    if (site != nullptr)
-      site->m_queueRun = 0;
-  // A worker that outlives the wait still uses its site: both are left alone.
-  if (StopQueueWorkers()) {
+  // Everything that may still use a site is told to stop: workers and tasks
+  // by the queue-run flag, keepers (whose end wakes tasks waiting for the
+  // site) by their running flag.
+  for (CSiteItem* site : m_sites) {
+    if (site == nullptr)
+      continue;
+    site->m_queueRun = 0;
+    if (site->m_pKeeperThread != nullptr) {
+      site->m_keeperRunning = 0;
+      site->m_pKeeperThread->ResumeThread();
+    }
+  }
+  // Task destructors touch their sites: the sites go only after every task
+  // thread has ended and been deleted. A task or worker that outlives the
+  // wait still uses its site: the sites are left alone then.
+  const bool tasksEnded = m_taskThreads.EndAll(kTaskThreadEndWaitMs);
+  if (StopQueueWorkers() && tasksEnded) {
     for (CSiteItem*& site : m_sites) {
       delete site;
       site = nullptr;
@@ -382,6 +407,10 @@ void CZarnDoc::EmptyClipboardForSite(int i)
 
 BOOL CZarnDoc::DeleteSite(int i)
 {
+  // One delete at a time: its box and its wait for the keeper answer
+  // messages, and a delete that comes in there must not run inside it.
+  if (m_deletingSlot.load() >= 0)
+    return FALSE;
   CSiteItem* site = GetSite(i);
   if (site == nullptr)
     return FALSE;
@@ -389,24 +418,49 @@ BOOL CZarnDoc::DeleteSite(int i)
     ShowDocBox(0, kSiteActiveTaskText, kConfirmModeError, TRUE);
     return FALSE;
   }
+  struct DeletingMark {
+    CZarnDoc& doc;
+    DeletingMark(CZarnDoc& d, int slot) : doc(d)
+    {
+      CSingleLock lock(&doc.m_siteLock, TRUE);
+      doc.m_deletingSlot = slot;
+    }
+    ~DeletingMark()
+    {
+      CSingleLock lock(&doc.m_siteLock, TRUE);
+      doc.m_deletingSlot = -1;
+    }
+  } mark(*this, i);
   // Deleting asks without a count-down: nobody there must not mean yes.
   if (IsOptionSet(OPTBIT_CONFIRM_DELETE_SITE) &&
       ShowDocBox(IDS_CONFIRM_DELETE_SITE, nullptr, 1 << OPTBIT_CONFIRM_DELETE_SITE, FALSE) != IDOK)
     return FALSE;
   EmptyClipboardForSite(i);
+  HANDLE keeper = nullptr;
   {
     CSingleLock lock(&m_siteLock, TRUE);
     if (m_sites[i] != site || site->m_taskCount.load() != 0)
       return FALSE;
     site->m_keeperRunning = 0;
-    DeleteSiteKey(i);
-    // The keeper is told to stop; its thread object goes with the site only
-    // once the thread has ended.
     if (site->m_pKeeperThread != nullptr) {
       site->m_pKeeperThread->ResumeThread();
-      if (site->m_pKeeperThread->m_hThread != nullptr)
-        WaitThreadPumping(site->m_pKeeperThread->m_hThread, INFINITE);
+      keeper = site->m_pKeeperThread->m_hThread;
     }
+  }
+  // The keeper is told to stop; the site goes only once its thread has ended.
+  // The lock is not held here: workers connecting other sites go on.
+  if (keeper != nullptr && !WaitThreadPumping(keeper, kDeleteKeeperWaitMs))
+    return FALSE;  // still ending (or the program is closing): the site stays, stopped
+  {
+    CSingleLock lock(&m_siteLock, TRUE);
+    if (m_sites[i] != site)
+      return FALSE;
+    if (site->m_taskCount.load() != 0) {
+      lock.Unlock();
+      ShowDocBox(0, kSiteActiveTaskText, kConfirmModeError, TRUE);
+      return FALSE;
+    }
+    DeleteSiteKey(i);
     m_sites[i] = nullptr;
     if (m_nSites > 0)
       --m_nSites;
@@ -416,11 +470,21 @@ BOOL CZarnDoc::DeleteSite(int i)
   return TRUE;
 }
 
+CSiteItem* CZarnDoc::TakeSiteForTask(int i)
+{
+  CSingleLock lock(&m_siteLock, TRUE);
+  CSiteItem* site = GetSite(i);
+  if (site == nullptr || m_deletingSlot.load() == i)
+    return nullptr;
+  ++site->m_taskCount;
+  return site;
+}
+
 BOOL CZarnDoc::ModifySite(int i, const SiteLoginValues& v)
 {
   CSingleLock lock(&m_siteLock, TRUE);
   CSiteItem* site = GetSite(i);
-  if (site == nullptr)
+  if (site == nullptr || m_deletingSlot.load() == i)
     return FALSE;
   const bool renamed = strcmp(site->m_name, v.name) != 0;
   if (renamed) {
@@ -492,7 +556,7 @@ BOOL CZarnDoc::ConnectSite(int i)
   // One keeper per site: queue workers connect from their own threads.
   CSingleLock lock(&m_siteLock, TRUE);
   CSiteItem* site = GetSite(i);
-  if (site == nullptr)
+  if (site == nullptr || m_deletingSlot.load() == i)
     return FALSE;
   // Decide the keeper's state before looking at or touching the event: a
   // keeper told to stop may still hold the event reset, and sets it for the

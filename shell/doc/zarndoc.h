@@ -3,6 +3,8 @@
 // their reaper, and the ten queue worker slots.
 #pragma once
 
+#include <atomic>
+
 #include "engine/siteitem.h"
 #include "engine/siterecord.h"
 #include "engine/taskthreads.h"
@@ -85,6 +87,10 @@ public:
   void DisconnectSite(int i, BOOL noPrompt);
   BOOL FindSiteNodeByName(const char* name);
   CSiteItem* GetSite(int i) const { return i >= 0 && i < MAX_SITES ? m_sites[i] : nullptr; }
+  // For a worker on another thread: the site of slot i with its task count
+  // raised, under the site lock (so it cannot be freed in between); null for an
+  // empty slot or one being deleted. The worker drops the count when done.
+  CSiteItem* TakeSiteForTask(int i);
 
   BOOL OpenSiteRegistry();
   BOOL LoadSitesFromRegistry(int i);
@@ -138,6 +144,10 @@ protected:
   CCriticalSection m_siteLock;
   DWORD m_guiThreadId;
   int m_promptingSlot;  // the slot whose connect prompt is up, or -1
+  // The slot DeleteSite is working on, or -1: its waits answer messages, and a
+  // delete, connect or change that comes in there is refused. Written under
+  // the site lock.
+  std::atomic<int> m_deletingSlot{-1};
   char m_cacheRoot[MAX_PATH];
 
   void MakeSiteCacheFolder(CSiteItem* site);

@@ -1,4 +1,5 @@
-// The document's task-thread list under its reaper, and the queue worker slots.
+// The document's task-thread list under its reaper, the queue worker slots, and
+// the lifetimes of sites that tasks and keepers still use (exit, delete).
 #include "shell/doc/zarndoc.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/exitrequest.h"
+#include "engine/progthread.h"
 #include "shell/settings/settings.h"
+#include "shell/sitestore/storemessage.h"
 #include "tests/doc/docfix.h"
 
 namespace {
@@ -148,6 +152,173 @@ TEST(DocThreads, NoFactoryOrANegativeCountStartsNothing)
   for (CWinThread* t : doc.m_queueThreads)
     EXPECT_EQ(t, nullptr);
   SetQueueWorkerFactory(nullptr);
+}
+
+// ---- site lifetimes ----
+
+std::atomic<bool> g_siteFreed{false};
+std::atomic<int> g_taskDeletes{0};
+std::atomic<bool> g_taskSawFreedSite{false};
+
+class WatchedSite : public CSiteItem {
+public:
+  ~WatchedSite() override { g_siteFreed = true; }
+};
+
+// A task that runs until its site is stopped and, as a real task's destructor
+// does, gives its site back when it is deleted.
+UINT __cdecl SiteTaskProc(LPVOID param)
+{
+  CSiteItem* site = static_cast<CSiteItem*>(param);
+  while (site->m_queueRun.load() != 0)
+    ::Sleep(5);
+  return 0;
+}
+
+class SiteTask : public CWinThread {
+public:
+  explicit SiteTask(CSiteItem* site) : CWinThread(&SiteTaskProc, site), m_site(site)
+  {
+    m_bAutoDelete = FALSE;
+    ++m_site->m_taskCount;
+  }
+  ~SiteTask() override
+  {
+    g_taskSawFreedSite = g_siteFreed.load();
+    ++g_taskDeletes;
+    if (!g_siteFreed.load())
+      --m_site->m_taskCount;
+  }
+  CSiteItem* m_site;
+};
+
+TEST(DocThreads, AtExitSitesAreFreedOnlyAfterTheTaskThreadsThatUseThem)
+{
+  doctest::RecordBoxes();
+  g_siteFreed = false;
+  g_taskDeletes = 0;
+  g_taskSawFreedSite = false;
+  auto doc = std::make_unique<CZarnDoc>();
+  WatchedSite* site = new WatchedSite;
+  site->m_queueRun = 1;
+  doc->m_sites[1] = site;
+  ++doc->m_nSites;
+  auto* task = new SiteTask(site);
+  ASSERT_TRUE(task->CreateThread());
+  doc->AddTaskThread(task);  // the reaper keeps its usual 2 s pause
+  ASSERT_TRUE(doc->StartThreadReaper());
+  doc.reset();
+  EXPECT_EQ(g_taskDeletes.load(), 1);
+  EXPECT_FALSE(g_taskSawFreedSite.load());
+  EXPECT_TRUE(g_siteFreed.load());
+}
+
+// Tasks of a site whose keeper is still connecting: each count is up as soon
+// as the start returns, and an exit ends their wait for the site.
+TEST(DocThreads, TaskCountIsUpAtStartAndAnExitEndsTheWaitForTheSite)
+{
+  CSiteItem site;
+  ::ResetEvent(site.m_hIdleEvent);  // the keeper is connecting
+  CTaskThreadList list;
+  list.m_reapIntervalMs = 10;
+  constexpr int kTasks = 40;
+  int seenLow = 0;
+  for (int i = 0; i < kTasks; ++i) {
+    auto* task = new CProgThread(1, TASK_LIST, &site, nullptr, "/x", 0, nullptr);
+    ASSERT_TRUE(StartTaskThread(list, task)) << i;
+    if (site.m_taskCount.load() != i + 1)
+      ++seenLow;
+  }
+  EXPECT_EQ(seenLow, 0);
+  g_exitRequested = 1;
+  const DWORD start = ::GetTickCount();
+  while ((list.GetTaskThreadCount() != 0 || site.m_taskCount.load() != 0) && ::GetTickCount() - start < 30000)
+    ::Sleep(10);
+  EXPECT_EQ(list.GetTaskThreadCount(), 0);
+  EXPECT_EQ(site.m_taskCount.load(), 0);
+  g_exitRequested = 0;
+}
+
+// A keeper stand-in that ends when its event is set.
+UINT __cdecl KeeperStandInProc(LPVOID param)
+{
+  ::WaitForSingleObject(static_cast<HANDLE>(param), INFINITE);
+  return 0;
+}
+
+struct InnerCalls {
+  CZarnDoc* doc = nullptr;
+  HANDLE keeperGo = nullptr;
+  bool exitInstead = false;
+  int deleteResult = -1;
+  int connectResult = -1;
+};
+InnerCalls g_inner;
+constexpr UINT kInnerMessage = WM_APP + 7;
+
+// Runs inside DeleteSite's wait, as a click or a posted command would.
+LRESULT CALLBACK InnerWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (message != kInnerMessage)
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
+  g_inner.deleteResult = g_inner.doc->DeleteSite(1);
+  g_inner.connectResult = g_inner.doc->ConnectSite(1);
+  if (g_inner.exitInstead)
+    g_exitRequested = 1;
+  else
+    ::SetEvent(g_inner.keeperGo);
+  return 0;
+}
+
+TEST(DocThreads, DeleteSiteIsNotReenteredWhileItWaitsForTheKeeper)
+{
+  doctest::RecordBoxes();
+  // No store here: its "cannot delete the key" box is not the point.
+  SiteStoreMessageFn storeBoxes = SetSiteStoreMessageHook([](int, const char*, const char*) {});
+  g_optionFlags &= ~((1u << OPTBIT_CONFIRM_CONNECT) | (1u << OPTBIT_CONFIRM_DELETE_SITE));
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = &InnerWndProc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = "ZarnInnerCalls";
+  ::RegisterClassA(&wc);
+  HWND wnd = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(wnd, nullptr);
+  auto doc = std::make_unique<CZarnDoc>();
+  g_inner = InnerCalls();
+  g_inner.doc = doc.get();
+  g_inner.keeperGo = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round == 0 ? "the keeper ends" : "the program closes");
+    g_inner.exitInstead = round == 1;
+    g_inner.deleteResult = g_inner.connectResult = -1;
+    ::ResetEvent(g_inner.keeperGo);
+    CSiteItem* site = new CSiteItem;
+    doc->m_sites[1] = site;
+    ++doc->m_nSites;
+    site->m_pKeeperThread = new CWinThread(&KeeperStandInProc, g_inner.keeperGo);
+    site->m_pKeeperThread->m_bAutoDelete = FALSE;
+    ASSERT_TRUE(site->m_pKeeperThread->CreateThread());
+    site->m_keeperRunning = 1;
+    ::PostMessageA(wnd, kInnerMessage, 0, 0);
+    const BOOL deleted = doc->DeleteSite(1);
+    EXPECT_EQ(g_inner.deleteResult, FALSE);
+    EXPECT_EQ(g_inner.connectResult, FALSE);
+    if (round == 0) {
+      EXPECT_TRUE(deleted);
+      EXPECT_EQ(doc->m_sites[1], nullptr);
+    } else {
+      // Closing: the keeper has not ended, so the site stays (stopped).
+      EXPECT_FALSE(deleted);
+      EXPECT_EQ(doc->m_sites[1], site);
+      EXPECT_EQ(site->m_keeperRunning.load(), 0);
+      g_exitRequested = 0;
+      ::SetEvent(g_inner.keeperGo);  // the site's teardown waits for its keeper
+    }
+  }
+  doc.reset();
+  ::CloseHandle(g_inner.keeperGo);
+  ::DestroyWindow(wnd);
+  SetSiteStoreMessageHook(storeBoxes);
 }
 
 }  // namespace

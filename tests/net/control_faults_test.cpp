@@ -1,6 +1,6 @@
 // The control connection against a scripted server that does what real servers
 // will not: replies cut anywhere, two in one segment, overlong lines, refusals,
-// drops, silence. Each case: the right flags and log lines, a client woken in
+// drops, silence, a flood. Each case: the right flags and log lines, a client woken in
 // time, and a thread that stops within a few seconds.
 #include <gtest/gtest.h>
 
@@ -343,6 +343,25 @@ TEST_F(ControlFaults, NetSendQuitClosesAtOnce)
   EXPECT_LT(client.elapsedMs, 1000u);
   EXPECT_FALSE(client.Alive());
   EXPECT_LT(client.Stop(), 1000u);
+}
+
+// A server that never stops talking once held the close of the control
+// connection (and the thread's stop behind it) for good.
+TEST_F(ControlFaults, CloseDuringAReplyFloodEndsAndTheThreadStops)
+{
+  Client client(&site);
+  ASSERT_TRUE(Start("ctrl_flood", client)) << LogDump();
+  ASSERT_TRUE(client.LoggedIn());
+  EXPECT_FALSE(client.Run(VERB_SYST, "", 0));  // the flood never ends in a reply
+  const DWORD start = ::GetTickCount();
+  while (!LogHas("::Reply: 211-") && ::GetTickCount() - start < 10000)
+    ::Sleep(20);
+  ASSERT_TRUE(LogHas("::Reply: 211-"));
+  ::ResetEvent(client.Session()->m_hDoneEvent);
+  ::PostMessageA(client.Session()->m_pWnd->GetSafeHwnd(), UWM_NET_SEND, VERB_QUIT, 0);
+  ASSERT_TRUE(client.Wait(30000));
+  EXPECT_FALSE(client.Alive());
+  EXPECT_LT(client.Stop(), kNetFuncStopWaitMs);
 }
 
 }  // namespace

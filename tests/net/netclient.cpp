@@ -27,6 +27,8 @@ Client::Client(CSiteItem* site, bool keeper) : m_session(new NetSession)
 Client::~Client()
 {
   Stop();
+  if (m_abandoned)
+    return;
   // The client owns the event once the connection is gone.
   if (m_session->m_hDoneEvent != nullptr) {
     ::CloseHandle(m_session->m_hDoneEvent);
@@ -74,9 +76,12 @@ DWORD Client::Stop()
   if (m_thread == nullptr)
     return 0;
   const DWORD start = ::GetTickCount();
-  m_thread->Stop();
+  const bool ended = m_thread->Stop();
   const DWORD took = ::GetTickCount() - start;
-  delete m_thread;
+  if (ended)
+    delete m_thread;  // one that would not end is left with its session
+  else
+    m_abandoned = true;
   m_thread = nullptr;
   return took;
 }

@@ -44,6 +44,7 @@ public:
 private:
   NetSession* m_session;
   CNetFunc* m_thread = nullptr;
+  bool m_abandoned = false;  // a thread that would not end still uses the session
 };
 
 // The connection log's rows, oldest first.

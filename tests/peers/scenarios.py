@@ -814,3 +814,18 @@ def relay_source_pause(s):
         s.record.append("DATA %s %d %08x" % (name, len(got), zlib.crc32(got) & 0xFFFFFFFF))
         s.send("226 Transfer complete.\r\n" if whole else "426 Connection closed; transfer aborted.\r\n")
     _serve_data(s, {"RETR": on_retr, "STOR": on_stor})
+
+
+def ctrl_flood(s):
+    """SYST starts an endless stream of continuation lines on the control
+    connection, until the client closes it (at most 120 s)."""
+    def flood(sess, line):
+        chunk = ("211-" + "x" * 70 + "\r\n").encode("latin-1") * 1000
+        end = time.time() + 120
+        try:
+            while time.time() < end:
+                sess.conn.sendall(chunk)
+        except OSError:
+            pass
+    if s.login():
+        s.serve({"SYST": flood})

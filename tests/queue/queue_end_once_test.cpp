@@ -8,6 +8,7 @@
 #include "engine/exitrequest.h"
 #include "engine/planthread.h"
 #include "engine/queuerules.h"
+#include "shell/settings/meteredsection.h"
 #include "shell/settings/settings.h"
 #include "tests/queue/queuefix.h"
 #include "tests/support/peers.h"
@@ -130,6 +131,36 @@ TEST(QueueEndOnce, DestroyingTheDocumentEndsAWorkerBlockedSendingToIt)
   EXPECT_LT(::GetTickCount() - closing, 12000u);
   EXPECT_GE(h.view.Count(UWM_NEXT_QUEUE_ITEM), 1) << "the pending question was answered";
   EXPECT_EQ(g_planThreadCount.load(), 0) << "every worker ended";
+}
+
+// The finish step holds the cross-process lock across its two reports; one
+// holder that never let go stopped every worker there for good.
+TEST(QueueEndOnce, AWorkerWaitingForTheCountingLockEndsOnExit)
+{
+  const PeerLogin py = PyftpdPeer();
+  ASSERT_NE(py.port, 0);
+  tasktest::MakeFolder(py.root, "endlock");
+  WriteAll(py.root + "\\endlock\\small.bin", Pattern(5000));
+  Harness h;
+  h.AddSite(py.port, py.user.c_str(), py.pass.c_str());
+  g_queueThreadCount = 1;
+  g_optionFlags &= ~((1u << OPTBIT_QUEUE_POWEROFF) | (1u << OPTBIT_QUEUE_HANGUP) | (1u << OPTBIT_QUEUE_QUIT));
+  ASSERT_NE(g_meteredSection, nullptr);
+  ASSERT_EQ(CMeteredSection::Enter(g_meteredSection, 0), 0u);  // held by "another process"
+  h.view.Add("<-", "127.0.0.1", py.port, py.user.c_str(), py.pass.c_str(), FreshTemp("endlock").c_str(), "/endlock",
+             "small.bin", 5000);
+  h.doc->OnStartQueue();
+  const DWORD start = ::GetTickCount();
+  while (g_meteredSection->shared->waiting == 0 && ::GetTickCount() - start < 30000)
+    h.Pump(10);
+  const bool reachedLock = g_meteredSection->shared->waiting != 0;
+  g_exitRequested = 1;
+  const bool ended = h.WaitWorkersEnded(15000);
+  CMeteredSection::Leave(g_meteredSection, 1);  // lets a worker stuck there go, so the test ends
+  EXPECT_TRUE(reachedLock) << QueueLogText();
+  EXPECT_TRUE(ended);
+  h.WaitWorkersEnded(30000);
+  g_exitRequested = 0;
 }
 
 }  // namespace
