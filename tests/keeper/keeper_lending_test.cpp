@@ -87,6 +87,8 @@ TEST(KeeperLending, ASiteSeenConnectedLendsAtOnce)
   ASSERT_NE(site.m_connected.load(), 0) << LogDump();
   NetSession* lent = ClaimMainConnection(&site);
   EXPECT_NE(lent, nullptr) << "connected, but still held by the keeper";
+  EXPECT_EQ(site.m_queueRun, 1);
+  EXPECT_NE(site.m_hConnSemaphore.load(), nullptr);
   EXPECT_EQ(::WaitForSingleObject(site.m_hIdleEvent, 15000), (DWORD)WAIT_OBJECT_0);
   if (lent != nullptr)
     ReleaseMainConnection(&site);
