@@ -921,10 +921,7 @@ void CFtpSocketWnd::OnLoginFolderReply(const char* line)
       site.m_remoteFolder[length] = '\0';
     }
   }
-  site.m_connected = 1;
-  site.m_queueRun = 1;
-  site.ConnectionSemaphore();
-  PostSiteState(&site, 1);
+  // The keeper thread marks the site connected once it can lend the link.
 }
 
 void CFtpSocketWnd::HandleIntermediate(int verb)

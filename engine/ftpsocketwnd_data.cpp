@@ -22,6 +22,7 @@
 #include "engine/batchjob.h"
 #include "engine/connlog.h"
 #include "engine/exitrequest.h"
+#include "engine/listing.h"
 #include "engine/pasvreply.h"
 #include "engine/planitem.h"
 #include "engine/siteitem.h"
@@ -417,6 +418,17 @@ bool CFtpDataPath::AppendListing(CFtpSocketWnd& w)
   if (size == 0)
     return true;
   NetSession& session = *w.m_pSession;
+  // A listing already dropped (too large, or a receive failed) takes nothing
+  // more: the rest of the data connection goes nowhere.
+  if (session.m_alive.load() == 0)
+    return false;
+  if (size > kListingBlockLimit - w.m_listLen) {
+    ConnLogPrintf("%s::The listing is larger than %u MBytes, dropped.\r\n", w.Host(),
+                  (unsigned)(kListingBlockLimit >> 20));
+    DropListing(w);
+    w.PushWindowSide(VERB_ABOR, "");
+    return false;
+  }
   // The first bytes make a new block; whatever the record held before is the
   // client's.
   char* old = w.m_listLen > 0 ? static_cast<char*>(session.m_pRecord) : nullptr;

@@ -251,9 +251,20 @@ private:
       return false;
     }
     m_retryCount = ReadRetryCount();
+    // Connected only once lendable: a borrower that sees the flag finds the
+    // claim free, and the idle event follows at once.
+    s.m_queueRun = 1;
+    s.ConnectionSemaphore();
     GiveBackBusy();
     m_idleMark = ::GetTickCount();
+    s.m_connected = 1;
+    // A drop since the login had nothing to clear: the keep-alive loop then
+    // sees it and connects again.
+    if (m_session->m_alive.load() == 0)
+      s.m_connected = 0;
     ::SetEvent(s.m_hIdleEvent);
+    if (s.m_connected.load() != 0)
+      PostSiteState(&s, 1);
     return true;
   }
 

@@ -2,6 +2,8 @@
 #include "engine/listing.h"
 
 #include <cstring>
+#include <exception>
+#include <memory>
 #include <new>
 
 namespace {
@@ -82,14 +84,42 @@ bool TakeName(const std::string& line, size_t begin, EntryRecord& entry)
   return true;
 }
 
+// The file types of a Unix line's first column. Links, devices, pipes and
+// sockets cannot be transferred: their lines are dropped.
+bool IsUnixType(char c)
+{
+  return c == '-' || c == 'd' || c == 'D' || c == 'l' || c == 'L' || c == 'b' || c == 'c' || c == 'p' || c == 's';
+}
+
+bool IsListedType(char c) { return c == '-' || c == 'd' || c == 'D'; }
+
+bool DigitsAt(const std::string& line, size_t at, size_t count)
+{
+  for (size_t i = at; i < at + count; ++i)
+    if (!IsDigit(line[i]))
+      return false;
+  return true;
+}
+
+// A long-iso date (YYYY-MM-DD) whose next token is the time (HH:MM).
+bool IsIsoDateTime(const std::string& line, const Token& date, const Token* time)
+{
+  if (time == nullptr || date.end - date.begin != 10 || time->end - time->begin != 5)
+    return false;
+  const size_t d = date.begin, t = time->begin;
+  return DigitsAt(line, d, 4) && line[d + 4] == '-' && DigitsAt(line, d + 5, 2) && line[d + 7] == '-' &&
+         DigitsAt(line, d + 8, 2) && DigitsAt(line, t, 2) && line[t + 2] == ':' && DigitsAt(line, t + 3, 2);
+}
+
 // Unix long format: permissions, links, owner, [group,] size, month, day,
-// time or year, name. The column flags belong to the line: a listing may mix
-// lines with and without the group column.
+// time or year, name; or, in place of the three date columns, a long-iso date
+// and time. The column flags belong to the line: a listing may mix lines with
+// and without the group column.
 bool ParseUnixLine(const std::string& line, const std::vector<Token>& tokens, EntryRecord& entry)
 {
   const char type = line[tokens[0].begin];
-  if (type == 'l' || type == 'L')
-    return false;  // symbolic links are not listed
+  if (!IsListedType(type))
+    return false;  // symbolic links and special files are not listed
   bool groupSeen = false;
   bool noGroupSeen = false;
   int64_t size = 0;
@@ -100,6 +130,16 @@ bool ParseUnixLine(const std::string& line, const std::vector<Token>& tokens, En
     const Token& tok = tokens[t];
     const char first = line[tok.begin];
     int next = k + 1;
+    // The date where the month (with group) or the size (without) would be.
+    if ((k == 4 || k == 5) && IsIsoDateTime(line, tok, t + 1 < tokens.size() ? &tokens[t + 1] : nullptr)) {
+      const Token& time = tokens[t + 1];
+      date.assign(line, tok.begin, tok.end - tok.begin);
+      date += '-';
+      date.append(line, time.begin, time.end - time.begin);
+      if (t + 2 < tokens.size())
+        nameBegin = tokens[t + 2].begin;
+      break;
+    }
     switch (k) {
     case 3:
       if (!groupSeen && IsDigit(first)) {
@@ -147,10 +187,14 @@ bool ParseUnixLine(const std::string& line, const std::vector<Token>& tokens, En
   return true;
 }
 
-// DOS/IIS format: date, time, "<DIR>" or size, name.
+// DOS/IIS format: date, time, "<DIR>" or size, name. A line whose columns do
+// not start so (a recursive listing's folder header, a text line) is no entry.
 bool ParseDosLine(const std::string& line, const std::vector<Token>& tokens, EntryRecord& entry)
 {
   if (tokens.size() < 4)
+    return false;
+  const char kindColumn = line[tokens[2].begin];
+  if (!IsDigit(line[tokens[0].begin]) || !IsDigit(line[tokens[1].begin]) || (kindColumn != '<' && !IsDigit(kindColumn)))
     return false;
   if (!TakeName(line, tokens[3].begin, entry))
     return false;
@@ -190,13 +234,11 @@ void SplitListingLines(const char* text, std::vector<std::string>& lines)
   }
 }
 
-EntryRecord* ParseListing(const char* text, int* count)
+namespace {
+
+EntryRecord* ParseLines(const std::vector<std::string>& lines, int* count)
 {
-  std::vector<std::string> lines;
-  SplitListingLines(text, lines);
-  if (lines.empty())
-    return nullptr;
-  EntryRecord* entries = new (std::nothrow) EntryRecord[lines.size() + 1]();
+  std::unique_ptr<EntryRecord[]> entries(new (std::nothrow) EntryRecord[lines.size() + 1]());
   if (entries == nullptr) {
     if (count != nullptr)
       *count = 0;
@@ -209,9 +251,8 @@ EntryRecord* ParseListing(const char* text, int* count)
     if (tokens.empty())
       continue;
     EntryRecord& entry = entries[accepted];
-    const char first = line[tokens[0].begin];
-    const bool unix = first == '-' || first == 'd' || first == 'D' || first == 'l' || first == 'L';
-    const bool ok = unix ? ParseUnixLine(line, tokens, entry) : ParseDosLine(line, tokens, entry);
+    const bool ok = IsUnixType(line[tokens[0].begin]) ? ParseUnixLine(line, tokens, entry)
+                                                      : ParseDosLine(line, tokens, entry);
     if (ok)
       ++accepted;
     else
@@ -219,5 +260,24 @@ EntryRecord* ParseListing(const char* text, int* count)
   }
   if (count != nullptr)
     *count = accepted;
-  return entries;
+  return entries.release();
+}
+
+}  // namespace
+
+EntryRecord* ParseListing(const char* text, int* count)
+{
+  // The lines, tokens and date texts are heap copies: in a 32-bit process a
+  // large listing can run out of them, and no exception may leave a worker.
+  try {
+    std::vector<std::string> lines;
+    SplitListingLines(text, lines);
+    if (lines.empty())
+      return nullptr;
+    return ParseLines(lines, count);
+  } catch (const std::exception&) {
+    if (count != nullptr)
+      *count = 0;
+    return nullptr;
+  }
 }

@@ -43,6 +43,11 @@ static_assert(offsetof(EntryRecord, m_tag) == 564, "entry layout");
 static_assert(offsetof(EntryRecord, m_node) == 568, "entry layout");
 static_assert(sizeof(EntryRecord) == 576, "entry size on both targets");
 
+// The most bytes of one listing a connection collects: a server that sends
+// more has its listing dropped (and the operation fails) before it can exhaust
+// memory. Real folders of a couple of hundred thousand entries fit.
+constexpr size_t kListingBlockLimit = 16u * 1024 * 1024;
+
 // Lines of at least 30 characters (counting a CR before the LF), without their
 // line end, in order. Shorter lines (the total line, blank lines, folder headers
 // of a recursive listing) are left out.
@@ -52,6 +57,8 @@ void SplitListingLines(const char* text, std::vector<std::string>& lines);
 // that passed the length test, filled in order with the accepted ones (the rest
 // stay empty and end the array). Free it with delete[]. Returns null, leaving
 // *count alone, when no line passed; otherwise *count (when given) receives the
-// number of entries. Lines that name nothing usable (".", "..", symbolic links,
-// a name over 255 bytes or holding a 0x0C byte) are dropped.
+// number of entries. Lines that name nothing usable (".", "..", symbolic links
+// and special files, a name over 255 bytes or holding a 0x0C byte) are dropped,
+// and so are lines of neither style (a DOS line starts with its date). When
+// memory runs out the result is null with *count 0.
 EntryRecord* ParseListing(const char* text, int* count);

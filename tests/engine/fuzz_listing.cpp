@@ -1,5 +1,5 @@
-// Any bytes as a listing: no crash, and every entry names something the
-// program can act on.
+// Any bytes as a listing: no crash, and every entry names a plain file or
+// folder the program can act on.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -31,6 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         strnlen(e.m_attributes, sizeof(e.m_attributes)) == sizeof(e.m_attributes))
       abort();
     if ((e.m_kind != kEntryFile && e.m_kind != kEntryFolder) || e.m_size < 0)
+      abort();
+    // Only plain files and folders: links and special files are never listed,
+    // and a DOS line starts with its date.
+    const char type = e.m_attributes[0];
+    if (type != '\0' ? (type != '-' && type != 'd' && type != 'D') : (e.m_date[0] < '0' || e.m_date[0] > '9'))
       abort();
   }
   if (entries[count].m_name[0] != '\0')

@@ -137,6 +137,40 @@ TEST(ListingParser, DroppedLines)
   EXPECT_STREQ(p.entries[1].m_name, "");
 }
 
+TEST(ListingParser, LinesOfNeitherStyleAndSpecialFilesInventNoNames)
+{
+  Parsed p = Parse("./pub/a folder with a long name/and more words:\r\n"    // recursive-listing header
+                   "1999 photos and other things from long ago:\r\n"         // a digit, but no DOS columns
+                   "srwxrwxrwx   1 root     root            0 Jan  1 12:00 control.sock\r\n"
+                   "brw-rw----   1 root     disk       8,   0 Jan  1 12:00 sda\r\n"
+                   "crw-rw-rw-   1 root     root       1,   3 Jan  1 12:00 null\r\n"
+                   "prw-r--r--   1 root     root            0 Jan  1 12:00 fifo\r\n"
+                   "Total of 3 files and 2 folders in this listing\r\n"
+                   "-rw-r--r--   1 ftp      ftp             1 Jan 15 10:30 kept\r\n"
+                   "01-15-03  10:30AM                  512 a.txt\r\n");
+  ASSERT_EQ(p.count, 2);
+  EXPECT_STREQ(p.entries[0].m_name, "kept");
+  EXPECT_STREQ(p.entries[1].m_name, "a.txt");
+  EXPECT_STREQ(p.entries[2].m_name, "");
+}
+
+TEST(ListingParser, IsoDatesKeepTheWholeName)
+{
+  Parsed p = Parse("-rw-r--r-- 1 u g 1234 2023-01-01 12:00 my file.txt\r\n"
+                   "drwxr-xr-x 2 owner 4096 2024-02-29 23:59 no group folder\r\n"
+                   "-rw-r--r--   1 ftp      ftp            77 Mar  3  2002 classic\r\n");
+  ASSERT_EQ(p.count, 3);
+  EXPECT_STREQ(p.entries[0].m_name, "my file.txt");
+  EXPECT_EQ(p.entries[0].m_size, 1234);
+  EXPECT_STREQ(p.entries[0].m_date, "2023-01-01-12:00");
+  EXPECT_STREQ(p.entries[1].m_name, "no group folder");
+  EXPECT_EQ(p.entries[1].m_size, 4096);
+  EXPECT_EQ(p.entries[1].m_kind, kEntryFolder);
+  EXPECT_STREQ(p.entries[1].m_date, "2024-02-29-23:59");
+  EXPECT_STREQ(p.entries[2].m_name, "classic");
+  EXPECT_STREQ(p.entries[2].m_date, "Mar-3-2002");
+}
+
 TEST(ListingParser, EmptyResults)
 {
   int count = 77;

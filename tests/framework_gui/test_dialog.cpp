@@ -183,11 +183,13 @@ TEST(Dialog, ModalOnWorkerThreadOwnedByMainWindowExchangesData) {
   ::CheckRadioButton(hDlg, IDC_RADIO1, IDC_RADIO3, IDC_RADIO3);
 
   EXPECT_NE(-1, OkExpectingComplaint(dlg, tid).Find("Please enter an integer."));
-  // Still open, the focus back on the offending box.
+  // Still open, the focus back on the offending box: the dialog's thread moves
+  // it there after the box has gone, so wait for it.
   EXPECT_TRUE(::IsWindowVisible(hDlg));
   GUITHREADINFO gti = {sizeof gti};
-  ASSERT_TRUE(::GetGUIThreadInfo(tid, &gti));
-  EXPECT_EQ(::GetDlgItem(hDlg, IDC_COUNT), gti.hwndFocus);
+  const HWND hCount = ::GetDlgItem(hDlg, IDC_COUNT);
+  EXPECT_TRUE(PumpUntil([&] { return ::GetGUIThreadInfo(tid, &gti) && gti.hwndFocus == hCount; }))
+      << "focus on " << gti.hwndFocus;
 
   // Too large for an int: refused as well, never wrapped.
   ::SetDlgItemTextA(hDlg, IDC_COUNT, "4294967297");

@@ -1,6 +1,7 @@
-// Lending the kept connection: no keep-alive while lent and the rota after the
-// return, one winner among racing borrowers, and a drop while lent that waits
-// for the return before the keeper reconnects.
+// Lending the kept connection: free the moment the site reads connected, no
+// keep-alive while lent and the rota after the return, one winner among racing
+// borrowers, and a drop while lent that waits for the return before the keeper
+// reconnects.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -65,6 +66,32 @@ TEST(KeeperLending, NoKeepAliveWhileLentAndTheRotaGoesOnAfter)
 
   EXPECT_TRUE(WaitFor([&] { return KeepAliveCommands(clientPort).size() > before + 1; }, 6000))
       << "the rota goes on after the return\n" << Joined(KeepAliveCommands(clientPort));
+  EXPECT_LT(StopKeeper(site), 8000u);
+  ExpectEnded(site);
+}
+
+// A borrower that sees the site connected finds the connection free and the
+// idle event set (keep-alive '0': the keeper itself never takes it).
+TEST(KeeperLending, ASiteSeenConnectedLendsAtOnce)
+{
+  FastSettings();
+  const int port = peers::Port("ZARN_PYFTPD_PORT");
+  ASSERT_NE(port, 0);
+  CSiteItem site;
+  SetUpSite(site, port, peers::Env("ZARN_PYFTPD_USER").c_str(), peers::Env("ZARN_PYFTPD_PASS").c_str(), '0');
+  StartKeeper(site);
+  // No polling interval: look the moment the flag turns.
+  const DWORD start = ::GetTickCount();
+  while (site.m_connected.load() == 0 && ::GetTickCount() - start < 15000)
+    std::this_thread::yield();
+  ASSERT_NE(site.m_connected.load(), 0) << LogDump();
+  NetSession* lent = ClaimMainConnection(&site);
+  EXPECT_NE(lent, nullptr) << "connected, but still held by the keeper";
+  EXPECT_EQ(site.m_queueRun, 1);
+  EXPECT_NE(site.m_hConnSemaphore.load(), nullptr);
+  EXPECT_EQ(::WaitForSingleObject(site.m_hIdleEvent, 15000), (DWORD)WAIT_OBJECT_0);
+  if (lent != nullptr)
+    ReleaseMainConnection(&site);
   EXPECT_LT(StopKeeper(site), 8000u);
   ExpectEnded(site);
 }

@@ -67,7 +67,8 @@ TEST(KeeperRota, EachKeepAliveDigitSendsItsRota)
     ASSERT_TRUE(WaitFor([s] { return s->m_connected.load() != 0; }, 15000)) << i << "\n" << nettest::LogDump();
     ports[i] = s->m_localPort;
     EXPECT_NE(ports[i], 0);
-    EXPECT_EQ(::WaitForSingleObject(s->m_hIdleEvent, 0), (DWORD)WAIT_OBJECT_0) << "set once connected";
+    // Set right after the flag, on the keeper's thread.
+    EXPECT_EQ(::WaitForSingleObject(s->m_hIdleEvent, 15000), (DWORD)WAIT_OBJECT_0) << "set once connected";
   }
   EXPECT_STREQ(plain->m_host, "127.0.0.1");
   const DWORD connectedAt = ::GetTickCount();

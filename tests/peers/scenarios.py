@@ -829,3 +829,60 @@ def ctrl_flood(s):
             pass
     if s.login():
         s.serve({"SYST": flood})
+
+
+# ---- hostile listings (tests/queue) ------------------------------------------
+
+# Lines of neither listing style and special files among two real entries.
+HOSTILE_LISTING = (
+    "./odd/a recursive listing header with words:\r\n"
+    "srwxrwxrwx   1 root     root            0 Jan  1 12:00 control.sock\r\n"
+    "prw-r--r--   1 root     root            0 Jan  1 12:00 a pipe\r\n"
+    "crw-rw-rw-   1 root     root       1,   3 Jan  1 12:00 null\r\n"
+    "Total of 2 files in this folder, 0 folders\r\n"
+    "-rw-r--r-- 1 u g 10 2023-01-01 12:00 my file.txt\r\n"
+    "-rw-r--r--    1 ftp      ftp            10 Jan 01 12:00 good.txt\r\n"
+)
+# More than the client collects of one listing (16 MiB).
+HUGE_LISTING_BYTES = 17 * 1024 * 1024
+
+
+def queue_hostile_listing(s):
+    """CWD into a folder named "huge" makes the next LIST send HUGE_LISTING_BYTES
+    of plain file lines; any other LIST sends HOSTILE_LISTING. RETR sends 10
+    bytes. A client that cuts the listing short gets 426."""
+    cwd = ""
+
+    def on_cwd(s, verb, line):
+        nonlocal cwd
+        cwd = line.split(" ", 1)[1] if " " in line else ""
+        s.send("250 Directory changed.\r\n")
+
+    def on_list(s, verb, line):
+        if s.data_conn is None:
+            s.send("425 No data connection.\r\n")
+            return
+        s.send("150 Here comes the directory listing.\r\n")
+        if cwd.rstrip("/").endswith("huge"):
+            row = "-rw-r--r--    1 ftp      ftp            10 Jan 01 12:00 f%07d\r\n"
+            data = "".join(row % i for i in range(HUGE_LISTING_BYTES // len(row % 0) + 1)).encode("latin-1")
+        else:
+            data = HOSTILE_LISTING.encode("latin-1")
+        try:
+            s.data_conn.sendall(data)
+            s.data_conn.close()
+            s.data_conn = None
+            s.send("226 Directory send OK.\r\n")
+        except OSError:
+            s.data_conn = None
+            s.send("426 Failure writing network stream.\r\n")
+
+    def on_retr(s, verb, line):
+        if s.data_conn is None:
+            s.send("425 No data connection.\r\n")
+            return
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        s.send_data(b"0123456789", close=True)
+        s.send("226 Transfer complete.\r\n")
+    _serve_data(s, {"CWD": on_cwd, "LIST": on_list, "RETR": on_retr},
+                abor="426 Transfer aborted.\r\n226 Abort successful.\r\n")

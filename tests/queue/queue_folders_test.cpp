@@ -1,8 +1,10 @@
 // Folder items: a three-level tree downloaded from and uploaded to the loopback
-// pyftpdlib server byte for byte, and hostile listed names that are refused
-// without writing anything outside the target folder.
+// pyftpdlib server byte for byte, hostile listed names that are refused
+// without writing anything outside the target folder, and listings that name
+// nothing or are too large.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -119,6 +121,38 @@ TEST(QueueFolders, HostileListedNamesAreRefusedAndNothingLandsOutside)
   EXPECT_GE(refused, 3);
   EXPECT_EQ(EntriesIn(local), std::vector<std::string>{"hostile"});
   EXPECT_EQ(EntriesIn(local + "\\hostile"), std::vector<std::string>{"good.txt"});
+}
+
+// Lines of neither listing style and special files are not queued as files,
+// and a listing past the limit fails the folder instead of growing without end.
+TEST(QueueFolders, UnreadableListingLinesAndOversizedListingsQueueNoInventedNames)
+{
+  const int port = peers::Port("ZARN_SCRIPTED_PORT");
+  ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --pyftpd --scripted";
+  ASSERT_TRUE(peers::Scenario("queue_hostile_listing"));
+  Harness h;
+  g_queueThreadCount = 2;
+  g_queueRetries = 0;
+  const std::string local = FreshTemp("oddlist");
+  CPlanItem* odd = h.view.Add("<-", "127.0.0.1", port, "u", "p", local.c_str(), "/", "odd", 0, 7);
+  CPlanItem* huge = h.view.Add("<-", "127.0.0.1", port, "u", "p", local.c_str(), "/", "huge", 0, 7);
+  ASSERT_TRUE(h.Run(120000)) << QueueLogText();
+  const std::string log = QueueLogText();
+  EXPECT_EQ(odd->m_status, PLAN_FINISHED) << log;
+  EXPECT_EQ(huge->m_status, PLAN_ERROR) << log;
+  EXPECT_NE(log.find("127.0.0.1::The listing is larger than 16 MBytes, dropped.\r\n"), std::string::npos) << log;
+  std::vector<std::string> files;
+  for (CPlanItem* item : h.view.All()) {
+    if (item->m_kind == 7)
+      continue;
+    files.push_back(item->m_fileName);
+    EXPECT_EQ(item->m_status, PLAN_FINISHED) << item->m_fileName;
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"good.txt", "my file.txt"}));
+  std::vector<std::string> landed = EntriesIn(local + "\\odd");
+  std::sort(landed.begin(), landed.end());
+  EXPECT_EQ(landed, (std::vector<std::string>{"good.txt", "my file.txt"}));
 }
 
 }  // namespace

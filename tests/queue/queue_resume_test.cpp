@@ -149,9 +149,13 @@ TEST_F(QueueResume, ClosingTheProgramEndsEveryWorkerAndSendsNothing)
     Add(h, local, ("stall" + std::to_string(i) + ".bin").c_str(), PLAN_FAIL_MOVE_LAST);
   h.doc->OnStartQueue();
   const DWORD start = ::GetTickCount();
-  while (h.frame.Count(UWM_DOWNLOAD_BEGIN) < 3 && ::GetTickCount() - start < 15000)
+  // Each worker's start ends with its reset to the view, right after the
+  // begin to the frame: the snapshot below comes after both.
+  while ((h.frame.Count(UWM_DOWNLOAD_BEGIN) < 3 || h.view.Count(UWM_THREAD_RESET) < 3) &&
+         ::GetTickCount() - start < 15000)
     h.Pump(20);
   ASSERT_EQ(h.frame.Count(UWM_DOWNLOAD_BEGIN), 3);
+  ASSERT_EQ(h.view.Count(UWM_THREAD_RESET), 3);
   g_exitRequested = 1;
   const size_t viewSeen = h.view.m_seen.size();
   const size_t frameSeen = h.frame.m_seen.size();
