@@ -56,7 +56,7 @@ BOOL CColorButton::PreCreateWindow(CREATESTRUCT& cs) {
 
 void CColorButton::PreSubclassWindow() {
   CButton::PreSubclassWindow();
-  DefWindowProc(BM_SETSTYLE, (GetStyle() & 0xFFFF & ~(DWORD)BS_TYPEMASK) | BS_OWNERDRAW, TRUE);
+  ::SendMessageA(m_hWnd, BM_SETSTYLE, (GetStyle() & 0xFFFF & ~(DWORD)BS_TYPEMASK) | BS_OWNERDRAW, TRUE);
 }
 
 void CColorButton::SetColor(COLORREF clr) {

@@ -52,7 +52,7 @@ BOOL CHoverButton::PreCreateWindow(CREATESTRUCT& cs) {
 
 void CHoverButton::PreSubclassWindow() {
   CButton::PreSubclassWindow();
-  DefWindowProc(BM_SETSTYLE, (GetStyle() & 0xFFFF & ~(DWORD)BS_TYPEMASK) | BS_OWNERDRAW, TRUE);
+  ::SendMessageA(m_hWnd, BM_SETSTYLE, (GetStyle() & 0xFFFF & ~(DWORD)BS_TYPEMASK) | BS_OWNERDRAW, TRUE);
 }
 
 void CHoverButton::SetButtonIcon(HICON hIcon, HICON hPressed) {

@@ -131,8 +131,8 @@ void CIconButton::PreSubclassWindow() {
   CButton::PreSubclassWindow();
   DWORD dwStyle = GetStyle();
   TakeButtonType(dwStyle);
-  // BM_SETSTYLE keeps the button owner-drawn (below).
-  DefWindowProc(BM_SETSTYLE, dwStyle & 0xFFFF, TRUE);
+  // Still the control's own procedure here: it takes the owner-drawn style.
+  ::SendMessageA(m_hWnd, BM_SETSTYLE, dwStyle & 0xFFFF, TRUE);
 }
 
 DWORD CIconButton::SetIcon(UINT nIconIn, UINT nIconOut) {

@@ -3,3 +3,4 @@
 #define IDC_FIRST 201
 #define IDC_SECOND 202
 #define IDC_APPLY 203
+#define IDC_OPTION 204

@@ -3,6 +3,7 @@
 // focus per page, Enter and Escape inside a page, commands reaching the host
 // and the pages the sheet deletes.
 #include "tests/toolkit/xtools.h"
+#include "toolkit/iconbutton.h"
 #include "toolkit/tabpagedialog.h"
 #include "toolkit/tabsheet.h"
 
@@ -203,6 +204,19 @@ TEST_F(Tabs, EnterAndEscapeLeaveThePageShownAndCommandsReachTheHost) {
   ASSERT_TRUE(guitest::PumpUntil([&] { return !m_host.m_commands.empty(); }));
   EXPECT_EQ(m_host.m_commands[0], (UINT)IDC_APPLY);
   EXPECT_TRUE(m_pages[0]->IsWindowVisible());
+
+  // A checkbox button of the page toggles once per click, though its click
+  // passes through the page, the sheet and the host.
+  CIconButton option;
+  ASSERT_TRUE(option.SubclassDlgItem(IDC_OPTION, m_pages[0]));
+  ASSERT_TRUE(option.IsCheckBox());
+  m_host.m_commands.clear();
+  pt = xtools::Centre(option.m_hWnd);
+  ASSERT_TRUE(xtools::ClickAt(pt.x, pt.y));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return !m_host.m_commands.empty(); }));
+  EXPECT_EQ(m_host.m_commands[0], (UINT)IDC_OPTION);
+  EXPECT_EQ(option.SendMessage(BM_GETCHECK), 1);
+  option.UnsubclassWindow();
 }
 
 TEST_F(Tabs, DestroyingTheSheetDeletesOnlyMarkedPages) {
