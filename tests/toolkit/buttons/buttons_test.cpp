@@ -5,8 +5,10 @@
 #include "toolkit/colorbutton.h"
 #include "toolkit/hoverbutton.h"
 #include "toolkit/iconbutton.h"
+#include "toolkit/launcher.h"
 #include "toolkit/tabrules.h"
 
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -158,6 +160,30 @@ TEST_F(Buttons, GreyIconAwayFromThePointerColourIconUnderIt) {
   ASSERT_TRUE(xtools::MouseTo(5, 5));
   ASSERT_TRUE(guitest::PumpUntil([&] { return !hover.IsHoverDrawn(); }));
   EXPECT_TRUE(PixelBecomes(hover.m_hWnd, 0, 0, [&](COLORREF c) { return c == face; }));
+}
+
+struct Opened {
+  std::string target;
+  int show = -1;
+} g_opened;
+INT_PTR RecordOpen(const char* target, int show) {
+  g_opened = {target, show};
+  return 33;
+}
+BOOL RecordRun(const char*, int) { return FALSE; }
+
+TEST_F(Buttons, AddressButtonOpensItsAddressMaximisedThroughTheLauncher) {
+  static const ToolkitLauncher recorder = {RecordOpen, RecordRun};
+  SetToolkitLauncher(&recorder);
+  CIconButton link;
+  ASSERT_TRUE(link.Create("Home page", WS_CHILD | WS_VISIBLE, CRect(10, 10, 130, 40), &m_host, BTN_ICON));
+  link.SetURL("http://127.0.0.1/zarn");
+  POINT pt = xtools::Centre(link.m_hWnd);
+  ASSERT_TRUE(xtools::ClickAt(pt.x, pt.y));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return m_host.Count(BTN_ICON) == 1; }));
+  SetToolkitLauncher(nullptr);
+  EXPECT_EQ(g_opened.target, "http://127.0.0.1/zarn");
+  EXPECT_EQ(g_opened.show, SW_SHOWMAXIMIZED);
 }
 
 TEST_F(Buttons, MenuButtonPostsTheChosenIdToItsOwner) {
