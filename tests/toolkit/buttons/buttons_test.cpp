@@ -262,6 +262,8 @@ TEST_F(Buttons, ColourButtonAndItsPalette) {
   ASSERT_TRUE(xtools::ClickAt(ptCell.x, ptCell.y));
   ASSERT_TRUE(guitest::PumpUntil([&] { return !color.IsPaletteOpen(); }));
   EXPECT_EQ(::FindWindowA(CColorPalette::ClassName(), nullptr), nullptr);
+  WNDCLASSA wc;
+  EXPECT_FALSE(::GetClassInfoA(AfxGetInstanceHandle(), CColorPalette::ClassName(), &wc));  // unregistered
   EXPECT_EQ(color.GetColor(), PaletteCellColor(2, 3));
   ASSERT_TRUE(m_host.Drain());
   EXPECT_EQ(m_host.Count(BTN_COLOR), 2);
@@ -281,6 +283,48 @@ TEST_F(Buttons, ColourButtonAndItsPalette) {
   ASSERT_TRUE(m_host.Drain());
   EXPECT_EQ(m_host.Count(BTN_COLOR), 2);
   EXPECT_EQ(color.GetColor(), PaletteCellColor(2, 3));
+}
+
+TEST_F(Buttons, PaletteButtonOpensTheFullColourDialog) {
+  CColorButton color;
+  ASSERT_TRUE(color.Create("", WS_CHILD | WS_VISIBLE, CRect(10, 10, 50, 34), &m_host, BTN_COLOR));
+  POINT pt = xtools::Centre(color.m_hWnd);
+  ASSERT_TRUE(xtools::ClickAt(pt.x, pt.y));
+  ASSERT_TRUE(guitest::PumpUntil([&] { return color.IsPaletteOpen() != FALSE; }));
+  HWND hPalette = ::FindWindowA(CColorPalette::ClassName(), "Palatte");
+  ASSERT_NE(hPalette, nullptr);
+  POINT ptMore = {167 + 8, 126 + 8};
+  ::ClientToScreen(hPalette, &ptMore);
+
+  // The colour dialog runs modally inside the click; a helper cancels it
+  // once it is on screen, after noting that it opened with its custom part.
+  volatile bool bSawDialog = false, bFullOpen = false;
+  std::thread closer([&] {
+    DWORD dwStart = ::GetTickCount();
+    while (::GetTickCount() - dwStart < 30000) {
+      HWND h = nullptr;
+      while ((h = ::FindWindowExA(nullptr, h, "#32770", nullptr)) != nullptr) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(h, &pid);
+        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(h)) {
+          bSawDialog = true;
+          HWND hDefine = ::GetDlgItem(h, 0x2cf);  // "Define Custom Colors", disabled when fully open
+          bFullOpen = hDefine == nullptr || !::IsWindowEnabled(hDefine);
+          ::PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+          return;
+        }
+      }
+      ::Sleep(20);
+    }
+  });
+  bool bClicked = xtools::ClickAt(ptMore.x, ptMore.y);
+  ASSERT_TRUE(guitest::PumpUntil([&] { return bSawDialog && !color.IsPaletteOpen(); }));
+  closer.join();
+  ASSERT_TRUE(bClicked);
+  EXPECT_TRUE(bFullOpen);
+  ASSERT_TRUE(m_host.Drain());
+  EXPECT_EQ(m_host.Count(BTN_COLOR), 0);  // cancelled: nothing applied
+  EXPECT_EQ(color.GetColor(), ::GetSysColor(COLOR_3DFACE));
 }
 
 }  // namespace
