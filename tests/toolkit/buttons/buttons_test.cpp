@@ -21,8 +21,9 @@ namespace {
 const UINT kMarker = WM_APP + 1;
 enum { BTN_ICON = 400, BTN_CHECK, BTN_DEFAULT, BTN_DISABLED, BTN_MENU, BTN_HOVER, BTN_COLOR, BTN_LINKED };
 
-// Records the commands that reach it; a posted marker tells when every
-// message posted before it has arrived.
+// Top-most, right of where other tests put their windows, so the pixels read
+// are its own. Records the commands that reach it; a posted marker tells when
+// every message posted before it has arrived.
 class CHost : public CWnd {
 public:
   struct Command {
@@ -32,8 +33,8 @@ public:
   int m_nMarkers = 0;
 
   BOOL CreateHost() {
-    return CreateEx(0, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_3DFACE + 1)),
-                    "Buttons", WS_POPUP | WS_VISIBLE | WS_BORDER, 100, 100, 520, 260, nullptr, nullptr);
+    return CreateEx(WS_EX_TOPMOST, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_3DFACE + 1)),
+                    "Buttons", WS_POPUP | WS_VISIBLE | WS_BORDER, 700, 100, 520, 260, nullptr, nullptr);
   }
   int Count(UINT nID, UINT nCode = BN_CLICKED) const {
     int n = 0;

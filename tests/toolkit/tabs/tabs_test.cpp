@@ -24,17 +24,17 @@ public:
   ~CTestPage() override { ++g_nPagesDeleted; }
 };
 
-// The host: a top-level window that, like the function view, ignores OK and
-// Cancel, records every command that reaches it and fits the page after a tab
-// change.
+// The host: a top-most window right of where other tests put theirs that,
+// like the function view, ignores OK and Cancel, records every command that
+// reaches it and fits the page after a tab change.
 class CHost : public CWnd {
 public:
   std::vector<UINT> m_commands;
   CTabSheet m_sheet;
 
   BOOL CreateHost() {
-    if (!CreateEx(0, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_3DFACE + 1)),
-                  "Tabs", WS_POPUP | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, 120, 120, 460, 300, nullptr,
+    if (!CreateEx(WS_EX_TOPMOST, AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_3DFACE + 1)),
+                  "Tabs", WS_POPUP | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN, 700, 120, 460, 300, nullptr,
                   nullptr))
       return FALSE;
     return m_sheet.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP, CRect(10, 10, 440, 280), this,
