@@ -454,6 +454,74 @@ TEST_F(ViewsHelper, ClipboardCopyPastesTwiceAndIsReleasedOnce)
   EXPECT_EQ(LivePayloadArrays(), live);
 }
 
+// Run by the test below as a second process: another running instance that
+// copies entries of its own.
+TEST(ViewsHelperChild, CopiesItsEntries)
+{
+  const char* slot = getenv("ZARN_VIEWS_CHILD");
+  if (slot == nullptr)
+    GTEST_SKIP() << "only as the second instance";
+  const PayloadRow rows[] = {{"theirs.txt", 7, kEntryFile}};
+  ASSERT_TRUE(CopyPayloadRows(rows, 1, atoi(slot), "/theirs", nullptr));
+}
+
+TEST_F(ViewsHelper, AnotherInstancesCopyIsNeverTaken)
+{
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string line = std::string("\"") + self + "\" --gtest_filter=ViewsHelperChild.*";
+  CSiteItem* site = AddSite(*m_doc, "named", "/");
+  ASSERT_NE(site, nullptr);
+  const int slot = SlotOf(*m_doc, site);
+  SetEnvironmentVariableA("ZARN_VIEWS_CHILD", std::to_string(slot).c_str());
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  SetEnvironmentVariableA("ZARN_VIEWS_CHILD", nullptr);
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 120000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  ASSERT_EQ(code, 0u);
+  ASSERT_TRUE(IsClipboardFormatAvailable(g_clipFormat)) << "the other instance's copy is there";
+
+  const int live = LivePayloadArrays();
+  DragPayload p;
+  int count = 0;
+  EXPECT_EQ(ReadClipboardPayload(&p, &count, &m_host), nullptr) << "a paste takes nothing of it";
+
+  // Its block handed over by a drag instead: refused as well.
+  std::string bytes;
+  ASSERT_TRUE(OpenClipboard(m_host.m_hWnd));
+  if (HANDLE h = GetClipboardData(g_clipFormat)) {
+    const char* q = static_cast<const char*>(GlobalLock(h));
+    bytes.assign(q, GlobalSize(h));
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  ASSERT_GE(bytes.size(), sizeof(DragPayload));
+  DragPayload theirs;
+  memcpy(&theirs, bytes.data(), sizeof theirs);
+  EXPECT_NE(theirs.m_producer, (uint32_t)GetCurrentProcessId());
+  EXPECT_STREQ(theirs.m_sourcePath, "/theirs");
+  COleDataSource source;
+  source.CacheGlobalData((CLIPFORMAT)g_clipFormat, Block(bytes.data(), bytes.size()));
+  COleDataObject object;
+  object.Attach(source.GetDataObject(), FALSE);
+  EXPECT_EQ(ReadDroppedPayload(&object, &p, &count), nullptr);
+  object.Release();
+
+  // Deleting the site it names leaves it; replacing it frees nothing here.
+  EXPECT_EQ(theirs.m_source, slot);
+  g_optionFlags &= ~(1u << OPTBIT_CONFIRM_DELETE_SITE);
+  EXPECT_TRUE(m_doc->DeleteSite(slot));
+  EXPECT_TRUE(IsClipboardFormatAvailable(g_clipFormat));
+  ASSERT_TRUE(CopyTextToClipboard("\r\nmine", &m_host));
+  EXPECT_EQ(LivePayloadArrays(), live);
+}
+
 TEST_F(ViewsHelper, CaptionStripsShowTheFocus)
 {
   ::SetWindowPos(m_host.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
