@@ -143,9 +143,18 @@ TEST_F(ViewsHelper, NodeAndRowPaths)
   ASSERT_NE(site, nullptr);
   const int slot = SlotOf(*m_doc, site);
   CTreeCtrl& tree = m_host.m_tree;
+  g_siteImageBase = 190;
   HTREEITEM root = m_helper.InsertRootItem(&tree, FALSE);
   EXPECT_EQ(tree.GetItemText(root), CString("FTP Server"));
-  HTREEITEM siteNode = Child(root, "site", slot);
+  int image = 0, selected = 0;
+  tree.GetItemImage(root, image, selected);
+  EXPECT_EQ(image, 188);
+  CString siteText("site");
+  HTREEITEM siteNode = m_helper.InsertTreeItem(root, &tree, siteText, "site", FALSE);
+  tree.SetItemData(siteNode, (DWORD_PTR)slot);
+  tree.GetItemImage(siteNode, image, selected);
+  EXPECT_EQ(image, 187) << "a site node starts as not connected";
+  EXPECT_EQ(selected, 187);
   HTREEITEM data = Child(siteNode, "data", slot);
   HTREEITEM b = Child(data, "b", slot);
   // Each new node has exactly its placeholder until it is listed.
@@ -181,6 +190,8 @@ TEST_F(ViewsHelper, NodeAndRowPaths)
   memcpy(g_localRootPaths, "C:\\desk\0C:\\\0", 12);
   HTREEITEM local = m_helper.InsertRootItem(&tree, TRUE);
   EXPECT_EQ(tree.GetItemText(local), CString("Local Disk"));
+  tree.GetItemImage(local, image, selected);
+  EXPECT_EQ(image, 186) << "the program's own icon, whatever the shell appended";
   HTREEITEM drive = tree.InsertItem("Drive C", local);
   tree.SetItemData(drive, 1);
   HTREEITEM a = tree.InsertItem("a", drive);
