@@ -615,8 +615,15 @@ void CProgThread::TaskList()
     }
     if (site->m_queueRun.load() != 0 && g_exitRequested.load() == 0) {
       SendTo(result, UWM_LISTING_STATUS, node, static_cast<LPARAM>(session->m_entryCount));
-      if (m_paneFlag == 1 && ListingCacheWanted(site->SiteOptionDigits[2], site->m_cacheFolder))
+      // Only the newest request's listing is kept: a node deleted meanwhile
+      // (its handle may go to a new node) moves the generation, and a file
+      // written while it moved is taken back.
+      if (m_paneFlag == 1 && ListingCacheWanted(site->SiteOptionDigits[2], site->m_cacheFolder) &&
+          IsListingGenerationCurrent(m_paneFlag, m_generation)) {
         WriteListingCache(entries, session->m_entryCount);
+        if (!IsListingGenerationCurrent(m_paneFlag, m_generation))
+          ::DeleteFileA(ListingCacheFileName(site->m_cacheFolder, reinterpret_cast<intptr_t>(m_hNode)).c_str());
+      }
     }
     delete[] entries;
   } else if (session->m_alive.load() == 0 && !m_timedOut) {

@@ -7,9 +7,8 @@
 
 #include "engine/xfernames.h"  // ConvertNameByDigit, IsSafeLocalName, FormatJobSpeed
 #include "framework/afxwin.h"
+#include "engine/viewmessages.h"  // UWM_ENTRY_ADDED, UWM_DROP_LISTING_CACHE
 
 constexpr UINT UWM_TASK_FINISHED = 0x7EA;       // WM_USER+1002 to the function view: wParam the job
-constexpr UINT UWM_ENTRY_ADDED = 0x7EB;         // WM_USER+1003: wParam node, lParam the entry record
 constexpr UINT UWM_BATCH_ADD = 0x7EC;           // WM_USER+1004 to the function view: lParam the job
-constexpr UINT UWM_DROP_LISTING_CACHE = 0x7ED;  // WM_USER+1005: lParam the node
 

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <string>
 
 #include "engine/confirmdlg.h"
+#include "engine/dragpayload.h"
 #include "engine/engineres.h"
 #include "engine/exitrequest.h"
 #include "engine/keeper.h"
@@ -278,6 +280,24 @@ BOOL CZarnDoc::OnNewDocument()
   return TRUE;
 }
 
+// Node handles are not kept across runs (and the tree reuses those of deleted
+// nodes): a cache file found now would show a new node another folder's
+// listing. Only the cache's own names go.
+static void RemoveLeftoverCacheFiles(const char* folder)
+{
+  const std::string prefix(folder);
+  WIN32_FIND_DATAA found;
+  HANDLE find = ::FindFirstFileA((prefix + "*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE)
+    return;
+  do {
+    const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    if ((found.dwFileAttributes & notPlain) == 0 && IsCacheFileName(found.cFileName))
+      ::DeleteFileA((prefix + found.cFileName).c_str());
+  } while (::FindNextFileA(find, &found));
+  ::FindClose(find);
+}
+
 // A name that breaks the folder rules, or a path too long for the field,
 // leaves the site without a cache folder.
 void CZarnDoc::MakeSiteCacheFolder(CSiteItem* site)
@@ -289,8 +309,10 @@ void CZarnDoc::MakeSiteCacheFolder(CSiteItem* site)
     return;
   CString dir(path);
   dir = dir.Left(dir.GetLength() - 1);
-  if (::CreateDirectoryA(dir, nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS)
+  if (::CreateDirectoryA(dir, nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) {
     lstrcpynA(site->m_cacheFolder, path, (int)sizeof(site->m_cacheFolder));
+    RemoveLeftoverCacheFiles(path);
+  }
 }
 
 void CZarnDoc::NotifySitesChanged()
@@ -393,15 +415,16 @@ CSiteItem* CZarnDoc::AddSite(SiteRecord* record)
 
 void CZarnDoc::EmptyClipboardForSite(int i)
 {
-  // A copy of this process's entries that comes from or goes to site i: its
-  // source and target site words sit at offsets 8 and 12 of the record.
+  // Only a copy of this process's entries names its sites: one of another
+  // instance, or a damaged block, is left alone.
   BYTE record[kClipPayloadSize];
   if (!GetPayloadFromClipboard(record, nullptr))
     return;
-  int32_t source = 0, target = 0;
-  memcpy(&source, record + 8, sizeof source);
-  memcpy(&target, record + 12, sizeof target);
-  if (source == i || target == i)
+  DragPayload payload;
+  int count = 0;
+  if (ValidateDragPayload(record, sizeof record, (uint32_t)::GetCurrentProcessId(), &payload, &count) == nullptr)
+    return;
+  if (payload.m_source == i || payload.m_target == i)
     ClearClipboard(nullptr);
 }
 

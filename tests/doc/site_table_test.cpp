@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/dragpayload.h"
 #include "engine/engineres.h"
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitename.h"
@@ -288,14 +289,18 @@ TEST(SiteTable, ModifyRenamesOnlyToAFreeName)
 }
 
 int g_releasedCopies = 0;
-void CountRelease(const void*) { ++g_releasedCopies; }
+void CountRelease(const void* record)
+{
+  ++g_releasedCopies;
+  ReleasePayloadRecord(record);
+}
 
 // A copy of one entry in the payload's layout: entry reference, count, source
 // site, target site (the clipboard routine adds this process's mark at 16).
 void PutClipboard(int source, int target)
 {
   BYTE record[kClipPayloadSize] = {};
-  const int32_t words[4] = {1, 1, source, target};
+  const int32_t words[4] = {(int32_t)RegisterPayloadEntries(new EntryRecord[2](), 1), 1, source, target};
   memcpy(record, words, sizeof words);
   ASSERT_TRUE(CopyPayloadToClipboard(record, nullptr));
 }

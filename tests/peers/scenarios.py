@@ -886,3 +886,29 @@ def queue_hostile_listing(s):
         s.send("226 Transfer complete.\r\n")
     _serve_data(s, {"CWD": on_cwd, "LIST": on_list, "RETR": on_retr},
                 abor="426 Transfer aborted.\r\n226 Abort successful.\r\n")
+
+
+# ---- the views' listing cache (tests/viewhelper) --------------------------------
+
+LIST_GATE = "/tmp/zarn_list_gate"
+
+
+def list_gated(s):
+    """LIST: 150, then the listing only once the file LIST_GATE exists (the
+    test deletes tree nodes meanwhile)."""
+    import os
+
+    def on_list(s, verb, line):
+        if s.data_conn is None:
+            s.send("425 No data connection.\r\n")
+            return
+        s.send("150 Here comes the directory listing.\r\n")
+        deadline = time.time() + 60
+        while not os.path.exists(LIST_GATE) and time.time() < deadline:
+            time.sleep(0.05)
+        text = "".join("-rw-r--r--    1 ftp      ftp          1000 Jan 01 12:00 %s\r\n" % n
+                       for n in ("held1.txt", "held2.txt"))
+        s.send_data(text, close=True)
+        time.sleep(0.2)
+        s.send("226 Directory send OK.\r\n")
+    _serve_data(s, {"LIST": on_list})
