@@ -1,5 +1,6 @@
 // The 32-bit build runs no test: this program links the views' controls,
 // dialog, image lists and resources so that the build proves they link.
+#include "framework/afxwin.h"
 #include "views/filelistctrl.h"
 #include "views/imagelists.h"
 #include "views/maskselectdlg.h"
