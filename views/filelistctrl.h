@@ -2,6 +2,9 @@
 // control (CFileRowStore); the list asks for texts and icons as it paints.
 #pragma once
 
+#include <string>
+#include <unordered_map>
+
 #include "toolkit/sortlist.h"
 #include "views/filerows.h"
 
@@ -39,6 +42,10 @@ public:
   int LookupIcon(CFileListItem* row);
 
 protected:
+  // Server rows: the shell answers by type alone (folder, or the file's
+  // extension), so each type is asked once.
+  std::unordered_map<std::string, int> m_iconByType;
+
   afx_msg void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnCacheHint(NMHDR* pNMHDR, LRESULT* pResult);

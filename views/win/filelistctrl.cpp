@@ -108,10 +108,25 @@ int CFileListCtrl::LookupIcon(CFileListItem* row)
   if (row->m_displayName[0] == '\0')
     std::memcpy(row->m_displayName, row->m_name, sizeof(row->m_displayName));
   int icon = -1;
-  const BOOL found = m_isLocal ? GetShellIconIndex(nullptr, row->m_displayName, &icon, nullptr)
-                               : GetShellIconIndexByName(row->m_name, &icon, nullptr, row->m_kind);
-  // Looked up once: a row the shell has no icon for shows none from now on.
-  return (found && icon >= 0) ? icon : I_IMAGENONE;
+  if (m_isLocal) {
+    const BOOL found = GetShellIconIndex(nullptr, row->m_displayName, &icon, nullptr);
+    // Looked up once: a row the shell has no icon for shows none from now on.
+    return (found && icon >= 0) ? icon : I_IMAGENONE;
+  }
+  std::string type = "/";
+  if (row->m_kind != kRowFolder) {
+    const char* dot = std::strrchr(row->m_name, '.');
+    type = dot ? dot : "";
+    for (char& c : type)
+      c = (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
+  }
+  const auto known = m_iconByType.find(type);
+  if (known != m_iconByType.end())
+    return known->second;
+  if (!GetShellIconIndexByName(row->m_name, &icon, nullptr, row->m_kind) || icon < 0)
+    icon = I_IMAGENONE;
+  m_iconByType.emplace(type, icon);
+  return icon;
 }
 
 void CFileListCtrl::PrepareIcons(int first, int last)
