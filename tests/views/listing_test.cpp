@@ -3,17 +3,14 @@
 // the dialog, the screen saved for a look.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
 #include "engine/siteitem.h"
-#include "tests/confirm/boxdriver.h"
 #include "tests/keeper/keeperfix.h"
 #include "tests/support/peers.h"
 #include "tests/task/taskfix.h"
 #include "tests/views/viewhost.h"
-#include "views/maskselectdlg.h"
 
 CWinApp theApp("views_listing");
 
@@ -67,25 +64,7 @@ TEST(ViewsListing, ServerFolderFillsTheListSortsAndMaskSelects)
   EXPECT_EQ(std::string(list.GetItemText(5, 0)), "file01.txt");
   EXPECT_EQ(std::string(list.GetItemText(34, 0)), "log27.log");
 
-  std::atomic<bool> done{false};
-  std::string prompt;
-  boxdriver::Driver driver([&] {
-    HWND dlg = boxdriver::WaitForBox("Mask Select");
-    if (dlg == nullptr)
-      return;
-    ::SetForegroundWindow(dlg);
-    viewhost::Xdo("type --delay 50 '*.log'");
-    boxdriver::Click(dlg, IDOK);
-    HWND box = boxdriver::WaitForBox("Prompt");
-    if (box == nullptr)
-      return;
-    prompt = boxdriver::ItemText(box, 0xFFFF);
-    viewhost::Shot("views_listing_prompt");
-    boxdriver::Click(box, IDOK);
-    boxdriver::WaitGone(box);
-  });
-  RunMaskSelect(list);
-  driver.Join();
+  const std::string prompt = viewhost::DriveMaskSelect(list, "*.log", true, nullptr, "views_listing_dialog");
   EXPECT_EQ(prompt, "10 objects matching *.log found!");
   std::vector<std::string> selected;
   for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = list.GetNextItem(i, LVNI_SELECTED))
@@ -94,6 +73,7 @@ TEST(ViewsListing, ServerFolderFillsTheListSortsAndMaskSelects)
   for (const std::string& name : selected)
     EXPECT_EQ(name.substr(name.size() - 4), ".log") << name;
   list.EnsureVisible(0, FALSE);
+  list.UpdateWindow();
   viewhost::Shot("views_listing");
   keepertest::StopKeeper(site);
 }

@@ -1,12 +1,15 @@
 #include "tests/views/viewhost.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <vector>
 
 #include "engine/engineutil.h"
 #include "engine/progthread.h"
 #include "engine/viewslots.h"
+#include "tests/confirm/boxdriver.h"
 #include "views/imagelists.h"
+#include "views/maskselectdlg.h"
 
 namespace viewhost {
 
@@ -96,9 +99,62 @@ void Shot(const char* name)
   const char* dir = std::getenv("ZARN_BINARY_DIR");
   if (dir == nullptr || *dir == '\0')
     return;
-  ::RedrawWindow(nullptr, nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // No redraw of the desktop here: a paint sent to another program's window
+  // waits for as long as that program does not pump its messages. Callers
+  // paint their own windows first.
   const std::string shots = std::string(dir) + "/shots";
   wintest::RunHost("mkdir -p " + shots + " && import -window root " + shots + "/" + name + ".png");
+}
+
+std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool ok, bool* promptSeen,
+                            const char* shot)
+{
+  const DWORD guiThread = ::GetCurrentThreadId();
+  std::atomic<bool> done{false};
+  std::string prompt;
+  bool seen = false;
+  boxdriver::Driver driver([&] {
+    bool typedIn = false;
+    while (!done) {
+      HWND dlg = boxdriver::WaitForBox("Mask Select", 200);
+      if (dlg != nullptr && !typedIn) {
+        typedIn = true;
+        seen = boxdriver::ItemText(dlg, 1068) == "Enter select mask:";
+        HWND edit = ::GetDlgItem(dlg, 1152);
+        const POINT p = wintest::ScreenCentre(edit);
+        // Keys lost to another window's X focus: empty the edit and type again.
+        for (int attempt = 0; attempt < 3 && boxdriver::ItemText(dlg, 1152) != typed; ++attempt) {
+          boxdriver::SetItemText(dlg, 1152, "");
+          wintest::ClickUntil(p.x, p.y, [&] {
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof(info);
+            return ::GetGUIThreadInfo(guiThread, &info) && info.hwndFocus == edit;
+          });
+          Xdo("type --delay 50 '" + typed + "'");
+          wintest::PumpUntil([&] { return boxdriver::ItemText(dlg, 1152) == typed; }, 3000);
+        }
+        if (shot != nullptr)
+          Shot(shot);
+      }
+      // Pressed again should a press be lost.
+      if (dlg != nullptr) {
+        boxdriver::Click(dlg, ok ? IDOK : IDCANCEL);
+        boxdriver::WaitGone(dlg, 2000);
+      }
+      HWND box = boxdriver::WaitForBox("Prompt", 200);
+      if (box != nullptr) {
+        prompt = boxdriver::ItemText(box, 0xFFFF);
+        boxdriver::Click(box, IDOK);
+        boxdriver::WaitGone(box, 2000);
+      }
+    }
+  });
+  RunMaskSelect(list);
+  done = true;
+  driver.Join();
+  if (promptSeen != nullptr)
+    *promptSeen = seen;
+  return prompt;
 }
 
 }  // namespace viewhost

@@ -51,6 +51,13 @@ protected:
 };
 
 inline bool Xdo(const std::string& actions) { return wintest::Xdo(actions); }
+
+// Runs the list's Mask Select as a user does: clicks into the dialog's edit,
+// types the text, presses OK (or Cancel); a "Prompt" box is read and closed.
+// Returns the box's text ("" when none came); promptSeen tells whether the
+// dialog showed the mask texts. Nothing is left open, whatever goes wrong.
+std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool ok, bool* promptSeen = nullptr,
+                            const char* shot = nullptr);
 // The whole screen into $ZARN_BINARY_DIR/shots/<name>.png.
 void Shot(const char* name);
 
