@@ -10,17 +10,23 @@ namespace {
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; }
 
-// Copies at most width - 1 bytes of a possibly unterminated field.
+}  // namespace
+
 void CopyRowText(char* field, size_t width, const char* src, size_t srcWidth)
 {
-  size_t n = strnlen(src, srcWidth);
-  if (n > width - 1)
-    n = width - 1;
-  memcpy(field, src, n);
-  field[n] = '\0';
+  if (field == nullptr || width == 0)
+    return;
+  const size_t n = src == nullptr ? 0 : strnlen(src, srcWidth);
+  size_t used = 0;
+  while (used < n) {
+    const size_t len = (FwIsLeadByte((BYTE)src[used]) && used + 1 < n) ? 2 : 1;
+    if (used + len > width - 1)
+      break;
+    used += len;
+  }
+  memcpy(field, src, used);
+  field[used] = '\0';
 }
-
-}  // namespace
 
 CString GetTransferTypeText(const char* path, int transferType, const char* asciiList)
 {

@@ -24,6 +24,10 @@ constexpr size_t kFileRowNameLen = 260;
 constexpr size_t kFileRowDateLen = 20;
 constexpr size_t kFileRowAttrLen = 12;
 
+// Copies a possibly unterminated text of srcWidth bytes into a field of width
+// bytes: cut before a character that does not fit whole, always terminated.
+void CopyRowText(char* field, size_t width, const char* src, size_t srcWidth);
+
 // One row of a file-list control.
 class CFileListItem : public CObject {
   DECLARE_DYNAMIC(CFileListItem)

@@ -1,46 +1,61 @@
 #include "engine/matchpattern.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 
+#include "framework/fwstring.h"
+
 namespace {
 
-bool SameChar(char a, char b, bool matchCase)
+char FoldAscii(char c)
 {
-  if (matchCase)
-    return a == b;
-  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool MatchOne(const std::string& pattern, const char* name, bool matchCase)
+// The characters at a and b (lengths la, lb) are the same one.
+bool SameChar(const char* a, int la, const char* b, int lb, bool matchCase)
 {
-  size_t p = 0;
-  size_t n = 0;
-  const size_t len = std::strlen(name);
-  size_t starP = std::string::npos;
-  size_t starN = 0;
-  while (n < len) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
+  if (la != lb)
+    return false;
+  if (la == 2)
+    return a[0] == b[0] && a[1] == b[1];
+  return matchCase ? a[0] == b[0] : FoldAscii(a[0]) == FoldAscii(b[0]);
+}
+
+}  // namespace
+
+bool MatchWildcardText(const char* pattern, const char* text, bool matchCase)
+{
+  if (pattern == nullptr || text == nullptr)
+    return false;
+  const char* p = pattern;
+  const char* n = text;
+  const char* starP = nullptr;  // pattern just behind the last star
+  const char* starN = nullptr;  // text position that star last stopped at
+  while (*n != '\0') {
+    const int ln = FwCharLen(n);
+    if (*p == '*') {
+      starP = ++p;
       starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || SameChar(pattern[p], name[n], matchCase))) {
-      ++p;
-      ++n;
-    } else if (starP != std::string::npos) {
+      continue;
+    }
+    const int lp = FwCharLen(p);
+    if (lp > 0 && (*p == '?' || SameChar(p, lp, n, ln, matchCase))) {
+      p += lp;
+      n += ln;
+    } else if (starP != nullptr) {
       // Let the last star take one more character and try again from there.
-      p = starP + 1;
-      n = ++starN;
+      starN += FwCharLen(starN);
+      p = starP;
+      n = starN;
     } else {
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == '*')
+  while (*p == '*')
     ++p;
-  return p == pattern.size();
+  return *p == '\0';
 }
-
-}  // namespace
 
 int MatchPattern(const char* patternList, const char* name, bool matchCase)
 {
@@ -51,7 +66,7 @@ int MatchPattern(const char* patternList, const char* name, bool matchCase)
   for (;;) {
     const size_t comma = list.find(',', start);
     const std::string pattern = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    if (MatchOne(pattern, name, matchCase))
+    if (MatchWildcardText(pattern.c_str(), name, matchCase))
       return 1;
     if (comma == std::string::npos)
       return 0;

@@ -6,6 +6,7 @@
 #include "framework/afxwin.h"
 #include "framework/commctrls.h"
 #include "engine/listing.h"
+#include "views/imagelists.h"
 
 class CProgThread;
 
@@ -14,9 +15,7 @@ class CProgThread;
 constexpr size_t kLocalRootPathsLen = 3 * 260 + 264;
 extern char g_localRootPaths[kLocalRootPathsLen];
 
-// The shared small image list's count once the program's own icons were
-// appended (set by the main window); the site icons sit just below it.
-extern int g_siteImageBase;
+// g_siteImageBase (views/imagelists.h): the site icons sit just below it.
 
 class CViewHelper {
 public:

@@ -11,7 +11,6 @@
 #include "views/viewpaths.h"
 
 char g_localRootPaths[kLocalRootPathsLen];
-int g_siteImageBase = 0;
 
 namespace {
 

@@ -1,0 +1,126 @@
+// The side of bench/filelist_bench.sh: a saved listing parsed, chained and
+// filled into a shown CFileListCtrl, sorted by name and by size, painted and
+// paged down; every step timed.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "bench/driver_common.h"
+#include "engine/listing.h"
+#include "framework/afxwin.h"
+#include "views/filelistctrl.h"
+#include "views/imagelists.h"
+
+CWinApp theApp("filelist_driver");
+
+namespace {
+
+LARGE_INTEGER Now()
+{
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return t;
+}
+
+void Pump()
+{
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  if (argc < 3) {
+    fprintf(stderr, "usage: filelist_driver <listing file> <curl seconds> [pages]\n");
+    return 2;
+  }
+  const double curl = atof(argv[2]);
+  const int pages = argc > 3 ? atoi(argv[3]) : 5000;
+  FILE* f = fopen(argv[1], "rb");
+  if (f == nullptr) {
+    fprintf(stderr, "filelist_driver: cannot open %s\n", argv[1]);
+    return 1;
+  }
+  std::string text;
+  char buf[65536];
+  for (size_t n; (n = fread(buf, 1, sizeof(buf), f)) > 0;)
+    text.append(buf, n);
+  fclose(f);
+
+  AfxGetApp()->m_nThreadID = ::GetCurrentThreadId();
+  AfxGetApp()->m_hInstance = ::GetModuleHandleA(nullptr);
+  BuildSharedImageLists();
+  CWnd owner;
+  LPCTSTR cls = AfxRegisterWndClass(0, ::LoadCursorA(nullptr, (LPCSTR)IDC_ARROW), (HBRUSH)(COLOR_WINDOW + 1));
+  owner.CreateEx(0, cls, "filelist bench", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr);
+  CFileListCtrl list;
+  list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+              CRect(0, 0, 800, 600), &owner, 1074);
+  list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+  list.SetImageList(&g_smallImageList, LVSIL_SMALL);
+  list.SubclassHeader();
+  list.SetColumns("Name,200;Date,110;Size,110;Attribute,80");
+  Pump();
+
+  LARGE_INTEGER freq;
+  ::QueryPerformanceFrequency(&freq);
+  const LARGE_INTEGER t0 = Now();
+  int count = 0;
+  EntryRecord* entries = ParseListing(text.c_str(), &count);
+  const LARGE_INTEGER t1 = Now();
+  CFileListItem* first = nullptr;
+  for (int i = count - 1; i >= 0; --i)
+    first = NewFileListItem(first, &entries[i]);
+  delete[] entries;
+  list.FillFromChain(first, count);
+  const LARGE_INTEGER t2 = Now();
+  list.SetSortColumn(0, TRUE);
+  list.SortRuns(0, TRUE);
+  list.UpdateItemCount();
+  const LARGE_INTEGER t3 = Now();
+  list.SortRuns(2, FALSE);
+  list.SetSortColumn(2, FALSE);
+  list.UpdateItemCount();
+  const LARGE_INTEGER t4 = Now();
+  list.RedrawWindow();
+  list.UpdateWindow();
+  const LARGE_INTEGER t5 = Now();
+
+  double slowest = 0;
+  const int perPage = std::max(1, list.GetCountPerPage());
+  CRect row;
+  list.GetItemRect(0, &row, LVIR_BOUNDS);
+  const int step = std::max(1, row.Height()) * perPage;
+  const LARGE_INTEGER p0 = Now();
+  int paged = 0;
+  for (; paged < pages && list.GetTopIndex() + perPage < list.CListCtrl::GetItemCount(); ++paged) {
+    const LARGE_INTEGER a = Now();
+    list.Scroll(CSize(0, step));
+    list.UpdateWindow();
+    slowest = std::max(slowest, bench::Seconds(a, Now(), freq));
+  }
+  const LARGE_INTEGER p1 = Now();
+
+  const double parse = bench::Seconds(t0, t1, freq), fill = bench::Seconds(t1, t2, freq);
+  const double byName = bench::Seconds(t2, t3, freq), bySize = bench::Seconds(t3, t4, freq);
+  const double paint = bench::Seconds(t4, t5, freq);
+  printf("rows %d (folders %d, files %d, bytes %llu)\n", list.GetItemCount(), list.m_folderCount, list.m_fileCount,
+         (unsigned long long)list.m_totalBytes);
+  printf("parse %.3f s\nfill %.3f s\nsort by name %.3f s\nsort by size %.3f s\nfirst paint %.3f s\n", parse, fill,
+         byName, bySize, paint);
+  printf("pages %d in %.3f s, slowest %.1f ms\n", paged, bench::Seconds(p0, p1, freq), slowest * 1000);
+  const double ours = parse + fill + byName + paint;
+  printf("parse+fill+sort+paint %.3f s, curl listing %.3f s, ratio %.2f (target 0.5 or less; pages 50 ms or less)\n",
+         ours, curl, curl > 0 ? ours / curl : 0.0);
+  list.DestroyWindow();
+  owner.DestroyWindow();
+  return 0;
+}

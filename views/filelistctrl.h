@@ -1,0 +1,55 @@
+// The owner-data list of the three file-list views. The rows live in the
+// control (CFileRowStore); the list asks for texts and icons as it paints.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+#include "toolkit/sortlist.h"
+#include "views/filerows.h"
+
+class CFileListCtrl : public CSortListCtrl, public CFileRowStore {
+  DECLARE_DYNAMIC(CFileListCtrl)
+public:
+  CFileListCtrl() = default;
+  ~CFileListCtrl() override;
+
+  BOOL m_isLocal = FALSE;  // icons of existing paths, not of names
+
+  // The chain's rows become the control's (see CFileRowStore::FillRows),
+  // sorted by the current sort column when there is one.
+  void FillFromChain(CFileListItem* first, int n);
+  void DeleteAllItems();
+  int InsertItem(int index, const char* name, int kind);
+  BOOL DeleteItem(int index);
+  int GetItemCount() const { return RowCount(); }
+  void UpdateItemCount();
+  int GetItemKind(int index) const { return RowKind(index); }
+  uint64_t GetItemSize(int index) const { return RowSize(index); }
+  BOOL SetItemKind(int index, int value) { return SetRowKind(index, value); }
+  BOOL SetItemText(int index, int column, const char* text);
+  BOOL SetItemDisplayName(int index, const char* text) { return SetRowDisplayName(index, text); }
+  void SetItemImage(int index, int image) { SetRowImage(index, image); }
+
+  void SelectAll();
+  void InvertSelection();
+  // Selects exactly the rows whose names match; the last match is scrolled
+  // into view. The number of matches.
+  int SelectByMask(const char* pattern);
+  void SelectNextByChar(char c);
+  // Looks up the icons not yet known of rows first..last.
+  void PrepareIcons(int first, int last);
+  int LookupIcon(CFileListItem* row);
+
+protected:
+  // Server rows: the shell answers by type alone (folder, or the file's
+  // extension), so each type is asked once.
+  std::unordered_map<std::string, int> m_iconByType;
+
+  afx_msg void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnCacheHint(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+  afx_msg void OnDestroy();
+  DECLARE_MESSAGE_MAP()
+};

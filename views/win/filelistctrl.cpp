@@ -1,0 +1,196 @@
+#include "views/filelistctrl.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/shellseam.h"
+#include "views/imagelists.h"
+
+IMPLEMENT_DYNAMIC(CFileListCtrl, CSortListCtrl)
+
+BEGIN_MESSAGE_MAP(CFileListCtrl, CSortListCtrl)
+  ON_NOTIFY_REFLECT(LVN_COLUMNCLICK, OnColumnClick)
+  ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
+  ON_NOTIFY_REFLECT(LVN_ODCACHEHINT, OnCacheHint)
+  ON_WM_CHAR()
+  ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+// OnDestroy has deleted the rows; the store's destructor finds none left.
+CFileListCtrl::~CFileListCtrl() = default;
+
+void CFileListCtrl::UpdateItemCount()
+{
+  if (m_hWnd != nullptr)
+    SetItemCount(RowCount());
+}
+
+void CFileListCtrl::FillFromChain(CFileListItem* first, int n)
+{
+  FillRows(first, n, m_nSortColumn, m_bSortAscending);
+  UpdateItemCount();
+}
+
+void CFileListCtrl::DeleteAllItems()
+{
+  ClearRows();
+  UpdateItemCount();
+}
+
+int CFileListCtrl::InsertItem(int index, const char* name, int kind)
+{
+  const int used = InsertRow(index, name, kind);
+  UpdateItemCount();
+  return used;
+}
+
+BOOL CFileListCtrl::DeleteItem(int index)
+{
+  const bool done = DeleteRow(index);
+  UpdateItemCount();
+  return done ? TRUE : FALSE;
+}
+
+BOOL CFileListCtrl::SetItemText(int index, int column, const char* text)
+{
+  const BOOL done = SetRowText(index, column, text);
+  UpdateItemCount();
+  return done;
+}
+
+void CFileListCtrl::SelectAll()
+{
+  SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void CFileListCtrl::InvertSelection()
+{
+  for (int i = 0; i < RowCount(); ++i)
+    SetItemState(i, (GetItemState(i, LVIS_SELECTED) & LVIS_SELECTED) ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+}
+
+int CFileListCtrl::SelectByMask(const char* pattern)
+{
+  SetItemState(-1, 0, LVIS_SELECTED);
+  int count = 0;
+  int last = -1;
+  for (int i = 0; i < RowCount(); ++i) {
+    if (MatchWildcard(pattern, m_rows[(size_t)i]->m_name)) {
+      SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
+      last = i;
+      ++count;
+    }
+  }
+  // Scrolling to every match in turn ends where scrolling to the last one does.
+  if (last >= 0)
+    EnsureVisible(last, TRUE);
+  return count;
+}
+
+void CFileListCtrl::SelectNextByChar(char c)
+{
+  const int cur = GetNextItem(-1, LVNI_SELECTED);
+  const int next = NextRowByChar(cur, c);
+  if (next < 0)
+    return;
+  EnsureVisible(next, FALSE);
+  SetItemState(next, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  if (cur >= 0)
+    SetItemState(cur, 0, LVIS_SELECTED);
+}
+
+int CFileListCtrl::LookupIcon(CFileListItem* row)
+{
+  if (row == nullptr)
+    return I_IMAGENONE;
+  if (!m_isLocal && row->m_kind == kRowSite)
+    return g_siteImageBase - 3;
+  if (row->m_displayName[0] == '\0')
+    std::memcpy(row->m_displayName, row->m_name, sizeof(row->m_displayName));
+  int icon = -1;
+  if (m_isLocal) {
+    const BOOL found = GetShellIconIndex(nullptr, row->m_displayName, &icon, nullptr);
+    // Looked up once: a row the shell has no icon for shows none from now on.
+    return (found && icon >= 0) ? icon : I_IMAGENONE;
+  }
+  std::string type = "/";
+  if (row->m_kind != kRowFolder) {
+    const char* dot = std::strrchr(row->m_name, '.');
+    type = dot ? dot : "";
+    for (char& c : type)
+      c = (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
+  }
+  const auto known = m_iconByType.find(type);
+  if (known != m_iconByType.end())
+    return known->second;
+  if (!GetShellIconIndexByName(row->m_name, &icon, nullptr, row->m_kind) || icon < 0)
+    icon = I_IMAGENONE;
+  m_iconByType.emplace(type, icon);
+  return icon;
+}
+
+void CFileListCtrl::PrepareIcons(int first, int last)
+{
+  first = std::max(first, 0);
+  last = std::min(last, RowCount() - 1);
+  for (int i = first; i <= last; ++i) {
+    CFileListItem* row = m_rows[(size_t)i];
+    if (row->m_icon == -1)
+      row->m_icon = LookupIcon(row);
+  }
+}
+
+void CFileListCtrl::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult)
+{
+  const int column = reinterpret_cast<NMLISTVIEW*>(pNMHDR)->iSubItem;
+  const BOOL ascending = m_bSortAscending ? FALSE : TRUE;
+  g_sortColumn = column;
+  g_sortAscending = ascending;
+  SetSortColumn(column, ascending);
+  if (RowCount() > 0) {
+    SortRuns(column, ascending);
+    UpdateItemCount();
+  }
+  *pResult = 0;
+}
+
+void CFileListCtrl::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
+{
+  *pResult = 0;
+  LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
+  CFileListItem* row = Row(item.iItem);
+  if (row == nullptr)
+    return;
+  // Drag images ask for the image alone.
+  if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
+    if (row->m_icon == -1)
+      row->m_icon = LookupIcon(row);
+    item.iImage = row->m_icon;
+  }
+  if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
+    const CString text = RowCellText(row, item.iSubItem);
+    CopyRowText(item.pszText, (size_t)item.cchTextMax, text, (size_t)text.GetLength());
+  }
+}
+
+void CFileListCtrl::OnCacheHint(NMHDR* pNMHDR, LRESULT* pResult)
+{
+  const NMLVCACHEHINT* hint = reinterpret_cast<NMLVCACHEHINT*>(pNMHDR);
+  PrepareIcons(hint->iFrom, hint->iTo);
+  *pResult = 0;
+}
+
+void CFileListCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+  if (nChar == ' ') {
+    Default();
+    return;
+  }
+  SelectNextByChar((char)nChar);
+}
+
+void CFileListCtrl::OnDestroy()
+{
+  DeleteAllItems();
+  CSortListCtrl::OnDestroy();
+}
