@@ -22,6 +22,26 @@
 #
 # Needs the win64 build: ZARN_BUILD_ROOT (default build/) holds
 # win64/bin/transfer_driver.exe and win64/bin/ceiling_probe.exe.
+#
+# Figures, 512 MiB, medians of 3 in seconds, one run each on the shared 8-core
+# build machine (other helpers building: load average 5-14; single runs vary
+# by a factor of two, and both the engine and the probe sometimes lose 1-1.5 s
+# a download to the disk's write-back of the earlier copies):
+#   before (256 KiB buffer, FD_READ left selected while a download drains the
+#   socket, 4 MiB per event): download engine 1.28, probe 1.46, curl 0.98,
+#   lftp 0.92 (engine/probe 0.88, engine/curl 1.31, engine/lftp 1.39); upload
+#   1.52, 0.74, 0.72, 1.17 (2.06, 2.13, 1.30). Wine server requests per MiB:
+#   download engine 24.5 (one message and two requests for nearly every
+#   receive: each receive that leaves bytes makes the system post FD_READ
+#   again), probe 4.7; upload engine 9.0, probe 2.1.
+#   after (FD_READ deselected while the loop drains, 16 MiB or 200 ms per
+#   event, whole-buffer gathering sends): download engine 2.59, probe 0.82,
+#   curl 0.68, lftp 0.51 (3.18, 3.83, 5.10: two of the engine's three runs
+#   lost 1.5 s to write-back, the third took 1.11); upload 0.75, 0.47, 0.46,
+#   0.70 (1.59, 1.61, 1.07). Requests per MiB: download engine 9.0, probe 6.3;
+#   upload engine 8.2, probe 2.3. Interleaved runs of the same drivers outside
+#   the bench (five each, load 6-9): download before 0.84-1.67 (median 1.38),
+#   after 1.09-1.24 (1.12), probe 0.43-0.84 (0.68).
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/transfer_driver.exe
