@@ -11,6 +11,13 @@
 # checked against the server's with cmp. Prints files/s and MiB/s of each and
 # the ratio lftp/queue of files per second (the target: at most 1.5).
 #
+# Then, untimed, the queue downloads each folder again under a Wine server that
+# traces its requests (`wineserver -f -d1 -p`, in a prefix of the bench's own
+# under xvfb-run), and the bench prints Wine server requests per file beside
+# files per second: the requests of the folder's run less those of a run over
+# a folder of one file, divided by the files less one. Those copies are checked
+# with cmp too.
+#
 # Needs root (vsftpd runs as the real daemon) and the win64 build:
 # ZARN_BUILD_ROOT (default build/) holds win64/bin/queue_driver.exe.
 #
@@ -24,11 +31,20 @@
 #     63 on the connection's thread, 42 on the window thread, 39 on the worker;
 #   big: queue 10.6-18.8 (212-376), lftp 21-27 (423-540): ratio 1.44-2.0
 #     (1.44 when the machine was less loaded).
+# With the traced pass, one run each before and after the data loops' cut of
+# Wine server requests (load average 5-9, other helpers building):
+#   before: small 388 files/s, lftp 1785 (4.60), 143 requests a file; big 34.3
+#     files/s (686 MiB/s), lftp 29.7 (0.87), 720 requests a file of 20 MiB;
+#   after: small 399, lftp 2045 (5.12), 145 requests a file (the data loops do
+#     not touch what a small file costs: CWD, TYPE, the messages of the queue;
+#     lftp's own time varied 0.49-0.77 s over these runs); big 40.7 (815),
+#     lftp 35.0 (0.86), 414 requests a file.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/queue_driver.exe
 if [ "${1:-}" != --inside ]; then
   need_driver queue_vs_lftp "$driver"
+  need_tools queue_vs_lftp xvfb-run cmp
   command -v lftp >/dev/null || apt-get install -y lftp >/dev/null ||
     { echo "queue_vs_lftp: lftp is missing and could not be installed" >&2; exit 1; }
   run_inside vsftpd "$@"
@@ -68,10 +84,54 @@ for set in small big; do
   echo "$set lftp $files $(echo "$end - $start" | bc) $bytes" >>"$results"
 done
 
+echo "queue_vs_lftp: the traced pass (wine64, untimed)"
+mkdir -p "$served/one"
+chmod 755 "$served/one"
+head -c 4096 /dev/urandom >"$served/one/o1.bin"
+chmod 644 "$served/one/o1.bin"
+rm -rf "$work/traced"
+mkdir -p "$work/traced"
+export WINEPREFIX=$root/wineprefix-queuebench WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=;mshtml='
+if [ ! -f "$WINEPREFIX/.booted" ]; then
+  mkdir -p "$WINEPREFIX"
+  xvfb-run -a /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+  touch "$WINEPREFIX/.booted"
+fi
+xvfb-run -a bash -s "$driver" "$host" "$port" "$user" "$pass" "$served" "$work" >"$work/traced-counts.txt" \
+  2> >(grep -v '^X connection to .* broken' >&2) <<'TRACED'
+set -eu
+driver=$1 host=$2 port=$3 user=$4 pass=$5 served=$6 work=$7
+winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+/usr/lib/wine/wineserver -w
+/usr/lib/wine/wineserver -f -d1 -p 2>"$work/trace.txt" </dev/null >/dev/null &
+traced=$!
+requests() { grep -cE '^[0-9a-f]+: [a-z_0-9]+\( ' "$work/trace.txt" || true; }
+for set in one one small big; do
+  before=$(requests)
+  /usr/lib/wine/wine64 "$driver" "$host" "$port" "$user" "$pass" "$served" "$set" "$(winpath "$work/traced")" 5 \
+    >"$work/traced-run.txt"
+  after=$(requests)
+  echo "$set $((after - before))"
+done
+/usr/lib/wine/wineserver -k
+wait $traced || true
+TRACED
+for set in small big; do
+  for f in "$served/$set"/*; do
+    cmp -s "$f" "$work/traced/$set/$(basename "$f")" || { echo "queue_vs_lftp: the traced copy of $f differs" >&2; exit 1; }
+  done
+done
+one=$(awk '$1 == "one" { v = $2 } END { print v }' "$work/traced-counts.txt")
+rm -f "$work/trace.txt"
+
 echo
 echo "queue_vs_lftp: 5 parallel transfers each, the copies checked with cmp"
-printf '%-6s %-6s %7s %9s %10s %10s\n' set client files seconds files/s MiB/s
-awk '{ printf "%-6s %-6s %7d %9.3f %10.1f %10.2f\n", $1, $2, $3, $4, $3 / $4, $5 / 1048576 / $4 }' "$results"
+printf '%-6s %-6s %7s %9s %10s %10s %14s\n' set client files seconds files/s MiB/s requests/file
+awk -v one="$one" 'NR == FNR { traced[$1] = $2; next }
+  { r = $2 == "queue" && $3 > 1 ? sprintf("%14.1f", (traced[$1] - one) / ($3 - 1)) : sprintf("%14s", "-")
+    printf "%-6s %-6s %7d %9.3f %10.1f %10.2f %s\n", $1, $2, $3, $4, $3 / $4, $5 / 1048576 / $4, r }' \
+  "$work/traced-counts.txt" "$results"
 for set in small big; do
   awk -v s="$set" '$1 == s && $2 == "queue" { q = $3 / $4 } $1 == s && $2 == "lftp" { l = $3 / $4 }
     END { printf "%-6s files/s lftp/queue: %.2f\n", s, l / q }' "$results"

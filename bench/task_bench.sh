@@ -20,8 +20,16 @@
 #     download task 0.84 / curl 0.10 (ratio 8.5), upload 1.45 / 0.09 (16.2);
 #     under heavier load 3.36 / 0.14 (25) and 6.43 / 0.09 (71).
 #   256 KiB buffer, gathering sends, 4 MiB socket buffers, uploads held for the
-#   server's 1xx (after): download 0.13 / 0.14 (0.94-0.98), upload 0.12 / 0.10
+#   server's 1xx: download 0.13 / 0.14 (0.94-0.98), upload 0.12 / 0.10
 #     (1.10-1.24) over three runs of five.
+#   The same, one run each on the same machine (load average 8-11, other
+#     helpers building): download 0.179 / 0.126 (1.42), upload 0.114 / 0.101
+#     (1.13).
+#   FD_READ deselected while a download drains its socket, 16 MiB or 200 ms
+#   per event, whole-buffer gathering sends (now), load average 4-6: download
+#     0.098 / 0.093 (1.06), upload 0.089 / 0.055 (1.61; curl's upload varied
+#     0.055-0.101 over these runs). With a 1 MiB buffer, tried and dropped:
+#     0.111 / 0.110 (1.01) and 0.061 / 0.075 (0.82).
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/task_driver.exe

@@ -8,15 +8,47 @@
 # engine runs as bench's transfer_driver.exe under wine64 and xvfb-run and times
 # itself from starting its connection thread to the end of the transfer, so
 # Wine's own start-up is left out; curl reports its time_total; lftp is timed
-# as a process. Prints every run, the medians and the ratios engine/curl and
-# engine/lftp per direction.
+# as a process. The probe (bench's ceiling_probe.exe, a blocking Winsock loop
+# with a 1 MiB buffer and no engine code) runs beside the engine under the same
+# Wine and is timed the same way: it is what the platform allows one data
+# connection. Prints every run, the medians and the ratios engine/probe,
+# engine/curl and engine/lftp per direction.
 #
-# Needs the win64 build: ZARN_BUILD_ROOT (default build/) holds win64/bin/transfer_driver.exe.
+# Then, untimed, a pass under a Wine server that traces its requests
+# (`wineserver -f -d1 -p`; WINEDEBUG=+server would trace only a server the
+# program starts itself): each of the engine and the probe moves an empty file
+# and the bench's file each way, and the difference of their request counts
+# gives Wine server requests per MiB.
+#
+# Needs the win64 build: ZARN_BUILD_ROOT (default build/) holds
+# win64/bin/transfer_driver.exe and win64/bin/ceiling_probe.exe.
+#
+# Figures, 512 MiB, medians of 3 in seconds, one run each on the shared 8-core
+# build machine (other helpers building: load average 5-14; single runs vary
+# by a factor of two, and both the engine and the probe sometimes lose 1-1.5 s
+# a download to the disk's write-back of the earlier copies):
+#   before (256 KiB buffer, FD_READ left selected while a download drains the
+#   socket, 4 MiB per event): download engine 1.28, probe 1.46, curl 0.98,
+#   lftp 0.92 (engine/probe 0.88, engine/curl 1.31, engine/lftp 1.39); upload
+#   1.52, 0.74, 0.72, 1.17 (2.06, 2.13, 1.30). Wine server requests per MiB:
+#   download engine 24.5 (one message and two requests for nearly every
+#   receive: each receive that leaves bytes makes the system post FD_READ
+#   again), probe 4.7; upload engine 9.0, probe 2.1.
+#   after (FD_READ deselected while the loop drains, 16 MiB or 200 ms per
+#   event, whole-buffer gathering sends): download engine 2.59, probe 0.82,
+#   curl 0.68, lftp 0.51 (3.18, 3.83, 5.10: two of the engine's three runs
+#   lost 1.5 s to write-back, the third took 1.11); upload 0.75, 0.47, 0.46,
+#   0.70 (1.59, 1.61, 1.07). Requests per MiB: download engine 9.0, probe 6.3;
+#   upload engine 8.2, probe 2.3. Interleaved runs of the same drivers outside
+#   the bench (five each, load 6-9): download before 0.84-1.67 (median 1.38),
+#   after 1.09-1.24 (1.12), probe 0.43-0.84 (0.68).
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/transfer_driver.exe
+probe=$root/win64/bin/ceiling_probe.exe
 if [ "${1:-}" != --inside ]; then
   need_driver transfer_bench "$driver"
+  need_driver transfer_bench "$probe"
   need_tools transfer_bench curl lftp xvfb-run sha256sum
   run_inside vsftpd "$@"
 fi
@@ -54,26 +86,69 @@ results=$work/results.txt
 : >"$results"
 record() { echo "$1 $2 $3" >>"$results"; printf '  %-8s %-6s %8.3f s\n' "$1" "$2" "$3"; }
 
-echo "transfer_bench: engine (wine64)"
+echo "transfer_bench: engine and probe (wine64), then the traced pass"
+: >"$served/empty.bin"
+chmod 644 "$served/empty.bin"
+: >"$work/empty.bin"
+: >"$work/login.txt"
+: >"$work/requests.txt"
 # (Wine's processes outlive the X server briefly and say so: that line is noise.)
-xvfb-run -a bash -s "$driver" "$host" "$port" "$user" "$pass" "$work" "$served" "$runs" >"$work/engine.txt" \
+xvfb-run -a bash -s "$driver" "$probe" "$host" "$port" "$user" "$pass" "$work" "$served" "$runs" >"$work/engine.txt" \
   2> >(grep -v '^X connection to .* broken' >&2) <<'ENGINE'
 set -eu
-driver=$1 host=$2 port=$3 user=$4 pass=$5 work=$6 served=$7 runs=$8
+driver=$1 probe=$2 host=$3 port=$4 user=$5 pass=$6 work=$7 served=$8 runs=$9
 winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 for i in $(seq "$runs"); do
-  out=$(/usr/lib/wine/wine64 "$driver" get "$host" "$port" "$user" "$pass" bench.bin "$(winpath "$work/engine_$i.bin")")
-  echo "download $i ${out#seconds=}"
-  out=$(/usr/lib/wine/wine64 "$driver" put "$host" "$port" "$user" "$pass" "upload/engine_$i.bin" "$(winpath "$served/bench.bin")")
-  echo "upload $i ${out#seconds=}"
+  for client in engine probe; do
+    exe=$driver; [ $client = engine ] || exe=$probe
+    out=$(/usr/lib/wine/wine64 "$exe" get "$host" "$port" "$user" "$pass" bench.bin "$(winpath "$work/${client}_$i.bin")")
+    echo "download $client $i ${out#seconds=}"
+    out=$(/usr/lib/wine/wine64 "$exe" put "$host" "$port" "$user" "$pass" "upload/${client}_$i.bin" "$(winpath "$served/bench.bin")")
+    echo "upload $client $i ${out#seconds=}"
+  done
 done
+# The traced pass: this prefix's server gives way to one that traces every
+# request into a file; the count of request lines before and after a run
+# gives that run's requests.
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+/usr/lib/wine/wineserver -w
+/usr/lib/wine/wineserver -f -d1 -p 2>"$work/trace.txt" </dev/null >/dev/null &
+traced=$!
+requests() { grep -cE '^[0-9a-f]+: [a-z_0-9]+\( ' "$work/trace.txt" || true; }
+traced_run() {  # client get|put remote local: the run's request count
+  local exe=$driver before after
+  [ "$1" = engine ] || exe=$probe
+  before=$(requests)
+  /usr/lib/wine/wine64 "$exe" "$2" "$host" "$port" "$user" "$pass" "$3" "$(winpath "$4")" >"$work/traced-run.txt"
+  after=$(requests)
+  echo $((after - before))
+}
+# The first program under the new server starts Wine's services: not counted.
+traced_run probe get empty.bin "$work/traced.bin" >/dev/null
+for client in engine probe; do
+  e=$(traced_run $client get empty.bin "$work/traced.bin")
+  f=$(traced_run $client get bench.bin "$work/traced.bin")
+  echo "requests $client download $e $f"
+  e=$(traced_run $client put upload/traced0.bin "$work/empty.bin")
+  f=$(traced_run $client put upload/traced.bin "$served/bench.bin")
+  echo "requests $client upload $e $f"
+done
+/usr/lib/wine/wineserver -k
+wait $traced || true
 ENGINE
-while read -r dir i rest; do
+while read -r dir client i rest; do
+  if [ "$dir" = requests ]; then
+    echo "$i $client $rest" >>"$work/requests.txt"  # direction client empty-file file
+    continue
+  fi
   secs=${rest%% *}  # "<seconds> bytes=<n> login=<seconds>"
-  if [ "$dir" = download ]; then check "$work/engine_$i.bin" "engine download $i"; else check "$served/upload/engine_$i.bin" "engine upload $i"; fi
-  record "$dir" engine "$secs"
-  echo "$dir login ${rest##*login=}" >>"$work/login.txt"
+  if [ "$dir" = download ]; then check "$work/${client}_$i.bin" "$client download $i"; else check "$served/upload/${client}_$i.bin" "$client upload $i"; fi
+  record "$dir" "$client" "$secs"
+  [ "$client" = probe ] || echo "$dir login ${rest##*login=}" >>"$work/login.txt"
 done <"$work/engine.txt"
+check "$work/traced.bin" "traced download"
+check "$served/upload/traced.bin" "traced upload"
+[ ! -s "$served/upload/traced0.bin" ] || { echo "transfer_bench: the traced empty upload is not empty" >&2; exit 1; }
 
 echo "transfer_bench: curl"
 for i in $(seq "$runs"); do
@@ -102,14 +177,19 @@ done
 
 echo
 echo "transfer_bench: ${mib} MiB, $runs runs each, medians in seconds (MiB/s)"
-printf '%-9s %18s %18s %18s %12s %12s\n' direction engine curl lftp engine/curl engine/lftp
+printf '%-9s %18s %18s %18s %18s %12s %12s %12s\n' direction engine probe curl lftp engine/probe engine/curl engine/lftp
 for dir in download upload; do
-  e=$(median "$dir" engine); c=$(median "$dir" curl); l=$(median "$dir" lftp)
-  awk -v d="$dir" -v e="$e" -v c="$c" -v l="$l" -v m="$mib" 'BEGIN {
-    printf "%-9s %8.3f (%7.1f) %8.3f (%7.1f) %8.3f (%7.1f) %12.2f %12.2f\n", d, e, m / e, c, m / c, l, m / l, e / c, e / l }'
+  e=$(median "$dir" engine); p=$(median "$dir" probe); c=$(median "$dir" curl); l=$(median "$dir" lftp)
+  awk -v d="$dir" -v e="$e" -v p="$p" -v c="$c" -v l="$l" -v m="$mib" 'BEGIN {
+    printf "%-9s %8.3f (%7.1f) %8.3f (%7.1f) %8.3f (%7.1f) %8.3f (%7.1f) %12.2f %12.2f %12.2f\n",
+      d, e, m / e, p, m / p, c, m / c, l, m / l, e / p, e / c, e / l }'
 done
+echo
+echo "transfer_bench: Wine server requests per MiB (traced pass, less those of an empty file)"
+awk -v m="$mib" '{ printf "  %-8s %-6s %8.1f per MiB (%d requests for the file, %d for an empty one)\n",
+  $1, $2, ($4 - $3) / m, $4, $3 }' "$work/requests.txt"
 for dir in download upload; do
   awk -v d="$dir" '$1 == d { t += $3; n++ } END { if (n) printf "engine %s: connection and login %.3f s of each run on average\n", d, t / n }' \
     "$work/login.txt"
 done
-rm -f "$served/bench.bin"
+rm -f "$served/bench.bin" "$served/empty.bin" "$work/traced.bin" "$work/trace.txt"

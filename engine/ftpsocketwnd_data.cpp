@@ -10,6 +10,12 @@
 // server, so the loops move as much as the socket holds per call; a speed
 // limit keeps the old 8192-byte pieces so its sleeps stay fine-grained.
 //
+// Every receive that leaves bytes in the socket makes the system post another
+// FD_READ, so a loop that drains the socket would find one message per receive
+// waiting behind it, each a trip through the message loop for a receive that
+// finds little or nothing. A download loop therefore selects only FD_CLOSE
+// while it works and selects FD_READ again when it stops.
+//
 // The transfer record the session carries is a CPlanItem for the queue's verbs
 // (RETW, STOW, APPE) and a BatchJobRecord for the tasks' (RETR, STOR, RETM); for
 // LIST it is the listing text itself, a malloc'ed block the client frees.
@@ -34,12 +40,14 @@ namespace {
 
 constexpr uint32_t kFlushAbove = (uint32_t)(kDataBufferSize - 1460);
 // Work one socket event may do before the other messages (the control reply,
-// a stop) get their turn; the loop then posts itself the same event again.
-constexpr size_t kBytesPerEvent = 4 * 1024 * 1024;
+// a stop) get their turn: at most these bytes and, under a slow disk or a
+// speed limit, about this long; the loop then posts itself the same event again.
+constexpr size_t kBytesPerEvent = 16 * 1024 * 1024;
 constexpr int kFillsPerEvent = (int)(kBytesPerEvent / kDataBufferSize) > 0 ? (int)(kBytesPerEvent / kDataBufferSize) : 1;
-constexpr int kSendsPerEvent = 256;
-// The most block-size pieces one send takes (the system's gather limit is higher).
-constexpr int kPiecesPerSend = 192;
+constexpr DWORD kEventMs = 200;
+// The most block-size pieces one send takes: the gather limit of the system
+// under Wine (IOV_MAX), enough for a whole buffer of 1460-byte pieces.
+constexpr int kPiecesPerSend = 1024;
 // The piece of one receive or send while a speed limit holds.
 constexpr uint32_t kLimitedPiece = 8192;
 // A close drains at most this many reads: a peer that keeps sending after an
@@ -460,19 +468,32 @@ void CFtpDataPath::DropListing(CFtpSocketWnd& w)
 void CFtpDataPath::ReceiveIntoFile(CFtpSocketWnd& w, int verb)
 {
   const SOCKET s = w.m_dataSocket;
-  for (int fills = 0; fills < kFillsPerEvent; ++fills) {
-    const RecvOutcome r = FillBuffer(w, s, verb);
+  // FD_CLOSE stays selected: a close during the loop still comes as its event.
+  ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
+  const DWORD start = ::GetTickCount();
+  RecvOutcome r = RECV_FULL;
+  bool sound = true;
+  for (int fills = 0; fills < kFillsPerEvent && ::GetTickCount() - start < kEventMs; ++fills) {
+    r = FillBuffer(w, s, verb);
     if (r == RECV_FAILED)
       w.m_pSession->m_alive = 0;
     // After a would-block the bytes stay buffered for the next FD_READ.
     if (w.m_bufPos > kFlushAbove || r == RECV_CLOSED || r == RECV_FAILED) {
-      if (!FlushToFile(w, true))
-        return;  // aborted; the data connection is gone
+      sound = FlushToFile(w, true);
+      if (!sound)
+        break;  // aborted
     }
     if (r != RECV_FULL)
-      return;
+      break;
   }
-  w.PostMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_READ);
+  // A would-block or a used-up share selects FD_READ again, which posts it at
+  // once when bytes wait; a socket at its end, failed or given up (an abort
+  // may have closed it meanwhile) keeps FD_CLOSE alone.
+  if (!sound || w.m_dataSocket != s || r == RECV_CLOSED || r == RECV_FAILED)
+    return;
+  ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_CLOSE);
+  if (r == RECV_FULL)
+    w.PostMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_READ);
 }
 
 void CFtpDataPath::ReceiveIntoListing(CFtpSocketWnd& w)
@@ -502,7 +523,8 @@ void CFtpDataPath::SendFromFile(CFtpSocketWnd& w, int verb)
   const SOCKET s = w.m_dataSocket;
   const uint32_t block = BlockSize();
   const uint32_t piece = PieceLimit(w, verb);
-  for (int sends = 0; sends < kSendsPerEvent; ++sends) {
+  const DWORD start = ::GetTickCount();
+  for (size_t sent = 0; sent < kBytesPerEvent && ::GetTickCount() - start < kEventMs;) {
     if (w.m_bufPos >= w.m_bufFill) {
       DWORD got = 0;
       const HANDLE h = w.m_hTransferFile;
@@ -531,6 +553,7 @@ void CFtpDataPath::SendFromFile(CFtpSocketWnd& w, int verb)
       return;
     }
     w.m_bufPos += (uint32_t)n;
+    sent += (size_t)n;
     Count(w, verb, (uint32_t)n);
   }
   w.PostMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_WRITE);

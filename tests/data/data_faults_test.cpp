@@ -105,6 +105,7 @@ TEST_F(DataFaults, LocalFileFailuresEndTheTransferNotAlive)
     o = datatest::RunWithFile(c, good, TransferCommands(passive, VERB_RETR, "remote.bin"));
     ASSERT_TRUE(o.woke) << LogDump();
     EXPECT_TRUE(o.alive) << LogDump();
+    EXPECT_EQ(datatest::ReadBytes(local + "good.bin").size(), data.size()) << LogDump();
     EXPECT_TRUE(datatest::ReadBytes(local + "good.bin") == data);
     EXPECT_LT(c.client->Stop(), 3000u);
   }
