@@ -1,4 +1,4 @@
-// Column specifications of the list windows: "title,width;title,width...".
+// Column texts of the list windows: "title,width;title,width...".
 // The parse is kept apart from the list control so its rules run anywhere.
 #pragma once
 

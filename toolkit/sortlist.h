@@ -1,5 +1,5 @@
 // The report list every list window derives from: columns from a
-// specification string, a sort mark in the header, and the column widths kept
+// column text ("title,width;..."), a sort mark in the header, and the column widths kept
 // in the profile from one run to the next. The list does not sort: its owner
 // sorts and names the column and direction to mark.
 #pragma once
