@@ -39,6 +39,9 @@
 #     not touch what a small file costs: CWD, TYPE, the messages of the queue;
 #     lftp's own time varied 0.49-0.77 s over these runs); big 40.7 (815),
 #     lftp 35.0 (0.86), 414 requests a file.
+# Latest, with the engine's hardening merged, machine idle (load average 1):
+#   small 451.7 files/s, lftp 2087.8 (4.62), 145 requests a file; big 50.1
+#   files/s (1003 MiB/s), lftp 32.4 (0.65), 395 requests a file.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/queue_driver.exe
