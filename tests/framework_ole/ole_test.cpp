@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "../confirm/boxdriver.h"
+#include "tests/support/xside.h"
 
 CWinApp theApp("framework_ole");
 
@@ -384,37 +385,12 @@ TEST_F(OleDrag, RegisterRefusesRepeatsAndRevokedTargetsAnswerNone) {
 
 // ---- real drags, the pointer driven by xdotool from a second thread ----
 
-bool RunCommand(const std::string& command, DWORD timeoutMs = 10000) {
-  STARTUPINFOA si = {};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  std::string line = command;
-  if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
-  bool ended = ::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
-  return ended;
-}
+using xside::RunCommand;
+using xside::WaitFor;
 bool Xdo(const std::string& args) { return RunCommand("Z:\\usr\\bin\\xdotool " + args); }
 
 std::string At(POINT p) { return std::to_string(p.x) + " " + std::to_string(p.y); }
-POINT CenterOf(HWND h) {
-  RECT r;
-  ::GetWindowRect(h, &r);
-  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-template <class Pred>
-bool WaitFor(Pred pred, DWORD ms = 10000) {
-  const DWORD start = ::GetTickCount();
-  while (!pred()) {
-    if (::GetTickCount() - start > ms)
-      return false;
-    ::Sleep(10);
-  }
-  return true;
-}
+POINT CenterOf(HWND h) { return xside::WindowCentre(h); }
 
 // Presses the button on the source (until its drag has begun), then moves
 // over `to` until the target counter moves. A loaded X server may drop an event:

@@ -2,7 +2,7 @@
 // moves it, and screenshots when ZARN_SHOT_DIR names a folder to put them in.
 #pragma once
 
-#include "tests/framework_gui/guitest.h"
+#include "tests/support/xside.h"
 
 #include <cstdlib>
 #include <string>
@@ -15,24 +15,7 @@ using guitest::PumpUntil;
 // this thread's messages until it is done, so what it does to the windows is
 // taken in meanwhile. A host program's process handle does not signal its end
 // under Wine: the shell leaves a marker file instead.
-inline bool RunHost(const std::string& commandLine) {
-  static int s_count = 0;
-  const std::string marker =
-      "/tmp/zarn-host-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++s_count);
-  std::string line = "Z:\\bin\\sh -c \"" + commandLine + "; : > " + marker + "\"";
-  STARTUPINFOA si = {};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
-  const std::string dosMarker = "Z:" + marker;
-  const bool done =
-      PumpUntil([&] { return ::GetFileAttributesA(dosMarker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
-  ::DeleteFileA(dosMarker.c_str());
-  return done;
-}
+inline bool RunHost(const std::string& commandLine) { return xside::RunUnix(commandLine, "zarn-host", 20000); }
 
 inline bool Xdo(const std::string& actions) { return RunHost("xdotool " + actions); }
 
@@ -53,11 +36,7 @@ bool ClickUntil(int x, int y, Done done) {
   return false;
 }
 
-inline POINT ScreenCentre(HWND h) {
-  RECT r;
-  ::GetWindowRect(h, &r);
-  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
+inline POINT ScreenCentre(HWND h) { return xside::WindowCentre(h); }
 
 // The whole screen into $ZARN_SHOT_DIR/<name>.png; nothing without the variable.
 inline void Shot(const char* name) {

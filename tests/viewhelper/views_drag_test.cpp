@@ -130,32 +130,10 @@ protected:
   }
 };
 
-bool RunCommand(const std::string& command, DWORD timeoutMs = 10000)
-{
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::string line = command;
-  if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
-  bool ended = ::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
-  return ended;
-}
+using xside::RunCommand;
 bool Xdo(const std::string& args) { return RunCommand("Z:\\usr\\bin\\xdotool " + args); }
 
-template <class Pred>
-bool WaitFor(Pred pred, DWORD ms = 10000)
-{
-  const DWORD start = ::GetTickCount();
-  while (!pred()) {
-    if (::GetTickCount() - start > ms)
-      return false;
-    ::Sleep(10);
-  }
-  return true;
-}
+using xside::WaitFor;
 
 std::string At(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
 

@@ -2,7 +2,7 @@
 // popups are tracked, and running X tools (xdotool, import) from Wine.
 #pragma once
 
-#include "tests/framework_gui/guitest.h"
+#include "tests/support/xside.h"
 #include "toolkit/bcmenu.h"
 
 #include <functional>
@@ -32,29 +32,9 @@ inline int PosOf(HMENU h, UINT nID) {
 // Runs a command of the X side (xdotool, import) through /bin/sh and waits
 // until it has ended: Wine gives no process handle to wait on for a Unix
 // program, so the shell leaves a mark file when the command is done.
+// Sleeps rather than pumps: it also runs on the threads that drive tracked menus.
 inline bool RunUnix(const std::string& unixCommand, DWORD dwMs = 30000) {
-  static int s_nRun = 0;
-  char marker[MAX_PATH];
-  snprintf(marker, sizeof marker, "/tmp/zarn_menu_%lu_%d", ::GetCurrentProcessId(), ++s_nRun);
-  std::string cmd = "Z:\\bin\\sh -c \"" + unixCommand + "; touch " + marker + "\"";
-  std::string mark = std::string("Z:") + marker;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
-  if (pi.hThread)
-    ::CloseHandle(pi.hThread);
-  if (pi.hProcess)
-    ::CloseHandle(pi.hProcess);
-  DWORD dwStart = ::GetTickCount();
-  while (::GetFileAttributesA(mark.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    if (::GetTickCount() - dwStart > dwMs)
-      return false;
-    ::Sleep(20);
-  }
-  ::DeleteFileA(mark.c_str());
-  return true;
+  return xside::RunUnix(unixCommand, "zarn_menu", dwMs, false);
 }
 
 // The visible popup menu window of this process, or null (other test
@@ -72,13 +52,7 @@ inline HWND VisiblePopup() {
 
 template <class Pred>
 bool WaitFor(Pred pred, DWORD dwMs = 30000) {
-  DWORD dwStart = ::GetTickCount();
-  while (!pred()) {
-    if (::GetTickCount() - dwStart > dwMs)
-      return false;
-    ::Sleep(20);
-  }
-  return true;
+  return xside::WaitFor(pred, dwMs, 20);
 }
 
 // A visible top-level window that owns tracked popups and routes their
