@@ -5,7 +5,7 @@
 #include "framework/file.h"
 #include "framework/gdi.h"
 #include "framework/winthread.h"
-#include "toolkit/columnspec.h"
+#include "toolkit/columntext.h"
 #include "toolkit/headerlayout.h"
 
 IMPLEMENT_DYNAMIC(CSortHeaderCtrl, CHeaderCtrl)

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/columnspec.h"
+#include "toolkit/columntext.h"
 #include "toolkit/headerlayout.h"
 
 namespace {

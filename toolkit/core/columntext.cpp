@@ -1,4 +1,4 @@
-#include "toolkit/columnspec.h"
+#include "toolkit/columntext.h"
 
 #include <climits>
 #include <cstring>
