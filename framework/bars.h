@@ -14,6 +14,7 @@
 #include "framework/wnd.h"
 #include "framework/collections.h"
 #include "framework/fwres.h"
+#include "framework/gdi.h"
 
 #include <commctrl.h>
 
@@ -119,6 +120,9 @@ protected:
   void DrawGripper(CDC* pDC, const CRect& rect);
   // The gripper's rectangle in window coordinates; empty when the bar has none.
   CRect GetGripperRect() const;
+  // The window's rectangle at the origin and the client area within it, and a
+  // window DC clipped to the non-client part: what every frame painter starts from.
+  void PrepareNcPaint(CWindowDC& dc, CRect* window, CRect* client);
 
   afx_msg LRESULT OnSizeParent(WPARAM, LPARAM lParam);
   afx_msg LRESULT OnIdleUpdate(WPARAM wParam, LPARAM);

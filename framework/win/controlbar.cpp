@@ -292,16 +292,19 @@ void CControlBar::DrawGripper(CDC* pDC, const CRect& rect) {
   }
 }
 
+void CControlBar::PrepareNcPaint(CWindowDC& dc, CRect* window, CRect* client) {
+  GetWindowRect(window);
+  GetClientRect(client);
+  ClientToScreen(client);
+  client->OffsetRect(-window->left, -window->top);
+  window->OffsetRect(-window->left, -window->top);
+  ::ExcludeClipRect(dc.m_hDC, client->left, client->top, client->right, client->bottom);
+}
+
 void CControlBar::OnNcPaint() {
-  CRect rcWnd;
-  GetWindowRect(&rcWnd);
-  CRect rcClient;
-  GetClientRect(&rcClient);
-  ClientToScreen(&rcClient);
-  rcClient.OffsetRect(-rcWnd.left, -rcWnd.top);
-  rcWnd.OffsetRect(-rcWnd.left, -rcWnd.top);
   CWindowDC dc(this);
-  ::ExcludeClipRect(dc.m_hDC, rcClient.left, rcClient.top, rcClient.right, rcClient.bottom);
+  CRect rcWnd, rcClient;
+  PrepareNcPaint(dc, &rcWnd, &rcClient);
   ::FillRect(dc.m_hDC, &rcWnd, ::GetSysColorBrush(COLOR_BTNFACE));
   CRect rc = rcWnd;
   DrawBorders(&dc, rc);

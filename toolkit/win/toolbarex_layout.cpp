@@ -138,16 +138,10 @@ void CToolBarEx::OnNcPaint() {
     CControlBar::OnNcPaint();
     return;
   }
-  CRect rcWnd;
-  GetWindowRect(&rcWnd);
-  CRect rcClient;
-  GetClientRect(&rcClient);
-  ClientToScreen(&rcClient);
-  rcClient.OffsetRect(-rcWnd.left, -rcWnd.top);
-  rcWnd.OffsetRect(-rcWnd.left, -rcWnd.top);
   CWindowDC dc(this);
+  CRect rcWnd, rcClient;
+  PrepareNcPaint(dc, &rcWnd, &rcClient);
   HDC hDC = dc.m_hDC;
-  ::ExcludeClipRect(hDC, rcClient.left, rcClient.top, rcClient.right, rcClient.bottom);
   auto fill = [&](int l, int t, int r, int b, COLORREF c) {
     RECT rc = {l, t, r, b};
     HBRUSH h = ::CreateSolidBrush(c);
