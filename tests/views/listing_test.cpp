@@ -38,7 +38,6 @@ TEST(ViewsListing, ServerFolderFillsTheListSortsAndMaskSelects)
   keepertest::SetUpSite(site, port, peers::Env("ZARN_PYFTPD_USER").c_str(), peers::Env("ZARN_PYFTPD_PASS").c_str(),
                         '0');
   ASSERT_NO_FATAL_FAILURE(keepertest::StartWorkerSite(site));
-  tasktest::Sinks sinks;
   viewhost::CViewHost host;
   ASSERT_TRUE(host.Make());  // the list view takes the first server tree's slot
   host.SetForegroundWindow();

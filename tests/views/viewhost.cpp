@@ -10,6 +10,7 @@
 #include "tests/confirm/boxdriver.h"
 #include "views/imagelists.h"
 #include "views/maskselectdlg.h"
+#include "views/panelinks.h"
 
 namespace viewhost {
 
@@ -61,15 +62,43 @@ LRESULT CHostListView::OnListingReady(WPARAM, LPARAM lParam)
   return 0;
 }
 
-BOOL CViewHost::Make()
+CHostListView::~CHostListView()
 {
+  if (m_slot >= 0)
+    ClearPartnerList(m_slot, this);
+}
+
+void CHostListView::Register(int slot)
+{
+  m_slot = slot;
+  SetPartnerList(slot, this);
+}
+
+HostViews& HostViews::Set(Place place, CRuntimeClass* cls)
+{
+  classes[place] = cls;
+  return *this;
+}
+
+BOOL CViewHost::Make(const HostViews& views)
+{
+  m_config = views;
   if (!BuildSharedImageLists())
     return FALSE;
+  if (m_sinks == nullptr)
+    m_sinks = new tasktest::Sinks();
   CCreateContext context;
-  if (!Create(nullptr, "views", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(20, 20, 820, 620), nullptr, nullptr,
+  if (!Create(nullptr, "views", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(20, 20, 1040, 760), nullptr, nullptr,
               WS_EX_TOPMOST, &context))
     return FALSE;
-  g_pSerTrView = m_listView;
+  // A stand-in first tree: its list takes the listing results in its place.
+  if (m_config.classes[kSerTree] == nullptr && ListView() != nullptr)
+    g_pSerTrView = ListView();
+  for (CWnd* view : m_views) {
+    CView* v = DYNAMIC_DOWNCAST(CView, view);
+    if (v != nullptr)
+      v->OnInitialUpdate();
+  }
   ShowWindow(SW_SHOWNORMAL);
   UpdateWindow();
   return TRUE;
@@ -77,21 +106,60 @@ BOOL CViewHost::Make()
 
 CViewHost::~CViewHost()
 {
-  if (g_pSerTrView == m_listView)
+  if (g_pSerTrView == ListView())
     g_pSerTrView = nullptr;
   if (m_hWnd != nullptr)
     DestroyWindow();
+  delete m_sinks;
+}
+
+BOOL CViewHost::AddPlace(CPaneSplitterWnd& column, int row, Place place, CCreateContext* pContext)
+{
+  const bool tree = place <= kLocTree;
+  CRuntimeClass* cls = m_config.classes[place];
+  if (cls == nullptr)
+    cls = tree ? RUNTIME_CLASS(CHostTreeView) : RUNTIME_CLASS(CHostListView);
+  const int id = column.AddView(row, 0, cls, pContext);
+  if (id < 0)
+    return FALSE;
+  m_viewIds[place] = id;
+  m_views[place] = column.GetView(id);
+  if (CHostListView* stand = DYNAMIC_DOWNCAST(CHostListView, m_views[place]))
+    stand->Register(place == kSerList ? kListOfSerTree : place == kSerList1 ? kListOfSerTree1 : kListOfLocTree);
+  return m_views[place] != nullptr;
 }
 
 BOOL CViewHost::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
 {
   if (!m_split.CreateStatic(this, 1, 2))
     return FALSE;
-  if (!m_split.CreateView(0, 0, RUNTIME_CLASS(CHostTreeView), CSize(160, 100), pContext) ||
-      !m_split.CreateView(0, 1, RUNTIME_CLASS(CHostListView), CSize(600, 100), pContext))
+  m_split.SetColumnInfo(0, 330, 100);
+  if (!m_trees.CreateStatic(&m_split, 2, 1, WS_CHILD | WS_VISIBLE, m_split.IdFromRowCol(0, 0)) ||
+      !m_lists.CreateStatic(&m_split, 2, 1, WS_CHILD | WS_VISIBLE, m_split.IdFromRowCol(0, 1)))
     return FALSE;
-  m_listView = DYNAMIC_DOWNCAST(CHostListView, m_split.GetPane(0, 1));
-  return m_listView != nullptr;
+  m_trees.SetRowInfo(0, 330, 20);
+  m_lists.SetRowInfo(0, 330, 20);
+  // Row 1's second view is added last and so shown: add the hidden one first.
+  const bool dual = m_config.dualServer;
+  if (!AddPlace(m_trees, 0, kSerTree, pContext) || !AddPlace(m_lists, 0, kSerList, pContext) ||
+      !AddPlace(m_trees, 1, dual ? kLocTree : kSerTree1, pContext) ||
+      !AddPlace(m_trees, 1, dual ? kSerTree1 : kLocTree, pContext) ||
+      !AddPlace(m_lists, 1, dual ? kLocList : kSerList1, pContext) ||
+      !AddPlace(m_lists, 1, dual ? kSerList1 : kLocList, pContext))
+    return FALSE;
+  // The splitters lay out on a size change only: the nested ones came later.
+  m_split.RecalcLayout();
+  m_trees.RecalcLayout();
+  m_lists.RecalcLayout();
+  return TRUE;
+}
+
+void CViewHost::ShowSecondServer(bool dual)
+{
+  m_trees.ShowView(m_viewIds[dual ? kSerTree1 : kLocTree]);
+  m_lists.ShowView(m_viewIds[dual ? kSerList1 : kLocList]);
+  m_trees.RecalcLayout();
+  m_lists.RecalcLayout();
 }
 
 void Shot(const char* name)

@@ -1,26 +1,43 @@
 // The window the view tests run their views in before the main window exists:
-// a frame whose client is a static splitter of two columns, a tree stand-in on
-// the left and, on the right, a view holding a CFileListCtrl that is also the
-// result window of listing tasks (UWM_LISTING_READY fills it). The pointer is
-// driven with xdotool and the screen saved with Shot.
+// a frame whose client is a static splitter of two columns. The left column
+// holds the trees as the main window lays them out (the first server tree in
+// row 0, the local tree and the second server tree sharing row 1), the right
+// one the lists as the list pane does (the first server list in row 0, the
+// local list and the second server list sharing row 1). A test names the view
+// classes it hosts; every other place gets a stand-in: a plain tree, or a list
+// view holding a CFileListCtrl that registers as the partner list of its place.
+// When the first server tree is a stand-in, its list stand-in is also the
+// result window of listing tasks (UWM_LISTING_READY fills it). The slots of the
+// function view, the main frame and of views not hosted hold recording
+// windows. The pointer is driven with xdotool and the screen saved with Shot.
 #pragma once
 
 #include <string>
 
 #include "framework/docview.h"
 #include "framework/splitter.h"
+#include "tests/task/taskfix.h"
 #include "tests/toolkit/wintest.h"
+#include "toolkit/panesplitter.h"
 #include "views/filelistctrl.h"
+#include "views/panelinks.h"
 
 namespace viewhost {
 
 constexpr UINT kServerListId = 1074;
 
-class CHostListView : public CView {
+class CHostListView : public CView, public CPartnerList {
   DECLARE_DYNCREATE(CHostListView)
 public:
+  ~CHostListView() override;
   CFileListCtrl m_list;
-  int m_listings = 0;  // UWM_LISTING_READY taken in
+  int m_listings = 0;     // UWM_LISTING_READY taken in
+  CString m_statusText;   // the last totals line a tree set
+  int m_slot = -1;        // PartnerSlot it is registered in
+
+  CFileListCtrl& FileList() override { return m_list; }
+  void SetStatusText(const char* text) override { m_statusText = text; }
+  void Register(int slot);
 
 protected:
   afx_msg int OnCreate(LPCREATESTRUCT lpcs);
@@ -33,21 +50,40 @@ class CHostTreeView : public CTreeView {
   DECLARE_DYNCREATE(CHostTreeView)
 };
 
+// The six places; the trees in the left column, the lists in the right.
+enum Place : int { kSerTree = 0, kSerTree1, kLocTree, kSerList, kSerList1, kLocList, kPlaces };
+
+struct HostViews {
+  CRuntimeClass* classes[kPlaces] = {};  // null: the place's stand-in
+  bool dualServer = false;               // row 1 shows the second server pane, else the local one
+  HostViews& Set(Place place, CRuntimeClass* cls);
+};
+
 class CViewHost : public CFrameWnd {
 public:
-  // Shows the frame (topmost, at a fixed place), builds the shared image
-  // lists and puts the list view into the first server tree's slot.
-  BOOL Make();
+  // Builds the shared image lists, fills the slots with recording windows,
+  // makes the views and shows the frame (topmost, at a fixed place).
+  BOOL Make(const HostViews& views = HostViews());
   ~CViewHost() override;
-  CHostListView* ListView() const { return m_listView; }
-  CFileListCtrl& List() const { return m_listView->m_list; }
+  CWnd* View(Place place) const { return m_views[place]; }
+  // The first server list's stand-in (null when a real list is hosted there).
+  CHostListView* ListView() const { return DYNAMIC_DOWNCAST(CHostListView, m_views[kSerList]); }
+  CFileListCtrl& List() const { return ListView()->m_list; }
+  // Row 1 of both columns: the second server pane, or the local one.
+  void ShowSecondServer(bool dual);
+  tasktest::Sinks& Sinks() { return *m_sinks; }
 
 protected:
   BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
   void PostNcDestroy() override {}  // a member of its test, not new-ed
+  BOOL AddPlace(CPaneSplitterWnd& column, int row, Place place, CCreateContext* pContext);
 
+  HostViews m_config;
+  tasktest::Sinks* m_sinks = nullptr;
   CSplitterWnd m_split;
-  CHostListView* m_listView = nullptr;
+  CPaneSplitterWnd m_trees, m_lists;
+  CWnd* m_views[kPlaces] = {};
+  int m_viewIds[kPlaces] = {};
 };
 
 inline bool Xdo(const std::string& actions) { return wintest::Xdo(actions); }
