@@ -110,3 +110,18 @@ CFileListItem* NewFileListItem(CFileListItem* next, const EntryRecord* entry)
   row->m_icon2 = entry->m_tag;
   return row;
 }
+
+CString FormatSize64(uint64_t value)
+{
+  static const char* const kUnits[] = {"Bytes", "KBytes", "MBytes", "GBytes", "TBytes"};
+  int unit = 0;
+  while (unit < 4 && (value >> (10 * (unit + 1))) != 0)
+    ++unit;
+  const int shift = 10 * unit;
+  const uint64_t whole = value >> shift;
+  // The remainder is below 2^40, so a hundred times it still fits.
+  const uint64_t hundredths = shift == 0 ? 0 : ((value & ((uint64_t(1) << shift) - 1)) * 100) >> shift;
+  CString text;
+  text.Format("%llu.%02llu %s", (unsigned long long)whole, (unsigned long long)hundredths, kUnits[unit]);
+  return text;
+}

@@ -19,6 +19,9 @@ CString GetTransferTypeText(const char* path, int transferType, const char* asci
 
 // "1,234,567": the decimal text with a comma between groups of three digits.
 CString FormatThousands(uint64_t value);
+// A byte count in the largest of Bytes, KBytes, MBytes, GBytes and TBytes that
+// gives at least 1, with two decimals cut (not rounded): 1536 "1.50 KBytes".
+CString FormatSize64(uint64_t value);
 
 constexpr size_t kFileRowNameLen = 260;
 constexpr size_t kFileRowDateLen = 20;

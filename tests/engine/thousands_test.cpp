@@ -27,4 +27,15 @@ TEST(Thousands, TwoNumbersInOneMessage)
   EXPECT_EQ(line, CString("1,024 of 1,048,576"));
 }
 
+TEST(Thousands, SizesInTheLargestUnitWithTwoCutDecimals)
+{
+  EXPECT_EQ(FormatSize64(0), CString("0.00 Bytes"));
+  EXPECT_EQ(FormatSize64(1023), CString("1023.00 Bytes"));
+  EXPECT_EQ(FormatSize64(1536), CString("1.50 KBytes"));
+  EXPECT_EQ(FormatSize64(1048575), CString("1023.99 KBytes"));
+  EXPECT_EQ(FormatSize64(uint64_t(1) << 30), CString("1.00 GBytes"));
+  EXPECT_EQ(FormatSize64(5ull << 40), CString("5.00 TBytes"));
+  EXPECT_EQ(FormatSize64(UINT64_MAX), CString("16777215.99 TBytes"));
+}
+
 }  // namespace
