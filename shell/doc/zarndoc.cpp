@@ -13,6 +13,7 @@
 #include "engine/engineres.h"
 #include "engine/exitrequest.h"
 #include "engine/keeper.h"
+#include "engine/launchers.h"
 #include "engine/netfunc.h"
 #include "engine/planthread.h"
 #include "engine/viewslots.h"
@@ -47,6 +48,11 @@ int PlanDocQueueCount()
   return hasItems == nullptr ? -1 : (hasItems() ? 1 : 0);
 }
 const PlanDocAccess kPlanDocAccess = {&PlanDocSite, &PlanDocConnect, &PlanDocQueueCount};
+
+// How the launchers reach the document (on the GUI thread, as the views).
+CSiteItem* LaunchDocSite(int i) { return g_pDoc != nullptr ? g_pDoc->GetSite(i) : nullptr; }
+CTaskThreadList* LaunchDocTasks() { return g_pDoc != nullptr ? &g_pDoc->TaskThreads() : nullptr; }
+const LaunchDocAccess kLaunchDocAccess = {&LaunchDocSite, &PlanDocConnect, &LaunchDocTasks};
 
 // How long Connect waits for a keeper that is ending before it gives up.
 constexpr DWORD kEndingKeeperWaitMs = 5000;
@@ -208,6 +214,7 @@ CZarnDoc::CZarnDoc()
       m_cacheRoot()
 {
   SetPlanDocAccess(&kPlanDocAccess);
+  SetLaunchDocAccess(&kLaunchDocAccess);
   CSiteItem* site = new CSiteItem();
   CopySiteText(site->m_host, kDefaultSiteHost);
   CopySiteText(site->m_name, kDefaultSiteHost);
