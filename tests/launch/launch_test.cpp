@@ -1,7 +1,7 @@
 // The launchers against a real document with work sites on two pyftpdlib
 // servers (127.0.0.2 and .3, which allow each other's addresses for direct
 // copies): pastes refused, copied by relay or directly, queued; launchers whose
-// connect is refused; the console and dialog seams.
+// connect is refused; the list-row finder and the console seam.
 #include "engine/launchers.h"
 
 #include <gtest/gtest.h>
@@ -244,6 +244,18 @@ TEST_F(Launch, TwoSitesCopyByRelayAndDirectlyByteExact)
   // The clipboard's entries stay for another paste.
   EXPECT_NE(ResolvePayloadEntries(tokens.back(), nullptr), nullptr);
   jobs = Jobs(sinks.funcView);
+
+  // A node launcher on the connected site works in the node's folder.
+  tree.m_path = "/src";
+  EntryRecord* e = new EntryRecord[2]();
+  std::snprintf(e[0].m_name, sizeof e[0].m_name, "made");
+  e[0].m_kind = kEntryFolder;
+  ASSERT_EQ(LaunchMakeFolderTask(1, kNode, e), 1);
+  ASSERT_TRUE(TasksEnd()) << LogDump();
+  EXPECT_TRUE(Exists(roots[2] + "\\src\\made")) << LogDump();
+  const auto added = sinks.serTrView.Of(UWM_ENTRY_ADDED);
+  ASSERT_FALSE(added.empty());
+  EXPECT_EQ(added.back().wParam, reinterpret_cast<WPARAM>(kNode));
 }
 
 TEST_F(Launch, PastesWithTheLocalSideBecomeQueueItems)
@@ -335,23 +347,7 @@ TEST_F(Launch, EachLauncherShowsItsTextWhenTheConnectIsRefused)
   EXPECT_EQ(g_docPrompts.size(), 8u);
 }
 
-TEST_F(Launch, AConnectedLauncherWorksInTheNodesFolder)
-{
-  Sinks sinks;
-  MakeFolder(roots[2], "work");
-  tree.m_path = "/work";
-  EntryRecord* e = new EntryRecord[2]();
-  std::snprintf(e[0].m_name, sizeof e[0].m_name, "made");
-  e[0].m_kind = kEntryFolder;
-  ASSERT_EQ(LaunchMakeFolderTask(1, kNode, e), 1);
-  ASSERT_TRUE(TasksEnd()) << LogDump();
-  EXPECT_TRUE(Exists(roots[2] + "\\work\\made")) << LogDump();
-  const auto added = sinks.serTrView.Of(UWM_ENTRY_ADDED);
-  ASSERT_EQ(added.size(), 1u);
-  EXPECT_EQ(added[0].wParam, reinterpret_cast<WPARAM>(kNode));
-}
-
-TEST(LaunchSeams, ListRowsConsoleAndDialogs)
+TEST(LaunchSeams, ListRowsAndTheConsole)
 {
   Sinks sinks;
   CWnd host;
@@ -394,19 +390,6 @@ TEST(LaunchSeams, ListRowsConsoleAndDialogs)
   EXPECT_TRUE(calls[2].nullHost);
   EXPECT_EQ(calls[2].port * 100 + calls[2].passive * 10 + calls[2].anonymous, 1);
   EXPECT_EQ(calls[2].parent, &sinks.mainFrame);
-
-  launchtest::CScriptedTaskDialogs dialogs;
-  MoveToValues move;
-  move.target = "sub";
-  dialogs.moveTo.Ok(move);
-  dialogs.moveTo.Cancel();
-  MoveToValues asked;
-  EXPECT_TRUE(TaskDialogs()->MoveTo(nullptr, asked));
-  EXPECT_STREQ(asked.target, "sub");
-  EXPECT_FALSE(TaskDialogs()->MoveTo(nullptr, asked));
-  SiteLoginValues login;
-  EXPECT_FALSE(TaskDialogs()->ModifyInfo(nullptr, 4, login)) << "nothing scripted: Cancel";
-  EXPECT_EQ(dialogs.modifySites, std::vector<int>({4}));
 }
 
 }  // namespace
