@@ -112,7 +112,7 @@ int LaunchOnNode(int paneFlag, HTREEITEM node, TaskCode task, EntryRecord* entri
   CSiteItem* site = NodeSite(paneFlag, node, &path, entries);
   if (site == nullptr)
     return 0;
-  return launch::Start(new CProgThread(paneFlag == 1 ? 1 : 0, task, site, node, path, count, entries));
+  return launch::Start(new CProgThread(paneFlag != 0 ? 1 : 0, task, site, node, path, count, entries));
 }
 
 }  // namespace
@@ -132,7 +132,7 @@ int LaunchOpenFileTask(int paneFlag, HTREEITEM node, EntryRecord* entries, BOOL 
   if (site == nullptr)
     return 0;
   return launch::Start(
-      new CProgThread(paneFlag == 1 ? 1 : 0, edit ? TASK_EDIT : TASK_OPEN, site, node, path, temp, 1, entries));
+      new CProgThread(paneFlag != 0 ? 1 : 0, edit ? TASK_EDIT : TASK_OPEN, site, node, path, temp, 1, entries));
 }
 
 int LaunchMakeFolderTask(int paneFlag, HTREEITEM node, EntryRecord* entry)

@@ -127,6 +127,6 @@ int PasteBetweenServerPanes(int paneFlag, HTREEITEM node, const void* block, siz
   EntryRecord* copy = new EntryRecord[count + 1]();
   std::memcpy(copy, entries, sizeof(EntryRecord) * count);
   const TaskCode task = source != target && IsOptionSet(OPTBIT_FXP) ? TASK_SITE_FXP : TASK_SITE_RELAY;
-  return launch::Start(new CProgThread(paneFlag == 1 ? 1 : 0, task, source, target, node, p.m_sourcePath,
+  return launch::Start(new CProgThread(paneFlag != 0 ? 1 : 0, task, source, target, node, p.m_sourcePath,
                                        p.m_targetPath, count, copy));
 }
