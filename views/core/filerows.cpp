@@ -73,8 +73,13 @@ void SortRunByKey(std::vector<CFileListItem*>::iterator from, std::vector<CFileL
 {
   std::vector<KeyedRow> keyed;
   keyed.reserve((size_t)(to - from));
-  for (auto it = from; it != to; ++it)
+  // The rows are read once, far apart in memory: ask for them a few ahead.
+  constexpr ptrdiff_t kAhead = 16;
+  for (auto it = from; it != to; ++it) {
+    if (to - it > kAhead)
+      __builtin_prefetch(column == 2 ? (const void*)&it[kAhead]->m_size : KeyText(it[kAhead], column));
     keyed.push_back(KeyOf(*it, column));
+  }
   // Equal keys: equal texts when the text ended inside them (the last byte
   // 0), else the whole texts decide.
   const auto order = [column](const KeyedRow& a, const KeyedRow& b) {
