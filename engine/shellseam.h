@@ -35,7 +35,7 @@ INT_PTR OpenWithShell(const char* target, int show);
 
 // The small system icon of an existing path (and its open icon when asked) and
 // the shell's display name (displayNameOut: MAX_PATH bytes). Outputs may be
-// null; they are written only on success. The icons fetched are destroyed.
+// null; they are written only on success. No icon handle is made.
 BOOL GetShellIconIndex(char* displayNameOut, const char* path, int* iconOut, int* openIconOut);
 
 // The same without touching the disk: kind 7 (folder) is asked as a folder, any
