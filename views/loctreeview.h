@@ -85,6 +85,7 @@ protected:
   CImageList m_imageList;
   CCaptionStatic m_caption;
   HTREEITEM m_editNode = nullptr;  // the node whose label is being edited; cleared when it goes
+  HICON m_dualViewIcon = nullptr;  // the button's icon, ours to destroy
   bool m_closing = false;          // the tree's own teardown: its notifications list nothing
 
   void FillDrives(HTREEITEM root);

@@ -27,6 +27,9 @@
 
 CWinApp theApp("views_loctree");
 
+// Every line out at once: nothing is lost should the program end abruptly.
+static const int s_unbuffered = setvbuf(stdout, nullptr, _IONBF, 0);
+
 namespace {
 
 using queuetest::Exists;
@@ -34,6 +37,8 @@ using queuetest::Exists;
 const uint32_t kBoxBits = (1u << OPTBIT_CONFIRM_UPLOAD) | (1u << OPTBIT_CONFIRM_DELETE_FILE) |
                           (1u << OPTBIT_CONFIRM_PASTE) | (1u << OPTBIT_CONFIRM_DROP) | (1u << OPTBIT_SHOW_HIDDEN) |
                           (1u << OPTBIT_QUEUE_AUTOSTART);
+
+void RemoveTree(const std::string& path);
 
 // The queue harness (document, function view and main frame stand-ins) with
 // the local tree hosted; the confirmations are off.
@@ -46,6 +51,11 @@ struct Bench {
   viewhost::CHostListView* listView = nullptr;
   std::string dir;
 
+  ~Bench()
+  {
+    if (!dir.empty())
+      RemoveTree(dir);
+  }
   bool Make(const char* name)
   {
     AfxOleInit();
@@ -104,12 +114,43 @@ struct Bench {
   {
     if (!wintest::PumpUntil([&] { return tree->GetEditControl() != nullptr; }, 5000))
       return false;
-    if (!text.empty())
+    HWND edit = tree->GetEditControl()->m_hWnd;
+    auto typed = [&] { return boxdriver::Text(edit) == text; };
+    // Keys lost to another window: emptied and typed again.
+    for (int attempt = 0; attempt < 3 && !text.empty() && !typed(); ++attempt) {
+      ::SetWindowTextA(edit, "");
       viewhost::Xdo("type --delay 30 '" + text + "'");
-    viewhost::Xdo("key Return");
+      wintest::PumpUntil(typed, 3000);
+    }
+    if (!typed())
+      return false;
+    // Ended as Return ends it: a Return key sent by xdotool to the label edit
+    // takes this program's standard output away under Wine.
+    tree->SendMessage(TVM_ENDEDITLABELNOW, FALSE, 0);
     return wintest::PumpUntil([&] { return tree->GetEditControl() == nullptr; }, 5000);
   }
 };
+
+// The test folder goes with its test.
+void RemoveTree(const std::string& path)
+{
+  WIN32_FIND_DATAA found;
+  HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &found);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(find, &found)) {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..")
+      continue;
+    const std::string full = path + "\\" + name;
+    ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      RemoveTree(full);
+    else
+      ::DeleteFileA(full.c_str());
+  }
+  if (find != INVALID_HANDLE_VALUE)
+    ::FindClose(find);
+  ::RemoveDirectoryA(path.c_str());
+}
 
 // Answers the error boxes ("ZARN ERROR MESSAGE:") that come up while action
 // runs; their texts in order.

@@ -16,6 +16,7 @@
 #include "views/filelistctrl.h"
 #include "views/loctreerules.h"
 #include "views/viewpaths.h"
+#include "views/viewsres.h"
 
 IMPLEMENT_DYNCREATE(CLocTrView, CView)
 
@@ -72,6 +73,9 @@ int CLocTrView::OnCreate(LPCREATESTRUCT lpcs)
                                kLocDualViewButtonId))
     return -1;
   HICON icon = m_imageList.GetImageCount() > 2 ? m_imageList.ExtractIcon(2) : nullptr;
+  if (icon == nullptr)
+    icon = (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_VIEW_SERVER_ROOT), IMAGE_ICON, 16, 16, 0);
+  m_dualViewIcon = icon;
   if (icon != nullptr)
     m_dualViewButton.SetButtonIcon(icon);
   const DWORD style = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS |
@@ -91,6 +95,9 @@ void CLocTrView::OnDestroy()
     g_pLocTrView = nullptr;
   m_contextMenu.DestroyMenu();
   CView::OnDestroy();
+  if (m_dualViewIcon != nullptr)
+    ::DestroyIcon(m_dualViewIcon);
+  m_dualViewIcon = nullptr;
 }
 
 void CLocTrView::OnSize(UINT nType, int cx, int cy)
