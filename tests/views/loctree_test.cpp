@@ -507,10 +507,47 @@ TEST(ViewsLocTree, LocalCopiesPastesAndDrops)
   EXPECT_EQ(g_pasteNode, dst);
   EXPECT_EQ(CString(g_pasteTarget.c_str()).CompareNoCase((b.dir + "\\dst").c_str()), 0);
 
-  // The root never takes a drop, a dragged folder not its own parent or child.
+  // The root never takes a drop; no node under the pointer, no drop.
   EXPECT_FALSE(b.view->CanDropOn(b.tree->GetRootItem(), 0));
   EXPECT_FALSE(b.view->CanDropOn(nullptr, 0));
   EXPECT_TRUE(b.view->CanDropOn(dst, 0));
+
+  // Real use: the folder "drag" dragged by the pointer onto "dst" is copied there.
+  queuetest::MakeDirs(b.dir + "\\drag");
+  MakeFileOf(b.dir + "\\drag\\moved.txt", 5);
+  b.tree->SelectItem(b.tree->GetRootItem());
+  b.tree->SelectItem(shown);
+  HTREEITEM dragNode = b.Child(shown, "drag");
+  dst = b.Child(shown, "dst");
+  ASSERT_NE(dragNode, nullptr);
+  ASSERT_NE(dst, nullptr);
+  b.tree->EnsureVisible(dst);
+  b.tree->EnsureVisible(dragNode);
+  b.tree->UpdateWindow();
+  auto centre = [&](HTREEITEM node) {
+    RECT r;
+    b.tree->GetItemRect(node, &r, TRUE);
+    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    b.tree->ClientToScreen(&p);
+    return p;
+  };
+  const CPoint from = centre(dragNode), to = centre(dst);
+  const std::string arrived = b.dir + "\\dst\\drag\\moved.txt";
+  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
+  for (int attempt = 0; attempt < 3 && !Exists(arrived); ++attempt) {
+    std::atomic<bool> moved{false};
+    boxdriver::Driver driver([&] {
+      viewhost::Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
+                    at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) +
+                    " sleep 0.3 mousemove " + at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) +
+                    " sleep 0.5 mouseup 1");
+      moved = true;
+    });
+    wintest::PumpUntil([&] { return moved.load() && Exists(arrived); }, 10000);
+    driver.Join();
+  }
+  EXPECT_TRUE(Exists(arrived));
+  EXPECT_TRUE(Exists(b.dir + "\\drag\\moved.txt"));  // copied, not moved
 }
 
 // The first server tree as Add To Queue reads it: a window holding a tree
