@@ -339,10 +339,31 @@ TEST(ViewsLocTree, FoldersMadeRenamedAndDeletedAsTheDiskSays)
   EXPECT_EQ(b.Row("made"), 0);
   EXPECT_EQ(b.list->GetItemKind(0), kEntryFolder);
 
-  // Made below a folder that is not shown: on disk and in the tree, no row.
-  b.view->SetContextNode(made);
-  b.view->OnMakeFolder();
-  b.view->SetContextNode(nullptr);
+  // Made from the context menu of a folder that is not shown: on disk and in
+  // the tree, no row.
+  {
+    RECT r;
+    ASSERT_TRUE(b.tree->GetItemRect(made, &r, TRUE));
+    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    b.tree->ClientToScreen(&p);
+    // A right click opens the menu; its "Make &Folder" item is clicked.
+    boxdriver::Driver driver([&] {
+      viewhost::Xdo(wintest::MoveTo(p.x, p.y) + " click 3");
+      HWND popup = nullptr;
+      for (int i = 0; i < 100 && popup == nullptr; ++i, ::Sleep(50))
+        popup = ::FindWindowA("#32768", nullptr);
+      HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
+      for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
+        if (::GetMenuItemID(menu, i) != 32817)
+          continue;
+        RECT item;
+        ::GetMenuItemRect(nullptr, menu, i, &item);
+        viewhost::Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
+      }
+    });
+    EXPECT_TRUE(wintest::PumpUntil([&] { return b.tree->GetEditControl() != nullptr; }, 10000));
+    driver.Join();
+  }
   ASSERT_TRUE(b.TypeLabel("inner"));
   EXPECT_EQ(b.Selected(), shown);
   EXPECT_TRUE(Exists(b.dir + "\\made\\inner"));
@@ -361,6 +382,17 @@ TEST(ViewsLocTree, FoldersMadeRenamedAndDeletedAsTheDiskSays)
     EXPECT_EQ(b.list->GetItemCount(), rows) << label;
   }
   EXPECT_FALSE(Exists(b.dir + "\\..\\..\\x"));
+
+  // A re-listing while a new folder's label is edited ends the edit first:
+  // nothing is made, nothing is left.
+  b.view->OnMakeFolder();
+  ASSERT_TRUE(wintest::PumpUntil([&] { return b.tree->GetEditControl() != nullptr; }, 5000));
+  ::SetWindowTextA(b.tree->GetEditControl()->m_hWnd, "pending");
+  b.view->ListFolder(shown);
+  EXPECT_EQ(b.tree->GetEditControl(), nullptr);
+  EXPECT_EQ(b.Child(shown, "pending"), nullptr);
+  EXPECT_FALSE(Exists(b.dir + "\\pending"));
+  EXPECT_NE(b.Child(shown, "made"), nullptr);
 
   // A refused rename keeps the label and the folder; a good one renames both.
   HTREEITEM sub = b.Child(shown, "sub");

@@ -305,6 +305,7 @@ void CLocTrView::ListFolder(HTREEITEM node, bool fillList)
   CFileListCtrl* list = fillList ? LocalList() : nullptr;
   if (list == nullptr)
     return;
+  list->DeleteAllItems();
   CFileListItem* first = nullptr;
   for (size_t i = rows.size(); i-- > 0;)
     first = NewFileListItem(first, &rows[i]);
@@ -319,12 +320,7 @@ void CLocTrView::Relist(HTREEITEM node)
 {
   if (node == nullptr || node == m_tree.GetRootItem())
     return;
-  const bool shown = node == m_tree.GetSelectedItem();
-  if (shown) {
-    if (CFileListCtrl* list = LocalList())
-      list->DeleteAllItems();
-  }
-  ListFolder(node, shown);
+  ListFolder(node, node == m_tree.GetSelectedItem());
 }
 
 void CLocTrView::OnItemExpanded(NMHDR* pNMHDR, LRESULT* pResult)
