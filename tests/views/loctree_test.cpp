@@ -5,6 +5,7 @@
 // the queue workers send to the loopback pyftpdlib server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -280,6 +281,9 @@ TEST(ViewsLocTree, RootFoldersAndDrivesListingAndFollowingASite)
             "Total: 1 Folders, 3 Files(" + std::string(FormatSize64(big + 43)) + ")");
   EXPECT_NE(b.Child(node, "sub"), nullptr);
   EXPECT_EQ(b.Child(node, "hiddir"), nullptr);
+  // Each selection shows the function view's Files List tab.
+  b.harness.Pump(50);
+  EXPECT_GT(b.harness.view.Count(UWM_SHOW_FUNC_TAB), 0);
   // Hidden entries only with bit 28.
   g_optionFlags |= 1u << OPTBIT_SHOW_HIDDEN;
   b.view->OnRefresh();
@@ -656,8 +660,12 @@ TEST(ViewsLocTree, AddToQueueUploadsTheFolderToThePaneOneFolder)
   EXPECT_STREQ(item->m_host, site->m_host);
   EXPECT_EQ(item->m_port, peer.port);
   EXPECT_EQ(item->m_kind, kEntryFolder);
-  // Bit 4: the queue is started too.
+  // Bit 4: the queue is started too; the function view shows the Queue tab.
   EXPECT_TRUE(wintest::PumpUntil([&] { return b.harness.frame.Count(UWM_RUN_QUEUE) >= 1; }, 5000));
+  const std::vector<queuetest::Seen>& seen = b.harness.view.m_seen;
+  EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](const queuetest::Seen& m) {
+    return m.message == UWM_SHOW_FUNC_TAB && m.lParam == 3;
+  }));
   ASSERT_TRUE(b.harness.Run(90000)) << queuetest::QueueLogText();
   EXPECT_EQ(queuetest::ReadAll(remote + "\\qfolder\\a.bin"), a);
   EXPECT_EQ(queuetest::ReadAll(remote + "\\qfolder\\deep\\c.bin"), c);
