@@ -27,6 +27,7 @@
 #define IDC_RENAME_EDIT 3003
 
 // ---- strings shown through ShowConfirmDlg ----
+#define IDS_CONFIRM_UPLOAD 41036
 #define IDS_CONFIRM_DELETE_SELECTION 41039
 #define IDS_CONFIRM_DELETE_SITE 41040
 #define IDS_CONFIRM_COPY 41041

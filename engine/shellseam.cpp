@@ -36,6 +36,23 @@ BOOL RealRunCommand(const char* commandLine, int show)
 const ShellRunner kRealRunner = {&RealShellOpen, &RealRunCommand};
 std::atomic<const ShellRunner*> g_shellRunner{&kRealRunner};
 
+int RealFileOperation(SHFILEOPSTRUCTA* op) { return SHFileOperationA(op); }
+
+BOOL RealProperties(const char* path, HWND owner)
+{
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_INVOKEIDLIST;
+  info.hwnd = owner;
+  info.lpVerb = "properties";
+  info.lpFile = path;
+  info.nShow = SW_SHOW;
+  return ShellExecuteExA(&info);
+}
+
+const ShellFileRunner kRealFileRunner = {&RealFileOperation, &RealProperties};
+std::atomic<const ShellFileRunner*> g_fileRunner{&kRealFileRunner};
+
 }  // namespace
 
 void SetShellRunner(const ShellRunner* runner) { g_shellRunner.store(runner != nullptr ? runner : &kRealRunner); }
@@ -43,6 +60,15 @@ void SetShellRunner(const ShellRunner* runner) { g_shellRunner.store(runner != n
 INT_PTR ShellOpen(const char* target, int show) { return g_shellRunner.load()->open(target, show); }
 
 BOOL RunCommand(const char* commandLine, int show) { return g_shellRunner.load()->run(commandLine, show); }
+
+void SetShellFileRunner(const ShellFileRunner* runner)
+{
+  g_fileRunner.store(runner != nullptr ? runner : &kRealFileRunner);
+}
+
+int ShellFileOperation(SHFILEOPSTRUCTA* op) { return g_fileRunner.load()->fileOperation(op); }
+
+BOOL ShowShellProperties(const char* path, HWND owner) { return g_fileRunner.load()->properties(path, owner); }
 
 LONG ReadRegistryDefault(HKEY root, const char* subkey, char* out)
 {

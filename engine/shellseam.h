@@ -7,6 +7,8 @@
 
 #include "framework/afxwin.h"
 
+#include <shellapi.h>
+
 constexpr size_t kRegistryDefaultLen = 260;  // ReadRegistryDefault's output, NUL included
 
 // The seam. open: ShellExecuteA "open" of target, returning the shell's value
@@ -21,6 +23,21 @@ void SetShellRunner(const ShellRunner* runner);
 
 INT_PTR ShellOpen(const char* target, int show);
 BOOL RunCommand(const char* commandLine, int show);
+
+// The second seam: the shell's file operation (copy, delete to the recycle bin)
+// and the Properties sheet of a path, so tests record them and fake failures.
+// fileOperation: SHFileOperationA's contract (0 on success; the aborted flag of
+// the structure set when the user cancelled). properties: TRUE when the sheet
+// was opened.
+struct ShellFileRunner {
+  int (*fileOperation)(SHFILEOPSTRUCTA* op);
+  BOOL (*properties)(const char* path, HWND owner);
+};
+// Null puts the real shell back.
+void SetShellFileRunner(const ShellFileRunner* runner);
+
+int ShellFileOperation(SHFILEOPSTRUCTA* op);
+BOOL ShowShellProperties(const char* path, HWND owner);
 
 // The default value of root\subkey into out (kRegistryDefaultLen bytes), always
 // NUL-terminated and empty on any failure. Returns 0, or the error of the open

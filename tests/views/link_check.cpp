@@ -3,6 +3,7 @@
 #include "framework/afxwin.h"
 #include "views/filelistctrl.h"
 #include "views/imagelists.h"
+#include "views/loctreeview.h"
 #include "views/maskselectdlg.h"
 
 CWinApp theApp("views_link_check");
@@ -18,5 +19,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
   RunMaskSelect(list);
   CMaskSelectDlg dlg(FALSE, nullptr);
   dlg.DoModal();
+  CObject* tree = RUNTIME_CLASS(CLocTrView)->CreateObject();
+  delete tree;
   return 0;
 }

@@ -1,0 +1,678 @@
+// The local folder tree in the view host on the test prefix's disk: the root's
+// folders and drives, a folder listed with hidden entries, long names and a
+// sparse 5 GiB file, folders made and renamed by typing, deletes that fail,
+// local copies through the shell, pastes, and a folder queued for upload that
+// the queue workers send to the loopback pyftpdlib server.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/engineutil.h"
+#include "engine/launchers.h"
+#include "engine/planthread.h"
+#include "engine/shellseam.h"
+#include "engine/viewslots.h"
+#include "framework/ole.h"
+#include "shell/settings/settings.h"
+#include "tests/confirm/boxdriver.h"
+#include "tests/queue/queuefix.h"
+#include "tests/views/viewhost.h"
+#include "toolkit/clipboard.h"
+#include "views/filelistctrl.h"
+#include "views/loctreeview.h"
+#include "views/payloadtransfer.h"
+
+CWinApp theApp("views_loctree");
+
+// Every line out at once: nothing is lost should the program end abruptly.
+static const int s_unbuffered = setvbuf(stdout, nullptr, _IONBF, 0);
+
+namespace {
+
+using queuetest::Exists;
+
+const uint32_t kBoxBits = (1u << OPTBIT_CONFIRM_UPLOAD) | (1u << OPTBIT_CONFIRM_DELETE_FILE) |
+                          (1u << OPTBIT_CONFIRM_PASTE) | (1u << OPTBIT_CONFIRM_DROP) | (1u << OPTBIT_SHOW_HIDDEN) |
+                          (1u << OPTBIT_QUEUE_AUTOSTART);
+
+void RemoveTree(const std::string& path);
+
+// The queue harness (document, function view and main frame stand-ins) with
+// the local tree hosted; the confirmations are off.
+struct Bench {
+  queuetest::Harness harness;
+  viewhost::CViewHost host;
+  CLocTrView* view = nullptr;
+  CTreeCtrl* tree = nullptr;
+  CFileListCtrl* list = nullptr;
+  viewhost::CHostListView* listView = nullptr;
+  std::string dir;
+
+  ~Bench()
+  {
+    if (!dir.empty())
+      RemoveTree(dir);
+  }
+  bool Make(const char* name)
+  {
+    AfxOleInit();
+    g_optionFlags &= ~kBoxBits;
+    g_viewColors[0] = RGB(255, 250, 220);
+    if (!host.Make(viewhost::HostViews().Set(viewhost::kLocTree, RUNTIME_CLASS(CLocTrView))))
+      return false;
+    g_pFuncView = &harness.view;
+    g_pMainFrame = &harness.frame;
+    view = DYNAMIC_DOWNCAST(CLocTrView, host.View(viewhost::kLocTree));
+    listView = static_cast<viewhost::CHostListView*>(host.View(viewhost::kLocList));  // a stand-in
+    if (view == nullptr || listView == nullptr)
+      return false;
+    tree = &view->GetTreeCtrl();
+    list = &listView->m_list;
+    host.SetForegroundWindow();
+    dir = queuetest::FreshTemp(name);
+    return true;
+  }
+  HTREEITEM Selected() const { return tree->GetSelectedItem(); }
+  std::string SelectedPath() const { return std::string(view->SelectedPath()); }
+  HTREEITEM Child(HTREEITEM parent, const char* label) const
+  {
+    for (HTREEITEM c = tree->GetChildItem(parent); c != nullptr; c = tree->GetNextSiblingItem(c))
+      if (tree->GetItemText(c) == label)
+        return c;
+    return nullptr;
+  }
+  int Row(const char* name) const
+  {
+    for (int i = 0; i < list->GetItemCount(); ++i)
+      if (list->GetItemText(i, 0) == name)
+        return i;
+    return -1;
+  }
+  // Opens dir in the tree (the tree follows it down from the drive).
+  HTREEITEM Open(const std::string& path)
+  {
+    view->FollowFolder(path.c_str());
+    return Selected();
+  }
+  // Clicks a node's label as a user does, until it is selected.
+  bool ClickNode(HTREEITEM node)
+  {
+    tree->EnsureVisible(node);
+    RECT r;
+    if (!tree->GetItemRect(node, &r, TRUE))
+      return false;
+    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    tree->ClientToScreen(&p);
+    return wintest::ClickUntil(p.x, p.y, [&] { return Selected() == node; });
+  }
+  // Types into the label edit a command opened, then Return; pumps until the
+  // edit is gone.
+  bool TypeLabel(const std::string& text)
+  {
+    if (!wintest::PumpUntil([&] { return tree->GetEditControl() != nullptr; }, 5000))
+      return false;
+    HWND edit = tree->GetEditControl()->m_hWnd;
+    auto typed = [&] { return boxdriver::Text(edit) == text; };
+    // Keys lost to another window: emptied and typed again.
+    for (int attempt = 0; attempt < 3 && !text.empty() && !typed(); ++attempt) {
+      ::SetWindowTextA(edit, "");
+      viewhost::Xdo("type --delay 30 '" + text + "'");
+      wintest::PumpUntil(typed, 3000);
+    }
+    if (!typed())
+      return false;
+    // Ended as Return ends it: a Return key sent by xdotool to the label edit
+    // takes this program's standard output away under Wine.
+    tree->SendMessage(TVM_ENDEDITLABELNOW, FALSE, 0);
+    return wintest::PumpUntil([&] { return tree->GetEditControl() == nullptr; }, 5000);
+  }
+};
+
+// The test folder goes with its test.
+void RemoveTree(const std::string& path)
+{
+  WIN32_FIND_DATAA found;
+  HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &found);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(find, &found)) {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..")
+      continue;
+    const std::string full = path + "\\" + name;
+    ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      RemoveTree(full);
+    else
+      ::DeleteFileA(full.c_str());
+  }
+  if (find != INVALID_HANDLE_VALUE)
+    ::FindClose(find);
+  ::RemoveDirectoryA(path.c_str());
+}
+
+// Answers the error boxes ("ZARN ERROR MESSAGE:") that come up while action
+// runs; their texts in order.
+std::vector<std::string> WithErrorBoxes(const std::function<void()>& action)
+{
+  std::atomic<bool> done{false};
+  std::vector<std::string> texts;
+  boxdriver::Driver driver([&] {
+    while (!done) {
+      HWND box = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 100);
+      if (box == nullptr)
+        continue;
+      texts.push_back(boxdriver::ItemText(box, 1169));
+      boxdriver::Click(box, IDOK);
+      boxdriver::WaitGone(box, 3000);
+    }
+  });
+  action();
+  done = true;
+  driver.Join();
+  return texts;
+}
+
+void MakeFileOf(const std::string& path, size_t size)
+{
+  queuetest::WriteAll(path, std::string(size, 'x'));
+}
+
+// The shell's file operation as the tests want it: forwarded to the real one
+// and counted, or failing in one of three ways.
+enum class FileOpMode { kReal, kError, kAborted, kPartial };
+std::atomic<FileOpMode> g_fileOpMode{FileOpMode::kReal};
+std::atomic<int> g_fileOps{0};
+std::string g_lastFrom;
+
+int FakeFileOperation(SHFILEOPSTRUCTA* op)
+{
+  ++g_fileOps;
+  const char* end = op->pFrom;
+  while (*end != '\0')
+    end += strlen(end) + 1;
+  g_lastFrom.assign(op->pFrom, end - op->pFrom + 1);
+  switch (g_fileOpMode.load()) {
+    case FileOpMode::kReal: return SHFileOperationA(op);
+    case FileOpMode::kError: return 0x78;  // the shell's "access denied"
+    case FileOpMode::kAborted: op->fAnyOperationsAborted = TRUE; return 0;
+    case FileOpMode::kPartial: {
+      // One file of the folder goes, then the operation fails.
+      ::DeleteFileA((std::string(op->pFrom) + "\\one.txt").c_str());
+      return 0x20;
+    }
+  }
+  return 1;
+}
+
+std::vector<std::string> g_properties;
+BOOL FakeProperties(const char* path, HWND)
+{
+  g_properties.push_back(path);
+  return TRUE;
+}
+const ShellFileRunner kFakeRunner = {&FakeFileOperation, &FakeProperties};
+
+struct ShellFake {
+  ShellFake()
+  {
+    g_fileOpMode = FileOpMode::kReal;
+    g_fileOps = 0;
+    g_properties.clear();
+    SetShellFileRunner(&kFakeRunner);
+  }
+  ~ShellFake() { SetShellFileRunner(nullptr); }
+};
+
+TEST(ViewsLocTree, RootFoldersAndDrivesListingAndFollowingASite)
+{
+  guitest::BecomeGuiThread();
+  Bench b;
+  ASSERT_TRUE(b.Make("listing"));
+  HTREEITEM root = b.tree->GetRootItem();
+  ASSERT_EQ(b.Selected(), root);
+  EXPECT_EQ(std::string(b.tree->GetItemText(root)), "Local Disk");
+  std::vector<int> data;
+  std::vector<std::string> drives;
+  for (HTREEITEM c = b.tree->GetChildItem(root); c != nullptr; c = b.tree->GetNextSiblingItem(c)) {
+    data.push_back((int)b.tree->GetItemData(c));
+    if (data.back() >= 3)
+      drives.push_back(std::string(b.view->NodePath(c)));
+  }
+  ASSERT_GE(data.size(), 5u);
+  EXPECT_EQ(std::vector<int>(data.begin(), data.begin() + 3), (std::vector<int>{0, 1, 2}));
+  for (size_t i = 3; i < data.size(); ++i)
+    EXPECT_EQ(data[i], (int)i);
+  EXPECT_NE(std::find(drives.begin(), drives.end(), "C:\\"), drives.end());
+  EXPECT_NE(std::find(drives.begin(), drives.end(), "Z:\\"), drives.end());
+  // The root's rows: one per top-level node.
+  EXPECT_EQ(b.list->GetItemCount(), (int)data.size());
+  EXPECT_EQ(std::string(b.listView->m_statusText), "Total: " + std::to_string(data.size()) + " Disks");
+
+  // A folder with hidden entries, a 200-character name and a sparse 5 GiB file.
+  const std::string longName(200, 'n');
+  MakeFileOf(b.dir + "\\a.txt", 10);
+  MakeFileOf(b.dir + "\\" + longName, 33);
+  MakeFileOf(b.dir + "\\hid.txt", 7);
+  ::SetFileAttributesA((b.dir + "\\hid.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  queuetest::MakeDirs(b.dir + "\\sub");
+  queuetest::MakeDirs(b.dir + "\\hiddir");
+  ::SetFileAttributesA((b.dir + "\\hiddir").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  const uint64_t big = 5ull << 30;
+  HANDLE h = ::CreateFileA((b.dir + "\\big.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER at;
+  at.QuadPart = (LONGLONG)big;
+  ASSERT_TRUE(::SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && ::SetEndOfFile(h));
+  ::CloseHandle(h);
+
+  HTREEITEM node = b.Open(b.dir);
+  ASSERT_EQ(CString(b.SelectedPath().c_str()).CompareNoCase(b.dir.c_str()), 0) << b.SelectedPath();
+  EXPECT_EQ(b.list->m_folderCount, 1);
+  EXPECT_EQ(b.list->m_fileCount, 3);
+  EXPECT_EQ(b.list->m_totalBytes, big + 43);
+  ASSERT_GE(b.Row("big.bin"), 0);
+  EXPECT_EQ(b.list->GetItemSize(b.Row("big.bin")), big);
+  EXPECT_GE(b.Row(longName.c_str()), 0);
+  EXPECT_EQ(b.Row("hid.txt"), -1);
+  EXPECT_EQ(std::string(b.listView->m_statusText),
+            "Total: 1 Folders, 3 Files(" + std::string(FormatSize64(big + 43)) + ")");
+  EXPECT_NE(b.Child(node, "sub"), nullptr);
+  EXPECT_EQ(b.Child(node, "hiddir"), nullptr);
+  // Each selection shows the function view's Files List tab.
+  b.harness.Pump(50);
+  EXPECT_GT(b.harness.view.Count(UWM_SHOW_FUNC_TAB), 0);
+  // Hidden entries only with bit 28.
+  g_optionFlags |= 1u << OPTBIT_SHOW_HIDDEN;
+  b.view->OnRefresh();
+  EXPECT_EQ(b.list->m_folderCount, 2);
+  EXPECT_EQ(b.list->m_fileCount, 4);
+  EXPECT_NE(b.Child(node, "hiddir"), nullptr);
+  g_optionFlags &= ~(1u << OPTBIT_SHOW_HIDDEN);
+
+  // Opened by the pointer: a click on a folder lists it.
+  HTREEITEM sub = b.Child(b.Selected(), "sub");
+  ASSERT_NE(sub, nullptr);
+  ASSERT_TRUE(b.ClickNode(sub));
+  EXPECT_EQ(b.list->GetItemCount(), 0);
+  EXPECT_EQ(std::string(b.listView->m_statusText), "Total: 0 Folders, 0 Files(" + std::string(FormatSize64(0)) + ")");
+
+  // A site's local folder: followed at component boundaries, never when empty.
+  queuetest::MakeDirs(b.dir + "\\foobar\\x");
+  queuetest::MakeDirs(b.dir + "\\foo");
+  CSiteItem* site = b.harness.AddSite(21, "u", "p");
+  ASSERT_NE(site, nullptr);
+  snprintf(site->m_localFolder, sizeof site->m_localFolder, "%s\\FOO", b.dir.c_str());
+  LocalTreeLink()->FollowSiteFolder(1);
+  EXPECT_EQ(CString(b.SelectedPath().c_str()).CompareNoCase((b.dir + "\\foo").c_str()), 0) << b.SelectedPath();
+  snprintf(site->m_localFolder, sizeof site->m_localFolder, "%s\\foobar\\x\\", b.dir.c_str());
+  LocalTreeLink()->FollowSiteFolder(1);
+  EXPECT_EQ(CString(b.SelectedPath().c_str()).CompareNoCase((b.dir + "\\foobar\\x").c_str()), 0) << b.SelectedPath();
+  site->m_localFolder[0] = '\0';
+  const HTREEITEM before = b.Selected();
+  LocalTreeLink()->FollowSiteFolder(1);
+  EXPECT_EQ(b.Selected(), before);
+  // Attributes: the root has no sheet; a folder's goes to the shell.
+  ShellFake fake;
+  b.view->SetContextNode(root);
+  EXPECT_EQ(WithErrorBoxes([&] { b.view->OnAttributes(); }),
+            (std::vector<std::string>{"Please specify receiving path first!"}));
+  b.view->SetContextNode(nullptr);
+  b.view->OnAttributes();
+  EXPECT_EQ(g_properties, (std::vector<std::string>{b.SelectedPath()}));
+}
+
+TEST(ViewsLocTree, FoldersMadeRenamedAndDeletedAsTheDiskSays)
+{
+  guitest::BecomeGuiThread();
+  Bench b;
+  ASSERT_TRUE(b.Make("edit"));
+  MakeFileOf(b.dir + "\\a.txt", 3);
+  queuetest::MakeDirs(b.dir + "\\sub");
+  HTREEITEM shown = b.Open(b.dir);
+  ASSERT_NE(b.Child(shown, "sub"), nullptr);
+
+  // Typed: the folder is made, its row shows in the folder shown.
+  b.view->OnMakeFolder();
+  ASSERT_TRUE(b.TypeLabel("made"));
+  EXPECT_TRUE(Exists(b.dir + "\\made"));
+  HTREEITEM made = b.Child(shown, "made");
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(b.Row("made"), 0);
+  EXPECT_EQ(b.list->GetItemKind(0), kEntryFolder);
+
+  // Made from the context menu of a folder that is not shown: on disk and in
+  // the tree, no row.
+  {
+    RECT r;
+    ASSERT_TRUE(b.tree->GetItemRect(made, &r, TRUE));
+    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    b.tree->ClientToScreen(&p);
+    // A right click opens the menu; its "Make &Folder" item is clicked.
+    boxdriver::Driver driver([&] {
+      viewhost::Xdo(wintest::MoveTo(p.x, p.y) + " click 3");
+      HWND popup = nullptr;
+      for (int i = 0; i < 100 && popup == nullptr; ++i, ::Sleep(50))
+        popup = ::FindWindowA("#32768", nullptr);
+      HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
+      for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
+        if (::GetMenuItemID(menu, i) != 32817)
+          continue;
+        RECT item;
+        ::GetMenuItemRect(nullptr, menu, i, &item);
+        viewhost::Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
+      }
+    });
+    EXPECT_TRUE(wintest::PumpUntil([&] { return b.tree->GetEditControl() != nullptr; }, 10000));
+    driver.Join();
+  }
+  ASSERT_TRUE(b.TypeLabel("inner"));
+  EXPECT_EQ(b.Selected(), shown);
+  EXPECT_TRUE(Exists(b.dir + "\\made\\inner"));
+  EXPECT_NE(b.Child(made, "inner"), nullptr);
+  EXPECT_EQ(b.Row("inner"), -1);
+
+  // Blanks, an existing file's name, path characters: no node, nothing made.
+  const int rows = b.list->GetItemCount();
+  for (const char* label : {"   ", "a.txt", "..\\..\\x"}) {
+    b.view->OnMakeFolder();
+    ASSERT_TRUE(b.TypeLabel(label)) << label;
+    int children = 0;
+    for (HTREEITEM c = b.tree->GetChildItem(shown); c != nullptr; c = b.tree->GetNextSiblingItem(c))
+      ++children;
+    EXPECT_EQ(children, 2) << label;
+    EXPECT_EQ(b.list->GetItemCount(), rows) << label;
+  }
+  EXPECT_FALSE(Exists(b.dir + "\\..\\..\\x"));
+
+  // A re-listing while a new folder's label is edited ends the edit first:
+  // nothing is made, nothing is left.
+  b.view->OnMakeFolder();
+  ASSERT_TRUE(wintest::PumpUntil([&] { return b.tree->GetEditControl() != nullptr; }, 5000));
+  ::SetWindowTextA(b.tree->GetEditControl()->m_hWnd, "pending");
+  b.view->ListFolder(shown);
+  EXPECT_EQ(b.tree->GetEditControl(), nullptr);
+  EXPECT_EQ(b.Child(shown, "pending"), nullptr);
+  EXPECT_FALSE(Exists(b.dir + "\\pending"));
+  EXPECT_NE(b.Child(shown, "made"), nullptr);
+
+  // A refused rename keeps the label and the folder; a good one renames both.
+  HTREEITEM sub = b.Child(shown, "sub");
+  b.view->SetContextNode(sub);
+  std::vector<std::string> boxes = WithErrorBoxes([&] {
+    b.view->OnRename();
+    b.TypeLabel("..\\up");
+  });
+  EXPECT_EQ(boxes, (std::vector<std::string>{"Rename Error. "}));
+  EXPECT_EQ(std::string(b.tree->GetItemText(sub)), "sub");
+  EXPECT_TRUE(Exists(b.dir + "\\sub"));
+  b.view->OnRename();
+  ASSERT_TRUE(b.TypeLabel("renamed"));
+  b.view->SetContextNode(nullptr);
+  EXPECT_EQ(std::string(b.tree->GetItemText(sub)), "renamed");
+  EXPECT_TRUE(Exists(b.dir + "\\renamed"));
+  EXPECT_GE(b.Row("renamed"), 0);
+  EXPECT_EQ(b.Row("sub"), -1);
+
+  // A delete that fails, is cancelled or deletes part keeps folder, node and row.
+  MakeFileOf(b.dir + "\\renamed\\one.txt", 1);  // the folder exists: renamed
+  MakeFileOf(b.dir + "\\renamed\\two.txt", 1);
+  ShellFake fake;
+  for (FileOpMode mode : {FileOpMode::kError, FileOpMode::kAborted, FileOpMode::kPartial}) {
+    g_fileOpMode = mode;
+    HTREEITEM node = b.Child(shown, "renamed");
+    ASSERT_NE(node, nullptr);
+    b.view->SetContextNode(node);
+    b.view->OnDelete();
+    EXPECT_TRUE(Exists(b.dir + "\\renamed")) << (int)mode;
+    EXPECT_NE(b.Child(shown, "renamed"), nullptr) << (int)mode;
+    EXPECT_GE(b.Row("renamed"), 0) << (int)mode;
+  }
+  EXPECT_EQ(g_fileOps.load(), 3);
+  EXPECT_FALSE(Exists(b.dir + "\\renamed\\one.txt"));
+  // The real one: to the recycle bin (the private XDG folder), node and row go.
+  g_fileOpMode = FileOpMode::kReal;
+  b.view->SetContextNode(b.Child(shown, "renamed"));
+  b.view->OnDelete();
+  EXPECT_FALSE(Exists(b.dir + "\\renamed"));
+  EXPECT_EQ(b.Child(shown, "renamed"), nullptr);
+  EXPECT_EQ(b.Row("renamed"), -1);
+  EXPECT_EQ(b.Selected(), shown);
+
+}
+
+// Puts a payload of rows from folder on the clipboard, as a pane's Copy does.
+bool CopyRows(CWnd* owner, int site, const std::string& folder, const std::vector<std::string>& names)
+{
+  std::vector<PayloadRow> rows;
+  for (const std::string& n : names)
+    rows.push_back(PayloadRow{n.c_str(), 0, kEntryFile});
+  return CopyPayloadRows(rows.data(), (int)rows.size(), site, folder.c_str(), owner) != FALSE;
+}
+
+std::vector<int> g_pastes;
+HTREEITEM g_pasteNode = nullptr;
+std::string g_pasteTarget;
+int RecordPaste(int paneFlag, HTREEITEM node, const void* block, size_t size)
+{
+  g_pastes.push_back(paneFlag);
+  g_pasteNode = node;
+  if (size >= sizeof(DragPayload))
+    g_pasteTarget = static_cast<const DragPayload*>(block)->m_targetPath;
+  return 1;
+}
+
+TEST(ViewsLocTree, LocalCopiesPastesAndDrops)
+{
+  guitest::BecomeGuiThread();
+  Bench b;
+  ASSERT_TRUE(b.Make("copy"));
+  ShellFake fake;
+  std::vector<std::string> names;
+  queuetest::MakeDirs(b.dir + "\\src");
+  for (int i = 0; i < 60; ++i) {
+    // Long, yet the full paths stay below MAX_PATH in the prefix's temp folder.
+    names.push_back(std::string(167, 'a' + i % 26) + std::to_string(100 + i));
+    MakeFileOf(b.dir + "\\src\\" + names.back(), (size_t)i);
+  }
+  queuetest::MakeDirs(b.dir + "\\dst");
+  queuetest::MakeDirs(b.dir + "\\tree\\inner");
+  HTREEITEM shown = b.Open(b.dir);
+  char cwdBefore[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, cwdBefore);
+
+  // 60 names of 200 characters: one operation, every file, the current folder kept.
+  ASSERT_TRUE(CopyRows(b.view, kPayloadLocalSite, b.dir + "\\src", names));
+  b.view->SetContextNode(b.Child(shown, "dst"));
+  b.view->OnPaste();
+  b.view->SetContextNode(nullptr);
+  EXPECT_EQ(g_fileOps.load(), 1);
+  for (int i = 0; i < 60; ++i)
+    EXPECT_EQ(queuetest::FileSizeOf(b.dir + "\\dst\\" + names[i]), i) << i;
+  char cwdAfter[MAX_PATH] = {};
+  ::GetCurrentDirectoryA(MAX_PATH, cwdAfter);
+  EXPECT_STREQ(cwdAfter, cwdBefore);
+
+  // A folder by Copy on its node, pasted into its own subfolder: the box, nothing.
+  HTREEITEM treeNode = b.Child(shown, "tree");
+  b.view->SetContextNode(treeNode);
+  b.view->OnCopy();
+  b.tree->Expand(treeNode, TVE_EXPAND);  // lists it
+  HTREEITEM inner = b.Child(treeNode, "inner");
+  ASSERT_NE(inner, nullptr);
+  b.view->SetContextNode(inner);
+  EXPECT_EQ(WithErrorBoxes([&] { b.view->OnPaste(); }),
+            (std::vector<std::string>{"Can't paste because the target path is the same as the source path"}));
+  EXPECT_EQ(g_fileOps.load(), 1);
+  EXPECT_FALSE(Exists(b.dir + "\\tree\\inner\\tree"));
+  // Into the folder it comes from: nothing; into dst: the folder arrives.
+  b.view->SetContextNode(shown);
+  b.view->OnPaste();
+  EXPECT_EQ(g_fileOps.load(), 1);
+  b.view->SetContextNode(b.Child(shown, "dst"));
+  b.view->OnPaste();
+  EXPECT_EQ(g_fileOps.load(), 2);
+  EXPECT_TRUE(Exists(b.dir + "\\dst\\tree\\inner"));
+
+  // A foreign block in the private format: nothing is pasted.
+  BYTE foreign[kClipBlockSize] = {};
+  foreign[0] = 1;
+  *reinterpret_cast<uint32_t*>(foreign + kClipProducerOffset) = ::GetCurrentProcessId() + 1;
+  ASSERT_TRUE(::OpenClipboard(b.view->m_hWnd));
+  ::EmptyClipboard();
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, sizeof foreign);
+  memcpy(::GlobalLock(block), foreign, sizeof foreign);
+  ::GlobalUnlock(block);
+  ::SetClipboardData(g_clipFormat, block);
+  ::CloseClipboard();
+  SetPasteHook(&RecordPaste);
+  b.view->OnPaste();
+  EXPECT_EQ(g_fileOps.load(), 2);
+  EXPECT_TRUE(g_pastes.empty());
+
+  // Entries of a server site go to the paste launcher with pane flag 1.
+  ASSERT_TRUE(CopyRows(b.view, 1, "/pub", {"remote.bin"}));
+  HTREEITEM dst = b.Child(shown, "dst");
+  b.view->SetContextNode(dst);
+  b.view->OnPaste();
+  b.view->SetContextNode(nullptr);
+  SetPasteHook(nullptr);
+  EXPECT_EQ(g_pastes, (std::vector<int>{1}));
+  EXPECT_EQ(g_pasteNode, dst);
+  EXPECT_EQ(CString(g_pasteTarget.c_str()).CompareNoCase((b.dir + "\\dst").c_str()), 0);
+
+  // The root never takes a drop; no node under the pointer, no drop.
+  EXPECT_FALSE(b.view->CanDropOn(b.tree->GetRootItem(), 0));
+  EXPECT_FALSE(b.view->CanDropOn(nullptr, 0));
+  EXPECT_TRUE(b.view->CanDropOn(dst, 0));
+
+  // Real use: the folder "drag" dragged by the pointer onto "dst" is copied there.
+  queuetest::MakeDirs(b.dir + "\\drag");
+  MakeFileOf(b.dir + "\\drag\\moved.txt", 5);
+  b.tree->SelectItem(b.tree->GetRootItem());
+  b.tree->SelectItem(shown);
+  HTREEITEM dragNode = b.Child(shown, "drag");
+  dst = b.Child(shown, "dst");
+  ASSERT_NE(dragNode, nullptr);
+  ASSERT_NE(dst, nullptr);
+  b.tree->EnsureVisible(dst);
+  b.tree->EnsureVisible(dragNode);
+  b.tree->UpdateWindow();
+  auto centre = [&](HTREEITEM node) {
+    RECT r;
+    b.tree->GetItemRect(node, &r, TRUE);
+    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    b.tree->ClientToScreen(&p);
+    return p;
+  };
+  const CPoint from = centre(dragNode), to = centre(dst);
+  const std::string arrived = b.dir + "\\dst\\drag\\moved.txt";
+  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
+  for (int attempt = 0; attempt < 3 && !Exists(arrived); ++attempt) {
+    std::atomic<bool> moved{false};
+    boxdriver::Driver driver([&] {
+      viewhost::Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
+                    at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) +
+                    " sleep 0.3 mousemove " + at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) +
+                    " sleep 0.5 mouseup 1");
+      moved = true;
+    });
+    wintest::PumpUntil([&] { return moved.load() && Exists(arrived); }, 10000);
+    driver.Join();
+  }
+  EXPECT_TRUE(Exists(arrived));
+  EXPECT_TRUE(Exists(b.dir + "\\drag\\moved.txt"));  // copied, not moved
+}
+
+// The first server tree as Add To Queue reads it: a window holding a tree
+// control 1078 whose nodes name server folders of site slot 1.
+class FakeServerTree : public CWnd, public CServerTreeAccess {
+public:
+  CTreeCtrl m_tree;
+  HTREEITEM m_root = nullptr, m_folder = nullptr;
+  bool Make(CWnd* parent)
+  {
+    if (!CreateEx(0, AfxRegisterWndClass(0), "", WS_CHILD, CRect(0, 0, 10, 10), parent, 4711))
+      return false;
+    if (!m_tree.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), this, kSerTreeCtrlId))
+      return false;
+    m_root = m_tree.InsertItem("FTP Server");
+    m_folder = m_tree.InsertItem("up", m_root);
+    SetServerTreeAccess(1, this);
+    g_pSerTrView = this;
+    return true;
+  }
+  ~FakeServerTree() override
+  {
+    ClearServerTreeAccess(1, this);
+    if (g_pSerTrView.load() == this)
+      g_pSerTrView = nullptr;
+  }
+  bool NodePath(HTREEITEM node, CString* path, int* siteIndex) override
+  {
+    if (node != m_folder)
+      return false;
+    *path = "/up";
+    *siteIndex = 1;
+    return true;
+  }
+};
+
+TEST(ViewsLocTree, AddToQueueUploadsTheFolderToThePaneOneFolder)
+{
+  guitest::BecomeGuiThread();
+  const queuetest::PeerLogin peer = queuetest::PyftpdPeer();
+  ASSERT_NE(peer.port, 0) << "run under tests/peers/with-peers.sh --pyftpd";
+  Bench b;
+  ASSERT_TRUE(b.Make("queue"));
+  CSiteItem* site = b.harness.AddSite(peer.port, peer.user.c_str(), peer.pass.c_str());
+  ASSERT_NE(site, nullptr);
+  const std::string remote = peer.root + "\\up";
+  queuetest::MakeDirs(remote);
+  const std::string a = queuetest::Pattern(70000, 7), c = queuetest::Pattern(1234, 9);
+  queuetest::MakeDirs(b.dir + "\\qfolder\\deep");
+  queuetest::WriteAll(b.dir + "\\qfolder\\a.bin", a);
+  queuetest::WriteAll(b.dir + "\\qfolder\\deep\\c.bin", c);
+  HTREEITEM shown = b.Open(b.dir);
+  HTREEITEM folder = b.Child(shown, "qfolder");
+  ASSERT_NE(folder, nullptr);
+  ASSERT_TRUE(b.ClickNode(folder));
+
+  // No server folder chosen: the box, nothing queued.
+  FakeServerTree server;
+  ASSERT_TRUE(server.Make(&b.host));
+  EXPECT_EQ(WithErrorBoxes([&] { b.view->OnAddToQueue(); }),
+            (std::vector<std::string>{"Please specify receiving path first!"}));
+  b.harness.Pump(100);
+  EXPECT_TRUE(b.harness.view.m_items.empty());
+
+  server.m_tree.SelectItem(server.m_folder);
+  g_optionFlags |= 1u << OPTBIT_QUEUE_AUTOSTART;
+  b.view->OnAddToQueue();
+  ASSERT_TRUE(wintest::PumpUntil([&] { return b.harness.view.m_items.size() == 1; }, 5000));
+  const CPlanItem* item = b.harness.view.m_items[0];
+  EXPECT_STREQ(item->m_direction, "->");
+  EXPECT_STREQ(item->m_fileName, "qfolder");
+  EXPECT_EQ(CString(item->m_localPath).CompareNoCase(b.dir.c_str()), 0) << item->m_localPath;
+  EXPECT_STREQ(item->m_remotePath, "/up");
+  EXPECT_STREQ(item->m_host, site->m_host);
+  EXPECT_EQ(item->m_port, peer.port);
+  EXPECT_EQ(item->m_kind, kEntryFolder);
+  // Bit 4: the queue is started too; the function view shows the Queue tab.
+  EXPECT_TRUE(wintest::PumpUntil([&] { return b.harness.frame.Count(UWM_RUN_QUEUE) >= 1; }, 5000));
+  const std::vector<queuetest::Seen>& seen = b.harness.view.m_seen;
+  EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](const queuetest::Seen& m) {
+    return m.message == UWM_SHOW_FUNC_TAB && m.lParam == 3;
+  }));
+  ASSERT_TRUE(b.harness.Run(90000)) << queuetest::QueueLogText();
+  EXPECT_EQ(queuetest::ReadAll(remote + "\\qfolder\\a.bin"), a);
+  EXPECT_EQ(queuetest::ReadAll(remote + "\\qfolder\\deep\\c.bin"), c);
+  b.view->UpdateWindow();
+  b.host.UpdateWindow();
+  viewhost::Shot("views_loctree");
+  b.harness.StopSites();
+}
+
+}  // namespace

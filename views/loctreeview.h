@@ -1,0 +1,128 @@
+// CLocTrView: the folder tree of the local pane. The root stands for the
+// machine; below it the Desktop, My Documents and Favorites folders and the
+// drives, below those the folders found on disk. Selecting a node fills the
+// local list (reached through the partner-list slot kListOfLocTree); the tree
+// makes, renames, deletes (to the recycle bin) and copies folders itself,
+// queues uploads to the first server pane's folder, and follows a site's local
+// folder for the first server tree (CLocalTreeLink).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/dragpayload.h"
+#include "framework/docview.h"
+#include "framework/ole.h"
+#include "toolkit/bcmenu.h"
+#include "toolkit/hoverbutton.h"
+#include "views/captionstatic.h"
+#include "views/panelinks.h"
+#include "views/viewhelper.h"
+
+constexpr UINT kLocTreeId = 1077;
+constexpr UINT kLocDualViewButtonId = 1189;
+constexpr UINT kSerTreeCtrlId = 1078;  // the first server tree's control, read for Add To Queue
+
+class CLocTrView : public CView, public CLocalTreeLink {
+  DECLARE_DYNCREATE(CLocTrView)
+public:
+  CLocTrView();
+  ~CLocTrView() override;
+
+  CTreeCtrl& GetTreeCtrl() { return m_tree; }
+
+  // CLocalTreeLink
+  CString SelectedPath() override;
+  void FollowSiteFolder(int siteIndex) override;
+  // Opens the tree down to target, as far as listed folders lead.
+  void FollowFolder(const char* target);
+
+  // The drop test of the trees: flag 0 for a drag-over.
+  BOOL CanDropOn(HTREEITEM node, int flag);
+  // Copies the payload's entries from its source folder into its target path
+  // with one shell operation; nothing into the source folder itself, a box for
+  // a folder pasted into itself. TRUE when the shell copied.
+  BOOL CopyLocalEntries(DragPayload& payload, int count);
+  // The local path of a node ("" for the root or none).
+  CString NodePath(HTREEITEM node);
+  // Lists a node's folder into the tree and the local list.
+  // fillList: the local list shows it too (the node is the selected one).
+  void ListFolder(HTREEITEM node, bool fillList = true);
+
+  void OnDraw(CDC* pDC) override;
+  void OnInitialUpdate() override;
+  DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
+  DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
+  void OnDragLeave() override;
+  BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point) override;
+
+  // Command handlers (public: the context menu and the tests run them).
+  void OnMakeFolder();
+  void OnRename();
+  void OnRefresh();
+  void OnDelete();
+  void OnAttributes();
+  void OnViewNode();
+  void OnBack();
+  void OnAddToQueue();
+  void OnCopy();
+  void OnPaste();
+  // The node a command acts on: m_contextNode, else the selected node.
+  HTREEITEM CommandNode() const;
+  void SetContextNode(HTREEITEM node) { m_contextNode = node; }
+  BOOL IsFolderNode(HTREEITEM node) const;
+
+protected:
+  CViewHelper m_helper;
+  HTREEITEM m_dragNode = nullptr;
+  HTREEITEM m_dropNode = nullptr;
+  BCMenu m_contextMenu;
+  COleDropTarget m_dropTarget;
+  BOOL m_newFolderEdit = FALSE;
+  HTREEITEM m_contextNode = nullptr;
+  CTreeCtrl m_tree;
+  CHoverButton m_dualViewButton;
+  CImageList m_imageList;
+  CCaptionStatic m_caption;
+  HTREEITEM m_editNode = nullptr;  // the node whose label is being edited; cleared when it goes
+  HICON m_dualViewIcon = nullptr;  // the button's icon, ours to destroy
+  bool m_closing = false;          // the tree's own teardown: its notifications list nothing
+
+  void FillDrives(HTREEITEM root);
+  void ShowRootRows();
+  void SetStatus(const char* text);
+  CFileListCtrl* LocalList();
+  void EndPendingEditUnder(HTREEITEM node);
+  bool IsBelow(HTREEITEM node, HTREEITEM ancestor) const;
+  void Relist(HTREEITEM node);
+  void RemoveNodeAndRow(HTREEITEM node);
+  int DeliverPayload(DragPayload& payload, int count, HTREEITEM node);
+  void FinishNewFolder(HTREEITEM item, HTREEITEM parent, const CString& text);
+  void FinishRename(HTREEITEM item, HTREEITEM parent, const CString& text);
+  bool Confirm(int bit, UINT stringId);
+  void RunContextMenu(HTREEITEM node, CPoint screen);
+  void RunCommand(UINT id);
+
+  afx_msg int OnCreate(LPCREATESTRUCT lpcs);
+  afx_msg void OnSize(UINT nType, int cx, int cy);
+  afx_msg void OnDestroy();
+  afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpmis);
+  afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
+  afx_msg void OnDualView();
+  afx_msg void OnTreeRClick(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnItemExpanded(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnTreeSetFocus(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnTreeKillFocus(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg LRESULT OnEntryAdded(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnListingStatus(WPARAM wParam, LPARAM lParam);
+  afx_msg void OnUpdateMakeFolder(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateFolderNode(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateAlways(CCmdUI* pCmdUI);
+  afx_msg void OnUpdatePaste(CCmdUI* pCmdUI);
+  DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,437 @@
+// CLocTrView: the command table with its update handlers, folders made and
+// renamed in place, Delete to the recycle bin, Attributes, and the context menu.
+#include <cstdio>
+#include <ctime>
+
+#include "engine/confirmdlg.h"
+#include "engine/progthread.h"
+#include "engine/shellseam.h"
+#include "engine/viewmessages.h"
+#include "shell/settings/settings.h"
+#include "toolkit/clipboard.h"
+#include "toolkit/menuupdate.h"
+#include "views/filelistctrl.h"
+#include "views/loctreerules.h"
+#include "views/loctreeview.h"
+
+namespace {
+
+constexpr UINT kMakeFolder = 32817, kRename = 32818, kRefresh = 32820, kDelete = 32821, kAttributes = 32822,
+               kView = 32832, kBack = 32837, kAddToQueue = 32838, kCopy = 57634, kPaste = 57637;
+constexpr UINT kContextMenuResource = 188;
+constexpr UINT kContextMenuIcons = 171;
+const char kRenameError[] = "Rename Error. ";
+
+std::string TodayText()
+{
+  const time_t now = time(nullptr);
+  struct tm t = {};
+  localtime_s(&t, &now);
+  char text[kEntryDateLen] = {};
+  strftime(text, sizeof text, "%x", &t);
+  return text;
+}
+
+std::string InFolder(const CString& folder, const CString& name)
+{
+  std::string path(folder);
+  if (path.empty() || path.back() != '\\')
+    path += '\\';
+  return path + (const char*)name;
+}
+
+bool Gone(const char* path)
+{
+  if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+    return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CLocTrView, CView)
+  ON_WM_CREATE()
+  ON_WM_SIZE()
+  ON_WM_DESTROY()
+  ON_WM_MEASUREITEM()
+  ON_WM_MENUCHAR()
+  ON_BN_CLICKED(kLocDualViewButtonId, OnDualView)
+  ON_NOTIFY(NM_RCLICK, kLocTreeId, OnTreeRClick)
+  ON_NOTIFY(TVN_BEGINDRAGA, kLocTreeId, OnBeginDrag)
+  ON_NOTIFY(TVN_SELCHANGEDA, kLocTreeId, OnSelChanged)
+  ON_NOTIFY(TVN_ITEMEXPANDEDA, kLocTreeId, OnItemExpanded)
+  ON_NOTIFY(TVN_BEGINLABELEDITA, kLocTreeId, OnBeginLabelEdit)
+  ON_NOTIFY(TVN_ENDLABELEDITA, kLocTreeId, OnEndLabelEdit)
+  ON_NOTIFY(TVN_DELETEITEMA, kLocTreeId, OnDeleteItem)
+  ON_NOTIFY(NM_SETFOCUS, kLocTreeId, OnTreeSetFocus)
+  ON_NOTIFY(NM_KILLFOCUS, kLocTreeId, OnTreeKillFocus)
+  ON_MESSAGE(UWM_ENTRY_ADDED, OnEntryAdded)
+  ON_MESSAGE(UWM_LISTING_STATUS, OnListingStatus)
+  ON_COMMAND(kMakeFolder, OnMakeFolder)
+  ON_COMMAND(kRename, OnRename)
+  ON_COMMAND(kRefresh, OnRefresh)
+  ON_COMMAND(kDelete, OnDelete)
+  ON_COMMAND(kAttributes, OnAttributes)
+  ON_COMMAND(kView, OnViewNode)
+  ON_COMMAND(kBack, OnBack)
+  ON_COMMAND(kAddToQueue, OnAddToQueue)
+  ON_COMMAND(kCopy, OnCopy)
+  ON_COMMAND(kPaste, OnPaste)
+  ON_UPDATE_COMMAND_UI(kMakeFolder, OnUpdateMakeFolder)
+  ON_UPDATE_COMMAND_UI(kAttributes, OnUpdateMakeFolder)
+  ON_UPDATE_COMMAND_UI(kRename, OnUpdateFolderNode)
+  ON_UPDATE_COMMAND_UI(kDelete, OnUpdateFolderNode)
+  ON_UPDATE_COMMAND_UI(kAddToQueue, OnUpdateFolderNode)
+  ON_UPDATE_COMMAND_UI(kCopy, OnUpdateFolderNode)
+  ON_UPDATE_COMMAND_UI(kRefresh, OnUpdateAlways)
+  ON_UPDATE_COMMAND_UI(kView, OnUpdateAlways)
+  ON_UPDATE_COMMAND_UI(kBack, OnUpdateAlways)
+  ON_UPDATE_COMMAND_UI(kPaste, OnUpdatePaste)
+END_MESSAGE_MAP()
+
+// ---- update handlers ----
+
+void CLocTrView::OnUpdateMakeFolder(CCmdUI* pCmdUI)
+{
+  HTREEITEM node = CommandNode();
+  pCmdUI->Enable(node != nullptr && node != m_tree.GetRootItem());
+}
+
+void CLocTrView::OnUpdateFolderNode(CCmdUI* pCmdUI) { pCmdUI->Enable(IsFolderNode(CommandNode())); }
+
+void CLocTrView::OnUpdateAlways(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
+
+void CLocTrView::OnUpdatePaste(CCmdUI* pCmdUI)
+{
+  HTREEITEM node = CommandNode();
+  pCmdUI->Enable(node != nullptr && node != m_tree.GetRootItem() && g_clipFormat != 0 &&
+                 ::IsClipboardFormatAvailable(g_clipFormat));
+}
+
+bool CLocTrView::Confirm(int bit, UINT stringId)
+{
+  if (!IsOptionSet(bit))
+    return true;
+  return ShowConfirmDlg(this, stringId, (int)(1u << bit)) != IDCANCEL;
+}
+
+// ---- View, Back, Refresh ----
+
+void CLocTrView::OnViewNode()
+{
+  HTREEITEM node = CommandNode();
+  if (node != nullptr && node != m_tree.GetRootItem())
+    m_tree.SelectItem(node);
+}
+
+void CLocTrView::OnBack()
+{
+  HTREEITEM node = CommandNode();
+  if (node != nullptr && node != m_tree.GetRootItem())
+    m_tree.SelectItem(m_tree.GetParentItem(node));
+}
+
+void CLocTrView::OnRefresh()
+{
+  HTREEITEM node = CommandNode();
+  if (node == nullptr || node == m_tree.GetRootItem())
+    return;
+  m_tree.SendMessage(WM_SETREDRAW, FALSE, 0);
+  m_tree.SelectItem(m_tree.GetRootItem());
+  m_tree.SelectItem(node);
+  m_tree.SendMessage(WM_SETREDRAW, TRUE, 0);
+  m_tree.Invalidate();
+}
+
+// ---- Make Folder and Rename ----
+
+void CLocTrView::OnMakeFolder()
+{
+  HTREEITEM node = CommandNode();
+  if (node == nullptr || node == m_tree.GetRootItem())
+    return;
+  if (m_tree.GetChildItem(node) != nullptr)
+    m_tree.Expand(node, TVE_EXPAND);
+  else
+    m_tree.SetItemState(node, TVIS_EXPANDED, TVIS_EXPANDED);
+  // The folder icon by attributes: no object on disk needs to exist.
+  int image = 0, openImage = 0;
+  GetShellIconIndexByName("folder", &image, &openImage, kEntryFolder);
+  HTREEITEM child = m_tree.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, "", image, openImage,
+                                      0, 0, 0, node, TVI_LAST);
+  if (child == nullptr)
+    return;
+  m_newFolderEdit = TRUE;
+  m_editNode = child;
+  m_tree.EnsureVisible(child);
+  m_tree.SetFocus();
+  if (m_tree.EditLabel(child) == nullptr) {
+    m_newFolderEdit = FALSE;
+    m_tree.DeleteItem(child);
+  }
+}
+
+void CLocTrView::OnRename()
+{
+  HTREEITEM node = CommandNode();
+  if (!IsFolderNode(node))
+    return;
+  m_newFolderEdit = FALSE;
+  m_editNode = node;
+  m_tree.SetFocus();
+  m_tree.EditLabel(node);
+}
+
+void CLocTrView::OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
+{
+  HTREEITEM item = reinterpret_cast<NMTVDISPINFOA*>(pNMHDR)->item.hItem;
+  // The root and the top-level nodes keep their labels.
+  if (!IsFolderNode(item)) {
+    *pResult = TRUE;
+    return;
+  }
+  m_editNode = item;
+  *pResult = FALSE;
+}
+
+void CLocTrView::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
+{
+  *pResult = 0;
+  const NMTVDISPINFOA* info = reinterpret_cast<NMTVDISPINFOA*>(pNMHDR);
+  HTREEITEM item = info->item.hItem;
+  const BOOL newFolder = m_newFolderEdit;
+  m_newFolderEdit = FALSE;
+  // The edited node went meanwhile (a re-listing): nothing to act on.
+  if (item == nullptr || item != m_editNode)
+    return;
+  m_editNode = nullptr;
+  CString text(info->item.pszText != nullptr ? info->item.pszText : "");
+  text.Trim();
+  HTREEITEM parent = m_tree.GetParentItem(item);
+  if (newFolder)
+    FinishNewFolder(item, parent, text);
+  else if (info->item.pszText != nullptr)
+    FinishRename(item, parent, text);
+}
+
+void CLocTrView::FinishNewFolder(HTREEITEM item, HTREEITEM parent, const CString& text)
+{
+  if (text.IsEmpty() || parent == nullptr || parent == m_tree.GetRootItem() ||
+      !IsUsableFolderLabel(std::string(text))) {
+    m_tree.DeleteItem(item);
+    return;
+  }
+  const std::string full = InFolder(NodePath(parent), text);
+  if (!::CreateDirectoryA(full.c_str(), nullptr)) {
+    m_tree.DeleteItem(item);
+    return;
+  }
+  m_tree.SetItemText(item, text);
+  // Only the folder shown gets the row.
+  CFileListCtrl* list = LocalList();
+  if (list == nullptr || parent != m_tree.GetSelectedItem())
+    return;
+  list->InsertItem(0, text, kEntryFolder);
+  list->SetItemText(0, 1, TodayText().c_str());
+  list->SetItemDisplayName(0, full.c_str());
+  int image = 0, openImage = 0;
+  if (m_tree.GetItemImage(item, image, openImage))
+    list->SetItemImage(0, image);
+}
+
+void CLocTrView::FinishRename(HTREEITEM item, HTREEITEM parent, const CString& text)
+{
+  if (text.IsEmpty() || parent == nullptr || parent == m_tree.GetRootItem())
+    return;
+  const CString oldLabel = m_tree.GetItemText(item);
+  const CString folder = NodePath(parent);
+  const std::string newPath = InFolder(folder, text);
+  const std::string oldPath = InFolder(folder, oldLabel);
+  if (newPath == oldPath)
+    return;
+  // A label with path characters is refused like a rename the system refuses,
+  // so nothing moves out of the folder.
+  if (!IsUsableFolderLabel(std::string(text)) || !::MoveFileA(oldPath.c_str(), newPath.c_str())) {
+    ShowConfirmDlgText(g_pMainFrame.load(), kRenameError, kConfirmModeError, TRUE);
+    return;
+  }
+  if (parent == m_tree.GetSelectedItem()) {
+    if (CFileListCtrl* list = LocalList()) {
+      EntryRecord old = {};
+      snprintf(old.m_name, sizeof old.m_name, "%s", (const char*)oldLabel);
+      const int row = m_helper.FindListItem(list, &old);
+      if (row >= 0) {
+        list->SetItemDisplayName(row, newPath.c_str());
+        list->SetItemText(row, 0, text);
+      }
+    }
+  }
+  m_tree.SetItemText(item, text);
+}
+
+// ---- Delete and Attributes ----
+
+void CLocTrView::RemoveNodeAndRow(HTREEITEM node)
+{
+  HTREEITEM parent = m_tree.GetParentItem(node);
+  if (parent == m_tree.GetSelectedItem()) {
+    if (CFileListCtrl* list = LocalList()) {
+      EntryRecord e = {};
+      snprintf(e.m_name, sizeof e.m_name, "%s", (const char*)m_tree.GetItemText(node));
+      const int row = m_helper.FindListItem(list, &e);
+      if (row >= 0)
+        list->DeleteItem(row);
+    }
+  }
+  m_tree.DeleteItem(node);
+}
+
+void CLocTrView::OnDelete()
+{
+  HTREEITEM node = CommandNode();
+  m_contextNode = nullptr;
+  if (!IsFolderNode(node))
+    return;
+  if (!Confirm(OPTBIT_CONFIRM_DELETE_FILE, IDS_CONFIRM_DELETE_SELECTION))
+    return;
+  const std::string path(NodePath(node));
+  std::string from = path;
+  from.append(2, '\0');
+  SHFILEOPSTRUCTA op = {};
+  op.hwnd = m_hWnd;
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_SIMPLEPROGRESS | FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
+  op.lpszProgressTitle = "ZARN specific File-Delete Tool";
+  ShellFileOperation(&op);
+  // Whatever the shell answered (a cancel, a locked file, a partial delete),
+  // the tree shows what is on disk.
+  if (Gone(path.c_str())) {
+    RemoveNodeAndRow(node);
+    return;
+  }
+  Relist(m_tree.GetParentItem(node));
+}
+
+void CLocTrView::OnAttributes()
+{
+  HTREEITEM node = CommandNode();
+  if (node == nullptr)
+    return;
+  if (node == m_tree.GetRootItem()) {
+    ShowConfirmDlg(this, IDS_NO_RECEIVING_PATH, kConfirmModeError);
+    return;
+  }
+  ShowShellProperties(NodePath(node), m_hWnd);
+}
+
+// ---- the context menu ----
+
+void CLocTrView::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpmis)
+{
+  if (BCMenu::MeasureItemEntry(lpmis))
+    return;
+  CView::OnMeasureItem(nIDCtl, lpmis);
+}
+
+LRESULT CLocTrView::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
+{
+  if (pMenu != nullptr && BCMenu::IsOwnMenu(pMenu))
+    return BCMenu::OnMenuChar(nChar, nFlags, pMenu);
+  return CView::OnMenuChar(nChar, nFlags, pMenu);
+}
+
+void CLocTrView::OnTreeRClick(NMHDR*, LRESULT* pResult)
+{
+  *pResult = 0;
+  CPoint screen;
+  ::GetCursorPos(&screen);
+  CPoint client = screen;
+  m_tree.ScreenToClient(&client);
+  UINT flags = 0;
+  HTREEITEM node = m_tree.HitTest(client, &flags);
+  if (node == nullptr || (flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON)) == 0 ||
+      node == m_tree.GetRootItem()) {
+    m_contextMenu.DestroyMenu();
+    m_contextNode = nullptr;
+    return;
+  }
+  RunContextMenu(node, screen);
+}
+
+void CLocTrView::RunContextMenu(HTREEITEM node, CPoint screen)
+{
+  m_contextMenu.DestroyMenu();
+  m_contextNode = node;
+  CMenu* popup = nullptr;
+  BCMenu* own = nullptr;
+  if (m_contextMenu.LoadMenu(kContextMenuResource) && (own = m_contextMenu.GetSubMenu(0)) != nullptr) {
+    m_contextMenu.LoadToolbar(kContextMenuIcons);
+    while (own->GetMenuItemCount() > 0)
+      own->RemoveMenu(0, MF_BYPOSITION);
+  } else {
+    m_contextMenu.DestroyMenu();
+    if (!m_contextMenu.CreatePopupMenu()) {
+      m_contextNode = nullptr;
+      return;
+    }
+    own = &m_contextMenu;
+  }
+  popup = own;
+  struct Item {
+    UINT id;
+    const char* text;
+  };
+  static const Item kTopLevel[] = {{kBack, "&Back"},       {0, nullptr},          {kMakeFolder, "Make &Folder"},
+                                   {kPaste, "&Paste\tCtrl+V"}, {0, nullptr},      {kAttributes, "&Attribute.."},
+                                   {kRefresh, "&Refresh"}};
+  static const Item kFolder[] = {{kBack, "&Back"},
+                                 {0, nullptr},
+                                 {kView, "&View"},
+                                 {kMakeFolder, "Make &Folder"},
+                                 {0, nullptr},
+                                 {kAddToQueue, "Add to &Queue\tF6"},
+                                 {0, nullptr},
+                                 {kCopy, "&Copy\tCTRL+C"},
+                                 {kPaste, "&Paste\tCtrl+V"},
+                                 {0, nullptr},
+                                 {kDelete, "&Delete\tShift+Del"},
+                                 {kRename, "Re&name"},
+                                 {kAttributes, "&Attribute.."},
+                                 {0, nullptr},
+                                 {kRefresh, "&Refresh"}};
+  const bool folder = IsFolderNode(node) != FALSE;
+  const Item* items = folder ? kFolder : kTopLevel;
+  const size_t count = folder ? sizeof kFolder / sizeof kFolder[0] : sizeof kTopLevel / sizeof kTopLevel[0];
+  for (size_t i = 0; i < count; ++i) {
+    if (items[i].id == 0)
+      own->AppendMenu(MF_SEPARATOR);
+    else
+      own->AppendMenu(MF_STRING, items[i].id, items[i].text);
+  }
+  UpdatePopupMenuUI(this, popup);
+  const UINT chosen = (UINT)popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_RETURNCMD,
+                                                  screen.x, screen.y, this);
+  m_contextMenu.DestroyMenu();
+  if (chosen != 0)
+    RunCommand(chosen);
+  m_contextNode = nullptr;
+}
+
+void CLocTrView::RunCommand(UINT id)
+{
+  switch (id) {
+    case kMakeFolder: OnMakeFolder(); break;
+    case kRename: OnRename(); break;
+    case kRefresh: OnRefresh(); break;
+    case kDelete: OnDelete(); break;
+    case kAttributes: OnAttributes(); break;
+    case kView: OnViewNode(); break;
+    case kBack: OnBack(); break;
+    case kAddToQueue: OnAddToQueue(); break;
+    case kCopy: OnCopy(); break;
+    case kPaste: OnPaste(); break;
+    default: break;
+  }
+}
