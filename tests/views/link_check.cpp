@@ -4,6 +4,7 @@
 #include "views/filelistctrl.h"
 #include "views/imagelists.h"
 #include "views/maskselectdlg.h"
+#include "views/sertreeview.h"
 
 CWinApp theApp("views_link_check");
 
@@ -18,5 +19,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
   RunMaskSelect(list);
   CMaskSelectDlg dlg(FALSE, nullptr);
   dlg.DoModal();
+  CSerTrView* first = static_cast<CSerTrView*>(RUNTIME_CLASS(CSerTrView)->CreateObject());
+  CSerTrView1* second = static_cast<CSerTrView1*>(RUNTIME_CLASS(CSerTrView1)->CreateObject());
+  first->CanDropOn(nullptr, 0);
+  second->RequestListing(nullptr);
+  delete first;
+  delete second;
   return 0;
 }
