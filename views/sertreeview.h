@@ -114,12 +114,18 @@ protected:
   HTREEITEM ChildNamed(HTREEITEM parent, const char* name);
   void DeleteChildren(HTREEITEM node);
   void ShowSiteRows();
+  // What a new selection does: empty the list, then list the node or show the sites.
+  void SelectionChanged(HTREEITEM node);
+  // Deletes a node that may be the selected one: the tree's own move of the
+  // selection happens while the node is half gone, so it is taken afterwards.
+  void DeleteNode(HTREEITEM node);
   // The folder children and list rows of a listing (. and .. skipped); with
   // keepChildren only the rows.
   void FillFromListing(HTREEITEM node, const EntryRecord* entries, bool keepChildren);
 
 private:
   const SerTreePane m_pane;
+  bool m_quietSelection = false;  // DeleteNode under way
 };
 
 class CSerTrView : public CSerTrViewBase {

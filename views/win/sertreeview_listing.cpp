@@ -28,7 +28,22 @@ CString NameOf(const char* field, size_t size) { return CString(field, (int)strn
 void CSerTrViewBase::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
 {
   *pResult = 0;
-  HTREEITEM node = reinterpret_cast<NMTREEVIEW*>(pNMHDR)->itemNew.hItem;
+  if (!m_quietSelection)
+    SelectionChanged(reinterpret_cast<NMTREEVIEW*>(pNMHDR)->itemNew.hItem);
+}
+
+void CSerTrViewBase::DeleteNode(HTREEITEM node)
+{
+  const bool selected = node == m_tree.GetSelectedItem();
+  m_quietSelection = true;
+  m_tree.DeleteItem(node);
+  m_quietSelection = false;
+  if (selected)
+    SelectionChanged(m_tree.GetSelectedItem());
+}
+
+void CSerTrViewBase::SelectionChanged(HTREEITEM node)
+{
   if (CPartnerList* list = Partner())
     list->FileList().DeleteAllItems();
   if (m_pane.listingCache)
@@ -77,9 +92,16 @@ void CSerTrViewBase::ShowSiteRows()
 void CSerTrViewBase::OnItemExpanded(NMHDR* pNMHDR, LRESULT* pResult)
 {
   const NMTREEVIEW* nm = reinterpret_cast<NMTREEVIEW*>(pNMHDR);
-  if ((nm->itemNew.state & TVIS_EXPANDED) != 0 && nm->itemNew.hItem != m_tree.GetSelectedItem())
-    m_tree.SelectItem(nm->itemNew.hItem);
   *pResult = 0;
+  HTREEITEM node = nm->itemNew.hItem;
+  if ((nm->itemNew.state & TVIS_EXPANDED) == 0 || node == nullptr)
+    return;
+  // Selecting a folder opens its parents; taking the selection back to a
+  // parent would list it and delete the very node just selected.
+  for (HTREEITEM item = m_tree.GetSelectedItem(); item != nullptr; item = m_tree.GetParentItem(item))
+    if (item == node)
+      return;
+  m_tree.SelectItem(node);
 }
 
 int CSerTrViewBase::RequestListing(HTREEITEM node)
@@ -146,9 +168,11 @@ void CSerTrViewBase::FillFromListing(HTREEITEM node, const EntryRecord* entries,
   }
   if (!keepChildren)
     m_tree.SetRedraw(TRUE);
-  if (CPartnerList* list = Partner())
+  // The rows are replaced, also when a second listing of the node arrives.
+  if (CPartnerList* list = Partner()) {
+    list->FileList().DeleteAllItems();
     list->FileList().FillFromChain(first, n);
-  else
+  } else
     while (first != nullptr) {
       CFileListItem* next = first->m_pNext;
       delete first;
@@ -268,7 +292,7 @@ LRESULT CSerTrViewBase::OnEntryRemoved(WPARAM wParam, LPARAM lParam)
     if (m_tree.GetItemText(own).Compare(name) == 0 && !IsSiteNode(own)) {
       if (m_pane.listingCache)
         DeleteListingCache(&m_tree, own);
-      m_tree.DeleteItem(own);
+      DeleteNode(own);
     }
     return 0;
   }
@@ -286,7 +310,7 @@ LRESULT CSerTrViewBase::OnEntryRemoved(WPARAM wParam, LPARAM lParam)
   if (child != nullptr) {
     if (m_pane.listingCache)
       DeleteListingCache(&m_tree, child);
-    m_tree.DeleteItem(child);
+    DeleteNode(child);
   }
   return 0;
 }
