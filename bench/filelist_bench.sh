@@ -9,9 +9,13 @@
 # fill + sort + first paint to curl's listing time (target 0.5 or less, no page
 # above 50 ms).
 #
+# filelist_bench.sh --tree [files] [folders]: the same folder opened in a
+# server tree instead (bench/sertree_bench.sh).
+#
 # Needs the win64 build: ZARN_BUILD_ROOT (default build/) holds
 # win64/bin/filelist_driver.exe.
 set -eu
+[ "${1:-}" = --tree ] && { shift; exec "$(dirname "$0")/sertree_bench.sh" "$@"; }
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/filelist_driver.exe
 if [ "${1:-}" != --inside ]; then

@@ -10,6 +10,7 @@
 #include "engine/fileops.h"
 #include "engine/listingcache.h"
 #include "engine/progthread.h"
+#include "engine/shellseam.h"
 #include "engine/viewmessages.h"
 #include "engine/viewslots.h"
 #include "shell/doc/zarndoc.h"
@@ -22,6 +23,10 @@ namespace {
 bool IsDotName(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
 
 CString NameOf(const char* field, size_t size) { return CString(field, (int)strnlen(field, size)); }
+
+// The label of the child that gives a node not yet listed its expand button
+// (the same as CViewHelper::InsertTreeItem's).
+const char kPlaceholderLabel[] = "asd";
 
 }  // namespace
 
@@ -150,14 +155,19 @@ void CSerTrViewBase::FillFromListing(HTREEITEM node, const EntryRecord* entries,
   CFileListItem* first = nullptr;
   CFileListItem* last = nullptr;
   int n = 0;
+  int folderImage = -1, folderOpenImage = -1;
   for (const EntryRecord* e = entries; e != nullptr && e->m_name[0] != '\0'; ++e) {
     if (IsDotName(e->m_name))
       continue;
     if (!keepChildren && e->m_kind == kEntryFolder) {
-      CString text = NameOf(e->m_name, sizeof e->m_name);
-      const CString second = NameOf(e->m_second, sizeof e->m_second);
-      if (HTREEITEM child = m_helper.InsertTreeItem(node, &m_tree, text, second, FALSE))
-        m_tree.SetItemData(child, data);
+      // The shell answers a folder by its kind alone: one look-up per listing,
+      // not one per folder (thousands of folders took seconds).
+      if (folderImage < 0 && !GetShellIconIndexByName(e->m_name, &folderImage, &folderOpenImage, kEntryFolder))
+        folderImage = folderOpenImage = 0;
+      HTREEITEM child = m_tree.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, e->m_name,
+                                          folderImage, folderOpenImage, 0, 0, (LPARAM)data, node, TVI_LAST);
+      if (child != nullptr)
+        m_tree.InsertItem(TVIF_TEXT | TVIF_PARAM, kPlaceholderLabel, 0, 0, 0, 0, (LPARAM)-1, child, TVI_LAST);
     }
     CFileListItem* item = NewFileListItem(nullptr, e);
     if (item == nullptr)
