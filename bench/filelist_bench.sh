@@ -25,9 +25,13 @@
 # flags), 44 without icons. The rows' 60 MB cost some 25 ms of page faults
 # when made; the parse is the engine's listing parser.
 #
+# filelist_bench.sh --tree [files] [folders]: the same folder opened in a
+# server tree instead (bench/sertree_bench.sh).
+#
 # Needs the win64 build: ZARN_BUILD_ROOT (default build/) holds
 # win64/bin/filelist_driver.exe.
 set -eu
+[ "${1:-}" = --tree ] && { shift; exec "$(dirname "$0")/sertree_bench.sh" "$@"; }
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/filelist_driver.exe
 if [ "${1:-}" != --inside ]; then

@@ -18,6 +18,7 @@
 #include "engine/planthread.h"
 #include "engine/viewslots.h"
 #include "framework/commdlgs.h"
+#include "shell/doc/sitetreelink.h"
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitefile.h"
 #include "shell/sitestore/sitename.h"
@@ -360,38 +361,16 @@ BOOL CZarnDoc::DeleteSiteKey(int i)
 
 BOOL CZarnDoc::FindSiteNodeByName(const char* name)
 {
-  HWND tree = SlotWindow(g_pSerTrView);
-  if (tree == nullptr || name == nullptr)
-    return FALSE;
-  char text[kSiteNameLen + 16];
-  for (HTREEITEM item = TreeView_GetRoot(tree); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
-    TVITEMA tv = {};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = (int)sizeof(text);
-    text[0] = '\0';
-    if (::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv) && strcmp(text, name) == 0)
-      return TRUE;
-  }
-  return FALSE;
+  CSiteTreeLink* tree = SiteTreeLink(1);
+  return tree != nullptr && name != nullptr && tree->FindSiteNode(name) != nullptr;
 }
 
-void CZarnDoc::InsertSiteNodes(CSiteItem* site, int slot)
+void CZarnDoc::InsertSiteNodes(CSiteItem*, int slot)
 {
-  HWND trees[2] = {SlotWindow(g_pSerTrView), SlotWindow(g_pSerTrView1)};
-  HTREEITEM* nodes[2] = {&site->m_hTreeNode, &site->m_hTreeNode1};
-  for (int t = 0; t < 2; ++t) {
-    if (trees[t] == nullptr)
-      continue;
-    TVINSERTSTRUCTA ins = {};
-    ins.hParent = TVI_ROOT;
-    ins.hInsertAfter = TVI_LAST;
-    ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    ins.item.pszText = site->m_name;
-    ins.item.lParam = slot;
-    *nodes[t] = (HTREEITEM)::SendMessageA(trees[t], TVM_INSERTITEMA, 0, (LPARAM)&ins);
-  }
+  // Each tree writes its own node field of the site.
+  for (int pane : {1, 0})
+    if (CSiteTreeLink* tree = SiteTreeLink(pane))
+      tree->InsertSiteNode(slot);
 }
 
 CSiteItem* CZarnDoc::AddSite(SiteRecord* record)
@@ -650,29 +629,17 @@ void CZarnDoc::DisconnectSite(int i, BOOL noPrompt)
       ::PostMessage(trees[t], UWM_SITE_STATE, (WPARAM)nodes[t], 0);
   if (noPrompt)
     return;
-  for (int t = 0; t < 2; ++t) {
-    if (trees[t] == nullptr || nodes[t] == nullptr)
-      continue;
-    HTREEITEM sel = TreeView_GetSelection(trees[t]);
-    bool below = false;
-    for (HTREEITEM it = sel; it != nullptr; it = TreeView_GetParent(trees[t], it))
-      if (it == nodes[t]) {
-        below = true;
-        break;
-      }
-    if (below) {
-      TreeView_SelectItem(trees[t], TreeView_GetRoot(trees[t]));
-      TreeView_Expand(trees[t], nodes[t], TVE_COLLAPSE);
-    }
-  }
+  for (int t = 0; t < 2; ++t)
+    if (CSiteTreeLink* tree = SiteTreeLink(t == 0 ? 1 : 0))
+      if (nodes[t] != nullptr)
+        tree->LeaveSiteNode(nodes[t]);
 }
 
 void CZarnDoc::OnCloseAll()
 {
-  HWND trees[2] = {SlotWindow(g_pSerTrView), SlotWindow(g_pSerTrView1)};
-  for (HWND tree : trees)
-    if (tree != nullptr)
-      TreeView_SelectItem(tree, TreeView_GetRoot(tree));
+  for (int pane : {1, 0})
+    if (CSiteTreeLink* tree = SiteTreeLink(pane))
+      tree->SelectRoot();
   if (IsOptionSet(OPTBIT_CONFIRM_DISCONNECT) &&
       ShowDocBox(IDS_CONFIRM_DISCONNECT, nullptr, 1 << OPTBIT_CONFIRM_DISCONNECT, TRUE) != IDOK)
     return;
@@ -840,7 +807,11 @@ void CZarnDoc::OnRemoveAllSites()
 
 // Finished by the issues that build their dialogs and libraries.
 void CZarnDoc::OnQuickAddSite() {}
-void CZarnDoc::OnFindSite() {}
+void CZarnDoc::OnFindSite()
+{
+  if (CSiteTreeLink* tree = SiteTreeLink(1))
+    tree->FindSiteByDialog();
+}
 void CZarnDoc::OnSiteManager() {}
 void CZarnDoc::OnManualGet() {}
 void CZarnDoc::OnPing() {}

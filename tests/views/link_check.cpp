@@ -5,6 +5,7 @@
 #include "views/imagelists.h"
 #include "views/loctreeview.h"
 #include "views/maskselectdlg.h"
+#include "views/sertreeview.h"
 
 CWinApp theApp("views_link_check");
 
@@ -21,5 +22,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
   dlg.DoModal();
   CObject* tree = RUNTIME_CLASS(CLocTrView)->CreateObject();
   delete tree;
+  CSerTrView* first = static_cast<CSerTrView*>(RUNTIME_CLASS(CSerTrView)->CreateObject());
+  CSerTrView1* second = static_cast<CSerTrView1*>(RUNTIME_CLASS(CSerTrView1)->CreateObject());
+  first->CanDropOn(nullptr, 0);
+  second->RequestListing(nullptr);
+  delete first;
+  delete second;
   return 0;
 }

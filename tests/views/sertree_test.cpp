@@ -1,0 +1,478 @@
+// The server folder trees in the view host over a real document: messages
+// about nodes (selected or not, deleted, renamed), listings from two loopback
+// pyftpdlib servers, drops by payload and by a user's drag.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "engine/confirmdlg.h"
+#include "engine/dragpayload.h"
+#include "engine/fileops.h"
+#include "engine/listingcache.h"
+#include "engine/progthread.h"
+#include "engine/viewmessages.h"
+#include "engine/viewslots.h"
+#include "shell/settings/settings.h"
+#include "tests/confirm/boxdriver.h"
+#include "tests/doc/docfix.h"
+#include "tests/keeper/keeperfix.h"
+#include "tests/support/peers.h"
+#include "tests/views/viewhost.h"
+#include "toolkit/clipboard.h"
+#include "views/sertreeview.h"
+
+CWinApp theApp("views_sertree");
+
+namespace {
+
+using viewhost::CHostListView;
+
+struct Paste {
+  int calls = 0, pane = -1, target = -2;
+  HTREEITEM node = nullptr;
+  void* entryNode = nullptr;
+  std::string path;
+} g_paste;
+
+int RecordPaste(int paneFlag, HTREEITEM node, const void* block, size_t)
+{
+  const DragPayload* p = static_cast<const DragPayload*>(block);
+  g_paste.calls++;
+  g_paste.pane = paneFlag;
+  g_paste.node = node;
+  g_paste.target = p->m_target;
+  g_paste.path = p->m_targetPath;
+  int n = 0;
+  if (EntryRecord* e = ResolvePayloadEntries(p->m_entries, &n))
+    g_paste.entryNode = e[0].m_node;
+  return 1;
+}
+
+EntryRecord Entry(const char* name, int kind, int64_t size = 0)
+{
+  EntryRecord e = {};
+  strncpy(e.m_name, name, sizeof e.m_name - 1);
+  e.m_kind = kind;
+  e.m_size = size;
+  return e;
+}
+
+int RowOf(CFileListCtrl& list, const char* name)
+{
+  for (int i = 0; i < list.GetItemCount(); ++i)
+    if (list.GetItemText(i, 0) == name)
+      return i;
+  return -1;
+}
+
+// Lines of the server's log holding text (the servers log every command).
+int LogCount(int server, const std::string& text)
+{
+  std::ifstream in("Z:" + peers::Env(("ZARN_S2S_LOG_" + std::to_string(server)).c_str()));
+  int n = 0;
+  for (std::string line; std::getline(in, line);)
+    n += line.find(text) != std::string::npos;
+  return n;
+}
+
+class SerTree : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    guitest::BecomeGuiThread();
+    keepertest::FastSettings();
+    ASSERT_TRUE(AfxOleInit());
+    CConfirmDlg::s_defaultTickPeriod = 100;
+    doctest::RecordBoxes(IDCANCEL);
+    g_optionFlags &= ~((1u << OPTBIT_CONFIRM_DROP) | (1u << OPTBIT_NOTIFIER));
+    g_viewColors[0] = RGB(255, 220, 220);
+    g_viewColors[1] = RGB(220, 255, 220);
+    g_viewColors[2] = RGB(220, 230, 255);
+    g_viewColors[3] = RGB(255, 255, 210);
+    g_paste = Paste();
+    SetPasteHook(RecordPaste);
+    g_pDoc = &m_doc;
+    for (int n : {2, 3})
+      AddSite(n - 2, n);
+  }
+
+  void TearDown() override
+  {
+    for (int i = 0; i < MAX_SITES; ++i)
+      if (CSiteItem* s = m_doc.m_sites[i])
+        keepertest::StopKeeper(*s);
+    SetPasteHook(nullptr);
+    g_pDoc = nullptr;
+  }
+
+  // Slot `slot`: a site "site<n>" on the s2s server n (0: an unused port).
+  CSiteItem* AddSite(int slot, int n)
+  {
+    auto* site = new CSiteItem();
+    const int port = n == 0 ? peers::UnusedPort() : peers::Port(("ZARN_S2S_PORT_" + std::to_string(n)).c_str());
+    keepertest::SetUpSite(*site, port, "zarn", "secret", '0');
+    CopySiteText(site->m_host, ("127.0.0." + std::to_string(n == 0 ? 1 : n)).c_str());
+    CopySiteText(site->m_name, ("site" + std::to_string(n)).c_str());
+    CopySiteText(site->m_remoteFolder, "/");
+    site->SiteOptionDigits[4] = '1';
+    site->SiteOptionDigits[2] = '0';
+    m_doc.m_sites[slot] = site;
+    ++m_doc.m_nSites;
+    return site;
+  }
+
+  void Make()
+  {
+    ASSERT_TRUE(host.Make(viewhost::HostViews()
+                              .Set(viewhost::kSerTree, RUNTIME_CLASS(CSerTrView))
+                              .Set(viewhost::kSerTree1, RUNTIME_CLASS(CSerTrView1))
+                              .Set(viewhost::kSerList1, RUNTIME_CLASS(CHostListView))));
+    host.ShowSecondServer(true);
+    one = DYNAMIC_DOWNCAST(CSerTrView, host.View(viewhost::kSerTree));
+    two = DYNAMIC_DOWNCAST(CSerTrView1, host.View(viewhost::kSerTree1));
+    list1 = host.ListView();
+    list2 = DYNAMIC_DOWNCAST(CHostListView, host.View(viewhost::kSerList1));
+    ASSERT_TRUE(one && two && list1 && list2);
+  }
+
+  HTREEITEM Child(CSerTrViewBase* v, HTREEITEM parent, const char* name)
+  {
+    CTreeCtrl& t = v->GetTreeCtrl();
+    for (HTREEITEM c = t.GetChildItem(parent); c != nullptr; c = t.GetNextSiblingItem(c))
+      if (t.GetItemText(c) == name)
+        return c;
+    return nullptr;
+  }
+  int Children(CSerTrViewBase* v, HTREEITEM parent)
+  {
+    int n = 0;
+    for (HTREEITEM c = v->GetTreeCtrl().GetChildItem(parent); c != nullptr; c = v->GetTreeCtrl().GetNextSiblingItem(c))
+      ++n;
+    return n;
+  }
+  // Selects and waits for the totals line of the listing.
+  bool SelectAndList(CSerTrViewBase* v, HTREEITEM node)
+  {
+    CHostListView* l = v == one ? list1 : list2;
+    l->m_statusText = "";
+    v->GetTreeCtrl().SelectItem(node);
+    return wintest::PumpUntil([&] { return l->m_statusText.Find("Folders") >= 0; }, 20000);
+  }
+  std::string Root(int n) { return peers::Env(("ZARN_S2S_ROOT_WIN_" + std::to_string(n)).c_str()); }
+
+  CZarnDoc m_doc;
+  viewhost::CViewHost host;
+  CSerTrView* one = nullptr;
+  CSerTrView1* two = nullptr;
+  CHostListView *list1 = nullptr, *list2 = nullptr;
+};
+
+// A drop of a payload of folder `name` from site `source` at path `from` onto
+// node of view v, as OLE hands it over.
+int DropPayload(CSerTrViewBase* v, HTREEITEM node, int source, const char* from, const char* name)
+{
+  DragPayload block;
+  PayloadRow row = {name, 0, kEntryFolder};
+  if (!BuildDragPayload(block, &row, 1, source, from, ::GetCurrentProcessId(), PayloadDateText().c_str(), nullptr))
+    return -1;
+  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, sizeof block);
+  memcpy(::GlobalLock(h), &block, sizeof block);
+  ::GlobalUnlock(h);
+  COleDataSource src;
+  src.CacheGlobalData((CLIPFORMAT)g_clipFormat, h);
+  COleDataObject obj;
+  obj.Attach(src.GetDataObject(), FALSE);
+  v->m_dropNode = v->CanDropOn(node, 0) ? node : nullptr;
+  const int result = v->DropEntries(&obj);
+  ReleasePayloadEntries(block.m_entries);
+  return result;
+}
+
+TEST_F(SerTree, MessagesAboutNodesFollowTheSelectionAndTheGuards)
+{
+  g_optionFlags |= 1u << OPTBIT_CONFIRM_CONNECT;  // answered Cancel: no listing starts
+  ASSERT_NO_FATAL_FAILURE(Make());
+  CTreeCtrl& t = one->GetTreeCtrl();
+  HTREEITEM root = t.GetRootItem();
+  CSiteItem* a = m_doc.m_sites[0];
+  HTREEITEM siteA = a->m_hTreeNode, siteB = m_doc.m_sites[1]->m_hTreeNode;
+  ASSERT_EQ(Children(one, root), 2);
+  EXPECT_EQ(Child(one, root, "site2"), siteA);
+  EXPECT_EQ(Child(two, two->GetTreeCtrl().GetRootItem(), "site3"), m_doc.m_sites[1]->m_hTreeNode1);
+  EXPECT_EQ(Children(one, siteA), 1) << "the placeholder";
+  EXPECT_EQ(std::string(list1->m_statusText), "Total: 2 Sites");
+  EXPECT_EQ(list1->m_list.GetItemCount(), 2);
+
+  t.SelectItem(siteA);
+  EXPECT_EQ(Children(one, siteA), 0);
+  EntryRecord entries[] = {Entry(".", 7), Entry("..", 7), Entry("dir1", 7), Entry("dir 2", 7),
+                           Entry("f.txt", 5, 1536), Entry("", 0)};
+  // Not the selected node: nothing changes.
+  one->SendMessage(UWM_LISTING_READY, (WPARAM)siteB, (LPARAM)entries);
+  one->SendMessage(UWM_LISTING_STATUS, (WPARAM)siteB, 3);
+  EXPECT_EQ(Children(one, siteB), 1);
+  EXPECT_EQ(list1->m_list.GetItemCount(), 0);
+  EXPECT_TRUE(list1->m_statusText.IsEmpty() || list1->m_statusText == "Total: 2 Sites");
+
+  one->SendMessage(UWM_LISTING_READY, (WPARAM)siteA, (LPARAM)entries);
+  one->SendMessage(UWM_LISTING_STATUS, (WPARAM)siteA, 3);
+  HTREEITEM dir1 = Child(one, siteA, "dir1"), dir2 = Child(one, siteA, "dir 2");
+  ASSERT_TRUE(dir1 && dir2);
+  EXPECT_EQ(Children(one, siteA), 2);
+  EXPECT_EQ(Children(one, dir1), 1);
+  EXPECT_EQ((int)t.GetItemData(dir1), 0);
+  EXPECT_EQ(std::string(list1->m_statusText), "Total: 2 Folders 1 Files(1.50 KBytes)");
+  // A cached listing of a listed node keeps its children's handles.
+  one->SendMessage(UWM_CACHED_LISTING, (WPARAM)siteA, (LPARAM)entries);
+  EXPECT_EQ(Child(one, siteA, "dir1"), dir1);
+  EXPECT_EQ(list1->m_list.GetItemCount(), 3);
+
+  // A folder added twice is one node; a row of the same name is not doubled.
+  EntryRecord added = Entry("dir 2", 7);
+  one->SendMessage(UWM_ENTRY_ADDED, (WPARAM)siteA, (LPARAM)&added);
+  EXPECT_EQ(Children(one, siteA), 2);
+  EXPECT_EQ(list1->m_list.GetItemCount(), 3);
+
+  // Rename in the selected folder: node and row.
+  EntryRecord ren = Entry("dir1", 7);
+  strcpy(ren.m_second, "dirX");
+  one->SendMessage(UWM_ENTRY_RENAMED, (WPARAM)siteA, (LPARAM)&ren);
+  EXPECT_EQ(std::string(t.GetItemText(dir1)), "dirX");
+  EXPECT_GE(RowOf(list1->m_list, "dirX"), 0);
+  // The record's own node, selected, but bearing another name now (a reused
+  // handle): left alone; removal the same.
+  t.SelectItem(dir2);
+  EntryRecord stale = Entry("old", 7);
+  strcpy(stale.m_second, "hijack");
+  stale.m_node = dir2;
+  one->SendMessage(UWM_ENTRY_RENAMED, (WPARAM)nullptr, (LPARAM)&stale);
+  one->SendMessage(UWM_ENTRY_REMOVED, (WPARAM)nullptr, (LPARAM)&stale);
+  EXPECT_EQ(std::string(t.GetItemText(dir2)), "dir 2");
+  EntryRecord own = Entry("dir 2", 7);
+  own.m_node = dir2;
+  one->SendMessage(UWM_ENTRY_REMOVED, (WPARAM)nullptr, (LPARAM)&own);
+  EXPECT_EQ(Child(one, siteA, "dir 2"), nullptr);
+  // The selection went to the folder's parent, which lists afresh.
+  ASSERT_EQ(t.GetSelectedItem(), siteA);
+  EXPECT_EQ(Children(one, siteA), 0);
+  one->SendMessage(UWM_LISTING_READY, (WPARAM)siteA, (LPARAM)entries);
+
+  // Site state: the node's image, at the root also the row's; a handle that is
+  // no site node (a folder, or what a post after Delete Site carries) changes nothing.
+  HTREEITEM dirX = Child(one, siteA, "dir1");
+  ASSERT_NE(dirX, nullptr);
+  t.SelectItem(root);
+  one->SendMessage(UWM_SITE_STATE, (WPARAM)siteB, 1);
+  int image = 0, selected = 0;
+  t.GetItemImage(siteB, image, selected);
+  EXPECT_EQ(image, g_siteImageBase - 1);
+  const int rowB = RowOf(list1->m_list, "site3");
+  ASSERT_GE(rowB, 0);
+  EXPECT_EQ(list1->m_list.Row(rowB)->m_icon, g_siteImageBase - 1);
+  one->SendMessage(UWM_SITE_STATE, (WPARAM)dir2, 1);
+  one->SendMessage(UWM_SITE_STATE, (WPARAM)dirX, 1);
+  t.GetItemImage(dirX, image, selected);
+  EXPECT_NE(image, g_siteImageBase - 1) << "a folder never takes a site's image";
+
+  // Drops: never onto the root (another window's entries would go to site 0);
+  // a folder of site2 onto its own subfolder: the box, nothing pasted; onto
+  // the other site's node: pasted with its site, path and node.
+  EXPECT_FALSE(two->CanDropOn(two->GetTreeCtrl().GetRootItem(), 0));
+  EXPECT_EQ(DropPayload(two, two->GetTreeCtrl().GetRootItem(), 1, "/", "x"), 0);
+  EXPECT_EQ(g_paste.calls, 0);
+  std::string boxText;
+  boxdriver::Driver driver([&] {
+    if (HWND box = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 15000)) {
+      boxText = boxdriver::ItemText(box, 1169);
+      boxdriver::Click(box, IDOK);
+    }
+  });
+  EXPECT_EQ(DropPayload(one, dirX, 0, "/", "dir1"), 0);
+  driver.Join();
+  EXPECT_EQ(boxText, "Can't paste because the target path is the same as the source path");
+  EXPECT_EQ(g_paste.calls, 0);
+  HTREEITEM siteB2 = m_doc.m_sites[1]->m_hTreeNode1;
+  EXPECT_EQ(DropPayload(two, siteB2, 0, "/", "dir1"), 1);
+  EXPECT_EQ(g_paste.calls, 1);
+  EXPECT_EQ(g_paste.pane, 0);
+  EXPECT_EQ(g_paste.node, siteB2);
+  EXPECT_EQ(g_paste.entryNode, (void*)siteB2);
+  EXPECT_EQ(g_paste.target, 1);
+  EXPECT_EQ(g_paste.path, "/");
+}
+
+TEST_F(SerTree, ListingsFromTheServersLandInTheirOwnPaneAndFolder)
+{
+  g_optionFlags &= ~(1u << OPTBIT_CONFIRM_CONNECT);
+  for (const char* f : {"pub", "pub\\with blank", "pub\\empty", "other"})
+    tasktest::MakeFolder(Root(2), f);
+  tasktest::MakeFile(Root(2), "pub\\with blank\\inner.txt", 10);
+  tasktest::MakeFile(Root(2), "top.bin", 2048);
+  tasktest::MakeFolder(Root(3), "three");
+  tasktest::MakeFile(Root(3), "three\\t.txt", 5);
+  AddSite(2, 0);  // cannot connect
+  ASSERT_NO_FATAL_FAILURE(Make());
+  CTreeCtrl& t = one->GetTreeCtrl();
+  CSiteItem* a = m_doc.m_sites[0];
+  HTREEITEM siteA = a->m_hTreeNode;
+
+  ASSERT_TRUE(SelectAndList(one, siteA)) << list1->m_statusText;
+  EXPECT_EQ(std::string(list1->m_statusText), "Total: 2 Folders 1 Files(2.00 KBytes)");
+  HTREEITEM pub = Child(one, siteA, "pub"), other = Child(one, siteA, "other");
+  ASSERT_TRUE(pub && other);
+
+  // Two quick selections: only the second delivers.
+  t.SelectItem(other);
+  ASSERT_TRUE(SelectAndList(one, pub));
+  ASSERT_TRUE(wintest::PumpUntil([&] { return m_doc.GetTaskThreadCount() == 0; }, 20000));
+  wintest::PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(Children(one, other), 0);
+  EXPECT_EQ(list1->m_list.GetItemCount(), 2);
+  ASSERT_TRUE(Child(one, pub, "with blank") && Child(one, pub, "empty"));
+  // An empty folder: no rows, no children, a totals line.
+  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "empty")));
+  EXPECT_EQ(list1->m_list.GetItemCount(), 0);
+  EXPECT_EQ(std::string(list1->m_statusText), "Total: 0 Folders 0 Files(0.00 Bytes)");
+
+  // Pane 2 selecting its root moves only its own generation.
+  const int32_t before = g_listingGeneration.load();
+  two->GetTreeCtrl().SelectItem(m_doc.m_sites[1]->m_hTreeNode1);
+  two->GetTreeCtrl().SelectItem(two->GetTreeCtrl().GetRootItem());
+  EXPECT_EQ(g_listingGeneration.load(), before);
+  // (The stale first task's totals line may come first: wait for the node.)
+  ASSERT_TRUE(SelectAndList(two, m_doc.m_sites[1]->m_hTreeNode1));
+  EXPECT_TRUE(wintest::PumpUntil([&] { return Child(two, m_doc.m_sites[1]->m_hTreeNode1, "three") != nullptr; }, 20000));
+
+  // The cache: digit 2 '1' re-selects with CWD and PWD, no LIST; pane 2 always lists.
+  a->SiteOptionDigits[2] = '1';
+  char cache[MAX_PATH];
+  snprintf(cache, sizeof cache, "%s\\..\\sertreecache\\", Root(2).c_str());
+  ::CreateDirectoryA(cache, nullptr);
+  CopySiteText(a->m_cacheFolder, cache);
+  auto idle = [&] { return wintest::PumpUntil([&] { return m_doc.GetTaskThreadCount() == 0; }, 20000); };
+  ASSERT_TRUE(SelectAndList(one, pub));
+  ASSERT_TRUE(idle());
+  HTREEITEM blank = Child(one, pub, "with blank");
+  ASSERT_TRUE(SelectAndList(one, blank) && idle());
+  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "empty")) && idle());
+  ASSERT_TRUE(SelectAndList(one, other) && idle());
+  const int lists = LogCount(2, "<- LIST"), cwds = LogCount(2, "<- CWD /pub");
+  ASSERT_TRUE(SelectAndList(one, pub) && idle());
+  EXPECT_EQ(Child(one, pub, "with blank"), blank) << "kept from the cached listing";
+  EXPECT_EQ(LogCount(2, "<- CWD /pub"), cwds + 1);
+  EXPECT_EQ(LogCount(2, "<- LIST"), lists) << "a cached folder sends no LIST";
+  EXPECT_EQ(list1->m_list.GetItemCount(), 2);
+  // Pane 2 lists whatever digit 2 says.
+  ASSERT_TRUE(SelectAndList(two, m_doc.m_sites[0]->m_hTreeNode1) && idle());
+  ASSERT_TRUE(SelectAndList(two, Child(two, m_doc.m_sites[0]->m_hTreeNode1, "pub")) && idle());
+  ASSERT_TRUE(SelectAndList(two, Child(two, Child(two, m_doc.m_sites[0]->m_hTreeNode1, "pub"), "empty")) && idle());
+  EXPECT_EQ(LogCount(2, "<- LIST"), lists + 3);
+  // Listed afresh, the new children (on handles the old ones may have had)
+  // show their own entries, never another folder's cached ones.
+  one->SendMessage(UWM_DROP_LISTING_CACHE, 0, (LPARAM)pub);
+  ASSERT_TRUE(SelectAndList(one, other) && idle());
+  ASSERT_TRUE(SelectAndList(one, pub) && idle());
+  EXPECT_EQ(LogCount(2, "<- LIST"), lists + 4) << "pub afresh; other from its cache";
+  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "with blank")) && idle());
+  EXPECT_EQ(list1->m_list.GetItemCount(), 1);
+  EXPECT_GE(RowOf(list1->m_list, "inner.txt"), 0);
+  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "empty")) && idle());
+  EXPECT_EQ(list1->m_list.GetItemCount(), 0);
+
+  // A site that cannot connect: its node stays empty, no box.
+  const size_t boxes = doctest::g_boxes.size();
+  HTREEITEM dead = m_doc.m_sites[2]->m_hTreeNode;
+  t.SelectItem(dead);
+  ASSERT_TRUE(wintest::PumpUntil([&] { return m_doc.GetTaskThreadCount() == 0; }, 30000));
+  wintest::PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(Children(one, dead), 0);
+  EXPECT_EQ(doctest::g_boxes.size(), boxes);
+  EXPECT_EQ(boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 100), nullptr);
+
+  // A site added at run time shows below both roots and lists its own server.
+  t.SelectItem(t.GetRootItem());
+  SiteRecord rec = {};
+  InitSiteFields(rec);
+  CopySiteText(rec.m_password, "secret");
+  CopySiteText(rec.m_name, "added3");
+  CopySiteText(rec.m_host, "127.0.0.3");
+  rec.m_port = peers::Port("ZARN_S2S_PORT_3");
+  CopySiteText(rec.m_user, "zarn");
+  CopySiteText(rec.m_remoteFolder, "/");
+  rec.SiteOptionDigits[1] = '0';  // a user login
+  rec.SiteOptionDigits[4] = '1';
+  rec.SiteOptionDigits[7] = '0';
+  CSiteItem* added = m_doc.AddSite(&rec);
+  ASSERT_NE(added, nullptr);
+  EXPECT_GE(RowOf(list1->m_list, "added3"), 0);
+  ASSERT_EQ(Child(one, t.GetRootItem(), "added3"), added->m_hTreeNode);
+  ASSERT_EQ(Child(two, two->GetTreeCtrl().GetRootItem(), "added3"), added->m_hTreeNode1);
+  ASSERT_TRUE(SelectAndList(two, added->m_hTreeNode1));
+  EXPECT_TRUE(wintest::PumpUntil([&] { return Child(two, added->m_hTreeNode1, "three") != nullptr; }, 20000));
+}
+
+TEST_F(SerTree, UserOpensFoldersOfBothSitesAndDragsAFolderAcrossPanes)
+{
+  g_optionFlags &= ~(1u << OPTBIT_CONFIRM_CONNECT);
+  tasktest::MakeFolder(Root(2), "drag me");
+  tasktest::MakeFile(Root(2), "drag me\\a.txt", 3);
+  tasktest::MakeFolder(Root(3), "inbox");
+  ASSERT_NO_FATAL_FAILURE(Make());
+  host.SetForegroundWindow();
+  CTreeCtrl& t1 = one->GetTreeCtrl();
+  CTreeCtrl& t2 = two->GetTreeCtrl();
+  auto centre = [](CTreeCtrl& t, HTREEITEM node) {
+    CRect r;
+    t.GetItemRect(node, &r, TRUE);
+    t.ClientToScreen(&r);
+    return r.CenterPoint();
+  };
+  HTREEITEM siteA = m_doc.m_sites[0]->m_hTreeNode, siteB = m_doc.m_sites[1]->m_hTreeNode1;
+  CPoint p = centre(t1, siteA);
+  ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return Child(one, siteA, "drag me") != nullptr; }));
+  p = centre(t2, siteB);
+  ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return Child(two, siteB, "inbox") != nullptr; }));
+  EXPECT_GE(RowOf(list1->m_list, "drag me"), 0);
+  EXPECT_GE(RowOf(list2->m_list, "inbox"), 0);
+  HTREEITEM dragged = Child(one, siteA, "drag me"), inbox = Child(two, siteB, "inbox");
+  t1.Expand(siteA, TVE_EXPAND);
+  t2.Expand(siteB, TVE_EXPAND);
+  wintest::PumpUntil([] { return false; }, 300);
+
+  // The folder of pane 1 onto pane 2's folder: the paste gets its site, path and node.
+  auto drag = [&](CPoint from, CPoint to) {
+    viewhost::Xdo(wintest::MoveTo(from.x, from.y) + " mousedown 1 sleep 0.3 mousemove " +
+                  std::to_string(from.x + 8) + " " + std::to_string(from.y + 8) + " sleep 0.3 mousemove " +
+                  std::to_string(to.x) + " " + std::to_string(to.y) + " sleep 0.5 mousemove " +
+                  std::to_string(to.x + 1) + " " + std::to_string(to.y) + " sleep 0.5 mouseup 1");
+  };
+  for (int attempt = 0; attempt < 3 && g_paste.calls == 0; ++attempt) {
+    drag(centre(t1, dragged), centre(t2, inbox));
+    wintest::PumpUntil([] { return g_paste.calls > 0; }, 3000);
+  }
+  ASSERT_EQ(g_paste.calls, 1);
+  EXPECT_EQ(g_paste.pane, 0);
+  EXPECT_EQ(g_paste.node, inbox);
+  EXPECT_EQ(g_paste.target, 1);
+  EXPECT_EQ(g_paste.path, "/inbox");
+  EXPECT_EQ(one->m_dragNode, nullptr);
+  // Onto pane 2's root: nothing.
+  drag(centre(t1, dragged), centre(t2, t2.GetRootItem()));
+  wintest::PumpUntil([] { return false; }, 1000);
+  EXPECT_EQ(g_paste.calls, 1);
+
+  // The colours: both trees [2], the lists are the host's; the focused strip on pane 1.
+  t1.SelectItem(dragged);
+  ASSERT_TRUE(wintest::PumpUntil([&] { return list1->m_statusText.Find("Folders") >= 0; }, 20000));
+  t1.SetFocus();
+  EXPECT_EQ(one->m_caption.GetColor(), kCaptionFocusColor);
+  EXPECT_EQ(TreeView_GetBkColor(t1.m_hWnd), (COLORREF)g_viewColors[2]);
+  EXPECT_EQ(TreeView_GetBkColor(t2.m_hWnd), (COLORREF)g_viewColors[2]);
+  host.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  viewhost::Shot("views_sertree");
+}
+
+}  // namespace

@@ -1,0 +1,352 @@
+// The server trees' window: creation, layout, title band, cursor and menus,
+// the site nodes, and the interfaces the document and the launchers use.
+#include "views/sertreeview.h"
+
+#include <cstring>
+
+#include "engine/fileops.h"
+#include "engine/progthread.h"
+#include "engine/viewmessages.h"
+#include "engine/viewslots.h"
+#include "framework/module.h"
+#include "shell/doc/zarndoc.h"
+#include "shell/settings/settings.h"
+#include "views/filelistctrl.h"
+#include "views/maskselectdlg.h"
+#include "views/panelinks.h"
+#include "views/sertreeres.h"
+
+namespace {
+
+const SerTreePane kFirstPane = {1, "  [Work-View] Remote View 1", false, true};
+const SerTreePane kSecondPane = {0, "  [Work-View] Remote View 2", true, false};
+
+std::atomic<CWnd*>& ViewSlot(int paneFlag) { return paneFlag != 0 ? g_pSerTrView : g_pSerTrView1; }
+
+// The resource's bytes as an animated cursor; the wait cursor without it.
+HCURSOR LoadAnimatedCursor(UINT id)
+{
+  HINSTANCE module = AfxGetResourceHandle();
+  HRSRC res = ::FindResourceA(module, MAKEINTRESOURCEA(id), "ANI");
+  if (res == nullptr) {
+    module = ::GetModuleHandleA(nullptr);
+    res = ::FindResourceA(module, MAKEINTRESOURCEA(id), "ANI");
+  }
+  HCURSOR cursor = nullptr;
+  if (res != nullptr)
+    if (HGLOBAL data = ::LoadResource(module, res))
+      if (void* bytes = ::LockResource(data))
+        cursor = (HCURSOR)::CreateIconFromResource((PBYTE)bytes, ::SizeofResource(module, res), FALSE, 0x00030000);
+  return cursor;
+}
+
+}  // namespace
+
+IMPLEMENT_DYNAMIC(CSerTrViewBase, CView)
+IMPLEMENT_DYNCREATE(CSerTrView, CSerTrViewBase)
+IMPLEMENT_DYNCREATE(CSerTrView1, CSerTrViewBase)
+
+BEGIN_MESSAGE_MAP(CSerTrViewBase, CView)
+  ON_WM_CREATE()
+  ON_WM_DESTROY()
+  ON_WM_SIZE()
+  ON_WM_SETCURSOR()
+  ON_WM_MEASUREITEM()
+  ON_WM_MENUCHAR()
+  ON_BN_CLICKED(kDualViewButtonId, OnDualViewButton)
+  ON_NOTIFY(TVN_SELCHANGED, kSerTreeCtrlId, OnSelChanged)
+  ON_NOTIFY(TVN_ITEMEXPANDED, kSerTreeCtrlId, OnItemExpanded)
+  ON_NOTIFY(TVN_BEGINDRAG, kSerTreeCtrlId, OnBeginDrag)
+  ON_NOTIFY(TVN_DELETEITEM, kSerTreeCtrlId, OnDeleteItem)
+  ON_NOTIFY(NM_SETFOCUS, kSerTreeCtrlId, OnTreeSetFocus)
+  ON_NOTIFY(NM_KILLFOCUS, kSerTreeCtrlId, OnTreeKillFocus)
+  ON_MESSAGE(UWM_LISTING_READY, OnListingReady)
+  ON_MESSAGE(UWM_CACHED_LISTING, OnCachedListing)
+  ON_MESSAGE(UWM_LISTING_STATUS, OnListingStatus)
+  ON_MESSAGE(UWM_ENTRY_ADDED, OnEntryAdded)
+  ON_MESSAGE(UWM_DROP_LISTING_CACHE, OnDropListingCache)
+  ON_MESSAGE(UWM_ENTRY_RENAMED, OnEntryRenamed)
+  ON_MESSAGE(UWM_ENTRY_REMOVED, OnEntryRemoved)
+  ON_MESSAGE(UWM_SITE_STATE, OnSiteState)
+END_MESSAGE_MAP()
+
+BEGIN_MESSAGE_MAP(CSerTrView, CSerTrViewBase)
+END_MESSAGE_MAP()
+
+BEGIN_MESSAGE_MAP(CSerTrView1, CSerTrViewBase)
+END_MESSAGE_MAP()
+
+CSerTrView::CSerTrView() : CSerTrViewBase(kFirstPane) {}
+CSerTrView1::CSerTrView1() : CSerTrViewBase(kSecondPane) {}
+
+CSerTrViewBase::CSerTrViewBase(const SerTreePane& pane) : m_pane(pane) {}
+
+CSerTrViewBase::~CSerTrViewBase()
+{
+  // The system's wait cursor (our own did not load) is shared: not ours to destroy.
+  if (m_busyCursor != nullptr && m_busyCursor != ::LoadCursor(nullptr, IDC_WAIT))
+    ::DestroyCursor(m_busyCursor);
+}
+
+int CSerTrViewBase::OnCreate(LPCREATESTRUCT lpcs)
+{
+  if (CView::OnCreate(lpcs) == -1)
+    return -1;
+  m_busyCursor = LoadAnimatedCursor(IDR_SERTREE_BUSY);
+  if (m_busyCursor == nullptr)
+    m_busyCursor = ::LoadCursor(nullptr, IDC_WAIT);
+  if (!m_imageList.Create(IDB_SERTREE_IMAGES, 16, 1, RGB(255, 0, 255)))
+    return -1;
+  if (!m_caption.Create("", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, 0xFFFF))
+    return -1;
+  if (m_pane.dualButton) {
+    if (!m_dualViewButton.Create("", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, CRect(0, 6, 16, 21), this,
+                                 kDualViewButtonId))
+      return -1;
+    // The button draws the icon and leaves it to us; the image list keeps its own copy.
+    m_dualViewButton.SetButtonIcon(ImageList_GetIcon(m_imageList, 2, ILD_TRANSPARENT));
+  }
+  const DWORD style = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS |
+                      TVS_SHOWSELALWAYS;
+  if (!m_tree.Create(style, CRect(0, kSerTreeTop, 10, kSerTreeTop + 10), this, kSerTreeCtrlId))
+    return -1;
+  ViewSlot(m_pane.paneFlag) = this;
+  SetServerTreeAccess(m_pane.paneFlag, this);
+  SetSiteTreeLink(m_pane.paneFlag, this);
+  return 0;
+}
+
+void CSerTrViewBase::OnDestroy()
+{
+  CWnd* self = this;
+  ViewSlot(m_pane.paneFlag).compare_exchange_strong(self, nullptr);
+  ClearServerTreeAccess(m_pane.paneFlag, this);
+  ClearSiteTreeLink(m_pane.paneFlag, this);
+  // The button's icon came from us.
+  if (m_dualViewButton.m_hWnd != nullptr)
+    if (HICON icon = (HICON)m_dualViewButton.SendMessage(BM_GETIMAGE, IMAGE_ICON))
+      ::DestroyIcon(icon);
+  CView::OnDestroy();
+}
+
+void CSerTrViewBase::OnSize(UINT nType, int cx, int cy)
+{
+  CView::OnSize(nType, cx, cy);
+  if (m_caption.m_hWnd != nullptr)
+    m_caption.MoveWindow(0, 0, cx, kSerTreeBandTop);
+  if (m_dualViewButton.m_hWnd != nullptr)
+    m_dualViewButton.MoveWindow(cx - 18, 6, 16, 15);
+  if (m_tree.m_hWnd != nullptr)
+    m_tree.MoveWindow(0, kSerTreeTop, cx, cy - kSerTreeTop > 0 ? cy - kSerTreeTop : 0);
+}
+
+void CSerTrViewBase::OnDraw(CDC* pDC)
+{
+  CRect client;
+  GetClientRect(&client);
+  CRect band(client.left, client.top + kSerTreeBandTop, client.right, client.top + kSerTreeTop);
+  pDC->FillSolidRect(&band, ::GetSysColor(COLOR_BTNFACE));
+  pDC->Draw3dRect(&band, ::GetSysColor(COLOR_BTNHIGHLIGHT), ::GetSysColor(COLOR_BTNSHADOW));
+  CFont* font = m_tree.m_hWnd != nullptr ? m_tree.GetFont() : nullptr;
+  HGDIOBJ old = font != nullptr ? pDC->SelectObject(font->m_hObject) : nullptr;
+  pDC->SetBkMode(TRANSPARENT);
+  pDC->DrawText(m_pane.title, -1, &band, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+  if (old != nullptr)
+    pDC->SelectObject(old);
+}
+
+BOOL CSerTrViewBase::OnSetCursor(CWnd*, UINT, UINT)
+{
+  const bool busy = g_pDoc != nullptr && g_pDoc->GetTaskThreadCount() > 0;
+  ::SetCursor(busy ? m_busyCursor : ::LoadCursor(nullptr, IDC_ARROW));
+  return TRUE;
+}
+
+void CSerTrViewBase::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
+{
+  if (lpMeasureItemStruct->CtlType == ODT_MENU && m_contextMenu.m_hMenu != nullptr &&
+      BCMenu::MeasureItemEntry(lpMeasureItemStruct))
+    return;
+  CView::OnMeasureItem(nIDCtl, lpMeasureItemStruct);
+}
+
+LRESULT CSerTrViewBase::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
+{
+  if (pMenu != nullptr && BCMenu::IsOwnMenuHandle(pMenu->m_hMenu))
+    return BCMenu::OnMenuChar(nChar, nFlags, pMenu);
+  return CView::OnMenuChar(nChar, nFlags, pMenu);
+}
+
+void CSerTrViewBase::OnDualViewButton()
+{
+  if (CWnd* frame = g_pMainFrame.load())
+    frame->SendMessage(WM_COMMAND, kDualServerViewCommand);
+}
+
+void CSerTrViewBase::OnTreeSetFocus(NMHDR*, LRESULT* pResult)
+{
+  m_caption.SetColor(kCaptionFocusColor);
+  *pResult = 0;
+}
+
+void CSerTrViewBase::OnTreeKillFocus(NMHDR*, LRESULT* pResult)
+{
+  m_caption.SetColor(::GetSysColor(COLOR_BTNFACE));
+  *pResult = 0;
+}
+
+void CSerTrViewBase::OnInitialUpdate()
+{
+  CView::OnInitialUpdate();
+  m_initialised = 1;
+  // Stored order of the colours: local tree, local list, remote trees, remote lists.
+  TreeView_SetTextColor(m_tree.m_hWnd, RGB(0, 0, 0));
+  TreeView_SetBkColor(m_tree.m_hWnd, g_viewColors[2]);
+  m_tree.SetImageList(&g_smallImageList, TVSIL_NORMAL);
+  HTREEITEM root = m_helper.InsertRootItem(&m_tree, FALSE);
+  BuildSiteNodes(root);
+  m_dropTarget.Register(this);
+  m_tree.SelectItem(root);
+  m_tree.Expand(root, TVE_EXPAND);
+}
+
+void CSerTrViewBase::BuildSiteNodes(HTREEITEM)
+{
+  if (g_pDoc == nullptr)
+    return;
+  for (int i = 0; i < MAX_SITES; ++i)
+    if (g_pDoc->GetSite(i) != nullptr)
+      InsertSiteNode(i);
+}
+
+HTREEITEM CSerTrViewBase::SiteNodeField(CSiteItem* site) const
+{
+  return m_pane.paneFlag != 0 ? site->m_hTreeNode : site->m_hTreeNode1;
+}
+
+void CSerTrViewBase::SetSiteNodeField(CSiteItem* site, HTREEITEM node) const
+{
+  (m_pane.paneFlag != 0 ? site->m_hTreeNode : site->m_hTreeNode1) = node;
+}
+
+HTREEITEM CSerTrViewBase::InsertSiteNode(int slot)
+{
+  CSiteItem* site = g_pDoc != nullptr ? g_pDoc->GetSite(slot) : nullptr;
+  HTREEITEM root = m_tree.m_hWnd != nullptr ? m_tree.GetRootItem() : nullptr;
+  if (site == nullptr || root == nullptr)
+    return nullptr;
+  const CString name(site->m_name, (int)strnlen(site->m_name, sizeof site->m_name));
+  CString text = name;
+  HTREEITEM node = m_helper.InsertTreeItem(root, &m_tree, text, name, FALSE);
+  if (node == nullptr)
+    return nullptr;
+  m_tree.SetItemData(node, (DWORD_PTR)slot);
+  SetSiteNodeField(site, node);
+  // A site added while the list shows the sites gets its row there too.
+  if (m_initialised && m_tree.GetSelectedItem() == root)
+    if (CPartnerList* list = Partner()) {
+      EntryRecord row = {};
+      strncpy(row.m_name, site->m_name, sizeof row.m_name - 1);
+      row.m_kind = kRowSite;
+      CFileListItem* item = NewFileListItem(nullptr, &row);
+      if (item != nullptr) {
+        int image = 0, selected = 0;
+        m_tree.GetItemImage(node, image, selected);
+        item->m_icon = image;
+        list->FileList().FillFromChain(item, 1);
+      }
+    }
+  return node;
+}
+
+HTREEITEM CSerTrViewBase::FindSiteNode(const char* name)
+{
+  HTREEITEM root = m_tree.m_hWnd != nullptr ? m_tree.GetRootItem() : nullptr;
+  if (root == nullptr || name == nullptr)
+    return nullptr;
+  return ChildNamed(root, name);
+}
+
+void CSerTrViewBase::SelectRoot()
+{
+  if (HTREEITEM root = m_tree.GetRootItem())
+    m_tree.SelectItem(root);
+}
+
+void CSerTrViewBase::LeaveSiteNode(HTREEITEM node)
+{
+  if (!IsSiteNode(node))
+    return;
+  for (HTREEITEM item = m_tree.GetSelectedItem(); item != nullptr; item = m_tree.GetParentItem(item))
+    if (item == node) {
+      SelectRoot();
+      m_tree.Expand(node, TVE_COLLAPSE);
+      return;
+    }
+}
+
+void CSerTrViewBase::FindSiteByDialog()
+{
+  CMaskSelectDlg dlg(FALSE, this);
+  if (dlg.DoModal() != IDOK || dlg.m_text.IsEmpty())
+    return;
+  if (HTREEITEM node = FindSiteNode(dlg.m_text)) {
+    m_tree.EnsureVisible(node);
+    m_tree.SelectItem(node);
+  }
+}
+
+bool CSerTrViewBase::NodePath(HTREEITEM node, CString* path, int* siteIndex)
+{
+  HTREEITEM root = m_tree.m_hWnd != nullptr ? m_tree.GetRootItem() : nullptr;
+  if (node == nullptr || root == nullptr || node == root)
+    return false;
+  // Only a node of this tree: walk it up to a site node under our root.
+  HTREEITEM site = nullptr;
+  for (HTREEITEM item = node; item != nullptr; item = m_tree.GetParentItem(item))
+    if (m_tree.GetParentItem(item) == root) {
+      site = item;
+      break;
+    }
+  if (site == nullptr || !IsSiteNode(site))
+    return false;
+  int index = -1;
+  const CString text = m_helper.GetItemPath(&m_tree, node, &index, FALSE);
+  if (path != nullptr)
+    *path = text;
+  if (siteIndex != nullptr)
+    *siteIndex = index;
+  return true;
+}
+
+CPartnerList* CSerTrViewBase::Partner() const { return ServerPartnerList(m_pane.paneFlag); }
+
+bool CSerTrViewBase::IsSiteNode(HTREEITEM node)
+{
+  HTREEITEM root = m_tree.GetRootItem();
+  if (node == nullptr || root == nullptr)
+    return false;
+  // By walking the root's children: a handle of a deleted node is never read.
+  for (HTREEITEM child = m_tree.GetChildItem(root); child != nullptr; child = m_tree.GetNextSiblingItem(child))
+    if (child == node)
+      return true;
+  return false;
+}
+
+HTREEITEM CSerTrViewBase::ChildNamed(HTREEITEM parent, const char* name)
+{
+  for (HTREEITEM child = m_tree.GetChildItem(parent); child != nullptr; child = m_tree.GetNextSiblingItem(child))
+    if (m_tree.GetItemData(child) != (DWORD_PTR)-1 && m_tree.GetItemText(child).Compare(name) == 0)
+      return child;
+  return nullptr;
+}
+
+void CSerTrViewBase::DeleteChildren(HTREEITEM node)
+{
+  HTREEITEM child = m_tree.GetChildItem(node);
+  while (child != nullptr) {
+    HTREEITEM next = m_tree.GetNextSiblingItem(child);
+    m_tree.DeleteItem(child);
+    child = next;
+  }
+}
