@@ -21,7 +21,6 @@
 
 constexpr UINT kLocTreeId = 1077;
 constexpr UINT kLocDualViewButtonId = 1189;
-constexpr UINT kSerTreeCtrlId = 1078;  // the first server tree's control, read for Add To Queue
 
 class CLocTrView : public CView, public CLocalTreeLink {
   DECLARE_DYNCREATE(CLocTrView)

@@ -9,6 +9,9 @@
 
 class CFileListCtrl;
 
+// The tree control of each server tree view (others read its selection).
+constexpr unsigned int kSerTreeCtrlId = 1078;
+
 class CPartnerList {
 public:
   virtual CFileListCtrl& FileList() = 0;

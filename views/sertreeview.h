@@ -14,12 +14,12 @@
 #include "toolkit/bcmenu.h"
 #include "toolkit/hoverbutton.h"
 #include "views/captionstatic.h"
+#include "views/panelinks.h"
 #include "views/viewhelper.h"
 
 class CPartnerList;
 class CSiteItem;
 
-constexpr UINT kSerTreeCtrlId = 1078;
 constexpr UINT kDualViewButtonId = 1189;
 constexpr UINT kDualServerViewCommand = 32841;
 constexpr int kSerTreeBandTop = 3;     // the title band: below the focus strip
