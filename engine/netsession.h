@@ -1,10 +1,12 @@
 // The FTP verbs, the six-deep command queue and NetSession, the record one FTP
 // connection shares between its client thread and its connection window.
 //
-// Client protocol: reset the command-finished event, push the commands of one
-// operation, set the transfer file and record when data moves, post
-// UWM_NET_COMMAND to the window, wait on the event; then read alive, logged in,
-// the progress counter and the reply text.
+// Client protocol: BeginOperation (empty queue, alive, the finished event
+// reset), push the commands of one operation, set the transfer file and record
+// when data moves, PostCommands, WaitForEnd; then read alive, logged in, the
+// progress counter and the reply text. A server gone silent is given up with
+// GiveUp. The window sends no CWD or TYPE that repeats what the server
+// acknowledged last on this connection.
 #pragma once
 
 #include <atomic>
