@@ -184,8 +184,24 @@ int NetSession::PushCommandFront(int verb, const char* arg)
   return m_queue.PushFront(Host(), verb, arg);
 }
 
+void NetSession::ForgetAcknowledged()
+{
+  QueueGuard guard(m_ackLock);
+  m_ackedFolder[0] = '\0';
+  m_ackedType[0] = '\0';
+}
+
+bool NetSession::StandsIn(const char* folder) const
+{
+  NetCommand cmd;
+  cmd.m_verb = VERB_CWD;
+  std::snprintf(cmd.m_arg, sizeof(cmd.m_arg), "%s", folder != nullptr ? folder : "");
+  return folder != nullptr && std::strlen(folder) < sizeof(cmd.m_arg) && RepeatsAcknowledged(cmd);
+}
+
 bool NetSession::RepeatsAcknowledged(const NetCommand& cmd) const
 {
+  QueueGuard guard(m_ackLock);
   if (cmd.m_verb == VERB_CWD)
     return m_ackedFolder[0] != '\0' && std::strcmp(cmd.m_arg, m_ackedFolder) == 0;
   if (cmd.m_verb == VERB_TYPE)
@@ -195,6 +211,7 @@ bool NetSession::RepeatsAcknowledged(const NetCommand& cmd) const
 
 void NetSession::NoteAcknowledged(const NetCommand& cmd)
 {
+  QueueGuard guard(m_ackLock);
   switch (cmd.m_verb) {
     case VERB_CWD:
       // Only an absolute path names the same folder when sent again.

@@ -153,19 +153,19 @@ struct NetSession {
   std::atomic<int32_t> m_relayStalled{0};
   // What the server last acknowledged on this connection: the absolute folder
   // of a CWD and the argument of a TYPE ("" when unknown). The window skips a
-  // CWD or TYPE that would repeat them. Kept on the window's thread only;
+  // CWD or TYPE that would repeat them. Written on the window's thread;
   // forgotten on a new connection, any refusal or failure and every ABOR.
   char m_ackedFolder[kCommandArgLen] = {};
   char m_ackedType[8] = {};
-  void ForgetAcknowledged()
-  {
-    m_ackedFolder[0] = '\0';
-    m_ackedType[0] = '\0';
-  }
+  mutable CCriticalSection m_ackLock;  // the two above
+  void ForgetAcknowledged();
   // True when cmd would only repeat what the server acknowledged last.
   bool RepeatsAcknowledged(const NetCommand& cmd) const;
   // Notes what a positive final reply to cmd acknowledged.
   void NoteAcknowledged(const NetCommand& cmd);
+  // Client side, between operations: the connection already stands in folder
+  // (an absolute path), so a CWD to it need not even reach the window.
+  bool StandsIn(const char* folder) const;
 
   // The site's host for log lines ("" without a site).
   const char* Host() const;

@@ -102,6 +102,10 @@ bool CPlanThread::Detach(CFile& file)
 bool CPlanThread::ChangeFolder(const char* path, uint32_t idleMs)
 {
   NetSession* session = m_pSession;
+  // The folder the last item left the connection in: no command, no trip to
+  // the window (which would skip the CWD anyway).
+  if (session->StandsIn(path) && session->m_alive.load() != 0 && SiteRuns() && ItemWorking() && !Stopping())
+    return true;
   session->BeginOperation();
   session->PushCommand(VERB_CWD, path);
   const HWND hWnd = session->PostCommands();
