@@ -238,15 +238,12 @@ bool CProgThread::SiteToSiteStart()
   NetSession* sessions[2] = {m_pSession1, m_pSession2};
   CSiteItem* sites[2] = {m_pSite, m_pSite2};
   const char* paths[2] = {m_firstPath, m_secondPath};
-  for (NetSession* s : sessions) {
-    s->m_queue.Clear();
-    s->m_alive = 1;
-  }
+  for (NetSession* s : sessions)
+    s->BeginOperation(false);
   bool pushed[2] = {false, false};
   for (int i = 0; i < 2; ++i) {
     if (paths[i][0] != '\0')
       pushed[i] = sessions[i]->PushCommand(VERB_CWD, paths[i]) != 0;
-    ::ResetEvent(sessions[i]->m_hDoneEvent);
   }
   for (int i = 0; i < 2; ++i)
     if (pushed[i])
@@ -381,12 +378,8 @@ int CProgThread::FxpCopy(const char* name, bool sourcePassive)
   m_s2sOutcome = COPY_LOST;
 
   // A failed first direction leaves alive 0 behind: both start afresh.
-  src->m_queue.Clear();
-  dst->m_queue.Clear();
-  src->m_alive = 1;
-  dst->m_alive = 1;
-  ::ResetEvent(src->m_hDoneEvent);
-  ::ResetEvent(dst->m_hDoneEvent);
+  src->BeginOperation(false);
+  dst->BeginOperation(false);
   src->m_pJob = nullptr;
   dst->m_pJob = nullptr;
   src->m_pFile = nullptr;
