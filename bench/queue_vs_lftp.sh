@@ -39,9 +39,36 @@
 #     not touch what a small file costs: CWD, TYPE, the messages of the queue;
 #     lftp's own time varied 0.49-0.77 s over these runs); big 40.7 (815),
 #     lftp 35.0 (0.86), 414 requests a file.
-# Latest, with the engine's hardening merged, machine idle (load average 1):
+# With the engine's hardening merged, machine idle (load average 1):
 #   small 451.7 files/s, lftp 2087.8 (4.62), 145 requests a file; big 50.1
 #   files/s (1003 MiB/s), lftp 32.4 (0.65), 395 requests a file.
+# No CWD or TYPE that repeats what the server acknowledged, no detach after a
+# transfer that closed its file, socket buffers widened only from 1 MiB; two
+# runs, load average 4-7 (other helpers building):
+#   small 399.7 and 420.5 files/s, lftp 2407 and 1373 (6.02 and 3.26; lftp's
+#   own time 0.42-0.73 s), 119.8 and 119.2 requests a file; big 20.4 and 23.3
+#   files/s, lftp 31.6 and 26.3 (1.54 and 1.13), 385 and 382 requests a file.
+# Latest, the worker's CWD to the folder it stands in kept from the window
+# too, load average 13-14: small 379.4 files/s, lftp 1928.6 (5.08), 107.7
+# requests a file; big 21.4 files/s, lftp 16.8 (0.79), 374 requests a file.
+# Under this load the queue's time barely moves (2.4-2.6 s for the small set
+# in every run): Wine's one server process is the limit.
+#   Where a small file's 119 requests went (before the last cut; traced pass,
+#   by request): message
+#   traffic 71 (get_message 34.7, set_queue_mask 12.2, send_message 8.9,
+#   reply_message and get_message_reply 5 each, event_op 5), select 17.7,
+#   socket calls 25 (set_async_direct_result 7.9, ioctl 7, recv_socket 5.9,
+#   send_socket 2, get_handle_fd 2), the local file 4. By thread: the
+#   connection's window thread about 65 (a message per control reply, per data
+#   socket event and per post of the worker), the worker about 33, the window
+#   side of the queue (begin, reset, progress, finished, the next item) 22.
+#   What is left to cut is messages, not commands (the worker's trip to the
+#   window for a skipped CWD was 11 of them): the control replies and the data
+#   socket's few events of a small file each cost a message cycle on the
+#   window thread, and the begin and reset notices stay sent. Reaching 2.5 x
+#   lftp would need the window to read a small file's replies and data without
+#   a message per event (one blocking exchange per file on the connection's
+#   thread), or one post per file for folder, type and transfer together.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/queue_driver.exe

@@ -30,6 +30,10 @@
 #     0.098 / 0.093 (1.06), upload 0.089 / 0.055 (1.61; curl's upload varied
 #     0.055-0.101 over these runs). With a 1 MiB buffer, tried and dropped:
 #     0.111 / 0.110 (1.01) and 0.061 / 0.075 (0.82).
+#   Latest, the command sequences of every worker through the connection's
+#   one routine, repeated CWD and TYPE not sent: load average 6: download
+#     0.131 / 0.112 (1.17), upload 0.090 / 0.047 (1.90); load average 9:
+#     download 0.115 / 0.101 (1.14), upload 0.079 / 0.075 (1.05).
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/task_driver.exe

@@ -42,11 +42,24 @@
 #   upload engine 8.2, probe 2.3. Interleaved runs of the same drivers outside
 #   the bench (five each, load 6-9): download before 0.84-1.67 (median 1.38),
 #   after 1.09-1.24 (1.12), probe 0.43-0.84 (0.68).
-# Latest, 256 MiB, with the engine's hardening merged, machine idle (load
+# 256 MiB, with the engine's hardening merged, machine idle (load
 # average 1): download engine 0.512, probe 0.407, curl 0.420, lftp 0.334
 # (engine/probe 1.26, engine/curl 1.22, engine/lftp 1.53); upload 0.373,
 # 0.248, 0.244, 0.419 (1.50, 1.53, 0.89). Requests per MiB: download engine
 # 8.2, probe 6.0; upload engine 8.2, probe 2.1.
+# Latest, 256 MiB, after the queue's cut of repeated CWD and TYPE (the data
+# loops unchanged), load average 6.5 (other helpers building): download engine
+# 1.404, probe 0.622, curl 0.343, lftp 0.413 (2.26, 4.09, 3.40); upload 0.892,
+# 0.352, 0.259, 0.402 (2.53, 3.45, 2.22). Both the engine and the probe lost
+# most of a second in two of their three runs (the last runs: engine 0.593
+# and 0.387, probe 0.411 and 0.247, near the idle figures above). Requests per
+# MiB unchanged: download engine 8.9, probe 5.8; upload engine 8.2, probe 2.1.
+# A second run, load average 9-13: download engine 1.198, probe 0.777, curl
+# 0.444, lftp 0.388 (1.54, 2.70, 3.09); upload 0.755, 0.574, 0.318, 0.489
+# (1.32, 2.38, 1.54); requests per MiB 9.8 and 8.5 (probe 3.0 and 3.4). Under
+# such load the ratios to curl and lftp (native programs, no Wine server)
+# say little; the targets (engine/curl 1.25, engine/probe 1.3) were near on
+# the idle machine and are missed here by the load, not by more requests.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/transfer_driver.exe

@@ -97,6 +97,7 @@ CFtpSocketWnd::CFtpSocketWnd(NetSession* pSession)
     s.m_pJob = nullptr;
     s.m_pItem = nullptr;
     s.m_alive = 1;
+    s.ForgetAcknowledged();
     // A record used again keeps its event, so nobody waits on a closed handle.
     if (s.m_hDoneEvent != nullptr)
       ::SetEvent(s.m_hDoneEvent);
@@ -178,8 +179,10 @@ void CFtpSocketWnd::SignalDone()
 
 void CFtpSocketWnd::FailAndSignal()
 {
-  if (m_pSession != nullptr)
+  if (m_pSession != nullptr) {
     m_pSession->m_alive = 0;
+    m_pSession->ForgetAcknowledged();
+  }
   SignalDone();
 }
 
@@ -378,6 +381,7 @@ void CFtpSocketWnd::CloseControlConnection()
   m_sendLen = m_sendPos = 0;
   m_sendBuf[0] = '\0';
   m_pSession->m_alive = 0;
+  m_pSession->ForgetAcknowledged();
   // A keeper whose connection never came up is still retrying: leave its
   // flags to it.
   if (IsKeeper() && m_pSite != nullptr && m_pSite->m_keeperRunning != 0 && wasUp) {
@@ -670,8 +674,20 @@ void CFtpSocketWnd::RunSequencer()
     return;
   if (m_sendLen == 0) {
     NetCommand cmd;
-    if (!s.m_queue.Pop(cmd))
-      return;
+    bool skipped = false;
+    for (;;) {
+      if (!s.m_queue.Pop(cmd)) {
+        // Nothing left but what the server already stands in: done.
+        if (skipped)
+          SignalDone();
+        return;
+      }
+      // A CWD or TYPE the server acknowledged last is not sent again (nor
+      // logged: nothing went out).
+      if (!s.RepeatsAcknowledged(cmd))
+        break;
+      skipped = true;
+    }
     if (cmd.m_verb == VERB_ABOR) {
       SendAbort();
       return;
@@ -803,6 +819,10 @@ void CFtpSocketWnd::HandleReply(int code, const char* line)
       OnPreliminaryReply(verb);
     return;
   }
+  if (kind == '2')
+    s.NoteAcknowledged(command);
+  else if (kind >= '4')
+    s.ForgetAcknowledged();
   if (kind == '2') {
     if (verb == VERB_PASV && code == 227) {
       if (command.m_arg[0] == '\0') {

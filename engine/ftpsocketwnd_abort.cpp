@@ -20,6 +20,8 @@ constexpr UINT_PTR kOwedRepliesTimer = 1;
 void CFtpSocketWnd::SendAbort()
 {
   NetSession& s = *m_pSession;
+  // After an abort the server's folder and type are no longer taken on trust.
+  s.ForgetAcknowledged();
   const int current = s.m_current.m_verb;
   // A transfer between two servers has no data connection here: only ABOR,
   // urgent, stops it.

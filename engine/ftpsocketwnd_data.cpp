@@ -149,6 +149,26 @@ void WidenSocketBuffers(SOCKET s)
   ::setsockopt(s, SOL_SOCKET, SO_SNDBUF, (const char*)&size, sizeof(size));
 }
 
+// Wide buffers pay off only for a file that fills the default ones many
+// times; a listing or a small listed file spares the two calls.
+constexpr uint64_t kWideBuffersFrom = 1024 * 1024;
+
+bool WantsWideBuffers(const NetSession& s)
+{
+  int verb = s.m_current.m_verb;
+  NetCommand next;
+  for (int i = 0; !IsTransferVerb(verb) && s.m_queue.GetAt(i, next); ++i)
+    verb = next.m_verb;
+  if (verb == VERB_LIST)
+    return false;
+  // A size of 0 may be a listing that gave none: unknown, so widened.
+  if (s.m_pJob != nullptr && s.m_pJob->m_size != 0)
+    return s.m_pJob->m_size >= kWideBuffersFrom;
+  if (s.m_pItem != nullptr && s.m_pItem->m_fileSize > 0)
+    return (uint64_t)s.m_pItem->m_fileSize >= kWideBuffersFrom;
+  return true;
+}
+
 // The most one receive or send of the verb moves.
 uint32_t PieceLimit(const CFtpSocketWnd& w, int verb)
 {
@@ -282,7 +302,8 @@ BOOL CFtpDataPath::Connect(CFtpSocketWnd& w, const char* host, int port)
   }
   ::ResetEvent(w.m_hRelayReady);
   w.m_relaySocket = INVALID_SOCKET;
-  WidenSocketBuffers(s);
+  if (WantsWideBuffers(*w.m_pSession))
+    WidenSocketBuffers(s);
   if (::connect(s, (const sockaddr*)&addr, sizeof(addr)) == SOCKET_ERROR && ::WSAGetLastError() != WSAEWOULDBLOCK) {
     ConnLogPrintf("%s::Connect failed, please check network. \r\n", w.Host());
     ::WSAAsyncSelect(s, w.m_hWnd, 0, 0);
@@ -820,7 +841,7 @@ BOOL CFtpSocketWnd::MakePortCommand(char* out, size_t size)
   any.sin_family = AF_INET;
   any.sin_addr.s_addr = htonl(INADDR_ANY);
   any.sin_port = 0;
-  if (l != INVALID_SOCKET)
+  if (l != INVALID_SOCKET && WantsWideBuffers(*m_pSession))
     WidenSocketBuffers(l);
   if (l == INVALID_SOCKET || ::bind(l, (const sockaddr*)&any, sizeof(any)) != 0 ||
       ::WSAAsyncSelect(l, m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_ACCEPT | FD_CLOSE) != 0 ||

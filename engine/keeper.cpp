@@ -281,46 +281,30 @@ private:
   bool SendKeepAlive()
   {
     NetSession& session = *m_session;
-    CFtpSocketWnd* wnd = session.m_pWnd;
-    const HWND hWnd = wnd != nullptr ? wnd->GetSafeHwnd() : nullptr;
     const int verb = m_rota[m_rotaNext];
     // As every client starts an operation: an empty queue and a live connection.
-    session.m_queue.Clear();
-    session.m_alive = 1;
-    ::ResetEvent(session.m_hDoneEvent);
+    session.BeginOperation(false);
     if (verb == VERB_LIST) {
       // The three commands are queued together and started by one post: sent
       // one by one, the answer to TYPE could end the wait before LIST is queued.
       session.PushCommand(VERB_TYPE, "A");
-      if (m_site->UsesPassiveMode())
-        session.PushCommand(VERB_PASV, "PASV");
-      else
-        session.PushCommand(VERB_PORT, "");
+      session.PushDataConnection(m_site);
       session.PushCommand(VERB_LIST, "");
-      if (hWnd != nullptr)
-        ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);
-    } else if (hWnd != nullptr) {
+      session.PostCommands();
+    } else if (const HWND hWnd = session.WindowHandle()) {
       ::PostMessageA(hWnd, UWM_NET_SEND, (WPARAM)verb, 0);
     }
 
-    const DWORD limit = ReplyLimitMs();
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-      if (!Running())
-        return false;
-      const DWORD spent = Elapsed(start);
-      if (spent >= limit)
-        break;
-      const DWORD left = limit - spent;
-      const DWORD r = ::WaitForSingleObject(session.m_hDoneEvent, left < kKeeperSliceMs ? left : kKeeperSliceMs);
-      if (r == WAIT_OBJECT_0) {
+    switch (session.WaitForEnd(kKeeperSliceMs, ReplyLimitMs(), [&] { return Running(); })) {
+      case NetSession::WAIT_DONE:
         FreeListingBlock(&session);
         m_idleMark = ::GetTickCount();
         GiveBackBusy();
         m_rotaNext = (m_rotaNext + 1) % m_rotaCount;
         return true;
-      }
-      if (r != WAIT_TIMEOUT)
+      case NetSession::WAIT_ENDED:
+        return false;
+      default:
         break;
     }
     // A half-open link or a hung server: as if it had dropped us.

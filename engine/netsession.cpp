@@ -1,6 +1,7 @@
 // The verb table and the command queue.
 #include "engine/netsession.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "engine/connlog.h"
@@ -181,4 +182,55 @@ int NetSession::PushCommand(int verb, const char* arg)
 int NetSession::PushCommandFront(int verb, const char* arg)
 {
   return m_queue.PushFront(Host(), verb, arg);
+}
+
+void NetSession::ForgetAcknowledged()
+{
+  QueueGuard guard(m_ackLock);
+  m_ackedFolder[0] = '\0';
+  m_ackedType[0] = '\0';
+}
+
+bool NetSession::StandsIn(const char* folder) const
+{
+  NetCommand cmd;
+  cmd.m_verb = VERB_CWD;
+  std::snprintf(cmd.m_arg, sizeof(cmd.m_arg), "%s", folder != nullptr ? folder : "");
+  return folder != nullptr && std::strlen(folder) < sizeof(cmd.m_arg) && RepeatsAcknowledged(cmd);
+}
+
+bool NetSession::RepeatsAcknowledged(const NetCommand& cmd) const
+{
+  QueueGuard guard(m_ackLock);
+  if (cmd.m_verb == VERB_CWD)
+    return m_ackedFolder[0] != '\0' && std::strcmp(cmd.m_arg, m_ackedFolder) == 0;
+  if (cmd.m_verb == VERB_TYPE)
+    return m_ackedType[0] != '\0' && std::strcmp(cmd.m_arg, m_ackedType) == 0;
+  return false;
+}
+
+void NetSession::NoteAcknowledged(const NetCommand& cmd)
+{
+  QueueGuard guard(m_ackLock);
+  switch (cmd.m_verb) {
+    case VERB_CWD:
+      // Only an absolute path names the same folder when sent again.
+      if (cmd.m_arg[0] == '/')
+        std::snprintf(m_ackedFolder, sizeof(m_ackedFolder), "%s", cmd.m_arg);
+      else
+        m_ackedFolder[0] = '\0';
+      break;
+    case VERB_TYPE:
+      if (std::strlen(cmd.m_arg) < sizeof(m_ackedType))
+        std::snprintf(m_ackedType, sizeof(m_ackedType), "%s", cmd.m_arg);
+      else
+        m_ackedType[0] = '\0';
+      break;
+    case VERB_CDUP: case VERB_RMD: case VERB_RNTO:
+      // The folder the connection stands in may have moved or gone.
+      m_ackedFolder[0] = '\0';
+      break;
+    default:
+      break;
+  }
 }

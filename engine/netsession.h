@@ -1,15 +1,18 @@
 // The FTP verbs, the six-deep command queue and NetSession, the record one FTP
 // connection shares between its client thread and its connection window.
 //
-// Client protocol: reset the command-finished event, push the commands of one
-// operation, set the transfer file and record when data moves, post
-// UWM_NET_COMMAND to the window, wait on the event; then read alive, logged in,
-// the progress counter and the reply text.
+// Client protocol: BeginOperation (empty queue, alive, the finished event
+// reset), push the commands of one operation, set the transfer file and record
+// when data moves, PostCommands, WaitForEnd; then read alive, logged in, the
+// progress counter and the reply text. A server gone silent is given up with
+// GiveUp. The window sends no CWD or TYPE that repeats what the server
+// acknowledged last on this connection.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "engine/siteitem.h"
 #include "framework/sync.h"
@@ -148,10 +151,50 @@ struct NetSession {
   // Set by the relay pump when it gave up because the bytes stopped coming (or
   // the partner never got ready) within its time-out; the task clears it.
   std::atomic<int32_t> m_relayStalled{0};
+  // What the server last acknowledged on this connection: the absolute folder
+  // of a CWD and the argument of a TYPE ("" when unknown). The window skips a
+  // CWD or TYPE that would repeat them. Written on the window's thread;
+  // forgotten on a new connection, any refusal or failure and every ABOR.
+  char m_ackedFolder[kCommandArgLen] = {};
+  char m_ackedType[8] = {};
+  mutable CCriticalSection m_ackLock;  // the two above
+  void ForgetAcknowledged();
+  // True when cmd would only repeat what the server acknowledged last.
+  bool RepeatsAcknowledged(const NetCommand& cmd) const;
+  // Notes what a positive final reply to cmd acknowledged.
+  void NoteAcknowledged(const NetCommand& cmd);
+  // Client side, between operations: the connection already stands in folder
+  // (an absolute path), so a CWD to it need not even reach the window.
+  bool StandsIn(const char* folder) const;
 
   // The site's host for log lines ("" without a site).
   const char* Host() const;
   // Client-side push and push to the front, logged under the site's host.
   int PushCommand(int verb, const char* arg);
   int PushCommandFront(int verb, const char* arg);
+
+#ifdef _WIN32
+  // ---- one operation, client side (netsession_run.cpp) ----
+  // How a wait for the end of an operation ended.
+  enum WaitEnd { WAIT_DONE, WAIT_IDLE, WAIT_ENDED };
+  // Starts an operation: no pending command, a live connection, the progress
+  // counter at zero (unless told otherwise), the finished event reset.
+  void BeginOperation(bool zeroProgress = true);
+  // The data connection's opening command as the site's passive rule says.
+  int PushDataConnection(const CSiteItem* site);
+  // The connection window's handle; null without a window.
+  HWND WindowHandle() const;
+  // Starts the queued commands (UWM_NET_COMMAND); the window's handle or null.
+  HWND PostCommands();
+  // Waits for the finished event in slices of sliceMs while keepOn() holds.
+  // After an empty slice, moved() (when given) says whether the operation
+  // moved; that restarts the idle clock. idleMs 0 means no idle limit.
+  WaitEnd WaitForEnd(uint32_t sliceMs, uint32_t idleMs, const std::function<bool()>& keepOn,
+                     const std::function<bool()>& moved = nullptr);
+  // Gives up a server gone silent: its late reply would be taken for the
+  // next command's. Empties the queue, marks the connection dead, says QUIT.
+  void GiveUp();
+  // ABOR to the window, sent (the caller waits for the window to take it) or posted.
+  void Abort(bool send);
+#endif
 };

@@ -26,11 +26,6 @@ namespace {
 const DWORD kRunSliceMs = 2000;
 const DWORD kAbortSliceMs = 3000;
 
-HWND SessionHwnd(NetSession* session)
-{
-  return session != nullptr && session->m_pWnd != nullptr ? session->m_pWnd->GetSafeHwnd() : nullptr;
-}
-
 LRESULT SendTo(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
   HWND hWnd = wnd != nullptr ? wnd->GetSafeHwnd() : nullptr;
@@ -461,48 +456,20 @@ bool CProgThread::SpaceRunStale() const
   return m_task == TASK_SPACE_USED && m_pSpaceRun != nullptr && m_pSpaceRun->m_runId.load() != m_runId;
 }
 
-void CProgThread::SendAbort(NetSession* session, bool send)
-{
-  HWND hWnd = SessionHwnd(session);
-  if (hWnd == nullptr)
-    return;
-  if (send)
-    ::SendMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
-  else
-    ::PostMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
-}
-
-void CProgThread::DropSilentConnection(NetSession* session)
-{
-  // A reply coming late would be taken for the next command's.
-  session->m_queue.Clear();
-  session->m_alive = 0;
-  HWND hWnd = SessionHwnd(session);
-  if (hWnd != nullptr)
-    ::PostMessageA(hWnd, UWM_NET_SEND, VERB_QUIT, 0);
-}
-
 bool CProgThread::WaitWhileRunning(NetSession* session, CSiteItem* site, bool needAlive)
 {
-  while (site->m_queueRun.load() != 0 && (!needAlive || session->m_alive.load() != 0)) {
-    if (::WaitForSingleObject(session->m_hDoneEvent, kRunSliceMs) != WAIT_TIMEOUT)
-      return true;
-  }
-  return false;
+  return session->WaitForEnd(kRunSliceMs, 0, [&] {
+    return site->m_queueRun.load() != 0 && (!needAlive || session->m_alive.load() != 0);
+  }) == NetSession::WAIT_DONE;
 }
 
 int CProgThread::WaitWithIdle(NetSession* session, CSiteItem* site, uint32_t idleMs, uint32_t sliceMs)
 {
-  DWORD start = ::GetTickCount();
-  while (site->m_queueRun.load() != 0 && session->m_alive.load() != 0 && !SpaceRunStale()) {
-    if (::WaitForSingleObject(session->m_hDoneEvent, sliceMs) != WAIT_TIMEOUT)
-      return 1;
-    if (session->m_progress.exchange(0) != 0)
-      start = ::GetTickCount();
-    else if (Since(start) >= idleMs)
-      return -1;
-  }
-  return 0;
+  const NetSession::WaitEnd end = session->WaitForEnd(
+      sliceMs, idleMs,
+      [&] { return site->m_queueRun.load() != 0 && session->m_alive.load() != 0 && !SpaceRunStale(); },
+      [&] { return session->m_progress.exchange(0) != 0; });
+  return end == NetSession::WAIT_DONE ? 1 : (end == NetSession::WAIT_IDLE ? -1 : 0);
 }
 
 uint32_t CProgThread::ListingIdleMs(CSiteItem* site)
@@ -525,22 +492,13 @@ int CProgThread::ListRemoteFolder(const char* path, bool recursive)
   FreeListingText(session);
   session->m_pFile = nullptr;
   session->m_entryCount = 0;
-  session->m_progress = 0;
-  session->m_queue.Clear();
-  session->m_alive = 1;
-  ::ResetEvent(session->m_hDoneEvent);
-
+  session->BeginOperation();
   session->PushCommand(VERB_CWD, path);
   session->PushCommand(VERB_TYPE, "A");
-  if (site->UsesPassiveMode())
-    session->PushCommand(VERB_PASV, "PASV");
-  else
-    session->PushCommand(VERB_PORT, "");
+  session->PushDataConnection(site);
   const char* listArg = recursive ? "-alR" : (IsOptionSet(OPTBIT_SHOW_HIDDEN) ? "-al" : "");
   session->PushCommand(VERB_LIST, listArg);
-  HWND hWnd = SessionHwnd(session);
-  if (hWnd != nullptr)
-    ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);
+  session->PostCommands();
 
   const int r = WaitWithIdle(session, site, idleMs, kRunSliceMs);
   const bool running = site->m_queueRun.load() != 0;
@@ -551,18 +509,14 @@ int CProgThread::ListRemoteFolder(const char* path, bool recursive)
   // The connection already lost needs no ABOR; a time-out or a stop does.
   const bool onlyLost = running && !alive && !m_timedOut && !SpaceRunStale();
   if (!onlyLost) {
-    SendAbort(session, true);
+    session->Abort(true);
     // The answer to ABOR, bounded too: a silent server would hold the task
     // and a borrowed keeper connection until the user stopped the site.
-    DWORD start = ::GetTickCount();
-    while (g_exitRequested.load() == 0 && site->m_queueRun.load() != 0) {
-      if (::WaitForSingleObject(session->m_hDoneEvent, kAbortSliceMs) != WAIT_TIMEOUT)
-        break;
-      if (Since(start) >= idleMs) {
-        DropSilentConnection(session);
-        m_timedOut = true;
-        break;
-      }
+    if (session->WaitForEnd(kAbortSliceMs, idleMs, [&] {
+          return g_exitRequested.load() == 0 && site->m_queueRun.load() != 0;
+        }) == NetSession::WAIT_IDLE) {
+      session->GiveUp();
+      m_timedOut = true;
     }
   }
   FreeListingText(session);
@@ -643,17 +597,13 @@ void CProgThread::TaskSearchList()
   std::string message = std::string(site->m_host) + "::" + m_firstPath;
   const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
 
-  session->m_queue.Clear();
-  session->m_alive = 1;
-  ::ResetEvent(session->m_hDoneEvent);
+  session->BeginOperation(false);
   session->PushCommand(VERB_CWD, m_firstPath);
   session->PushCommand(VERB_PWD, "");
-  HWND hWnd = SessionHwnd(session);
-  if (hWnd != nullptr)
-    ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);
+  session->PostCommands();
   // Bounded like a listing: a silent server must not hold the connection.
   if (WaitWithIdle(session, site, ListingIdleMs(site), kRunSliceMs) == -1) {
-    DropSilentConnection(session);
+    session->GiveUp();
     message += " listing timeout,search is complete\r\n";
     ReportLine(message.c_str());
     return;

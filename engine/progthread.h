@@ -94,16 +94,12 @@ public:
   // A line for the log and (bit 30) the notifier; nothing once exit is requested.
   void ReportLine(const char* text);
   static void LogOnly(const char* text);
-  // Gives up the command in progress: ABOR through the window.
-  void SendAbort(NetSession* session, bool send);
   // Waits on the event in 2,000 ms slices while the site runs (and, with
   // needAlive, the connection is alive); true when the event came.
   bool WaitWhileRunning(NetSession* session, CSiteItem* site, bool needAlive);
   // Waits on the event with an idle limit that restarts whenever bytes moved.
   // 1 event, 0 stopped (site or connection), -1 idle limit passed.
   int WaitWithIdle(NetSession* session, CSiteItem* site, uint32_t idleMs, uint32_t sliceMs);
-  // Ends a connection that stays silent: QUIT through the window, alive := 0.
-  static void DropSilentConnection(NetSession* session);
   // The idle limit of the site's listings, in ms.
   static uint32_t ListingIdleMs(CSiteItem* site);
 

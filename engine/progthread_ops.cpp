@@ -75,18 +75,14 @@ bool CProgThread::RunCommands(const int* verbs, const char* const* args, int cou
       return false;
     }
   }
-  session->m_queue.Clear();
-  session->m_alive = 1;
-  ::ResetEvent(session->m_hDoneEvent);
+  session->BeginOperation(false);
   for (int i = 0; i < count; ++i)
     session->PushCommand(verbs[i], args[i]);
-  HWND hWnd = session->m_pWnd != nullptr ? session->m_pWnd->GetSafeHwnd() : nullptr;
-  if (hWnd != nullptr)
-    ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);
+  session->PostCommands();
   (void)whileAlive;
   const int r = WaitWithIdle(session, site, ListingIdleMs(site), kOpsSliceMs);
   if (r == -1)
-    DropSilentConnection(session);
+    session->GiveUp();
   return r == 1 && session->m_alive.load() != 0 && site->m_queueRun.load() != 0;
 }
 

@@ -72,14 +72,7 @@ bool Alive(const NetSession* session)
 
 HWND WndOf(const NetSession* session)
 {
-  return session != nullptr && session->m_pWnd != nullptr ? session->m_pWnd->GetSafeHwnd() : nullptr;
-}
-
-void PostCommands(NetSession* session)
-{
-  HWND hWnd = WndOf(session);
-  if (hWnd != nullptr)
-    ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);
+  return session != nullptr ? session->WindowHandle() : nullptr;
 }
 
 LRESULT SendToWnd(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -107,14 +100,6 @@ bool CanHandOver()
 {
   CWnd* view = g_pFuncView.load();
   return !Exiting() && view != nullptr && view->GetSafeHwnd() != nullptr;
-}
-
-void PushDataMode(NetSession* session, const CSiteItem* site)
-{
-  if (site->UsesPassiveMode())
-    session->PushCommand(VERB_PASV, "PASV");
-  else
-    session->PushCommand(VERB_PORT, "");
 }
 
 // Waits for both events together in slices while goOn() holds; true when both came.
@@ -236,17 +221,15 @@ bool CProgThread::SkipFolderCopy(const std::string& source, const std::string& t
 
 bool CProgThread::ChangeFolderOn(NetSession* session, CSiteItem* site, const char* path)
 {
-  session->m_queue.Clear();
-  session->m_alive = 1;
-  ::ResetEvent(session->m_hDoneEvent);
+  session->BeginOperation(false);
   if (!session->PushCommand(VERB_CWD, path)) {
     session->m_alive = 0;
     return false;
   }
-  PostCommands(session);
+  session->PostCommands();
   const int r = WaitWithIdle(session, site, ListingIdleMs(site), kS2sSliceMs);
   if (r == -1)
-    DropSilentConnection(session);
+    session->GiveUp();
   return r == 1 && Alive(session) && Runs(site);
 }
 
@@ -255,25 +238,22 @@ bool CProgThread::SiteToSiteStart()
   NetSession* sessions[2] = {m_pSession1, m_pSession2};
   CSiteItem* sites[2] = {m_pSite, m_pSite2};
   const char* paths[2] = {m_firstPath, m_secondPath};
-  for (NetSession* s : sessions) {
-    s->m_queue.Clear();
-    s->m_alive = 1;
-  }
+  for (NetSession* s : sessions)
+    s->BeginOperation(false);
   bool pushed[2] = {false, false};
   for (int i = 0; i < 2; ++i) {
     if (paths[i][0] != '\0')
       pushed[i] = sessions[i]->PushCommand(VERB_CWD, paths[i]) != 0;
-    ::ResetEvent(sessions[i]->m_hDoneEvent);
   }
   for (int i = 0; i < 2; ++i)
     if (pushed[i])
-      PostCommands(sessions[i]);
+      sessions[i]->PostCommands();
   for (int i = 0; i < 2; ++i) {
     if (!pushed[i])
       continue;
     // Bounded like a listing: a server that never answers ends the task.
     if (WaitWithIdle(sessions[i], sites[i], ListingIdleMs(sites[i]), kS2sSliceMs) == -1)
-      DropSilentConnection(sessions[i]);
+      sessions[i]->GiveUp();
   }
   return Alive(m_pSession1) && Alive(m_pSession2) && Runs(m_pSite) && Runs(m_pSite2);
 }
@@ -344,7 +324,7 @@ void CProgThread::AbortBoth(bool post, uint32_t idleMs)
   // for a later command's and the connection threads can end.
   for (int i = 0; i < count; ++i)
     if (::WaitForSingleObject(events[i], 0) == WAIT_TIMEOUT)
-      DropSilentConnection(waiting[i]);
+      waiting[i]->GiveUp();
 }
 
 // ---- direct copies ----
@@ -369,7 +349,7 @@ bool CProgThread::WaitReceiverReady(NetSession* receiver, bool receiverPassive, 
         return true;
     }
     if (Since(start) >= idleMs) {
-      DropSilentConnection(receiver);
+      receiver->GiveUp();
       return false;
     }
   }
@@ -398,12 +378,8 @@ int CProgThread::FxpCopy(const char* name, bool sourcePassive)
   m_s2sOutcome = COPY_LOST;
 
   // A failed first direction leaves alive 0 behind: both start afresh.
-  src->m_queue.Clear();
-  dst->m_queue.Clear();
-  src->m_alive = 1;
-  dst->m_alive = 1;
-  ::ResetEvent(src->m_hDoneEvent);
-  ::ResetEvent(dst->m_hDoneEvent);
+  src->BeginOperation(false);
+  dst->BeginOperation(false);
   src->m_pJob = nullptr;
   dst->m_pJob = nullptr;
   src->m_pFile = nullptr;
@@ -417,10 +393,10 @@ int CProgThread::FxpCopy(const char* name, bool sourcePassive)
     pasv->m_alive = 0;
     return 0;
   }
-  PostCommands(pasv);
+  pasv->PostCommands();
   const int r = WaitWithIdle(pasv, pasvSite, idleMs, kS2sSliceMs);
   if (r == -1)
-    DropSilentConnection(pasv);
+    pasv->GiveUp();
   if (r == 0 && (!Runs(m_pSite) || !Runs(m_pSite2))) {
     m_s2sOutcome = COPY_STOPPED;
     pasv->m_replyText[0] = '\0';
@@ -456,13 +432,13 @@ int CProgThread::FxpCopy(const char* name, bool sourcePassive)
   bool pushed = (sourcePassive ? dst->PushCommand(VERB_PORT, argument) != 0 : true) &&
                 dst->PushCommand(VERB_STOR, name) != 0;
   if (pushed) {
-    PostCommands(dst);
+    dst->PostCommands();
     pushed = WaitReceiverReady(dst, !sourcePassive, idleMs);
   }
   if (pushed) {
     pushed = (sourcePassive ? true : src->PushCommand(VERB_PORT, argument) != 0) &&
              src->PushCommand(VERB_RETR, name) != 0;
-    PostCommands(src);
+    src->PostCommands();
   }
   if (!pushed && Alive(src) && Alive(dst) && Runs(m_pSite) && Runs(m_pSite2) && !Exiting())
     dst->m_alive = 0;
@@ -632,7 +608,7 @@ int CProgThread::RelayOneFile(BatchJobRecord* job, const char* name)
   if (targetWnd != nullptr && targetWnd->m_hRelayReady != nullptr)
     ::ResetEvent(targetWnd->m_hRelayReady);  // a failed copy before may have left it set
   dst->PushCommand(VERB_TYPE, type);
-  PushDataMode(dst, m_pSite2);
+  dst->PushDataConnection(m_pSite2);
   bool pushed = targetWnd != nullptr && targetWnd->m_hRelayReady != nullptr &&
                 dst->PushCommand(VERB_STOM, name) != 0;
   ::ResetEvent(src->m_hDoneEvent);
@@ -640,17 +616,17 @@ int CProgThread::RelayOneFile(BatchJobRecord* job, const char* name)
   job->m_startTick = ::GetTickCount();
   bool timedOut = false;
   if (pushed) {
-    PostCommands(dst);
+    dst->PostCommands();
     const int ready = WaitRelayTarget(job, dst, targetWnd->m_hRelayReady, m_pSite, m_pSite2, idleMs);
     timedOut = ready == -1;
     pushed = ready == 1;
   }
   if (pushed) {
     src->PushCommand(VERB_TYPE, type);
-    PushDataMode(src, m_pSite);
+    src->PushDataConnection(m_pSite);
     pushed = src->PushCommand(VERB_RETM, name) != 0;
     if (pushed)
-      PostCommands(src);
+      src->PostCommands();
   }
   if (!pushed && !timedOut)
     src->m_alive = 0;

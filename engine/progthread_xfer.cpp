@@ -71,7 +71,11 @@ void CProgThread::FinishJob(BatchJobRecord* job)
   // may free it: the window lets both go on its own thread, so no receive or
   // send step is half way through them when this returns.
   NetSession* session = m_pSession1;
-  if (session != nullptr && session->m_pJob == job) {
+  if (session != nullptr && session->m_pJob == job && job->m_state == JOB_FINISHED && session->m_pFile == nullptr) {
+    // Ended in order: the window closed the data connection and the file
+    // before it said so, so nothing there reaches the job any more.
+    session->m_pJob = nullptr;
+  } else if (session != nullptr && session->m_pJob == job) {
     HWND hWnd = session->m_pWnd != nullptr ? session->m_pWnd->GetSafeHwnd() : nullptr;
     DWORD_PTR up = 0;
     if (hWnd == nullptr || ::SendMessageTimeoutA(hWnd, UWM_NET_DETACH, 0, 0, SMTO_NORMAL, kDetachWaitMs, &up) == 0) {
@@ -97,10 +101,7 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
   session->m_alive = 1;
 
   bool queued = session->PushCommand(VERB_TYPE, GetTransferTypeText(name)) != 0;
-  if (site->UsesPassiveMode())
-    queued = queued && session->PushCommand(VERB_PASV, "PASV") != 0;
-  else
-    queued = queued && session->PushCommand(VERB_PORT, "") != 0;
+  queued = queued && session->PushDataConnection(site) != 0;
   queued = queued && session->PushCommand(verb, name) != 0;
   job->m_startTick = ::GetTickCount();
   if (!queued) {
@@ -111,20 +112,13 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
     return 0;
   }
   ::ResetEvent(session->m_hDoneEvent);
-  HWND hWnd = session->m_pWnd != nullptr ? session->m_pWnd->GetSafeHwnd() : nullptr;
-  if (hWnd != nullptr)
-    ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);
+  const HWND hWnd = session->PostCommands();
 
-  bool timedOut = false;
-  DWORD start = ::GetTickCount();
-  while (site->m_queueRun.load() == 1 && JobGoesOn(job) && session->m_alive.load() != 0 && !timedOut) {
-    if (::WaitForSingleObject(session->m_hDoneEvent, kXferSliceMs) != WAIT_TIMEOUT)
-      break;
-    if (session->m_progress.exchange(0) != 0)
-      start = ::GetTickCount();
-    else if (::GetTickCount() - start >= idleMs)
-      timedOut = true;
-  }
+  const bool timedOut =
+      session->WaitForEnd(
+          kXferSliceMs, idleMs,
+          [&] { return site->m_queueRun.load() == 1 && JobGoesOn(job) && session->m_alive.load() != 0; },
+          [&] { return session->m_progress.exchange(0) != 0; }) == NetSession::WAIT_IDLE;
   const bool siteRuns = site->m_queueRun.load() == 1;
   const bool jobRuns = JobGoesOn(job);
   if (siteRuns && jobRuns && session->m_alive.load() != 0 && !timedOut) {
@@ -144,17 +138,12 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
     // Given up: the data connection is reset rather than closed in order, so
     // the server never takes a cut upload for a whole file.
     session->m_alive = 0;
-    ::SendMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
+    session->Abort(true);
     // Bounded: a server that never answers must not hold the task.
-    DWORD abortStart = ::GetTickCount();
-    while (site->m_queueRun.load() == 1 && g_exitRequested.load() == 0) {
-      if (::WaitForSingleObject(session->m_hDoneEvent, kXferSliceMs) != WAIT_TIMEOUT)
-        break;
-      if (::GetTickCount() - abortStart >= idleMs) {
-        DropSilentConnection(session);
-        break;
-      }
-    }
+    if (session->WaitForEnd(kXferSliceMs, idleMs, [&] {
+          return site->m_queueRun.load() == 1 && g_exitRequested.load() == 0;
+        }) == NetSession::WAIT_IDLE)
+      session->GiveUp();
   }
   FinishJob(job);
   return 0;
@@ -175,20 +164,16 @@ int CProgThread::DownloadOneFile(BatchJobRecord* job, const char* name)
 bool CProgThread::ChangeRemoteFolder(const char* path)
 {
   NetSession* session = m_pSession1;
-  session->m_queue.Clear();
-  session->m_alive = 1;
-  ::ResetEvent(session->m_hDoneEvent);
+  session->BeginOperation(false);
   session->PushCommand(VERB_CWD, path);
-  HWND hWnd = session->m_pWnd != nullptr ? session->m_pWnd->GetSafeHwnd() : nullptr;
-  if (hWnd != nullptr)
-    ::PostMessageA(hWnd, UWM_NET_COMMAND, 0, 0);
+  session->PostCommands();
   // Bounded like a listing: a server that never answers must not hold the
   // task (and a borrowed keeper connection) until the user stops the site.
   if (WaitWithIdle(session, m_pSite, ListingIdleMs(m_pSite), kRunSliceMs) == -1) {
     char line[320];
     std::snprintf(line, sizeof(line), "%s::This server response timeout, the task stopped!\r\n", m_pSite->m_host);
     ReportLine(line);
-    DropSilentConnection(session);
+    session->GiveUp();
     return false;
   }
   return session->m_alive.load() != 0 && m_pSite->m_queueRun.load() != 0;

@@ -297,6 +297,8 @@ TEST_F(DataFaults, ReplyOwedToAborIsNeverTakenForTheNextCommand)
     EXPECT_EQ(CountReceived(received, "ABOR"), 1) << Joined(received);
     EXPECT_EQ(CountReceived(received, "CWD /there"), 1) << Joined(received);
     EXPECT_EQ(CountReceived(received, "CWD /nope"), 1) << Joined(received);
+    // The type acknowledged before the refusal and its ABOR is asked for again.
+    EXPECT_EQ(CountReceived(received, "TYPE I"), 2) << Joined(received);
   }
 
   const int32_t savedTimeout = g_recvTimeout;

@@ -142,4 +142,54 @@ TEST_F(ControlCommands, BarePasvHandsBackTheReplyLine)
   EXPECT_TRUE(Ok({{VERB_NOOP, ""}}));
 }
 
+// The folder and the type the server acknowledged last are not asked for
+// again; a change still is, and a refusal, an ABOR or a new connection makes
+// the next CWD and TYPE go out whatever they name.
+TEST_F(ControlCommands, AcknowledgedFolderAndTypeAreNotSentAgain)
+{
+  using nettest::LogCount;
+  EXPECT_TRUE(Ok({{VERB_MKD, "/one"}, {VERB_MKD, "/two"}}));
+  EXPECT_TRUE(Ok({{VERB_CWD, "/one"}, {VERB_TYPE, "I"}}));
+  EXPECT_TRUE(Ok({{VERB_CWD, "/one"}, {VERB_TYPE, "I"}, {VERB_NOOP, ""}}));
+  // Skipped at the end of a sequence too: the client is still woken.
+  EXPECT_TRUE(Ok({{VERB_CWD, "/one"}, {VERB_TYPE, "I"}}));
+  EXPECT_EQ(LogCount("Sending command ---> CWD /one"), 1) << LogDump();
+  EXPECT_EQ(LogCount("Sending command ---> TYPE I"), 1);
+  EXPECT_EQ(LogCount("Sending command ---> NOOP"), 1);
+  // A changed folder or type is sent.
+  EXPECT_TRUE(Ok({{VERB_CWD, "/two"}, {VERB_TYPE, "A"}}));
+  EXPECT_EQ(LogCount("Sending command ---> CWD /two"), 1);
+  EXPECT_EQ(LogCount("Sending command ---> TYPE A"), 1);
+  // A relative folder names another one each time.
+  EXPECT_TRUE(Ok({{VERB_MKD, "/two/in"}, {VERB_MKD, "/two/in/in"}}));
+  EXPECT_TRUE(Ok({{VERB_CWD, "in"}}));
+  EXPECT_TRUE(Ok({{VERB_CWD, "in"}, {VERB_PWD, ""}}));
+  EXPECT_TRUE(LogHas("Reply: 257 \"/two/in/in\""));
+  EXPECT_EQ(LogCount("Sending command ---> CWD in"), 2);
+
+  // A refusal: both are asked for again.
+  EXPECT_TRUE(Ok({{VERB_CWD, "/one"}, {VERB_TYPE, "I"}}));
+  EXPECT_FALSE(Ok({{VERB_DELE, "no-such-file"}}));
+  EXPECT_TRUE(Ok({{VERB_CWD, "/one"}, {VERB_TYPE, "I"}}));
+  EXPECT_EQ(LogCount("Sending command ---> CWD /one"), 3) << LogDump();
+  EXPECT_EQ(LogCount("Sending command ---> TYPE I"), 3);
+
+  // ABOR: the same.
+  NetSession* session = client->Session();
+  ::ResetEvent(session->m_hDoneEvent);
+  ::SendMessageA(session->m_pWnd->GetSafeHwnd(), UWM_NET_SEND, VERB_ABOR, 0);
+  ASSERT_TRUE(client->Wait(10000)) << LogDump();
+  EXPECT_TRUE(Ok({{VERB_CWD, "/one"}, {VERB_TYPE, "I"}}));
+  EXPECT_EQ(LogCount("Sending command ---> CWD /one"), 4) << LogDump();
+  EXPECT_EQ(LogCount("Sending command ---> TYPE I"), 4);
+
+  // A new connection on the same record: the same.
+  EXPECT_LT(client->Stop(), 3000u);
+  ASSERT_TRUE(client->Connect(15000)) << LogDump();
+  ASSERT_TRUE(client->LoggedIn());
+  EXPECT_TRUE(Ok({{VERB_CWD, "/one"}, {VERB_TYPE, "I"}}));
+  EXPECT_EQ(LogCount("Sending command ---> CWD /one"), 5) << LogDump();
+  EXPECT_EQ(LogCount("Sending command ---> TYPE I"), 5);
+}
+
 }  // namespace

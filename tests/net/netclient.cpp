@@ -60,14 +60,10 @@ bool Client::Run(const std::vector<std::pair<int, std::string>>& commands, DWORD
 {
   // As every client does: a new operation starts with an empty queue and a
   // live connection.
-  m_session->m_queue.Clear();
-  m_session->m_alive = 1;
-  ::ResetEvent(m_session->m_hDoneEvent);
+  m_session->BeginOperation(false);
   for (const auto& c : commands)
     m_session->PushCommand(c.first, c.second.c_str());
-  CFtpSocketWnd* wnd = m_session->m_pWnd;
-  if (wnd != nullptr)
-    ::PostMessageA(wnd->GetSafeHwnd(), UWM_NET_COMMAND, 0, 0);
+  m_session->PostCommands();
   return Wait(waitMs);
 }
 
