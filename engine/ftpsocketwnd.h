@@ -27,7 +27,7 @@ class CSiteItem;
 constexpr size_t kSendBufferSize = 7 + 1 + (kCommandArgLen - 1) + 2 + 1;
 // Large enough that a loopback or LAN transfer moves whole socket buffers per
 // call: every socket or file call costs a round trip to the Wine server.
-constexpr size_t kDataBufferSize = 256 * 1024;
+constexpr size_t kDataBufferSize = 1024 * 1024;
 constexpr size_t kReplyReadSize = 1460;  // one read of the control socket
 // How long stopping a connection waits for the server's answer to QUIT.
 constexpr DWORD kQuitWaitMs = 2000;
