@@ -23,7 +23,33 @@ namespace {
 
 const char kStorePath[] = "SOFTWARE\\ZARN\\ZARNSITE";
 
-std::string g_appFolder;
+// The program folder of the documents here, removed when the program ends.
+void RemoveTree(const std::string& path)
+{
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
+  for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found)) {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..")
+      continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      RemoveTree(path + "\\" + name);
+    else
+      DeleteFileA((path + "\\" + name).c_str());
+  }
+  if (h != INVALID_HANDLE_VALUE)
+    FindClose(h);
+  RemoveDirectoryA(path.c_str());
+}
+
+struct AppFolder : std::string {
+  using std::string::operator=;
+  ~AppFolder()
+  {
+    if (!empty())
+      RemoveTree(*this);
+  }
+} g_appFolder;
 
 bool KeyExists(const std::string& subkey)
 {

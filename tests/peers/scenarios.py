@@ -894,9 +894,11 @@ LIST_GATE = "/tmp/zarn_list_gate"
 
 
 def list_gated(s):
-    """LIST: 150, then the listing only once the file LIST_GATE exists (the
-    test deletes tree nodes meanwhile)."""
+    """LIST: 150, then the listing only once the file LIST_GATE.<port> exists
+    (the FTP port of this server, so fixtures running side by side have gates
+    of their own; the test deletes tree nodes or moves on meanwhile)."""
     import os
+    gate = "%s.%d" % (LIST_GATE, s.conn.getsockname()[1])
 
     def on_list(s, verb, line):
         if s.data_conn is None:
@@ -904,7 +906,7 @@ def list_gated(s):
             return
         s.send("150 Here comes the directory listing.\r\n")
         deadline = time.time() + 60
-        while not os.path.exists(LIST_GATE) and time.time() < deadline:
+        while not os.path.exists(gate) and time.time() < deadline:
             time.sleep(0.05)
         text = "".join("-rw-r--r--    1 ftp      ftp          1000 Jan 01 12:00 %s\r\n" % n
                        for n in ("held1.txt", "held2.txt"))

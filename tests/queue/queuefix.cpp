@@ -1,5 +1,6 @@
 #include "tests/queue/queuefix.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -548,6 +549,18 @@ void RemoveTree(const std::string& path)
   }
   ::RemoveDirectoryA(path.c_str());
 }
+
+// The folders FreshTemp made, removed when the test program ends (a test may
+// still look into them after its harness is gone).
+struct TempFolders {
+  std::vector<std::string> paths;
+  ~TempFolders()
+  {
+    for (const std::string& path : paths)
+      RemoveTree(path);
+  }
+};
+TempFolders s_tempFolders;
 }  // namespace
 
 std::string FreshTemp(const std::string& name)
@@ -558,6 +571,8 @@ std::string FreshTemp(const std::string& name)
   std::string path = std::string(temp) + "zarn-queue-" + std::to_string(::GetCurrentProcessId()) + "-" + name;
   RemoveTree(path);
   MakeDirs(path);
+  if (std::find(s_tempFolders.paths.begin(), s_tempFolders.paths.end(), path) == s_tempFolders.paths.end())
+    s_tempFolders.paths.push_back(path);
   return path;
 }
 

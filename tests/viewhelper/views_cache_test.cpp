@@ -24,7 +24,11 @@ namespace {
 
 using guitest::PumpUntil;
 
-const char kGate[] = "Z:\\tmp\\zarn_list_gate";  // the scenario's LIST_GATE
+// The scenario's LIST_GATE, of this fixture's scripted server.
+std::string Gate()
+{
+  return "Z:\\tmp\\zarn_list_gate." + std::to_string(peers::Port("ZARN_SCRIPTED_PORT"));
+}
 
 class CTreeHost : public CWnd {
 public:
@@ -76,7 +80,7 @@ std::vector<std::string> Files(const std::string& folder)
 TEST(ViewsCache, AListingHeldBackWhileItsNodeIsDeletedLeavesNoFile)
 {
   guitest::BecomeGuiThread();
-  DeleteFileA(kGate);
+  DeleteFileA(Gate().c_str());
   keepertest::FastSettings();
   g_taskConnectWaitMs = 8000;
   const int port = peers::Port("ZARN_SCRIPTED_PORT");
@@ -135,7 +139,7 @@ TEST(ViewsCache, AListingHeldBackWhileItsNodeIsDeletedLeavesNoFile)
   ASSERT_TRUE(PumpUntil([] { return Sent("LIST"); }, 30000));
   const std::string xFile = file(x);
   tree.DeleteItem(x);
-  CloseHandle(CreateFileA(kGate, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  CloseHandle(CreateFileA(Gate().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   ASSERT_TRUE(PumpUntil([&] { return doc.TaskThreads().GetTaskThreadCount() == 0; }, 60000));
   EXPECT_FALSE(exists(xFile)) << "a deleted node's listing is not kept";
 
@@ -154,7 +158,7 @@ TEST(ViewsCache, AListingHeldBackWhileItsNodeIsDeletedLeavesNoFile)
     EXPECT_TRUE(live.count(name) != 0) << name << " names no live node";
 
   g_pSerTrView = nullptr;
-  DeleteFileA(kGate);
+  DeleteFileA(Gate().c_str());
   keepertest::StopKeeper(*site);
   host.DestroyWindow();
 }

@@ -88,6 +88,16 @@ protected:
 
 TEST_F(FileList, HundredThousandRowsAnswerTextsAndIconsAndNothingOutsideTheRows)
 {
+  // Icons the shell adds from now on never take the places of the program's
+  // own four: an existing folder's (closed and open) and a new file type's.
+  char folder[MAX_PATH] = {};
+  ASSERT_GT(::GetTempPathA(sizeof folder, folder), 0u);
+  int closedIcon = -1, openIcon = -1, typeIcon = -1;
+  ASSERT_TRUE(GetShellIconIndex(nullptr, folder, &closedIcon, &openIcon));
+  ASSERT_TRUE(GetShellIconIndexByName("x.zarn-new-type", &typeIcon, nullptr, kRowFile));
+  for (int icon : {closedIcon, openIcon, typeIcon})
+    EXPECT_TRUE(icon < g_siteImageBase - 4 || icon >= g_siteImageBase) << icon << " of " << g_siteImageBase;
+
   char buf[300];
   // An empty list answers nothing and ignores cache hints.
   NMLVDISPINFOA nm = Ask(List(), 0, 0, LVIF_TEXT | LVIF_IMAGE, buf, sizeof(buf));

@@ -25,6 +25,7 @@
 #include "views/filelistctrl.h"
 #include "views/loctreeview.h"
 #include "views/payloadtransfer.h"
+#include "views/sertreeview.h"
 
 CWinApp theApp("views_loctree");
 
@@ -57,12 +58,22 @@ struct Bench {
     if (!dir.empty())
       RemoveTree(dir);
   }
-  bool Make(const char* name)
+  // serverTree: the first server tree is the real one (over the harness's
+  // document), not a stand-in.
+  bool Make(const char* name, bool serverTree = false)
   {
     AfxOleInit();
     g_optionFlags &= ~kBoxBits;
+    // Four colours told apart: local tree, local list, server trees, server lists.
     g_viewColors[0] = RGB(255, 250, 220);
-    if (!host.Make(viewhost::HostViews().Set(viewhost::kLocTree, RUNTIME_CLASS(CLocTrView))))
+    g_viewColors[1] = RGB(220, 255, 220);
+    g_viewColors[2] = RGB(220, 230, 255);
+    g_viewColors[3] = RGB(255, 225, 240);
+    viewhost::HostViews views;
+    views.Set(viewhost::kLocTree, RUNTIME_CLASS(CLocTrView));
+    if (serverTree)
+      views.Set(viewhost::kSerTree, RUNTIME_CLASS(CSerTrView));
+    if (!host.Make(views))
       return false;
     g_pFuncView = &harness.view;
     g_pMainFrame = &harness.frame;
@@ -108,6 +119,34 @@ struct Bench {
     CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     tree->ClientToScreen(&p);
     return wintest::ClickUntil(p.x, p.y, [&] { return Selected() == node; });
+  }
+  // Right-clicks node and clicks the context menu's item id, as a user does;
+  // pumps until done holds (false when it never did).
+  bool ContextCommand(HTREEITEM node, UINT id, const std::function<bool()>& done)
+  {
+    tree->EnsureVisible(node);
+    RECT r;
+    if (!tree->GetItemRect(node, &r, TRUE))
+      return false;
+    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    tree->ClientToScreen(&p);
+    boxdriver::Driver driver([&] {
+      viewhost::Xdo(wintest::MoveTo(p.x, p.y) + " click 3");
+      HWND popup = nullptr;
+      for (int i = 0; i < 100 && popup == nullptr; ++i, ::Sleep(50))
+        popup = ::FindWindowA("#32768", nullptr);
+      HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
+      for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
+        if (::GetMenuItemID(menu, i) != id)
+          continue;
+        RECT item;
+        ::GetMenuItemRect(nullptr, menu, i, &item);
+        viewhost::Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
+      }
+    });
+    const bool ok = wintest::PumpUntil(done, 10000);
+    driver.Join();
+    return ok;
   }
   // Types into the label edit a command opened, then Return; pumps until the
   // edit is gone.
@@ -345,29 +384,7 @@ TEST(ViewsLocTree, FoldersMadeRenamedAndDeletedAsTheDiskSays)
 
   // Made from the context menu of a folder that is not shown: on disk and in
   // the tree, no row.
-  {
-    RECT r;
-    ASSERT_TRUE(b.tree->GetItemRect(made, &r, TRUE));
-    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    b.tree->ClientToScreen(&p);
-    // A right click opens the menu; its "Make &Folder" item is clicked.
-    boxdriver::Driver driver([&] {
-      viewhost::Xdo(wintest::MoveTo(p.x, p.y) + " click 3");
-      HWND popup = nullptr;
-      for (int i = 0; i < 100 && popup == nullptr; ++i, ::Sleep(50))
-        popup = ::FindWindowA("#32768", nullptr);
-      HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
-      for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
-        if (::GetMenuItemID(menu, i) != 32817)
-          continue;
-        RECT item;
-        ::GetMenuItemRect(nullptr, menu, i, &item);
-        viewhost::Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
-      }
-    });
-    EXPECT_TRUE(wintest::PumpUntil([&] { return b.tree->GetEditControl() != nullptr; }, 10000));
-    driver.Join();
-  }
+  EXPECT_TRUE(b.ContextCommand(made, 32817, [&] { return b.tree->GetEditControl() != nullptr; }));
   ASSERT_TRUE(b.TypeLabel("inner"));
   EXPECT_EQ(b.Selected(), shown);
   EXPECT_TRUE(Exists(b.dir + "\\made\\inner"));
@@ -669,8 +686,119 @@ TEST(ViewsLocTree, AddToQueueUploadsTheFolderToThePaneOneFolder)
   ASSERT_TRUE(b.harness.Run(90000)) << queuetest::QueueLogText();
   EXPECT_EQ(queuetest::ReadAll(remote + "\\qfolder\\a.bin"), a);
   EXPECT_EQ(queuetest::ReadAll(remote + "\\qfolder\\deep\\c.bin"), c);
-  b.view->UpdateWindow();
+  b.harness.StopSites();
+}
+
+// Real use beside the real first server tree: opening a site's folder there
+// takes the local tree to the site's local folder (at path boundaries, never
+// to ""), a local folder dragged onto a server folder is queued and uploaded,
+// and a server folder pasted onto a local folder from the context menu is
+// downloaded; both byte-exact, by the queue workers.
+TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPaste)
+{
+  guitest::BecomeGuiThread();
+  const queuetest::PeerLogin peer = queuetest::PyftpdPeer();
+  ASSERT_NE(peer.port, 0) << "run under tests/peers/with-peers.sh --pyftpd";
+  Bench b;
+  CSiteItem* site = b.harness.AddSite(peer.port, peer.user.c_str(), peer.pass.c_str());
+  ASSERT_NE(site, nullptr);
+  CopySiteText(site->m_remoteFolder, "/");
+  site->SiteOptionDigits[2] = '0';
+  site->SiteOptionDigits[3] = '1';  // the local tree follows
+  ASSERT_TRUE(b.Make("beside", true));
+  auto* server = DYNAMIC_DOWNCAST(CSerTrView, b.host.View(viewhost::kSerTree));
+  ASSERT_NE(server, nullptr);
+  CTreeCtrl& st = server->GetTreeCtrl();
+  const std::string remote = peer.root + "\\beside";
+  queuetest::MakeDirs(remote + "\\up");
+  const std::string a = queuetest::Pattern(90000, 5), c = queuetest::Pattern(777, 11);
+  queuetest::MakeDirs(b.dir + "\\qfolder\\deep");
+  queuetest::WriteAll(b.dir + "\\qfolder\\a.bin", a);
+  queuetest::WriteAll(b.dir + "\\qfolder\\deep\\c.bin", c);
+  queuetest::MakeDirs(b.dir + "\\foobar\\x");
+  queuetest::MakeDirs(b.dir + "\\foo");
+  queuetest::MakeDirs(b.dir + "\\dst");
+  snprintf(site->m_localFolder, sizeof site->m_localFolder, "%s\\FOO", b.dir.c_str());
+
+  auto centre = [](CTreeCtrl& t, HTREEITEM node) {
+    t.EnsureVisible(node);
+    RECT r;
+    t.GetItemRect(node, &r, TRUE);
+    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    t.ClientToScreen(&p);
+    return p;
+  };
+  auto child = [](CTreeCtrl& t, HTREEITEM parent, const char* label) -> HTREEITEM {
+    for (HTREEITEM n = t.GetChildItem(parent); n != nullptr; n = t.GetNextSiblingItem(n))
+      if (t.GetItemText(n) == label)
+        return n;
+    return nullptr;
+  };
+  // The site opened by a click: its folders in pane 1, the local tree at its
+  // local folder, not at the folder whose name begins the same.
+  CPoint p = centre(st, site->m_hTreeNode);
+  ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return child(st, site->m_hTreeNode, "beside") != nullptr; }));
+  EXPECT_EQ(CString(b.SelectedPath().c_str()).CompareNoCase((b.dir + "\\foo").c_str()), 0) << b.SelectedPath();
+  // A site without a local folder leaves the local tree where it is.
+  site->m_localFolder[0] = '\0';
+  HTREEITEM localBefore = b.Selected();
+  HTREEITEM beside = child(st, site->m_hTreeNode, "beside");
+  p = centre(st, beside);
+  ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return child(st, beside, "up") != nullptr; }));
+  EXPECT_EQ(b.Selected(), localBefore);
+  HTREEITEM up = child(st, beside, "up");
+
+  // A local folder dragged onto the server folder "up": queued and uploaded.
+  HTREEITEM shown = b.Open(b.dir);
+  HTREEITEM qfolder = b.Child(shown, "qfolder");
+  ASSERT_NE(qfolder, nullptr);
   b.host.UpdateWindow();
+  // A queued transfer of that direction (the workers may have taken the
+  // folder item apart into its files already).
+  auto queued = [&](const char* direction) {
+    for (const CPlanItem* i : b.harness.view.All())
+      if (strcmp(i->m_direction, direction) == 0 && strncmp(i->m_remotePath, "/beside/up", 10) == 0)
+        return true;
+    return false;
+  };
+  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
+  for (int attempt = 0; attempt < 3 && !queued("->"); ++attempt) {
+    const CPoint from = centre(*b.tree, qfolder), to = centre(st, up);
+    std::atomic<bool> moved{false};
+    boxdriver::Driver driver([&] {
+      viewhost::Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
+                    at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) +
+                    " sleep 0.3 mousemove " + at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) +
+                    " sleep 0.5 mouseup 1");
+      moved = true;
+    });
+    wintest::PumpUntil([&] { return moved.load() && queued("->"); }, 10000);
+    driver.Join();
+  }
+  ASSERT_TRUE(queued("->"));
+  ASSERT_TRUE(b.harness.Run(90000)) << queuetest::QueueLogText();
+  EXPECT_TRUE(queuetest::ReadAll(remote + "\\up\\qfolder\\a.bin") == a);
+  EXPECT_TRUE(queuetest::ReadAll(remote + "\\up\\qfolder\\deep\\c.bin") == c);
+
+  // The server folder copied as pane 1's Copy puts it on the clipboard, then
+  // Paste from the context menu of the local folder "dst": downloaded.
+  const PayloadRow folderRow = {"qfolder", 0, kEntryFolder};
+  ASSERT_TRUE(CopyPayloadRows(&folderRow, 1, 1, "/beside/up", server));
+  b.view->ListFolder(shown);
+  HTREEITEM dst = b.Child(shown, "dst");
+  ASSERT_NE(dst, nullptr);
+  ASSERT_TRUE(b.ContextCommand(dst, 57637, [&] { return queued("<-"); }));
+  ASSERT_TRUE(b.harness.Run(90000)) << queuetest::QueueLogText();
+  EXPECT_TRUE(queuetest::ReadAll(b.dir + "\\dst\\qfolder\\a.bin") == a);
+  EXPECT_TRUE(queuetest::ReadAll(b.dir + "\\dst\\qfolder\\deep\\c.bin") == c);
+
+  // The look: the local tree in colour [0] below the server tree in [2].
+  EXPECT_EQ(b.tree->GetBkColor(), (COLORREF)g_viewColors[0]);
+  EXPECT_EQ(st.GetBkColor(), (COLORREF)g_viewColors[2]);
+  b.tree->SelectItem(dst);
+  b.tree->EnsureVisible(dst);
+  ASSERT_TRUE(wintest::PumpUntil([&] { return b.harness.doc->GetTaskThreadCount() == 0; }, 20000));
+  b.host.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   viewhost::Shot("views_loctree");
   b.harness.StopSites();
 }

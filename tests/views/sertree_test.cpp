@@ -302,6 +302,27 @@ TEST_F(SerTree, MessagesAboutNodesFollowTheSelectionAndTheGuards)
   EXPECT_EQ(g_paste.entryNode, (void*)siteB2);
   EXPECT_EQ(g_paste.target, 1);
   EXPECT_EQ(g_paste.path, "/");
+
+  // Find Site: the dialog with its find texts; the site node named exactly
+  // so is selected (the text trimmed), a name that only begins one is not.
+  auto find = [&](const char* typed) {
+    std::string prompt;
+    boxdriver::Driver finder([&] {
+      if (HWND dlg = boxdriver::WaitForBox("Search FTP", 15000)) {
+        prompt = boxdriver::ItemText(dlg, 1068);
+        boxdriver::SetItemText(dlg, 1152, typed);
+        boxdriver::Click(dlg, IDOK);
+      }
+    });
+    m_doc.OnFindSite();
+    finder.Join();
+    return prompt;
+  };
+  t.SelectItem(root);
+  EXPECT_EQ(find("site"), "Enter display name:");
+  EXPECT_EQ(t.GetSelectedItem(), root);
+  EXPECT_EQ(find("  site3 "), "Enter display name:");
+  EXPECT_EQ(t.GetSelectedItem(), siteB);
 }
 
 TEST_F(SerTree, ListingsFromTheServersLandInTheirOwnPaneAndFolder)
@@ -359,10 +380,11 @@ TEST_F(SerTree, ListingsFromTheServersLandInTheirOwnPaneAndFolder)
   ASSERT_TRUE(SelectAndList(one, blank) && idle());
   ASSERT_TRUE(SelectAndList(one, Child(one, pub, "empty")) && idle());
   ASSERT_TRUE(SelectAndList(one, other) && idle());
-  const int lists = LogCount(2, "<- LIST"), cwds = LogCount(2, "<- CWD /pub");
+  const int lists = LogCount(2, "<- LIST"), cwds = LogCount(2, "<- CWD /pub"), pwds = LogCount(2, "<- PWD");
   ASSERT_TRUE(SelectAndList(one, pub) && idle());
   EXPECT_EQ(Child(one, pub, "with blank"), blank) << "kept from the cached listing";
   EXPECT_EQ(LogCount(2, "<- CWD /pub"), cwds + 1);
+  EXPECT_GT(LogCount(2, "<- PWD"), pwds);
   EXPECT_EQ(LogCount(2, "<- LIST"), lists) << "a cached folder sends no LIST";
   EXPECT_EQ(list1->m_list.GetItemCount(), 2);
   // Pane 2 lists whatever digit 2 says.
@@ -412,6 +434,46 @@ TEST_F(SerTree, ListingsFromTheServersLandInTheirOwnPaneAndFolder)
   ASSERT_EQ(Child(two, two->GetTreeCtrl().GetRootItem(), "added3"), added->m_hTreeNode1);
   ASSERT_TRUE(SelectAndList(two, added->m_hTreeNode1));
   EXPECT_TRUE(wintest::PumpUntil([&] { return Child(two, added->m_hTreeNode1, "three") != nullptr; }, 20000));
+}
+
+// Pane 1's listing held back by the scripted server while pane 2 goes to its
+// root: pane 2 moves only its own generation, so pane 1's listing still lands.
+TEST_F(SerTree, PaneTwoAtItsRootLeavesPaneOnesHeldListingToLand)
+{
+  g_optionFlags &= ~(1u << OPTBIT_CONFIRM_CONNECT);
+  const int port = peers::Port("ZARN_SCRIPTED_PORT");
+  ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --scripted";
+  const std::string gate = "Z:\\tmp\\zarn_list_gate." + std::to_string(port);  // the scenario's gate
+  ::DeleteFileA(gate.c_str());
+  ASSERT_TRUE(peers::Scenario("list_gated"));
+  CSiteItem* held = AddSite(2, 0);
+  keepertest::SetUpSite(*held, port, "zarn", "secret", '0');
+  CopySiteText(held->m_host, "127.0.0.1");
+  held->SiteOptionDigits[4] = '1';
+  ASSERT_NO_FATAL_FAILURE(Make());
+
+  one->GetTreeCtrl().SelectItem(held->m_hTreeNode);
+  auto sentList = [] {
+    for (const std::string& line : peers::Received())
+      if (line.rfind("LIST", 0) == 0)
+        return true;
+    return false;
+  };
+  ASSERT_TRUE(wintest::PumpUntil(sentList, 20000)) << "the LIST never reached the server";
+  HTREEITEM siteB = m_doc.m_sites[1]->m_hTreeNode1;
+  ASSERT_TRUE(SelectAndList(two, siteB));
+  two->GetTreeCtrl().SelectItem(two->GetTreeCtrl().GetRootItem());
+  EXPECT_EQ(std::string(list2->m_statusText), "Total: 3 Sites");
+
+  ::CloseHandle(::CreateFileA(gate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const bool landed = wintest::PumpUntil([&] { return list1->m_statusText.Find("Files") >= 0; }, 20000);
+  ::DeleteFileA(gate.c_str());
+  ASSERT_TRUE(landed) << "pane 1's listing was dropped";
+  EXPECT_EQ(one->GetTreeCtrl().GetSelectedItem(), held->m_hTreeNode);
+  EXPECT_GE(RowOf(list1->m_list, "held1.txt"), 0);
+  EXPECT_GE(RowOf(list1->m_list, "held2.txt"), 0);
+  EXPECT_EQ(std::string(list1->m_statusText), "Total: 0 Folders 2 Files(1.95 KBytes)");
+  ASSERT_TRUE(wintest::PumpUntil([&] { return m_doc.GetTaskThreadCount() == 0; }, 20000));
 }
 
 TEST_F(SerTree, UserOpensFoldersOfBothSitesAndDragsAFolderAcrossPanes)

@@ -7,6 +7,7 @@
 #include "engine/engineutil.h"
 #include "engine/progthread.h"
 #include "engine/viewslots.h"
+#include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
 #include "views/imagelists.h"
 #include "views/maskselectdlg.h"
@@ -36,14 +37,29 @@ int CHostListView::OnCreate(LPCREATESTRUCT lpcs)
   m_list.SetImageList(&g_largeImageList, LVSIL_NORMAL);
   m_list.SubclassHeader();
   m_list.SetColumns("Name,170;Date,110;Size,110;Attribute,80");
+  if (!m_status.Create("", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_SUNKEN, CRect(0, 0, 10, 10), this))
+    return -1;
+  m_status.SetFont(m_list.GetFont());
   return 0;
 }
+
+constexpr int kStatusHeight = 18;
 
 void CHostListView::OnSize(UINT nType, int cx, int cy)
 {
   CView::OnSize(nType, cx, cy);
+  const int listHeight = cy > kStatusHeight ? cy - kStatusHeight : 0;
   if (m_list.m_hWnd != nullptr)
-    m_list.MoveWindow(0, 0, cx, cy);
+    m_list.MoveWindow(0, 0, cx, listHeight);
+  if (m_status.m_hWnd != nullptr)
+    m_status.MoveWindow(0, listHeight, cx, cy - listHeight);
+}
+
+void CHostListView::SetStatusText(const char* text)
+{
+  m_statusText = text;
+  if (m_status.m_hWnd != nullptr)
+    m_status.SetWindowText(text);
 }
 
 // As a server tree refills its partner list: the entries chained in order.
@@ -72,6 +88,9 @@ void CHostListView::Register(int slot)
 {
   m_slot = slot;
   SetPartnerList(slot, this);
+  const COLORREF colour = g_viewColors[slot == kListOfLocTree ? 1 : 3];
+  m_list.SetBkColor(colour);
+  m_list.SetTextBkColor(colour);
 }
 
 HostViews& HostViews::Set(Place place, CRuntimeClass* cls)

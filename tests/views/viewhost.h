@@ -31,12 +31,15 @@ class CHostListView : public CView, public CPartnerList {
 public:
   ~CHostListView() override;
   CFileListCtrl m_list;
+  CStatic m_status;       // the totals line under the list, as the list views show it
   int m_listings = 0;     // UWM_LISTING_READY taken in
   CString m_statusText;   // the last totals line a tree set
   int m_slot = -1;        // PartnerSlot it is registered in
 
   CFileListCtrl& FileList() override { return m_list; }
-  void SetStatusText(const char* text) override { m_statusText = text; }
+  void SetStatusText(const char* text) override;
+  // Registers as the partner list of slot and takes that list's colour of
+  // g_viewColors ([1] the local list, [3] the server lists).
   void Register(int slot);
 
 protected:
