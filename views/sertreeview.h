@@ -199,6 +199,8 @@ protected:
   // A label edit under node (or of node) ends, cancelled, before node's
   // children go, so that its end acts while its node still exists.
   void EndPendingEditUnder(HTREEITEM node);
+  // A label edit under way ends, cancelled, before another starts.
+  void EndAnyEdit();
   // Make Folder's edit: node opened, a new child with an empty label edited.
   void BeginNewFolderEdit(HTREEITEM node);
   // Asks while the option bit is set; false when answered Cancel.

@@ -345,12 +345,17 @@ TEST_F(TreeCmds, SiteCommandsMenusAndTheirStates)
     one->OnConnect();
     two->SetContextNode(b->m_hTreeNode1);
     two->OnConnect();
+    // The copied folder onto itself.
+    one->SetContextNode(find);
+    one->OnCopy();
+    one->OnPaste();
   });
   EXPECT_EQ(texts, std::vector<std::string>({"Please specify receiving path first!",
                                              "Selection error!  the operation cannot be executed here.",
                                              "Selection error!  the operation cannot be executed here.",
                                              "Cant't connect. Back! ",
-                                             "::Can't connect, terminated,please check the network"}));
+                                             "::Can't connect, terminated,please check the network",
+                                             "Can't paste because the target path is the same as the source path"}));
   EXPECT_EQ(func.Of(UWM_QUEUE_ADD).size(), 1u);
   EXPECT_EQ(b->m_pKeeperThread, nullptr);
   g_optionFlags &= ~(1u << OPTBIT_CONFIRM_CONNECT);
@@ -381,6 +386,19 @@ TEST_F(TreeCmds, SiteCommandsMenusAndTheirStates)
   EXPECT_STREQ(hits[0].entries[0].m_second, "/find/deep");
   // (The record's recursive listing is one pyftpdlib refuses: it was asked for.)
   EXPECT_EQ(LogCount(2, "<- LIST -alR"), 1);
+
+  // Change Password: the dialog for the site, the stored password and the new
+  // one to the server (this one refuses it: the stored one stays).
+  ChangePasswordValues password;
+  password.newPassword = "fresh";
+  dialogs.changePassword.Ok(password);
+  one->SetContextNode(siteA);
+  one->OnChangePassword();
+  ASSERT_TRUE(Idle());
+  ASSERT_EQ(dialogs.changePassword.asked.size(), 1u);
+  EXPECT_EQ(dialogs.changePassword.asked[0].siteIndex, 0);
+  EXPECT_EQ(LogCount(2, "<- SITE PSWD secret fresh"), 1);
+  EXPECT_STREQ(a->m_password, "secret");
 
   // Stop Work: the site's tasks are told to stop.
   one->SetContextNode(siteA);

@@ -180,6 +180,7 @@ void CSerTrViewBase::OnRefresh()
 
 void CSerTrViewBase::OnMakeFolder()
 {
+  EndAnyEdit();
   HTREEITEM node = CommandNode();
   if (node == nullptr || node == m_tree.GetRootItem())
     return;
@@ -200,8 +201,16 @@ void CSerTrViewBase::OnMakeFolder()
   BeginNewFolderEdit(node);
 }
 
+void CSerTrViewBase::EndAnyEdit()
+{
+  // Cancelled: a new folder's node goes with it, nothing is sent.
+  if (m_tree.GetEditControl() != nullptr)
+    m_tree.SendMessage(TVM_ENDEDITLABELNOW, TRUE, 0);
+}
+
 void CSerTrViewBase::BeginNewFolderEdit(HTREEITEM node)
 {
+  EndAnyEdit();
   if (HTREEITEM child = StartNewFolderEdit(&m_tree, node, (LPARAM)m_tree.GetItemData(node))) {
     m_newFolderEdit = TRUE;
     m_editNode = child;
@@ -210,6 +219,7 @@ void CSerTrViewBase::BeginNewFolderEdit(HTREEITEM node)
 
 void CSerTrViewBase::OnRename()
 {
+  EndAnyEdit();
   HTREEITEM node = CommandNode();
   if (!IsFolderNode(node))
     return;
