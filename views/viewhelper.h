@@ -37,6 +37,16 @@ public:
   BOOL StartTaskThread(CProgThread* thread);
 };
 
+// Refresh in a folder tree: the root selected, then node again (which lists
+// it afresh), without painting in between.
+void ReselectNode(CTreeCtrl* tree, HTREEITEM node);
+
+// Make Folder's edit in a folder tree: node opened (or marked open when it has
+// no child yet), a child with an empty label, the shell's folder icon and
+// itemData inserted, and its label edit started. The child; null, nothing
+// left, when no edit could start.
+HTREEITEM StartNewFolderEdit(CTreeCtrl* tree, HTREEITEM node, LPARAM itemData);
+
 // Removes the cache file of a first-tree node (its item data names the site):
 // nothing for node 0, an item data outside 0..199, an empty slot or a site
 // without a cache folder.

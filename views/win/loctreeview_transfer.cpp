@@ -237,12 +237,7 @@ void CLocTrView::OnAddToQueue()
   CopyText(item->m_fileName, m_tree.GetItemText(node));
   CopyText(item->m_localPath, NodePath(m_tree.GetParentItem(node)));
   CopyText(item->m_remotePath, remotePath);
-  CopyText(item->m_host, site->m_host);
-  CopyText(item->m_user, site->m_user);
-  CopyText(item->m_password, site->m_password);
-  item->m_port = site->m_port;
-  item->m_anonymous = site->SiteOptionDigits[1] - '0';
-  item->m_passive = site->SiteOptionDigits[4] - '0';
+  SetPlanItemSite(*item, *site);
   item->m_kind = kEntryFolder;
   CopyText(item->m_direction, "->");
   CWnd* func = g_pFuncView.load();

@@ -184,3 +184,34 @@ void OnCacheNodeDeleted(CTreeCtrl* tree, HTREEITEM item, LPARAM itemData)
     NextListingGeneration(1);
   DeleteListingCacheOf((int)itemData, item);
 }
+
+HTREEITEM StartNewFolderEdit(CTreeCtrl* tree, HTREEITEM node, LPARAM itemData)
+{
+  if (tree->GetChildItem(node) != nullptr)
+    tree->Expand(node, TVE_EXPAND);
+  else
+    tree->SetItemState(node, TVIS_EXPANDED, TVIS_EXPANDED);
+  // The icon by kind: no folder of that name needs to exist anywhere.
+  int image = 0, openImage = 0;
+  GetShellIconIndexByName("folder", &image, &openImage, kEntryFolder);
+  HTREEITEM child = tree->InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, "", image, openImage,
+                                     0, 0, itemData, node, TVI_LAST);
+  if (child == nullptr)
+    return nullptr;
+  tree->EnsureVisible(child);
+  tree->SetFocus();
+  if (tree->EditLabel(child) == nullptr) {
+    tree->DeleteItem(child);
+    return nullptr;
+  }
+  return child;
+}
+
+void ReselectNode(CTreeCtrl* tree, HTREEITEM node)
+{
+  tree->SetRedraw(FALSE);
+  tree->SelectItem(tree->GetRootItem());
+  tree->SelectItem(node);
+  tree->SetRedraw(TRUE);
+  tree->Invalidate();
+}
