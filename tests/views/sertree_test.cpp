@@ -505,16 +505,7 @@ TEST_F(SerTree, UserOpensFoldersOfBothSitesAndDragsAFolderAcrossPanes)
   wintest::PumpUntil([] { return false; }, 300);
 
   // The folder of pane 1 onto pane 2's folder: the paste gets its site, path and node.
-  auto drag = [&](CPoint from, CPoint to) {
-    viewhost::Xdo(wintest::MoveTo(from.x, from.y) + " mousedown 1 sleep 0.3 mousemove " +
-                  std::to_string(from.x + 8) + " " + std::to_string(from.y + 8) + " sleep 0.3 mousemove " +
-                  std::to_string(to.x) + " " + std::to_string(to.y) + " sleep 0.5 mousemove " +
-                  std::to_string(to.x + 1) + " " + std::to_string(to.y) + " sleep 0.5 mouseup 1");
-  };
-  for (int attempt = 0; attempt < 3 && g_paste.calls == 0; ++attempt) {
-    drag(centre(t1, dragged), centre(t2, inbox));
-    wintest::PumpUntil([] { return g_paste.calls > 0; }, 3000);
-  }
+  viewhost::Drag(centre(t1, dragged), centre(t2, inbox), [] { return g_paste.calls > 0; });
   ASSERT_EQ(g_paste.calls, 1);
   EXPECT_EQ(g_paste.pane, 0);
   EXPECT_EQ(g_paste.node, inbox);
@@ -522,8 +513,7 @@ TEST_F(SerTree, UserOpensFoldersOfBothSitesAndDragsAFolderAcrossPanes)
   EXPECT_EQ(g_paste.path, "/inbox");
   EXPECT_EQ(one->m_dragNode, nullptr);
   // Onto pane 2's root: nothing.
-  drag(centre(t1, dragged), centre(t2, t2.GetRootItem()));
-  wintest::PumpUntil([] { return false; }, 1000);
+  EXPECT_FALSE(viewhost::Drag(centre(t1, dragged), centre(t2, t2.GetRootItem()), [] { return g_paste.calls > 1; }, 1));
   EXPECT_EQ(g_paste.calls, 1);
 
   // The colours: both trees [2], the lists are the host's; the focused strip on pane 1.
