@@ -9,21 +9,25 @@
 # time, the time spent in the list's own display-request handlers, the pages'
 # median, 99th percentile and slowest, and the ratio of parse + fill + sort by
 # name + first paint to curl's listing time (target 0.5 or less, no page above
-# 50 ms).
-#
-# Last figures (3 runs, machine shared with other builds and tests, load 8-13
-# on 8 cores): curl 0.39-0.46 s; parse 64-90 ms, fill 61-69 ms (making and
-# chaining the 102,000 rows 49-58 ms, FillFromChain 12 ms) but 214 ms in the
-# third run (making the rows took 202 ms at load 13), sort by name 10-12 ms,
-# by size 10-11 ms, first paint 20 ms (6.5-6.8 ms of it in the icons'
-# look-ups); ratio 0.41, 0.49, 0.67. Pages (2,999, 35 rows each): median
-# 6.6-7.0 ms, 99th percentile 30-39 ms, slowest 51, 41, 56 ms. The list's
-# handlers take 1.0 us a display request, 0.14 ms a page; the rest of a page
-# is Wine drawing the rows: 284 Wine server requests a page, 240 of them for
-# the 35 icons (each icon drawn makes a memory DC, and each DC made asks the
-# server for the display devices' registry keys and the window station's
-# flags), 44 without icons. The rows' 60 MB cost some 25 ms of page faults
-# when made; the parse is the engine's listing parser.
+# 50 ms); then pages up to 500 pages again from the top without the image
+# list (the icons' share of a page). Last figures (5 runs,
+# machine shared with other helpers' builds and benches, load average 4-12 on
+# 8 cores): curl 0.52-0.79 s; parse 109-115 ms, fill 123-143 ms (making and
+# chaining the 102,000 rows 112-122 ms, FillFromChain 12-27 ms), sort by name
+# 17-35 ms, by size 17-53 ms, first paint 45-106 ms (13-41 ms of it in the
+# icons' look-ups); ratio 0.44, 0.60, 0.53, 0.54 (aim 0.5: met in one run of
+# four, the rest lost to curl's faster runs and to the load). Pages (2,999, 35
+# rows each): median 19-42 ms, 99th percentile 66-141 ms, slowest 225-242 ms
+# (aim 50 ms: missed). The list's own handlers take 1.8-2.5 us a display
+# request, 0.3 ms a page; the rest of a page is Wine drawing the rows, and
+# half of it the 35 icons: without icons the median page took 9.9 ms against
+# 18.8 ms with them in the same run. (A run with the icons of the views' own
+# slots, as before the system lists were kept alike, paged no faster: 42 ms
+# median at load 5.) Each icon drawn makes a memory DC, and each DC asks the
+# Wine server for the display devices' registry keys and the window
+# station's flags; the slowest pages are the ones that meet the other
+# processes' bursts. The rows' 60 MB cost some 25 ms of page faults when made;
+# the parse is the engine's listing parser.
 #
 # filelist_bench.sh --tree [files] [folders]: the same folder opened in a
 # server tree instead (bench/sertree_bench.sh).

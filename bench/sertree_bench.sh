@@ -4,6 +4,11 @@
 # server tree over a real document, timed from selecting its node to the
 # totals line beside the tree, against curl listing the same folder in the
 # same run. Prints both and the ratio (target 1.5 or less).
+#
+# Last figures (load average 6 on 8 cores, shared with other helpers' builds):
+# curl 0.70 s, selection to totals line 0.81 s, ratio 1.15. The tree's time is
+# the listing task's (transfer and parse), the 2,000 folder nodes with one
+# shell look-up for their icons, and the list's fill; the list is drawn once.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/sertree_driver.exe

@@ -15,6 +15,7 @@
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitename.h"
 #include "tests/doc/docfix.h"
+#include "tests/support/tempfolder.h"
 #include "toolkit/clipboard.h"
 
 using namespace doctest;
@@ -23,33 +24,7 @@ namespace {
 
 const char kStorePath[] = "SOFTWARE\\ZARN\\ZARNSITE";
 
-// The program folder of the documents here, removed when the program ends.
-void RemoveTree(const std::string& path)
-{
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
-  for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found)) {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..")
-      continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      RemoveTree(path + "\\" + name);
-    else
-      DeleteFileA((path + "\\" + name).c_str());
-  }
-  if (h != INVALID_HANDLE_VALUE)
-    FindClose(h);
-  RemoveDirectoryA(path.c_str());
-}
-
-struct AppFolder : std::string {
-  using std::string::operator=;
-  ~AppFolder()
-  {
-    if (!empty())
-      RemoveTree(*this);
-  }
-} g_appFolder;
+std::string g_appFolder;
 
 bool KeyExists(const std::string& subkey)
 {
@@ -73,12 +48,7 @@ std::unique_ptr<CZarnDoc> NewDoc()
   SHDeleteKeyA(HKEY_CURRENT_USER, kStorePath);
   ResetSettingsDefaults();
   if (g_appFolder.empty()) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof(temp), temp);
-    char name[64];
-    snprintf(name, sizeof(name), "zarn-doc-%lu", GetCurrentProcessId());
-    g_appFolder = std::string(temp) + name;
-    CreateDirectoryA(g_appFolder.c_str(), nullptr);
+    g_appFolder = testsupport::TempFolder("zarn-doc");
   }
   lstrcpynA(g_appPath, g_appFolder.c_str(), (int)sizeof(g_appPath));  // no "\": the document adds it
   g_downloadPath[0] = '\0';

@@ -1,6 +1,5 @@
 #include "tests/queue/queuefix.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -17,6 +16,7 @@
 #include "engine/xfertask.h"
 #include "shell/settings/meteredsection.h"
 #include "shell/settings/settings.h"
+#include "tests/support/tempfolder.h"
 
 namespace queuetest {
 
@@ -530,49 +530,15 @@ void MakeDirs(const std::string& path)
       ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
 }
 
-namespace {
-void RemoveTree(const std::string& path)
-{
-  WIN32_FIND_DATAA found;
-  HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &found);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0)
-        continue;
-      const std::string child = path + "\\" + found.cFileName;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        ::DeleteFileA(child.c_str());
-    } while (::FindNextFileA(h, &found));
-    ::FindClose(h);
-  }
-  ::RemoveDirectoryA(path.c_str());
-}
-
-// The folders FreshTemp made, removed when the test program ends (a test may
-// still look into them after its harness is gone).
-struct TempFolders {
-  std::vector<std::string> paths;
-  ~TempFolders()
-  {
-    for (const std::string& path : paths)
-      RemoveTree(path);
-  }
-};
-TempFolders s_tempFolders;
-}  // namespace
-
 std::string FreshTemp(const std::string& name)
 {
   char temp[MAX_PATH];
   ::GetTempPathA(sizeof(temp), temp);
   // One folder per process: test programs may run side by side.
   std::string path = std::string(temp) + "zarn-queue-" + std::to_string(::GetCurrentProcessId()) + "-" + name;
-  RemoveTree(path);
+  testsupport::RemoveFolderTree(path);
   MakeDirs(path);
-  if (std::find(s_tempFolders.paths.begin(), s_tempFolders.paths.end(), path) == s_tempFolders.paths.end())
-    s_tempFolders.paths.push_back(path);
+  testsupport::RemoveAtExit(path);
   return path;
 }
 

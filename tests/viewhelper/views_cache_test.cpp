@@ -16,6 +16,7 @@
 #include "shell/settings/settings.h"
 #include "tests/keeper/keeperfix.h"
 #include "tests/support/peers.h"
+#include "tests/support/tempfolder.h"
 #include "views/viewhelper.h"
 
 CWinApp theApp("views_cache");
@@ -89,10 +90,7 @@ TEST(ViewsCache, AListingHeldBackWhileItsNodeIsDeletedLeavesNoFile)
 
   SHDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\ZARN\\ZARNSITE");
   ResetSettingsDefaults();
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string folder = std::string(temp) + "zarn-vcache-" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string folder = testsupport::TempFolder("zarn-vcache");
   lstrcpynA(g_appPath, folder.c_str(), (int)sizeof g_appPath);
   doctest::RecordBoxes();
   CZarnDoc doc;

@@ -20,6 +20,7 @@
 #include "shell/settings/settings.h"
 #include "tests/keeper/keeperfix.h"
 #include "tests/support/peers.h"
+#include "tests/support/tempfolder.h"
 #include "tests/task/taskfix.h"
 #include "tests/toolkit/menu/menutest.h"
 #include "views/captionstatic.h"
@@ -151,10 +152,7 @@ TEST(ViewsDrag, ListedRowsDraggedOntoAPlainWindow)
 
   SHDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\ZARN\\ZARNSITE");
   ResetSettingsDefaults();
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string folder = std::string(temp) + "zarn-vdrag-" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string folder = testsupport::TempFolder("zarn-vdrag");
   lstrcpynA(g_appPath, folder.c_str(), (int)sizeof g_appPath);
   doctest::RecordBoxes();
   CZarnDoc doc;

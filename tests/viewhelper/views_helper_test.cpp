@@ -15,6 +15,7 @@
 #include "engine/viewmessages.h"
 #include "framework/docview.h"
 #include "shell/settings/settings.h"
+#include "tests/support/tempfolder.h"
 #include "tests/toolkit/menu/menutest.h"
 #include "toolkit/clipboard.h"
 #include "views/captionstatic.h"
@@ -30,14 +31,7 @@ using guitest::PumpUntil;
 
 std::string TestFolder()
 {
-  static std::string folder;
-  if (folder.empty()) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    folder = std::string(temp) + "zarn-views-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder.c_str(), nullptr);
-  }
-  return folder;
+  return testsupport::TempFolder("zarn-views");
 }
 
 std::unique_ptr<CZarnDoc> NewDoc()

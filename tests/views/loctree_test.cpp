@@ -20,6 +20,7 @@
 #include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
 #include "tests/queue/queuefix.h"
+#include "tests/support/tempfolder.h"
 #include "tests/views/viewhost.h"
 #include "toolkit/clipboard.h"
 #include "views/filelistctrl.h"
@@ -40,8 +41,6 @@ const uint32_t kBoxBits = (1u << OPTBIT_CONFIRM_UPLOAD) | (1u << OPTBIT_CONFIRM_
                           (1u << OPTBIT_CONFIRM_PASTE) | (1u << OPTBIT_CONFIRM_DROP) | (1u << OPTBIT_SHOW_HIDDEN) |
                           (1u << OPTBIT_QUEUE_AUTOSTART);
 
-void RemoveTree(const std::string& path);
-
 // The queue harness (document, function view and main frame stand-ins) with
 // the local tree hosted; the confirmations are off.
 struct Bench {
@@ -56,7 +55,7 @@ struct Bench {
   ~Bench()
   {
     if (!dir.empty())
-      RemoveTree(dir);
+      testsupport::RemoveFolderTree(dir);
   }
   // serverTree: the first server tree is the real one (over the harness's
   // document), not a stand-in.
@@ -123,26 +122,6 @@ struct Bench {
   bool TypeLabel(const std::string& text) { return viewhost::TypeLabel(*tree, text); }
 };
 
-// The test folder goes with its test.
-void RemoveTree(const std::string& path)
-{
-  WIN32_FIND_DATAA found;
-  HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &found);
-  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(find, &found)) {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..")
-      continue;
-    const std::string full = path + "\\" + name;
-    ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-      RemoveTree(full);
-    else
-      ::DeleteFileA(full.c_str());
-  }
-  if (find != INVALID_HANDLE_VALUE)
-    ::FindClose(find);
-  ::RemoveDirectoryA(path.c_str());
-}
 
 // Answers the error boxes ("ZARN ERROR MESSAGE:") that come up while action
 // runs; their texts in order.
@@ -539,19 +518,7 @@ TEST(ViewsLocTree, LocalCopiesPastesAndDrops)
   };
   const CPoint from = centre(dragNode), to = centre(dst);
   const std::string arrived = b.dir + "\\dst\\drag\\moved.txt";
-  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
-  for (int attempt = 0; attempt < 3 && !Exists(arrived); ++attempt) {
-    std::atomic<bool> moved{false};
-    boxdriver::Driver driver([&] {
-      viewhost::Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
-                    at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) +
-                    " sleep 0.3 mousemove " + at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) +
-                    " sleep 0.5 mouseup 1");
-      moved = true;
-    });
-    wintest::PumpUntil([&] { return moved.load() && Exists(arrived); }, 10000);
-    driver.Join();
-  }
+  viewhost::Drag(from, to, [&] { return Exists(arrived); });
   EXPECT_TRUE(Exists(arrived));
   EXPECT_TRUE(Exists(b.dir + "\\drag\\moved.txt"));  // copied, not moved
 }
@@ -705,7 +672,6 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
   HTREEITEM shown = b.Open(b.dir);
   HTREEITEM qfolder = b.Child(shown, "qfolder");
   ASSERT_NE(qfolder, nullptr);
-  b.host.UpdateWindow();
   // A queued transfer of that direction (the workers may have taken the
   // folder item apart into its files already).
   auto queued = [&](const char* direction) {
@@ -714,21 +680,8 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
         return true;
     return false;
   };
-  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
-  for (int attempt = 0; attempt < 3 && !queued("->"); ++attempt) {
-    const CPoint from = centre(*b.tree, qfolder), to = centre(st, up);
-    std::atomic<bool> moved{false};
-    boxdriver::Driver driver([&] {
-      viewhost::Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
-                    at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) +
-                    " sleep 0.3 mousemove " + at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) +
-                    " sleep 0.5 mouseup 1");
-      moved = true;
-    });
-    wintest::PumpUntil([&] { return moved.load() && queued("->"); }, 10000);
-    driver.Join();
-  }
-  ASSERT_TRUE(queued("->"));
+  b.host.UpdateWindow();
+  ASSERT_TRUE(viewhost::Drag(centre(*b.tree, qfolder), centre(st, up), [&] { return queued("->"); }));
   ASSERT_TRUE(b.harness.Run(90000)) << queuetest::QueueLogText();
   EXPECT_TRUE(queuetest::ReadAll(remote + "\\up\\qfolder\\a.bin") == a);
   EXPECT_TRUE(queuetest::ReadAll(remote + "\\up\\qfolder\\deep\\c.bin") == c);

@@ -181,6 +181,28 @@ void CViewHost::ShowSecondServer(bool dual)
   m_lists.RecalcLayout();
 }
 
+bool Drag(POINT from, POINT to, const std::function<bool()>& done, int attempts)
+{
+  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
+  for (int attempt = 0; attempt < attempts && !done(); ++attempt) {
+    std::atomic<bool> finished{false};
+    boxdriver::Driver driver([&] {
+      Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
+          at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) + " sleep 0.3 mousemove " +
+          at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) + " sleep 0.5 mouseup 1");
+      for (int waited = 0; !finished; waited += 100) {
+        ::Sleep(100);
+        if (waited > 0 && waited % 3000 == 0 && !finished)
+          Xdo("key Escape");
+      }
+    });
+    wintest::PumpUntil(done, 10000);
+    finished = true;
+    driver.Join();
+  }
+  return done();
+}
+
 void Shot(const char* name)
 {
   const char* dir = std::getenv("ZARN_BINARY_DIR");
@@ -270,13 +292,6 @@ CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node)
   tree.GetItemRect(node, &r, TRUE);
   tree.ClientToScreen(&r);
   return r.CenterPoint();
-}
-
-void DragWithPointer(CPoint from, CPoint to)
-{
-  Xdo(wintest::MoveTo(from.x, from.y) + " mousedown 1 sleep 0.3 mousemove " + std::to_string(from.x + 8) + " " +
-      std::to_string(from.y + 8) + " sleep 0.3 mousemove " + std::to_string(to.x) + " " + std::to_string(to.y) +
-      " sleep 0.5 mousemove " + std::to_string(to.x + 1) + " " + std::to_string(to.y) + " sleep 0.5 mouseup 1");
 }
 
 bool ChooseFromContextMenu(CTreeCtrl& tree, HTREEITEM node, UINT id, const char* shot)

@@ -12,6 +12,7 @@
 // windows. The pointer is driven with xdotool and the screen saved with Shot.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "framework/docview.h"
@@ -97,6 +98,11 @@ inline bool Xdo(const std::string& actions) { return wintest::Xdo(actions); }
 // dialog showed the mask texts. Nothing is left open, whatever goes wrong.
 std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool ok, bool* promptSeen = nullptr,
                             const char* shot = nullptr);
+// Drags with the pointer from `from` to `to` along the path Wine's drag loop
+// needs (a press, two small steps, the target approached from 2 pixels above,
+// a release), up to `attempts` times until done holds. A drag whose release
+// the loop never saw is ended with Escape, so nothing waits for ever.
+bool Drag(POINT from, POINT to, const std::function<bool()>& done, int attempts = 3);
 // The whole screen into $ZARN_BINARY_DIR/shots/<name>.png.
 void Shot(const char* name);
 
@@ -106,9 +112,6 @@ void Shot(const char* name);
 bool TypeLabel(CTreeCtrl& tree, const std::string& text);
 // The centre of a node's label on the screen (the node scrolled into view).
 CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node);
-// A drag with the left button as a user makes it (the path the tree's drag
-// detection and OLE's drag loop both take under Wine).
-void DragWithPointer(CPoint from, CPoint to);
 // Right-clicks the node's label as a user does and clicks the item bearing id
 // in the popup that opens (shot, when named, is taken while the menu is up);
 // pumps until that is done. False when no such item could be clicked.

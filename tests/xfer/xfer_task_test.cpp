@@ -29,6 +29,7 @@
 #include "tests/keeper/keeperfix.h"
 #include "tests/net/netclient.h"
 #include "tests/support/peers.h"
+#include "tests/support/tempfolder.h"
 #include "tests/task/taskfix.h"
 
 using namespace keepertest;
@@ -188,11 +189,7 @@ protected:
     ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --pyftpd";
     root = peers::Env("ZARN_PYFTPD_ROOT_WIN");
     MakeFolder(root, "xf");
-    char temp[MAX_PATH];
-    ::GetTempPathA(sizeof(temp), temp);
-    // One folder per process: runs side by side share the prefix's temp folder.
-    local = std::string(temp) + "zarn-xfer" + std::to_string(::GetCurrentProcessId());
-    ::CreateDirectoryA(local.c_str(), nullptr);
+    local = testsupport::TempFolder("zarn-xfer");
     local += "\\in";
     ::CreateDirectoryA(local.c_str(), nullptr);
     SetUpSite(site, port, peers::Env("ZARN_PYFTPD_USER").c_str(), peers::Env("ZARN_PYFTPD_PASS").c_str(), '0');
@@ -569,10 +566,7 @@ protected:
     g_optionFlags &= ~(1u << OPTBIT_NOTIFIER);
     port = peers::Port("ZARN_SCRIPTED_PORT");
     ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --scripted";
-    char temp[MAX_PATH];
-    ::GetTempPathA(sizeof(temp), temp);
-    local = std::string(temp) + "zarn-xfs" + std::to_string(::GetCurrentProcessId());
-    ::CreateDirectoryA(local.c_str(), nullptr);
+    local = testsupport::TempFolder("zarn-xfs");
   }
 
   // The scenario for every connection from now on, then the site's keeper.
