@@ -279,6 +279,9 @@ protected:
   // or a fast upload could end before the server (or an FTP proxy between)
   // has taken the data connection up.
   bool m_uploadCleared = false;
+  // The data loop has read the peer's end of the data socket: its close has
+  // nothing left to drain.
+  bool m_dataEnded = false;
   // Who has m_dataSocket while it is handed to a partner's relay pump
   // (RelayHold in ftpsocketwnd_data.cpp): free, held by the pump, asked back
   // by this window, or left to the pump to close. Exactly one side closes it,

@@ -81,12 +81,6 @@ bool IsSoftError(int error)
   return error == WSAEWOULDBLOCK || error == WSA_IO_PENDING;
 }
 
-void SetBlocking(SOCKET s, bool blocking)
-{
-  u_long nonBlocking = blocking ? 0 : 1;
-  ::ioctlsocket(s, FIONBIO, &nonBlocking);
-}
-
 // Waits at most ms for the socket to be readable (or writable).
 void WaitSocket(SOCKET s, bool forWrite, DWORD ms)
 {
@@ -153,20 +147,39 @@ void WidenSocketBuffers(SOCKET s)
 // times; a listing or a small listed file spares the two calls.
 constexpr uint64_t kWideBuffersFrom = 1024 * 1024;
 
-bool WantsWideBuffers(const NetSession& s)
+// The transfer verb a data connection opened now will serve: the current
+// command or the first pending one; VERB_NONE when none is known.
+int ComingTransferVerb(const NetSession& s)
 {
   int verb = s.m_current.m_verb;
   NetCommand next;
   for (int i = 0; !IsTransferVerb(verb) && s.m_queue.GetAt(i, next); ++i)
     verb = next.m_verb;
-  if (verb == VERB_LIST)
-    return false;
-  // A size of 0 may be a listing that gave none: unknown, so widened.
+  return IsTransferVerb(verb) ? verb : VERB_NONE;
+}
+
+bool IsDownloadVerb(int verb)
+{
+  return verb == VERB_RETR || verb == VERB_RETW || verb == VERB_RETM || verb == VERB_LIST;
+}
+
+// The listed size of the file being moved; 0 when unknown (a size of 0 may
+// be a listing that gave none).
+uint64_t ListedSize(const NetSession& s)
+{
   if (s.m_pJob != nullptr && s.m_pJob->m_size != 0)
-    return s.m_pJob->m_size >= kWideBuffersFrom;
+    return s.m_pJob->m_size;
   if (s.m_pItem != nullptr && s.m_pItem->m_fileSize > 0)
-    return (uint64_t)s.m_pItem->m_fileSize >= kWideBuffersFrom;
-  return true;
+    return (uint64_t)s.m_pItem->m_fileSize;
+  return 0;
+}
+
+bool WantsWideBuffers(const NetSession& s)
+{
+  if (ComingTransferVerb(s) == VERB_LIST)
+    return false;
+  const uint64_t size = ListedSize(s);
+  return size == 0 || size >= kWideBuffersFrom;
 }
 
 // The most one receive or send of the verb moves.
@@ -291,17 +304,25 @@ BOOL CFtpDataPath::Connect(CFtpSocketWnd& w, const char* host, int port)
     w.FailAndSignal();
     return FALSE;
   }
+  // A download straight to the server never writes to its data socket: the
+  // FD_WRITE of its connect would be a message for nothing. A proxy's
+  // exchange and an upload need it.
+  const int verb = ComingTransferVerb(*w.m_pSession);
+  const long events = FD_READ | FD_CONNECT | FD_CLOSE | (IsDownloadVerb(verb) && !w.DataThroughProxy() ? 0 : FD_WRITE);
   const SOCKET s = ::WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED);
-  if (s == INVALID_SOCKET ||
-      ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0) {
+  if (s == INVALID_SOCKET || ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, events) != 0) {
     ConnLogPrintf("%s::Creating Data Socket error.\r\n", w.Host());
     if (s != INVALID_SOCKET)
       ::closesocket(s);
     w.FailAndSignal();
     return FALSE;
   }
-  ::ResetEvent(w.m_hRelayReady);
+  // Only a relay target raises it; one left raised by a failed copy before
+  // must not send the next copy's pump to this socket.
+  if (verb == VERB_STOM)
+    ::ResetEvent(w.m_hRelayReady);
   w.m_relaySocket = INVALID_SOCKET;
+  w.m_dataEnded = false;
   if (WantsWideBuffers(*w.m_pSession))
     WidenSocketBuffers(s);
   if (::connect(s, (const sockaddr*)&addr, sizeof(addr)) == SOCKET_ERROR && ::WSAGetLastError() != WSAEWOULDBLOCK) {
@@ -339,8 +360,10 @@ void CFtpDataPath::OnAccept(CFtpSocketWnd& w, int error)
   }
   w.m_dataSocket = s;
   ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_CLOSE);
-  ::ResetEvent(w.m_hRelayReady);
+  if (ComingTransferVerb(*w.m_pSession) == VERB_STOM)
+    ::ResetEvent(w.m_hRelayReady);
   w.m_relaySocket = INVALID_SOCKET;
+  w.m_dataEnded = false;
   SetUp(w);
   // The upload verb is current already; its first FD_WRITE may have gone by.
   if (IsUploadVerb(w.m_pSession->m_current.m_verb))
@@ -490,7 +513,12 @@ void CFtpDataPath::ReceiveIntoFile(CFtpSocketWnd& w, int verb)
 {
   const SOCKET s = w.m_dataSocket;
   // FD_CLOSE stays selected: a close during the loop still comes as its event.
-  ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
+  // A file listed smaller than one receive leaves nothing behind it to post
+  // FD_READ again, and keeps its selection (two round trips less a file).
+  const uint64_t listed = ListedSize(*w.m_pSession);
+  const bool deselect = listed == 0 || listed - (uint64_t)w.m_bytesMoved >= PieceLimit(w, verb);
+  if (deselect)
+    ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
   const DWORD start = ::GetTickCount();
   RecvOutcome r = RECV_FULL;
   bool sound = true;
@@ -507,12 +535,15 @@ void CFtpDataPath::ReceiveIntoFile(CFtpSocketWnd& w, int verb)
     if (r != RECV_FULL)
       break;
   }
+  if (r == RECV_CLOSED && w.m_dataSocket == s)
+    w.m_dataEnded = true;
   // A would-block or a used-up share selects FD_READ again, which posts it at
   // once when bytes wait; a socket at its end, failed or given up (an abort
   // may have closed it meanwhile) keeps FD_CLOSE alone.
   if (!sound || w.m_dataSocket != s || r == RECV_CLOSED || r == RECV_FAILED)
     return;
-  ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_CLOSE);
+  if (deselect)
+    ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_CLOSE);
   if (r == RECV_FULL)
     w.PostMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_READ);
 }
@@ -530,6 +561,8 @@ void CFtpDataPath::ReceiveIntoListing(CFtpSocketWnd& w)
       if (!AppendListing(w))
         return;
     }
+    if (r == RECV_CLOSED)
+      w.m_dataEnded = true;
     if (r != RECV_FULL)
       return;
   }
@@ -584,6 +617,9 @@ void CFtpDataPath::SendFromFile(CFtpSocketWnd& w, int verb)
 // transfer is sound, else read and dropped.
 void CFtpDataPath::Drain(CFtpSocketWnd& w, SOCKET s, int verb)
 {
+  // The loop read the end already: nothing can follow it.
+  if (w.m_dataEnded)
+    return;
   const bool sound = (w.m_pSite == nullptr || w.m_pSite->m_queueRun == 1) && w.m_pSession->m_alive != 0;
   if (sound && (verb == VERB_RETR || verb == VERB_RETW)) {
     for (int reads = 0; reads < kDrainReads; ++reads) {
@@ -906,11 +942,17 @@ void CFtpSocketWnd::CloseDataSocket()
       linger.l_onoff = sound ? 0 : 1;
       linger.l_linger = 0;
       ::setsockopt(s, SOL_SOCKET, SO_LINGER, (const char*)&linger, sizeof(linger));
-      ::WSAAsyncSelect(s, m_hWnd, 0, 0);
-      SetBlocking(s, false);
-      CFtpDataPath::Drain(*this, s, current);
-      if (sound)
-        ::shutdown(s, SD_BOTH);  // an abortive close sends no end of data first
+      // A sound socket whose end the loop has read has nothing to drain or
+      // to end, and no event can come from it any more: it is only closed.
+      if (!sound || !m_dataEnded) {
+        // Deselected, it stays non-blocking (no data socket is ever made
+        // blocking), so the drain never waits.
+        ::WSAAsyncSelect(s, m_hWnd, 0, 0);
+        CFtpDataPath::Drain(*this, s, current);
+        if (sound)
+          ::shutdown(s, SD_BOTH);  // an abortive close sends no end of data first
+      }
+      m_dataEnded = false;
       ::closesocket(s);
     }
 
