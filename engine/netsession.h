@@ -5,8 +5,10 @@
 // reset), push the commands of one operation, set the transfer file and record
 // when data moves, PostCommands, WaitForEnd; then read alive, logged in, the
 // progress counter and the reply text. A server gone silent is given up with
-// GiveUp. The window sends no CWD or TYPE that repeats what the server
-// acknowledged last on this connection.
+// GiveUp; an operation given up by the client ends with Abort or AbortAndWait
+// (the finished event reset before ABOR goes). A new connection's login is
+// awaited with WaitForLogin. The window sends no CWD or TYPE that repeats what
+// the server acknowledged last on this connection.
 #pragma once
 
 #include <atomic>
