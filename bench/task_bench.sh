@@ -26,14 +26,24 @@
 #     helpers building): download 0.179 / 0.126 (1.42), upload 0.114 / 0.101
 #     (1.13).
 #   FD_READ deselected while a download drains its socket, 16 MiB or 200 ms
-#   per event, whole-buffer gathering sends (now), load average 4-6: download
-#     0.098 / 0.093 (1.06), upload 0.089 / 0.055 (1.61; curl's upload varied
-#     0.055-0.101 over these runs). With a 1 MiB buffer, tried and dropped:
-#     0.111 / 0.110 (1.01) and 0.061 / 0.075 (0.82).
-#   Latest, the command sequences of every worker through the connection's
-#   one routine, repeated CWD and TYPE not sent: load average 6: download
-#     0.131 / 0.112 (1.17), upload 0.090 / 0.047 (1.90); load average 9:
-#     download 0.115 / 0.101 (1.14), upload 0.079 / 0.075 (1.05).
+#   per event, whole-buffer gathering sends, 256 KiB buffer, load average 4-6:
+#     download 0.098 / 0.093 (1.06), upload 0.089 / 0.055 (1.61; curl's upload
+#     varied 0.055-0.101 over these runs).
+#   256 KiB against 1 MiB buffer, the same build otherwise, two alternating
+#   runs of five each (load average 4.6 and 4.2 before the 256 KiB runs, 2.6
+#   and 3.5 before the 1 MiB ones): 256 KiB download 0.154 / 0.160 (0.96) and
+#   0.216 / 0.154 (1.40), upload 0.107 / 0.089 (1.20) and 0.159 / 0.100
+#   (1.59); 1 MiB download 0.068 / 0.133 (0.51) and 0.130 / 0.131 (0.99),
+#   upload 0.096 / 0.099 (0.97) and 0.126 / 0.095 (1.32). The 1 MiB buffer is
+#   kept: faster both ways, and a megabyte takes one receive instead of four.
+#   Latest: 1 MiB buffer written to the file in 256 KiB pieces, every command
+#   sequence through the connection's one routine, no repeated CWD or TYPE,
+#   three runs each: load average 4.6: download 0.082 / 0.146 (0.56), upload
+#     0.105 / 0.099 (1.06); load average 7.9: download 0.110 / 0.152 (0.73),
+#     upload 0.120 / 0.085 (1.41); load average 6.3: download 0.088 / 0.169
+#     (0.52), upload 0.104 / 0.096 (1.08). The upload's ratio follows curl's
+#     own upload time, which varies by half from run to run (0.067-0.099 s
+#     here), the task's 0.085-0.120 s.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/task_driver.exe

@@ -4,7 +4,9 @@
 #
 # A random file of MiB mebibytes (512 by default) is served by vsftpd (the test
 # fixture of tests/peers/with-peers.sh, so it runs as root); each client
-# downloads it and uploads it three times, every copy checked by SHA-256. The
+# downloads it and uploads it three times, every copy checked by SHA-256 and
+# removed before the next run (a copy left to be written out slows the runs
+# after it, and more so a client that writes in large pieces). The
 # engine runs as bench's transfer_driver.exe under wine64 and xvfb-run and times
 # itself from starting its connection thread to the end of the transfer, so
 # Wine's own start-up is left out; curl reports its time_total; lftp is timed
@@ -42,24 +44,38 @@
 #   upload engine 8.2, probe 2.3. Interleaved runs of the same drivers outside
 #   the bench (five each, load 6-9): download before 0.84-1.67 (median 1.38),
 #   after 1.09-1.24 (1.12), probe 0.43-0.84 (0.68).
-# 256 MiB, with the engine's hardening merged, machine idle (load
-# average 1): download engine 0.512, probe 0.407, curl 0.420, lftp 0.334
-# (engine/probe 1.26, engine/curl 1.22, engine/lftp 1.53); upload 0.373,
-# 0.248, 0.244, 0.419 (1.50, 1.53, 0.89). Requests per MiB: download engine
-# 8.2, probe 6.0; upload engine 8.2, probe 2.1.
-# Latest, 256 MiB, after the queue's cut of repeated CWD and TYPE (the data
-# loops unchanged), load average 6.5 (other helpers building): download engine
-# 1.404, probe 0.622, curl 0.343, lftp 0.413 (2.26, 4.09, 3.40); upload 0.892,
-# 0.352, 0.259, 0.402 (2.53, 3.45, 2.22). Both the engine and the probe lost
-# most of a second in two of their three runs (the last runs: engine 0.593
-# and 0.387, probe 0.411 and 0.247, near the idle figures above). Requests per
-# MiB unchanged: download engine 8.9, probe 5.8; upload engine 8.2, probe 2.1.
-# A second run, load average 9-13: download engine 1.198, probe 0.777, curl
-# 0.444, lftp 0.388 (1.54, 2.70, 3.09); upload 0.755, 0.574, 0.318, 0.489
-# (1.32, 2.38, 1.54); requests per MiB 9.8 and 8.5 (probe 3.0 and 3.4). Under
-# such load the ratios to curl and lftp (native programs, no Wine server)
-# say little; the targets (engine/curl 1.25, engine/probe 1.3) were near on
-# the idle machine and are missed here by the load, not by more requests.
+# 256 MiB, with the engine's hardening merged, machine idle (load average 1):
+# download engine 0.512, probe 0.407, curl 0.420, lftp 0.334 (engine/probe
+# 1.26, engine/curl 1.22, engine/lftp 1.53); upload 0.373, 0.248, 0.244, 0.419
+# (1.50, 1.53, 0.89). Requests per MiB: download engine 8.2, probe 6.0; upload
+# engine 8.2, probe 2.1.
+# 256 KiB against 1 MiB buffer, 256 MiB, the same build otherwise, alternating
+# runs (load average 7.4, 2.2 before the 256 KiB runs; 4.4, 4.2 before the
+# 1 MiB ones): requests per MiB download 8.6 and 8.4 against 1.1 and 1.1,
+# upload 9.9 and 9.5 against 3.9 and 2.2. Download engine medians 1.382 and
+# 0.677 against 1.946 and 0.781 s, the probe's 1.589 and 0.354 against 0.977
+# and 0.360; upload 0.757 and 0.495 against 0.763 and 0.396. The 1 MiB
+# engine's downloads were two-faced: 0.35-0.46 s (the probe's 0.29-0.45) while
+# the system had little to write out, 1.0-3.0 s once earlier copies waited to
+# be: each 1 MiB write into the system's cache then took some 3 ms, ten times
+# the probe's writes (strace). Written in 256 KiB pieces (no Wine server
+# request each) it keeps 0.29-0.45 s in that state too; the 256 KiB buffer's
+# downloads took a steady 0.61-0.85 s. So the 1 MiB buffer stays, written in
+# quarter-megabyte pieces, and every copy is now removed before the next run,
+# as curl's and lftp's always were.
+# Latest, 256 MiB, 1 MiB buffer in 256 KiB file writes, copies removed:
+#   load average 7.1: download engine 0.440, probe 0.419, curl 0.730, lftp
+#   0.579 (engine/probe 1.05, engine/curl 0.60, engine/lftp 0.76); upload
+#   0.399, 0.360, 0.364, 0.521 (1.11, 1.10, 0.77). Requests per MiB: download
+#   engine 3.9, probe 3.9; upload 2.9 and 2.9.
+#   load average 8.2: download 0.445, 0.299, 0.660, 0.525 (1.49, 0.67, 0.85);
+#   upload 0.345, 0.349, 0.302, 0.621 (0.99, 1.14, 0.56). Requests per MiB:
+#   download engine 3.0, probe 2.1; upload 2.1 and 1.9.
+#   The engine's time includes its login, some 30-40 ms longer than the
+#   probe's (a thread, a hidden window, the PWD after login): a tenth of a
+#   0.3-0.4 s download. (Each message the connection window takes less cuts
+#   the empty file's requests more than the file's, so per MiB the figure
+#   came out higher than the 1.1 before, for about the same requests a file.)
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/transfer_driver.exe
@@ -116,13 +132,16 @@ xvfb-run -a bash -s "$driver" "$probe" "$host" "$port" "$user" "$pass" "$work" "
 set -eu
 driver=$1 probe=$2 host=$3 port=$4 user=$5 pass=$6 work=$7 served=$8 runs=$9
 winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
+# Each copy is hashed and removed before the next run, as curl's and lftp's
+# are: the write-back of copies left behind would slow the runs after them.
+digest() { sha256sum <"$1" | cut -d' ' -f1; rm -f "$1"; }
 for i in $(seq "$runs"); do
   for client in engine probe; do
     exe=$driver; [ $client = engine ] || exe=$probe
     out=$(/usr/lib/wine/wine64 "$exe" get "$host" "$port" "$user" "$pass" bench.bin "$(winpath "$work/${client}_$i.bin")")
-    echo "download $client $i ${out#seconds=}"
+    echo "download $client $i $(digest "$work/${client}_$i.bin") ${out#seconds=}"
     out=$(/usr/lib/wine/wine64 "$exe" put "$host" "$port" "$user" "$pass" "upload/${client}_$i.bin" "$(winpath "$served/bench.bin")")
-    echo "upload $client $i ${out#seconds=}"
+    echo "upload $client $i $(digest "$served/upload/${client}_$i.bin") ${out#seconds=}"
   done
 done
 # The traced pass: this prefix's server gives way to one that traces every
@@ -159,8 +178,10 @@ while read -r dir client i rest; do
     echo "$i $client $rest" >>"$work/requests.txt"  # direction client empty-file file
     continue
   fi
+  got=${rest%% *}
+  rest=${rest#* }
   secs=${rest%% *}  # "<seconds> bytes=<n> login=<seconds>"
-  if [ "$dir" = download ]; then check "$work/${client}_$i.bin" "$client download $i"; else check "$served/upload/${client}_$i.bin" "$client upload $i"; fi
+  [ "$got" = "$want" ] || { echo "transfer_bench: $client $dir $i: SHA-256 mismatch" >&2; exit 1; }
   record "$dir" "$client" "$secs"
   [ "$client" = probe ] || echo "$dir login ${rest##*login=}" >>"$work/login.txt"
 done <"$work/engine.txt"

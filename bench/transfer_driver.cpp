@@ -50,25 +50,18 @@ int main(int argc, char** argv)
   NetSession* session = new NetSession;
   session->m_pSite = &site;
   CNetFunc* thread = new CNetFunc(session);
-  ::ResetEvent(session->m_hDoneEvent);
-  bool ok = thread->CreateThread(CREATE_SUSPENDED) != FALSE;
-  if (ok) {
-    thread->ResumeThread();
-    ok = ::WaitForSingleObject(session->m_hDoneEvent, 60000) == WAIT_OBJECT_0 && session->m_loggedIn != 0;
-  }
+  bool ok = thread->Start() && session->WaitForLogin(60000, 60000, nullptr);
   LARGE_INTEGER loggedIn;
   ::QueryPerformanceCounter(&loggedIn);
   int64_t bytes = 0;
   if (ok) {
-    session->m_queue.Clear();
-    session->m_alive = 1;
+    session->BeginOperation();
     session->m_pFile = &file;
-    ::ResetEvent(session->m_hDoneEvent);
     session->PushCommand(VERB_TYPE, "I");
     session->PushCommand(VERB_PASV, "PASV");
     session->PushCommand(download ? VERB_RETR : VERB_STOR, argv[6]);
-    ::PostMessageA(session->m_pWnd->GetSafeHwnd(), UWM_NET_COMMAND, 0, 0);
-    ok = ::WaitForSingleObject(session->m_hDoneEvent, 3600000) == WAIT_OBJECT_0 && session->m_alive != 0;
+    session->PostCommands();
+    ok = session->WaitForEnd(3600000, 3600000, nullptr) == NetSession::WAIT_DONE && session->m_alive != 0;
     bytes = download ? (int64_t)site.m_bytesReceived : (int64_t)site.m_bytesSent;
   }
   ::QueryPerformanceCounter(&end);

@@ -26,7 +26,8 @@ class CSiteItem;
 // argument of kCommandArgLen - 1 characters, CR LF and the NUL.
 constexpr size_t kSendBufferSize = 7 + 1 + (kCommandArgLen - 1) + 2 + 1;
 // Large enough that a loopback or LAN transfer moves whole socket buffers per
-// call: every socket or file call costs a round trip to the Wine server.
+// call: every socket call costs a round trip to the Wine server (a megabyte
+// takes about one receive, against eight with a quarter of it).
 constexpr size_t kDataBufferSize = 1024 * 1024;
 constexpr size_t kReplyReadSize = 1460;  // one read of the control socket
 // How long stopping a connection waits for the server's answer to QUIT.
@@ -279,6 +280,9 @@ protected:
   // or a fast upload could end before the server (or an FTP proxy between)
   // has taken the data connection up.
   bool m_uploadCleared = false;
+  // The data loop has read the peer's end of the data socket: its close has
+  // nothing left to drain.
+  bool m_dataEnded = false;
   // Who has m_dataSocket while it is handed to a partner's relay pump
   // (RelayHold in ftpsocketwnd_data.cpp): free, held by the pump, asked back
   // by this window, or left to the pump to close. Exactly one side closes it,

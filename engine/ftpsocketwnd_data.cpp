@@ -6,9 +6,10 @@
 // One buffer per window (kDataBufferSize): received bytes go to the file once
 // the buffer is all but full or the transfer stops; uploads read the file a
 // buffer at a time and hand the socket g_socketBlockSize pieces, many pieces to
-// one gathering send. Each socket or file call is a round trip to the Wine
-// server, so the loops move as much as the socket holds per call; a speed
-// limit keeps the old 8192-byte pieces so its sleeps stay fine-grained.
+// one gathering send. Each socket call is a round trip to the Wine server, so
+// the loops move as much as the socket holds per call (a file call is not: a
+// received buffer goes to the file in quarter-megabyte writes); a speed limit
+// keeps the old 8192-byte pieces so its sleeps stay fine-grained.
 //
 // Every receive that leaves bytes in the socket makes the system post another
 // FD_READ, so a loop that drains the socket would find one message per receive
@@ -39,6 +40,11 @@
 namespace {
 
 constexpr uint32_t kFlushAbove = (uint32_t)(kDataBufferSize - 1460);
+// The most one file write takes. A buffer goes to the file in these pieces:
+// once earlier files' pages wait to be written out, the system takes a write
+// of a whole megabyte into its cache several times slower than four of a
+// quarter (a file write costs no Wine server request).
+constexpr DWORD kFileWritePiece = 256 * 1024;
 // Work one socket event may do before the other messages (the control reply,
 // a stop) get their turn: at most these bytes and, under a slow disk or a
 // speed limit, about this long; the loop then posts itself the same event again.
@@ -79,12 +85,6 @@ bool IsQueueVerb(int verb)
 bool IsSoftError(int error)
 {
   return error == WSAEWOULDBLOCK || error == WSA_IO_PENDING;
-}
-
-void SetBlocking(SOCKET s, bool blocking)
-{
-  u_long nonBlocking = blocking ? 0 : 1;
-  ::ioctlsocket(s, FIONBIO, &nonBlocking);
 }
 
 // Waits at most ms for the socket to be readable (or writable).
@@ -153,20 +153,39 @@ void WidenSocketBuffers(SOCKET s)
 // times; a listing or a small listed file spares the two calls.
 constexpr uint64_t kWideBuffersFrom = 1024 * 1024;
 
-bool WantsWideBuffers(const NetSession& s)
+// The transfer verb a data connection opened now will serve: the current
+// command or the first pending one; VERB_NONE when none is known.
+int ComingTransferVerb(const NetSession& s)
 {
   int verb = s.m_current.m_verb;
   NetCommand next;
   for (int i = 0; !IsTransferVerb(verb) && s.m_queue.GetAt(i, next); ++i)
     verb = next.m_verb;
-  if (verb == VERB_LIST)
-    return false;
-  // A size of 0 may be a listing that gave none: unknown, so widened.
+  return IsTransferVerb(verb) ? verb : VERB_NONE;
+}
+
+bool IsDownloadVerb(int verb)
+{
+  return verb == VERB_RETR || verb == VERB_RETW || verb == VERB_RETM || verb == VERB_LIST;
+}
+
+// The listed size of the file being moved; 0 when unknown (a size of 0 may
+// be a listing that gave none).
+uint64_t ListedSize(const NetSession& s)
+{
   if (s.m_pJob != nullptr && s.m_pJob->m_size != 0)
-    return s.m_pJob->m_size >= kWideBuffersFrom;
+    return s.m_pJob->m_size;
   if (s.m_pItem != nullptr && s.m_pItem->m_fileSize > 0)
-    return (uint64_t)s.m_pItem->m_fileSize >= kWideBuffersFrom;
-  return true;
+    return (uint64_t)s.m_pItem->m_fileSize;
+  return 0;
+}
+
+bool WantsWideBuffers(const NetSession& s)
+{
+  if (ComingTransferVerb(s) == VERB_LIST)
+    return false;
+  const uint64_t size = ListedSize(s);
+  return size == 0 || size >= kWideBuffersFrom;
 }
 
 // The most one receive or send of the verb moves.
@@ -291,17 +310,25 @@ BOOL CFtpDataPath::Connect(CFtpSocketWnd& w, const char* host, int port)
     w.FailAndSignal();
     return FALSE;
   }
+  // A download straight to the server never writes to its data socket: the
+  // FD_WRITE of its connect would be a message for nothing. A proxy's
+  // exchange and an upload need it.
+  const int verb = ComingTransferVerb(*w.m_pSession);
+  const long events = FD_READ | FD_CONNECT | FD_CLOSE | (IsDownloadVerb(verb) && !w.DataThroughProxy() ? 0 : FD_WRITE);
   const SOCKET s = ::WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED);
-  if (s == INVALID_SOCKET ||
-      ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0) {
+  if (s == INVALID_SOCKET || ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, events) != 0) {
     ConnLogPrintf("%s::Creating Data Socket error.\r\n", w.Host());
     if (s != INVALID_SOCKET)
       ::closesocket(s);
     w.FailAndSignal();
     return FALSE;
   }
-  ::ResetEvent(w.m_hRelayReady);
+  // Only a relay target raises it; one left raised by a failed copy before
+  // must not send the next copy's pump to this socket.
+  if (verb == VERB_STOM)
+    ::ResetEvent(w.m_hRelayReady);
   w.m_relaySocket = INVALID_SOCKET;
+  w.m_dataEnded = false;
   if (WantsWideBuffers(*w.m_pSession))
     WidenSocketBuffers(s);
   if (::connect(s, (const sockaddr*)&addr, sizeof(addr)) == SOCKET_ERROR && ::WSAGetLastError() != WSAEWOULDBLOCK) {
@@ -339,8 +366,10 @@ void CFtpDataPath::OnAccept(CFtpSocketWnd& w, int error)
   }
   w.m_dataSocket = s;
   ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_WRITE | FD_CLOSE);
-  ::ResetEvent(w.m_hRelayReady);
+  if (ComingTransferVerb(*w.m_pSession) == VERB_STOM)
+    ::ResetEvent(w.m_hRelayReady);
   w.m_relaySocket = INVALID_SOCKET;
+  w.m_dataEnded = false;
   SetUp(w);
   // The upload verb is current already; its first FD_WRITE may have gone by.
   if (IsUploadVerb(w.m_pSession->m_current.m_verb))
@@ -426,10 +455,15 @@ bool CFtpDataPath::FlushToFile(CFtpSocketWnd& w, bool mayAbort)
   w.m_bufPos = 0;
   if (size == 0)
     return true;
-  DWORD written = 0;
   const HANDLE h = w.m_hTransferFile;
-  if (h != nullptr && h != INVALID_HANDLE_VALUE && ::WriteFile(h, w.m_dataBuf, size, &written, nullptr) &&
-      written == size)
+  bool ok = h != nullptr && h != INVALID_HANDLE_VALUE;
+  for (DWORD at = 0; ok && at < size;) {
+    const DWORD piece = size - at < kFileWritePiece ? size - at : kFileWritePiece;
+    DWORD written = 0;
+    ok = ::WriteFile(h, w.m_dataBuf + at, piece, &written, nullptr) && written == piece;
+    at += piece;
+  }
+  if (ok)
     return true;
   w.m_pSession->m_alive = 0;
   ConnLogPrintf("%s::Writing the local file failed, transfer aborted.\r\n", w.Host());
@@ -490,7 +524,12 @@ void CFtpDataPath::ReceiveIntoFile(CFtpSocketWnd& w, int verb)
 {
   const SOCKET s = w.m_dataSocket;
   // FD_CLOSE stays selected: a close during the loop still comes as its event.
-  ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
+  // A file listed smaller than one receive leaves nothing behind it to post
+  // FD_READ again, and keeps its selection (two round trips less a file).
+  const uint64_t listed = ListedSize(*w.m_pSession);
+  const bool deselect = listed == 0 || listed - (uint64_t)w.m_bytesMoved >= PieceLimit(w, verb);
+  if (deselect)
+    ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_CLOSE);
   const DWORD start = ::GetTickCount();
   RecvOutcome r = RECV_FULL;
   bool sound = true;
@@ -507,12 +546,15 @@ void CFtpDataPath::ReceiveIntoFile(CFtpSocketWnd& w, int verb)
     if (r != RECV_FULL)
       break;
   }
+  if (r == RECV_CLOSED && w.m_dataSocket == s)
+    w.m_dataEnded = true;
   // A would-block or a used-up share selects FD_READ again, which posts it at
   // once when bytes wait; a socket at its end, failed or given up (an abort
   // may have closed it meanwhile) keeps FD_CLOSE alone.
   if (!sound || w.m_dataSocket != s || r == RECV_CLOSED || r == RECV_FAILED)
     return;
-  ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_CLOSE);
+  if (deselect)
+    ::WSAAsyncSelect(s, w.m_hWnd, UWM_DATA_SOCKET, FD_READ | FD_CLOSE);
   if (r == RECV_FULL)
     w.PostMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_READ);
 }
@@ -530,6 +572,8 @@ void CFtpDataPath::ReceiveIntoListing(CFtpSocketWnd& w)
       if (!AppendListing(w))
         return;
     }
+    if (r == RECV_CLOSED)
+      w.m_dataEnded = true;
     if (r != RECV_FULL)
       return;
   }
@@ -584,6 +628,9 @@ void CFtpDataPath::SendFromFile(CFtpSocketWnd& w, int verb)
 // transfer is sound, else read and dropped.
 void CFtpDataPath::Drain(CFtpSocketWnd& w, SOCKET s, int verb)
 {
+  // The loop read the end already: nothing can follow it.
+  if (w.m_dataEnded)
+    return;
   const bool sound = (w.m_pSite == nullptr || w.m_pSite->m_queueRun == 1) && w.m_pSession->m_alive != 0;
   if (sound && (verb == VERB_RETR || verb == VERB_RETW)) {
     for (int reads = 0; reads < kDrainReads; ++reads) {
@@ -906,11 +953,17 @@ void CFtpSocketWnd::CloseDataSocket()
       linger.l_onoff = sound ? 0 : 1;
       linger.l_linger = 0;
       ::setsockopt(s, SOL_SOCKET, SO_LINGER, (const char*)&linger, sizeof(linger));
-      ::WSAAsyncSelect(s, m_hWnd, 0, 0);
-      SetBlocking(s, false);
-      CFtpDataPath::Drain(*this, s, current);
-      if (sound)
-        ::shutdown(s, SD_BOTH);  // an abortive close sends no end of data first
+      // A sound socket whose end the loop has read has nothing to drain or
+      // to end, and no event can come from it any more: it is only closed.
+      if (!sound || !m_dataEnded) {
+        // Deselected, it stays non-blocking (no data socket is ever made
+        // blocking), so the drain never waits.
+        ::WSAAsyncSelect(s, m_hWnd, 0, 0);
+        CFtpDataPath::Drain(*this, s, current);
+        if (sound)
+          ::shutdown(s, SD_BOTH);  // an abortive close sends no end of data first
+      }
+      m_dataEnded = false;
       ::closesocket(s);
     }
 

@@ -170,22 +170,6 @@ private:
     return true;
   }
 
-  // The connect wait: slices while the keeper runs, until the event or the
-  // connect wait has passed.
-  void WaitForLogin()
-  {
-    const DWORD start = ::GetTickCount();
-    while (Running()) {
-      const DWORD spent = Elapsed(start);
-      if (spent >= m_connectWaitMs)
-        return;
-      const DWORD left = m_connectWaitMs - spent;
-      if (::WaitForSingleObject(m_session->m_hDoneEvent, left < kKeeperSliceMs ? left : kKeeperSliceMs) !=
-          WAIT_TIMEOUT)
-        return;
-    }
-  }
-
   void DelayRetry()
   {
     const DWORD start = ::GetTickCount();
@@ -230,8 +214,10 @@ private:
           break;
         }
       }
+      // The connect wait: slices while the keeper runs, until the event or the
+      // connect wait has passed.
       if (OpenConnection())
-        WaitForLogin();
+        m_session->WaitForLogin(kKeeperSliceMs, m_connectWaitMs, [&] { return Running(); });
       if (m_session->m_loggedIn.load() != 0) {
         loggedIn = true;
         break;
@@ -291,8 +277,8 @@ private:
       session.PushDataConnection(m_site);
       session.PushCommand(VERB_LIST, "");
       session.PostCommands();
-    } else if (const HWND hWnd = session.WindowHandle()) {
-      ::PostMessageA(hWnd, UWM_NET_SEND, (WPARAM)verb, 0);
+    } else {
+      session.PostVerb(verb);
     }
 
     switch (session.WaitForEnd(kKeeperSliceMs, ReplyLimitMs(), [&] { return Running(); })) {

@@ -32,6 +32,17 @@ BOOL CNetFunc::InitInstance()
   return TRUE;
 }
 
+int CNetFunc::Run()
+{
+  for (;;) {
+    if (!PumpMessage())
+      return ExitInstance();
+    // Nothing here outlives its message: temporary objects go at once rather
+    // than at an idle time this loop never has.
+    CWnd::DeleteTempMap();
+  }
+}
+
 int CNetFunc::ExitInstance()
 {
   m_pSocketWnd->Shutdown();

@@ -31,6 +31,9 @@ public:
 
   BOOL InitInstance() override;
   int ExitInstance() override;
+  // The loop of a window nobody sees: no idle work, so no look at the queue
+  // between messages (each look is a round trip to the Wine server).
+  int Run() override;
 
   // Client side: resets the command-finished event and runs the thread; false
   // when the thread could not be made (the caller still owns this object).

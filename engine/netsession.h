@@ -5,8 +5,10 @@
 // reset), push the commands of one operation, set the transfer file and record
 // when data moves, PostCommands, WaitForEnd; then read alive, logged in, the
 // progress counter and the reply text. A server gone silent is given up with
-// GiveUp. The window sends no CWD or TYPE that repeats what the server
-// acknowledged last on this connection.
+// GiveUp; an operation given up by the client ends with Abort or AbortAndWait
+// (the finished event reset before ABOR goes). A new connection's login is
+// awaited with WaitForLogin. The window sends no CWD or TYPE that repeats what
+// the server acknowledged last on this connection.
 #pragma once
 
 #include <atomic>
@@ -191,10 +193,24 @@ struct NetSession {
   // moved; that restarts the idle clock. idleMs 0 means no idle limit.
   WaitEnd WaitForEnd(uint32_t sliceMs, uint32_t idleMs, const std::function<bool()>& keepOn,
                      const std::function<bool()>& moved = nullptr);
+  // Waits for a new connection's window to log in (it sets the finished
+  // event logged in or not) up to limitMs, in slices while keepOn() holds.
+  // True when it is logged in and alive.
+  bool WaitForLogin(uint32_t sliceMs, uint32_t limitMs, const std::function<bool()>& keepOn);
+  // A verb the window sends at once, ahead of the queue (UWM_NET_SEND),
+  // posted; the window's handle or null.
+  HWND PostVerb(int verb);
   // Gives up a server gone silent: its late reply would be taken for the
   // next command's. Empties the queue, marks the connection dead, says QUIT.
   void GiveUp();
-  // ABOR to the window, sent (the caller waits for the window to take it) or posted.
-  void Abort(bool send);
+  // ABOR to the window, sent (the caller waits for the window to take it) or
+  // posted. A connection still up answers it by setting the finished event,
+  // so the event is reset first; true then (an answer is owed). False
+  // without a window or control connection: nothing will answer.
+  bool Abort(bool send);
+  // Abort, then its answer awaited as WaitForEnd (no idle restart); a server
+  // silent for limitMs is given up (GiveUp) and WAIT_IDLE returned. WAIT_DONE
+  // as well when no answer was owed.
+  WaitEnd AbortAndWait(bool send, uint32_t sliceMs, uint32_t limitMs, const std::function<bool()>& keepOn);
 #endif
 };

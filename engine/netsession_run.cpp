@@ -56,22 +56,50 @@ NetSession::WaitEnd NetSession::WaitForEnd(uint32_t sliceMs, uint32_t idleMs, co
   return WAIT_ENDED;
 }
 
+bool NetSession::WaitForLogin(uint32_t sliceMs, uint32_t limitMs, const std::function<bool()>& keepOn)
+{
+  WaitForEnd(sliceMs, limitMs, keepOn);
+  return m_loggedIn.load() != 0 && m_alive.load() != 0;
+}
+
+HWND NetSession::PostVerb(int verb)
+{
+  const HWND hWnd = WindowHandle();
+  if (hWnd != nullptr)
+    ::PostMessageA(hWnd, UWM_NET_SEND, (WPARAM)verb, 0);
+  return hWnd;
+}
+
 void NetSession::GiveUp()
 {
   m_queue.Clear();
   m_alive = 0;
-  const HWND hWnd = WindowHandle();
-  if (hWnd != nullptr)
-    ::PostMessageA(hWnd, UWM_NET_SEND, VERB_QUIT, 0);
+  PostVerb(VERB_QUIT);
 }
 
-void NetSession::Abort(bool send)
+bool NetSession::Abort(bool send)
 {
   const HWND hWnd = WindowHandle();
   if (hWnd == nullptr)
-    return;
+    return false;
+  // A closed connection set the event when it closed, and answers nothing.
+  const bool answers = m_pWnd->GetControlSocket() != INVALID_SOCKET;
+  if (answers)
+    ::ResetEvent(m_hDoneEvent);
   if (send)
     ::SendMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
   else
     ::PostMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
+  return answers;
+}
+
+NetSession::WaitEnd NetSession::AbortAndWait(bool send, uint32_t sliceMs, uint32_t limitMs,
+                                             const std::function<bool()>& keepOn)
+{
+  if (!Abort(send))
+    return WAIT_DONE;
+  const WaitEnd end = WaitForEnd(sliceMs, limitMs, keepOn);
+  if (end == WAIT_IDLE)
+    GiveUp();
+  return end;
 }

@@ -116,28 +116,12 @@ bool CPlanThread::Prepare()
     own->m_keeper = 0;
     m_pSession = own;
     CNetFunc* func = new CNetFunc(own);
-    bool started = false;
-    if (own->m_hDoneEvent != nullptr) {
-      ::ResetEvent(own->m_hDoneEvent);
-      if (func->CreateThread(CREATE_SUSPENDED)) {
-        func->m_bAutoDelete = FALSE;
-        m_pNetFunc = func;
-        func->ResumeThread();
-        started = true;
-      }
-    }
-    if (!started)
+    const bool started = own->m_hDoneEvent != nullptr && func->Start();
+    if (started)
+      m_pNetFunc = func;
+    else
       delete func;
-    bool loggedIn = false;
-    if (started) {
-      const DWORD start = ::GetTickCount();
-      while (!Stopping() && ::GetTickCount() - start < g_planLoginWaitMs.load()) {
-        if (::WaitForSingleObject(own->m_hDoneEvent, kPollMs) == WAIT_OBJECT_0)
-          break;
-      }
-      loggedIn = own->m_loggedIn.load() != 0 && own->m_alive.load() != 0;
-    }
-    if (!loggedIn) {
+    if (!started || !own->WaitForLogin(kPollMs, g_planLoginWaitMs.load(), [&] { return !Stopping(); })) {
       char line[kPlanHostLen + 80];
       std::snprintf(line, sizeof(line), "%s::This server response timeout, the task stopped!\r\n", m_pSite->m_host);
       ReportLine(line);

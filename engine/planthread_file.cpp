@@ -199,18 +199,12 @@ CPlanThread::ItemResult CPlanThread::Transfer(CFile& file, bool upload, int verb
   const bool stopped = !SiteRuns() || StatusOf(item) == PLAN_STOPPED || Stopping();
   const bool abort = timedOut || stopped;
   if (abort && hWnd != nullptr) {
-    ::ResetEvent(session->m_hDoneEvent);
-    if (Stopping())
-      ::SendMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
-    else
-      ::PostMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
-  }
-  if (abort && hWnd != nullptr && !Stopping() && SiteRuns()) {
-    if (::WaitForSingleObject(session->m_hDoneEvent, kPlanAbortWaitMs) == WAIT_TIMEOUT) {
-      // No answer to ABOR either: the connection is given up.
-      session->GiveUp();
+    // Sent while the program closes (nothing waits then), else posted and
+    // awaited; no answer to ABOR either gives the connection up.
+    if (Stopping() || !SiteRuns())
+      session->Abort(Stopping());
+    else if (session->AbortAndWait(false, kPlanAbortWaitMs, kPlanAbortWaitMs, nullptr) == NetSession::WAIT_IDLE)
       m_connectionLost = true;
-    }
   }
   // Taken back on the connection's thread before the file is closed, so no
   // late byte lands in a reused handle or a freed item.

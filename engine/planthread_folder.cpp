@@ -84,14 +84,9 @@ CPlanThread::ItemResult CPlanThread::DownloadFolder()
   const bool signalled = end == NetSession::WAIT_DONE;
   const bool timedOut = end == NetSession::WAIT_IDLE;
   if (!signalled || session->m_alive.load() == 0 || !SiteRuns() || !ItemWorking() || Stopping()) {
-    if (timedOut && hWnd != nullptr) {
-      ::SendMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
-      ::ResetEvent(session->m_hDoneEvent);
-      if (::WaitForSingleObject(session->m_hDoneEvent, kPlanAbortWaitMs) == WAIT_TIMEOUT) {
-        session->GiveUp();
-        m_connectionLost = true;
-      }
-    }
+    if (timedOut && hWnd != nullptr &&
+        session->AbortAndWait(true, kPlanAbortWaitMs, kPlanAbortWaitMs, nullptr) == NetSession::WAIT_IDLE)
+      m_connectionLost = true;
     // The data connection closed on the window's thread before the block goes.
     if (hWnd == nullptr || ::SendMessageA(hWnd, UWM_NET_DETACH, 0, 1) == 0)
       m_connectionLost = true;

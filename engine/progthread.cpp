@@ -289,20 +289,12 @@ bool CProgThread::OpenConnection(CSiteItem* site, NetSession** session, CNetFunc
   own->m_keeper = 0;
   *session = own;
   CNetFunc* func = new CNetFunc(own);
-  if (own->m_hDoneEvent == nullptr) {
+  if (own->m_hDoneEvent == nullptr || !func->Start()) {
     delete func;
     return false;
   }
-  ::ResetEvent(own->m_hDoneEvent);
-  if (!func->CreateThread(CREATE_SUSPENDED)) {
-    delete func;
-    return false;
-  }
-  func->m_bAutoDelete = FALSE;
   *thread = func;
-  func->ResumeThread();
-  DWORD r = WaitUnlessExit(own->m_hDoneEvent, g_taskConnectWaitMs.load());
-  return r == WAIT_OBJECT_0 && own->m_loggedIn.load() != 0;
+  return own->WaitForLogin(kExitPollMs, g_taskConnectWaitMs.load(), [] { return g_exitRequested.load() == 0; });
 }
 
 bool CProgThread::ConnectOneSite()
@@ -508,17 +500,12 @@ int CProgThread::ListRemoteFolder(const char* path, bool recursive)
   m_timedOut = r == -1;
   // The connection already lost needs no ABOR; a time-out or a stop does.
   const bool onlyLost = running && !alive && !m_timedOut && !SpaceRunStale();
-  if (!onlyLost) {
-    session->Abort(true);
-    // The answer to ABOR, bounded too: a silent server would hold the task
-    // and a borrowed keeper connection until the user stopped the site.
-    if (session->WaitForEnd(kAbortSliceMs, idleMs, [&] {
-          return g_exitRequested.load() == 0 && site->m_queueRun.load() != 0;
-        }) == NetSession::WAIT_IDLE) {
-      session->GiveUp();
-      m_timedOut = true;
-    }
-  }
+  // The answer to ABOR, bounded too: a silent server would hold the task and
+  // a borrowed keeper connection until the user stopped the site.
+  if (!onlyLost && session->AbortAndWait(true, kAbortSliceMs, idleMs, [&] {
+        return g_exitRequested.load() == 0 && site->m_queueRun.load() != 0;
+      }) == NetSession::WAIT_IDLE)
+    m_timedOut = true;
   FreeListingText(session);
   return 0;
 }

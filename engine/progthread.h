@@ -177,7 +177,7 @@ private:
   void TaskOpenOrEdit(bool edit);
   // Pushes the commands on the first connection, posts and waits bounded;
   // true when the event came and the connection is still alive.
-  bool RunCommands(const int* verbs, const char* const* args, int count, bool whileAlive);
+  bool RunCommands(const int* verbs, const char* const* args, int count);
   // A CWD to the task's first path, as RunCommands runs it.
   bool ChangeToFirstPath();
   void TaskMakeDir();

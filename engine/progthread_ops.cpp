@@ -62,7 +62,7 @@ std::string JoinRemotePath(const std::string& folder, const std::string& name)
   return path + name;
 }
 
-bool CProgThread::RunCommands(const int* verbs, const char* const* args, int count, bool whileAlive)
+bool CProgThread::RunCommands(const int* verbs, const char* const* args, int count)
 {
   NetSession* session = m_pSession1;
   CSiteItem* site = m_pSite;
@@ -79,7 +79,6 @@ bool CProgThread::RunCommands(const int* verbs, const char* const* args, int cou
   for (int i = 0; i < count; ++i)
     session->PushCommand(verbs[i], args[i]);
   session->PostCommands();
-  (void)whileAlive;
   const int r = WaitWithIdle(session, site, ListingIdleMs(site), kOpsSliceMs);
   if (r == -1)
     session->GiveUp();
@@ -98,7 +97,7 @@ int CProgThread::RunMakeDir(const char* name, NetSession* session, CSiteItem* si
   if (m_pSite->m_queueRun.load() != 0) {
     const int verbs[] = {VERB_MKD};
     const char* args[] = {name};
-    if (RunCommands(verbs, args, 1, false))
+    if (RunCommands(verbs, args, 1))
       result = 1;
     else
       result = m_pSite->m_queueRun.load() == 0 ? 0 : 2;
@@ -112,7 +111,7 @@ int CProgThread::RenameOne(const char* oldName, const char* newName)
 {
   const int verbs[] = {VERB_RNFR, VERB_RNTO};
   const char* args[] = {oldName, newName};
-  return RunCommands(verbs, args, 2, true) ? 1 : 0;
+  return RunCommands(verbs, args, 2) ? 1 : 0;
 }
 
 int CProgThread::MoveOne(const char* fromFolder, const char* toFolder, const char* name)
@@ -126,14 +125,14 @@ int CProgThread::DeleteOneFile(const char* name)
 {
   const int verbs[] = {VERB_DELE};
   const char* args[] = {name};
-  return RunCommands(verbs, args, 1, true) ? 1 : 0;
+  return RunCommands(verbs, args, 1) ? 1 : 0;
 }
 
 int CProgThread::SiteCommandOne(const char* text)
 {
   const int verbs[] = {VERB_SITE};
   const char* args[] = {text};
-  return RunCommands(verbs, args, 1, false) ? 1 : 0;
+  return RunCommands(verbs, args, 1) ? 1 : 0;
 }
 
 int CProgThread::DeleteTree(const char* path)
@@ -179,7 +178,6 @@ int CProgThread::DeleteTree(const char* path)
       continue;
     }
     LogFormat("%s::Preparing to delete %s. ", host, e.m_name);
-    session->m_alive = 1;
     if (DeleteOneFile(e.m_name) != 1) {
       if (site->m_queueRun.load() != 0)
         LogFormat("%s::Deleting error, maybe you don't have the permission or the file doesn't exist\r\n", host);
@@ -199,10 +197,9 @@ int CProgThread::DeleteTree(const char* path)
       break;
     }
     LogFormat("%s::Deleting %s ", host, sub.c_str());
-    session->m_alive = 1;
     const int verbs[] = {VERB_CDUP, VERB_RMD};
     const char* args[] = {"", folders[i].c_str()};
-    if (!RunCommands(verbs, args, 2, false)) {
+    if (!RunCommands(verbs, args, 2)) {
       result = 0;
       break;
     }
@@ -218,7 +215,7 @@ bool CProgThread::ChangeToFirstPath()
 {
   const int verbs[] = {VERB_CWD};
   const char* args[] = {m_firstPath};
-  return RunCommands(verbs, args, 1, false);
+  return RunCommands(verbs, args, 1);
 }
 
 
@@ -281,7 +278,7 @@ void CProgThread::TaskMove()
   {
     const int verbs[] = {VERB_CDUP};
     const char* args[] = {""};
-    if (!RunCommands(verbs, args, 1, false))
+    if (!RunCommands(verbs, args, 1))
       return;
   }
   for (int i = 0; i < m_value && m_pEntries != nullptr && site->m_queueRun.load() != 0; ++i) {
@@ -328,7 +325,6 @@ void CProgThread::TaskDelete()
       continue;
     }
     LogFormat("%s::Preparing to delete %s file\r\n", host, e->m_name);
-    session->m_alive = 1;
     if (DeleteOneFile(e->m_name) == 1) {
       SendIfRunning(ResultWnd(), UWM_ENTRY_REMOVED, node, reinterpret_cast<LPARAM>(e));
       continue;
@@ -349,10 +345,9 @@ void CProgThread::TaskDelete()
       LogFormat(dirError, host);
       break;
     }
-    session->m_alive = 1;
     const int verbs[] = {VERB_CDUP, VERB_RMD};
     const char* args[] = {"", folders[i].c_str()};
-    if (RunCommands(verbs, args, 2, false)) {
+    if (RunCommands(verbs, args, 2)) {
       EntryRecord removed;
       std::memset(&removed, 0, sizeof(removed));
       std::snprintf(removed.m_name, sizeof(removed.m_name), "%s", folders[i].c_str());
@@ -394,8 +389,6 @@ void CProgThread::TaskChangePassword()
   // A password the site cannot store, or a command the push would cut, is not sent.
   bool ok = std::strlen(m_secondPath) < sizeof(site->m_password) && Fits(text);
   if (ok) {
-    session->m_queue.Clear();
-    session->m_alive = 1;
     ok = SiteCommandOne(text.c_str()) == 1 && session->m_alive.load() != 0;
   }
   if (ok) {

@@ -294,18 +294,8 @@ void CProgThread::AbortBoth(bool post, uint32_t idleMs)
   HANDLE events[2] = {nullptr, nullptr};
   int count = 0;
   for (NetSession* s : order) {
-    HWND hWnd = WndOf(s);
-    if (hWnd == nullptr)
-      continue;
     // Only a connection still up answers; a closed one has set its event already.
-    const bool up = s->m_pWnd->GetControlSocket() != INVALID_SOCKET;
-    if (up)
-      ::ResetEvent(s->m_hDoneEvent);
-    if (post)
-      ::PostMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
-    else
-      ::SendMessageA(hWnd, UWM_NET_SEND, VERB_ABOR, 0);
-    if (up) {
+    if (s->Abort(!post)) {
       waiting[count] = s;
       events[count] = s->m_hDoneEvent;
       ++count;
@@ -387,9 +377,9 @@ int CProgThread::FxpCopy(const char* name, bool sourcePassive)
   pasv->m_replyText[0] = '\0';
   port->m_replyText[0] = '\0';
 
+  // The PORT side's TYPE goes out with its PORT and transfer below.
   const CString type = GetTransferTypeText(name);
-  if (!src->PushCommand(VERB_TYPE, type) || !dst->PushCommand(VERB_TYPE, type) ||
-      !pasv->PushCommand(VERB_PASV, "")) {
+  if (!pasv->PushCommand(VERB_TYPE, type) || !pasv->PushCommand(VERB_PASV, "")) {
     pasv->m_alive = 0;
     return 0;
   }
@@ -416,27 +406,25 @@ int CProgThread::FxpCopy(const char* name, bool sourcePassive)
     return 0;
   }
 
-  src->m_alive = 1;
-  dst->m_alive = 1;
-  ::ResetEvent(src->m_hDoneEvent);
-  ::ResetEvent(dst->m_hDoneEvent);
+  src->BeginOperation();
+  dst->BeginOperation();
   // The PORT side has no data connection on this machine: with the 227 line as
   // its reply text its transfer ends on its control reply, its ABOR goes urgent
   // and a refused PORT says why.
   std::snprintf(port->m_replyText, sizeof(port->m_replyText), "%s", pasv->m_replyText);
-  src->m_progress = 0;
-  dst->m_progress = 0;
   // The receiving server gets its STOR first: a sender that starts before it
   // (an empty file closes at once) would leave it waiting for a second
   // connection that never comes.
-  bool pushed = (sourcePassive ? dst->PushCommand(VERB_PORT, argument) != 0 : true) &&
+  bool pushed = (sourcePassive ? dst->PushCommand(VERB_TYPE, type) != 0 && dst->PushCommand(VERB_PORT, argument) != 0
+                               : true) &&
                 dst->PushCommand(VERB_STOR, name) != 0;
   if (pushed) {
     dst->PostCommands();
     pushed = WaitReceiverReady(dst, !sourcePassive, idleMs);
   }
   if (pushed) {
-    pushed = (sourcePassive ? true : src->PushCommand(VERB_PORT, argument) != 0) &&
+    pushed = (sourcePassive ? true
+                            : src->PushCommand(VERB_TYPE, type) != 0 && src->PushCommand(VERB_PORT, argument) != 0) &&
              src->PushCommand(VERB_RETR, name) != 0;
     src->PostCommands();
   }
@@ -583,12 +571,8 @@ int CProgThread::RelayOneFile(BatchJobRecord* job, const char* name)
   NetSession* src = m_pSession1;
   NetSession* dst = m_pSession2;
   const uint32_t idleMs = IdleMs(m_pSite2->m_uploadTimeout, g_sendTimeout);
-  src->m_queue.Clear();
-  dst->m_queue.Clear();
-  src->m_progress = 0;
-  dst->m_progress = 0;
-  src->m_alive = 1;
-  dst->m_alive = 1;
+  src->BeginOperation();
+  dst->BeginOperation();
   src->m_relayStalled = 0;
   src->m_replyText[0] = '\0';
   dst->m_replyText[0] = '\0';
@@ -611,8 +595,6 @@ int CProgThread::RelayOneFile(BatchJobRecord* job, const char* name)
   dst->PushDataConnection(m_pSite2);
   bool pushed = targetWnd != nullptr && targetWnd->m_hRelayReady != nullptr &&
                 dst->PushCommand(VERB_STOM, name) != 0;
-  ::ResetEvent(src->m_hDoneEvent);
-  ::ResetEvent(dst->m_hDoneEvent);
   job->m_startTick = ::GetTickCount();
   bool timedOut = false;
   if (pushed) {

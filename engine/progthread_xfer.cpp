@@ -97,9 +97,7 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
   if (seconds < 1)
     seconds = 1;
   const uint32_t idleMs = static_cast<uint32_t>(seconds) * 1000u;
-  session->m_progress = 0;
-  session->m_alive = 1;
-
+  session->BeginOperation();
   bool queued = session->PushCommand(VERB_TYPE, GetTransferTypeText(name)) != 0;
   queued = queued && session->PushDataConnection(site) != 0;
   queued = queued && session->PushCommand(verb, name) != 0;
@@ -111,7 +109,6 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
     FinishJob(job);
     return 0;
   }
-  ::ResetEvent(session->m_hDoneEvent);
   const HWND hWnd = session->PostCommands();
 
   const bool timedOut =
@@ -136,14 +133,11 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
   }
   if (abort && hWnd != nullptr) {
     // Given up: the data connection is reset rather than closed in order, so
-    // the server never takes a cut upload for a whole file.
+    // the server never takes a cut upload for a whole file. Bounded: a server
+    // that never answers must not hold the task.
     session->m_alive = 0;
-    session->Abort(true);
-    // Bounded: a server that never answers must not hold the task.
-    if (session->WaitForEnd(kXferSliceMs, idleMs, [&] {
-          return site->m_queueRun.load() == 1 && g_exitRequested.load() == 0;
-        }) == NetSession::WAIT_IDLE)
-      session->GiveUp();
+    session->AbortAndWait(true, kXferSliceMs, idleMs,
+                          [&] { return site->m_queueRun.load() == 1 && g_exitRequested.load() == 0; });
   }
   FinishJob(job);
   return 0;

@@ -292,12 +292,23 @@ TEST_F(DataFaults, ReplyOwedToAborIsNeverTakenForTheNextCommand)
     ASSERT_TRUE(o.woke) << LogDump();
     EXPECT_TRUE(o.alive) << LogDump();
     EXPECT_TRUE(datatest::ReadBytes(path) == expected);
+    // Acknowledged again, the folder and the type are not asked for twice.
+    ASSERT_TRUE(c.client->Run(VERB_CWD, "/there", 10000)) << LogDump();
+    CFile again;
+    ASSERT_TRUE(again.Open(path.c_str(), kWriteFlags));
+    o = datatest::RunWithFile(c, again, TransferCommands(true, VERB_RETR, "fine.bin"), nullptr, 10000);
+    ASSERT_TRUE(o.woke) << LogDump();
+    EXPECT_TRUE(o.alive) << LogDump();
+    ASSERT_TRUE(c.client->Run(VERB_CWD, "/there", 10000)) << LogDump();
+    EXPECT_TRUE(c.client->Alive()) << LogDump();
     EXPECT_LT(c.client->Stop(), 3000u);
     const std::vector<std::string> received = peers::Received();
     EXPECT_EQ(CountReceived(received, "ABOR"), 1) << Joined(received);
-    EXPECT_EQ(CountReceived(received, "CWD /there"), 1) << Joined(received);
+    EXPECT_EQ(CountReceived(received, "CWD /there"), 2) << Joined(received);
     EXPECT_EQ(CountReceived(received, "CWD /nope"), 1) << Joined(received);
-    // The type acknowledged before the refusal and its ABOR is asked for again.
+    EXPECT_EQ(CountReceived(received, "RETR fine.bin"), 2) << Joined(received);
+    // The type acknowledged before the refusal and its ABOR is asked for again,
+    // and once acknowledged, not again.
     EXPECT_EQ(CountReceived(received, "TYPE I"), 2) << Joined(received);
   }
 

@@ -237,6 +237,58 @@ TEST_F(QueueMulti, ASiteLimitedToOneConnectionNeverOpensASecond)
   EXPECT_EQ(h.doc->GetSite(1)->m_taskCount.load(), 0);
 }
 
+// Lines of the connection log that hold text.
+int LogLinesWith(const std::string& text)
+{
+  int n = 0;
+  for (int i = 0; i < ConnLogCount(); ++i)
+    if (std::string(static_cast<const char*>(ConnLogRowText(i))).find(text) != std::string::npos)
+      ++n;
+  return n;
+}
+
+// One worker keeping its connection: a folder or type the server acknowledged
+// last is not asked for again, a changed one is, and the next run's new
+// connection asks for both again.
+TEST_F(QueueMulti, ACommandIsSentOnlyWhenItsFolderOrTypeChanges)
+{
+  Harness h;
+  g_queueThreadCount = 1;
+  g_optionFlags |= 1u << OPTBIT_REUSE_CONNECTION;
+  g_transferType = 0;
+  tasktest::MakeFolder(root, "seq\\a");
+  tasktest::MakeFolder(root, "seq\\b");
+  const std::string local = FreshTemp("seq");
+  // "localhost" is no work site: the worker's own connection, no keep-alive.
+  struct File {
+    const char* folder;
+    const char* name;
+  };
+  const File files[] = {{"a", "one.bin"}, {"a", "two.bin"}, {"a", "three.txt"}, {"b", "four.bin"}, {"a", "five.bin"}};
+  for (const File& f : files) {
+    WriteAll(root + "\\seq\\" + f.folder + "\\" + f.name, std::string(3000, 'q'));
+    h.view.Add("<-", "localhost", port, user.c_str(), pass.c_str(), local.c_str(),
+               (std::string("/seq/") + f.folder).c_str(), f.name, 3000);
+  }
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
+  for (CPlanItem* item : h.view.All())
+    EXPECT_EQ(item->m_status, PLAN_FINISHED) << item->m_fileName << "\n" << QueueLogText();
+  for (const File& f : files)
+    EXPECT_TRUE(ReadAll(local + "\\" + f.name) == std::string(3000, 'q')) << f.name;
+  // /seq/a, then /seq/b, then /seq/a again; binary, text for three.txt, binary.
+  EXPECT_EQ(LogLinesWith("Sending command ---> CWD /seq/a"), 2) << QueueLogText();
+  EXPECT_EQ(LogLinesWith("Sending command ---> CWD /seq/b"), 1);
+  EXPECT_EQ(LogLinesWith("Sending command ---> TYPE I"), 2);
+  EXPECT_EQ(LogLinesWith("Sending command ---> TYPE A"), 1);
+  EXPECT_EQ(LogLinesWith("Sending command ---> RETR"), 5);
+
+  // A new run connects anew: nothing is taken from the last connection.
+  h.view.Add("<-", "localhost", port, user.c_str(), pass.c_str(), local.c_str(), "/seq/a", "one.bin", 3000);
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
+  EXPECT_EQ(LogLinesWith("Sending command ---> CWD /seq/a"), 3) << QueueLogText();
+  EXPECT_EQ(LogLinesWith("Sending command ---> TYPE I"), 3);
+}
+
 TEST_F(QueueMulti, UploadRetriesResumeOnlyWhatIsMissing)
 {
   Harness h;
