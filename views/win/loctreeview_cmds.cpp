@@ -18,8 +18,6 @@ namespace {
 
 constexpr UINT kMakeFolder = 32817, kRename = 32818, kRefresh = 32820, kDelete = 32821, kAttributes = 32822,
                kView = 32832, kBack = 32837, kAddToQueue = 32838, kCopy = 57634, kPaste = 57637;
-constexpr UINT kContextMenuResource = 188;
-constexpr UINT kContextMenuIcons = 171;
 const char kRenameError[] = "Rename Error. ";
 
 std::string TodayText()
@@ -362,23 +360,13 @@ void CLocTrView::OnTreeRClick(NMHDR*, LRESULT* pResult)
 
 void CLocTrView::RunContextMenu(HTREEITEM node, CPoint screen)
 {
-  m_contextMenu.DestroyMenu();
   m_contextNode = node;
-  CMenu* popup = nullptr;
-  BCMenu* own = nullptr;
-  if (m_contextMenu.LoadMenu(kContextMenuResource) && (own = m_contextMenu.GetSubMenu(0)) != nullptr) {
-    m_contextMenu.LoadToolbar(kContextMenuIcons);
-    while (own->GetMenuItemCount() > 0)
-      own->RemoveMenu(0, MF_BYPOSITION);
-  } else {
-    m_contextMenu.DestroyMenu();
-    if (!m_contextMenu.CreatePopupMenu()) {
-      m_contextNode = nullptr;
-      return;
-    }
-    own = &m_contextMenu;
+  BCMenu* own = LoadContextPopup(m_contextMenu);
+  if (own == nullptr) {
+    m_contextNode = nullptr;
+    return;
   }
-  popup = own;
+  CMenu* popup = own;
   struct Item {
     UINT id;
     const char* text;

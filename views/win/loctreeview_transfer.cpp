@@ -22,12 +22,6 @@ namespace {
 
 const char kPasteIntoItself[] = "Can't paste because the target path is the same as the source path";
 
-template <size_t N>
-void CopyText(char (&field)[N], const char* text)
-{
-  snprintf(field, N, "%s", text != nullptr ? text : "");
-}
-
 std::string WithoutTrailingSeparator(const char* path)
 {
   std::string p(path != nullptr ? path : "");
@@ -233,18 +227,8 @@ void CLocTrView::OnAddToQueue()
   }
   if (!Confirm(OPTBIT_CONFIRM_UPLOAD, IDS_CONFIRM_UPLOAD))
     return;
-  CPlanItem* item = new CPlanItem;
-  CopyText(item->m_fileName, m_tree.GetItemText(node));
-  CopyText(item->m_localPath, NodePath(m_tree.GetParentItem(node)));
-  CopyText(item->m_remotePath, remotePath);
-  CopyText(item->m_host, site->m_host);
-  CopyText(item->m_user, site->m_user);
-  CopyText(item->m_password, site->m_password);
-  item->m_port = site->m_port;
-  item->m_anonymous = site->SiteOptionDigits[1] - '0';
-  item->m_passive = site->SiteOptionDigits[4] - '0';
-  item->m_kind = kEntryFolder;
-  CopyText(item->m_direction, "->");
+  CPlanItem* item = NewQueueItem(*site, "->", NodePath(m_tree.GetParentItem(node)), remotePath,
+                                 m_tree.GetItemText(node), kEntryFolder, 0);
   CWnd* func = g_pFuncView.load();
   if (func == nullptr || !func->PostMessage(UWM_QUEUE_ADD, 0, (LPARAM)item)) {
     delete item;
