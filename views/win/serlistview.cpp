@@ -232,7 +232,8 @@ void CSerLiViewBase::RenameEnded(int row, const CString& text)
 {
   const CString old = m_list.GetItemText(row, 0);
   HTREEITEM node = SelectedNode();
-  if (text.IsEmpty() || text == old || node == nullptr || row < 0 || row >= m_list.GetItemCount())
+  // An empty old name is a new-folder row whose edit another edit ended.
+  if (text.IsEmpty() || old.IsEmpty() || text == old || node == nullptr || row < 0 || row >= m_list.GetItemCount())
     return;
   if (text.GetLength() >= (int)kEntrySecondLen) {
     ShowPathTooLong(this, std::string(text));

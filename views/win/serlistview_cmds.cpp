@@ -230,7 +230,6 @@ void CSerLiViewBase::OnRename()
   const std::vector<int> rows = SelectedRows();
   if (!ShowsFolder() || rows.size() != 1)
     return;
-  EndNewFolderRow();
   m_list.SetFocus();
   m_list.EditLabel(rows[0]);
 }
@@ -261,7 +260,13 @@ void CSerLiViewBase::OnMove()
     return;
   if (target[0] != '/')
     target = "/" + target;
-  if (target == source)
+  // "/a/" is the folder "/a": a move into the folder the rows are in is none.
+  while (target.GetLength() > 1 && target[target.GetLength() - 1] == '/')
+    target = target.Left(target.GetLength() - 1);
+  CString from = source;
+  while (from.GetLength() > 1 && from[from.GetLength() - 1] == '/')
+    from = from.Left(from.GetLength() - 1);
+  if (target == from)
     return;
   if (!PayloadPathFits(target)) {
     ShowPathTooLong(this, std::string(target));
