@@ -500,10 +500,11 @@ bool ClickTwo(CSerLiViewBase* l, const char* first, const char* second)
   return false;
 }
 
-// A right click at p, then a click on the menu's item of command id, until
-// done() holds; the menu is left closed whatever happens.
+// A right click at p, then a click on the menu's item of command id (or, with
+// key, that key typed), until done() holds; the menu is left closed whatever
+// happens.
 template <class Done>
-bool MenuItemUntil(CPoint p, UINT id, Done done)
+bool MenuItemUntil(CPoint p, UINT id, Done done, const char* shot = nullptr, const char* key = nullptr)
 {
   for (int attempt = 0; attempt < 3; ++attempt) {
     boxdriver::Driver driver([&] {
@@ -512,7 +513,16 @@ bool MenuItemUntil(CPoint p, UINT id, Done done)
       for (int i = 0; i < 100 && popup == nullptr; ++i, ::Sleep(50))
         popup = ::FindWindowA("#32768", nullptr);
       HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
+      if (menu != nullptr && shot != nullptr)
+        viewhost::Shot(shot);
       bool clicked = false;
+      if (menu != nullptr && key != nullptr) {
+        viewhost::Xdo(std::string("key ") + key);
+        for (int i = 0; i < 40 && ::IsWindowVisible(popup); ++i)
+          ::Sleep(50);
+        clicked = !::IsWindowVisible(popup);
+        menu = nullptr;
+      }
       for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
         if (::GetMenuItemID(menu, i) != id)
           continue;
@@ -564,8 +574,10 @@ TEST(ViewsSerList, UserCopiesPastesAndDragsAcrossPanesAndQueuesADownload)
   ::OpenClipboard(nullptr);
   ::EmptyClipboard();
   ::CloseClipboard();
+  // Copy by its menu's shortcut character, Paste by a click on its item.
   ASSERT_TRUE(MenuItemUntil(RowCentre(l1, Bench::Row(l1, "one.bin")), ID_LIST_COPY,
-                           [] { return ::IsClipboardFormatAvailable(g_clipFormat) != FALSE; }));
+                           [] { return ::IsClipboardFormatAvailable(g_clipFormat) != FALSE; }, "views_serlist_menu",
+                           "c"));
   EXPECT_TRUE(SelectedNames(l1, {"one.bin", "two words.bin"}));
   CRect client;
   l2->m_list.GetClientRect(&client);
