@@ -111,27 +111,7 @@ struct Bench {
     tree->ClientToScreen(&p);
     return wintest::ClickUntil(p.x, p.y, [&] { return Selected() == node; });
   }
-  // Types into the label edit a command opened, then Return; pumps until the
-  // edit is gone.
-  bool TypeLabel(const std::string& text)
-  {
-    if (!wintest::PumpUntil([&] { return tree->GetEditControl() != nullptr; }, 5000))
-      return false;
-    HWND edit = tree->GetEditControl()->m_hWnd;
-    auto typed = [&] { return boxdriver::Text(edit) == text; };
-    // Keys lost to another window: emptied and typed again.
-    for (int attempt = 0; attempt < 3 && !text.empty() && !typed(); ++attempt) {
-      ::SetWindowTextA(edit, "");
-      viewhost::Xdo("type --delay 30 '" + text + "'");
-      wintest::PumpUntil(typed, 3000);
-    }
-    if (!typed())
-      return false;
-    // Ended as Return ends it: a Return key sent by xdotool to the label edit
-    // takes this program's standard output away under Wine.
-    tree->SendMessage(TVM_ENDEDITLABELNOW, FALSE, 0);
-    return wintest::PumpUntil([&] { return tree->GetEditControl() == nullptr; }, 5000);
-  }
+  bool TypeLabel(const std::string& text) { return viewhost::TypeLabel(*tree, text); }
 };
 
 // The test folder goes with its test.
@@ -325,29 +305,8 @@ TEST(ViewsLocTree, FoldersMadeRenamedAndDeletedAsTheDiskSays)
 
   // Made from the context menu of a folder that is not shown: on disk and in
   // the tree, no row.
-  {
-    RECT r;
-    ASSERT_TRUE(b.tree->GetItemRect(made, &r, TRUE));
-    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    b.tree->ClientToScreen(&p);
-    // A right click opens the menu; its "Make &Folder" item is clicked.
-    boxdriver::Driver driver([&] {
-      viewhost::Xdo(wintest::MoveTo(p.x, p.y) + " click 3");
-      HWND popup = nullptr;
-      for (int i = 0; i < 100 && popup == nullptr; ++i, ::Sleep(50))
-        popup = ::FindWindowA("#32768", nullptr);
-      HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
-      for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
-        if (::GetMenuItemID(menu, i) != 32817)
-          continue;
-        RECT item;
-        ::GetMenuItemRect(nullptr, menu, i, &item);
-        viewhost::Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
-      }
-    });
-    EXPECT_TRUE(wintest::PumpUntil([&] { return b.tree->GetEditControl() != nullptr; }, 10000));
-    driver.Join();
-  }
+  ASSERT_TRUE(viewhost::ChooseFromContextMenu(*b.tree, made, 32817));
+  EXPECT_TRUE(wintest::PumpUntil([&] { return b.tree->GetEditControl() != nullptr; }, 10000));
   ASSERT_TRUE(b.TypeLabel("inner"));
   EXPECT_EQ(b.Selected(), shown);
   EXPECT_TRUE(Exists(b.dir + "\\made\\inner"));

@@ -256,4 +256,83 @@ std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool 
   return prompt;
 }
 
+bool TypeLabel(CTreeCtrl& tree, const std::string& text)
+{
+  if (!wintest::PumpUntil([&] { return tree.GetEditControl() != nullptr; }, 5000))
+    return false;
+  HWND edit = tree.GetEditControl()->m_hWnd;
+  auto typed = [&] { return boxdriver::Text(edit) == text; };
+  for (int attempt = 0; attempt < 3 && !text.empty() && !typed(); ++attempt) {
+    ::SetWindowTextA(edit, "");
+    Xdo("type --delay 30 '" + text + "'");
+    wintest::PumpUntil(typed, 3000);
+  }
+  if (!typed())
+    return false;
+  // A Return key sent by xdotool to the label edit takes this program's
+  // standard output away under Wine: the edit is ended as Return ends it.
+  tree.SendMessage(TVM_ENDEDITLABELNOW, FALSE, 0);
+  return wintest::PumpUntil([&] { return tree.GetEditControl() == nullptr; }, 5000);
+}
+
+CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node)
+{
+  tree.EnsureVisible(node);
+  CRect r;
+  tree.GetItemRect(node, &r, TRUE);
+  tree.ClientToScreen(&r);
+  return r.CenterPoint();
+}
+
+void DragWithPointer(CPoint from, CPoint to)
+{
+  Xdo(wintest::MoveTo(from.x, from.y) + " mousedown 1 sleep 0.3 mousemove " + std::to_string(from.x + 8) + " " +
+      std::to_string(from.y + 8) + " sleep 0.3 mousemove " + std::to_string(to.x) + " " + std::to_string(to.y) +
+      " sleep 0.5 mousemove " + std::to_string(to.x + 1) + " " + std::to_string(to.y) + " sleep 0.5 mouseup 1");
+}
+
+bool ChooseFromContextMenu(CTreeCtrl& tree, HTREEITEM node, UINT id, const char* shot)
+{
+  tree.EnsureVisible(node);
+  RECT r;
+  if (!tree.GetItemRect(node, &r, TRUE))
+    return false;
+  CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  tree.ClientToScreen(&p);
+  std::atomic<bool> clicked{false}, done{false};
+  boxdriver::Driver driver([&] {
+    // A right click lost to a loaded X server is made again.
+    for (int attempt = 0; attempt < 3 && !clicked; ++attempt) {
+      Xdo(wintest::MoveTo(p.x, p.y) + " click 3");
+      HWND popup = nullptr;
+      for (int i = 0; i < 60 && popup == nullptr; ++i, ::Sleep(50))
+        popup = ::FindWindowA("#32768", nullptr);
+      HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
+      for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu) && !clicked; ++i) {
+        if (::GetMenuItemID(menu, i) != id)
+          continue;
+        RECT item;
+        ::GetMenuItemRect(nullptr, menu, i, &item);
+        Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2));
+        if (shot != nullptr)
+          Shot(shot);
+        Xdo("click 1");
+        clicked = true;
+      }
+      // The popup closes with the click; one still up (no such item, or a
+      // click lost) is closed, so that the tracking ends.
+      if (!clicked && popup != nullptr)
+        Xdo("key Escape");
+      for (int i = 0; i < 40 && popup != nullptr && ::IsWindow(popup) && ::IsWindowVisible(popup); ++i)
+        ::Sleep(50);
+      if (popup != nullptr && ::IsWindow(popup) && ::IsWindowVisible(popup))
+        Xdo("key Escape");
+    }
+    done = true;
+  });
+  wintest::PumpUntil([&] { return done.load(); }, 30000);
+  driver.Join();
+  return clicked;
+}
+
 }  // namespace viewhost

@@ -105,4 +105,18 @@ int ServerLogCount(int server, const std::string& text);
 // The whole screen into $ZARN_BINARY_DIR/shots/<name>.png.
 void Shot(const char* name);
 
+// Types text into the label edit the tree has open (emptied and typed again
+// when keys went elsewhere), then ends the edit as Return ends it; true once
+// the edit is gone.
+bool TypeLabel(CTreeCtrl& tree, const std::string& text);
+// The centre of a node's label on the screen (the node scrolled into view).
+CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node);
+// A drag with the left button as a user makes it (the path the tree's drag
+// detection and OLE's drag loop both take under Wine).
+void DragWithPointer(CPoint from, CPoint to);
+// Right-clicks the node's label as a user does and clicks the item bearing id
+// in the popup that opens (shot, when named, is taken while the menu is up);
+// pumps until that is done. False when no such item could be clicked.
+bool ChooseFromContextMenu(CTreeCtrl& tree, HTREEITEM node, UINT id, const char* shot = nullptr);
+
 }  // namespace viewhost

@@ -1,7 +1,6 @@
 // CLocTrView: the command table with its update handlers, folders made and
 // renamed in place, Delete to the recycle bin, Attributes, and the context menu.
 #include <cstdio>
-#include <ctime>
 
 #include "engine/confirmdlg.h"
 #include "engine/progthread.h"
@@ -9,7 +8,7 @@
 #include "engine/viewmessages.h"
 #include "shell/settings/settings.h"
 #include "toolkit/clipboard.h"
-#include "toolkit/menuupdate.h"
+#include "views/contextmenu.h"
 #include "views/filelistctrl.h"
 #include "views/loctreerules.h"
 #include "views/loctreeview.h"
@@ -19,16 +18,6 @@ namespace {
 constexpr UINT kMakeFolder = 32817, kRename = 32818, kRefresh = 32820, kDelete = 32821, kAttributes = 32822,
                kView = 32832, kBack = 32837, kAddToQueue = 32838, kCopy = 57634, kPaste = 57637;
 const char kRenameError[] = "Rename Error. ";
-
-std::string TodayText()
-{
-  const time_t now = time(nullptr);
-  struct tm t = {};
-  localtime_s(&t, &now);
-  char text[kEntryDateLen] = {};
-  strftime(text, sizeof text, "%x", &t);
-  return text;
-}
 
 std::string InFolder(const CString& folder, const CString& name)
 {
@@ -135,11 +124,7 @@ void CLocTrView::OnRefresh()
   HTREEITEM node = CommandNode();
   if (node == nullptr || node == m_tree.GetRootItem())
     return;
-  m_tree.SendMessage(WM_SETREDRAW, FALSE, 0);
-  m_tree.SelectItem(m_tree.GetRootItem());
-  m_tree.SelectItem(node);
-  m_tree.SendMessage(WM_SETREDRAW, TRUE, 0);
-  m_tree.Invalidate();
+  ReselectNode(&m_tree, node);
 }
 
 // ---- Make Folder and Rename ----
@@ -149,24 +134,9 @@ void CLocTrView::OnMakeFolder()
   HTREEITEM node = CommandNode();
   if (node == nullptr || node == m_tree.GetRootItem())
     return;
-  if (m_tree.GetChildItem(node) != nullptr)
-    m_tree.Expand(node, TVE_EXPAND);
-  else
-    m_tree.SetItemState(node, TVIS_EXPANDED, TVIS_EXPANDED);
-  // The folder icon by attributes: no object on disk needs to exist.
-  int image = 0, openImage = 0;
-  GetShellIconIndexByName("folder", &image, &openImage, kEntryFolder);
-  HTREEITEM child = m_tree.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, "", image, openImage,
-                                      0, 0, 0, node, TVI_LAST);
-  if (child == nullptr)
-    return;
-  m_newFolderEdit = TRUE;
-  m_editNode = child;
-  m_tree.EnsureVisible(child);
-  m_tree.SetFocus();
-  if (m_tree.EditLabel(child) == nullptr) {
-    m_newFolderEdit = FALSE;
-    m_tree.DeleteItem(child);
+  if (HTREEITEM child = StartNewFolderEdit(&m_tree, node, 0)) {
+    m_newFolderEdit = TRUE;
+    m_editNode = child;
   }
 }
 
@@ -231,7 +201,7 @@ void CLocTrView::FinishNewFolder(HTREEITEM item, HTREEITEM parent, const CString
   if (list == nullptr || parent != m_tree.GetSelectedItem())
     return;
   list->InsertItem(0, text, kEntryFolder);
-  list->SetItemText(0, 1, TodayText().c_str());
+  list->SetItemText(0, 1, PayloadDateText().c_str());
   list->SetItemDisplayName(0, full.c_str());
   int image = 0, openImage = 0;
   if (m_tree.GetItemImage(item, image, openImage))
@@ -344,13 +314,8 @@ void CLocTrView::OnTreeRClick(NMHDR*, LRESULT* pResult)
 {
   *pResult = 0;
   CPoint screen;
-  ::GetCursorPos(&screen);
-  CPoint client = screen;
-  m_tree.ScreenToClient(&client);
-  UINT flags = 0;
-  HTREEITEM node = m_tree.HitTest(client, &flags);
-  if (node == nullptr || (flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON)) == 0 ||
-      node == m_tree.GetRootItem()) {
+  HTREEITEM node = ContextMenuNode(m_tree, &screen);
+  if (node == nullptr || node == m_tree.GetRootItem()) {
     m_contextMenu.DestroyMenu();
     m_contextNode = nullptr;
     return;
@@ -361,47 +326,28 @@ void CLocTrView::OnTreeRClick(NMHDR*, LRESULT* pResult)
 void CLocTrView::RunContextMenu(HTREEITEM node, CPoint screen)
 {
   m_contextNode = node;
-  BCMenu* own = LoadContextPopup(m_contextMenu);
-  if (own == nullptr) {
-    m_contextNode = nullptr;
-    return;
-  }
-  CMenu* popup = own;
-  struct Item {
-    UINT id;
-    const char* text;
-  };
-  static const Item kTopLevel[] = {{kBack, "&Back"},       {0, nullptr},          {kMakeFolder, "Make &Folder"},
-                                   {kPaste, "&Paste\tCtrl+V"}, {0, nullptr},      {kAttributes, "&Attribute.."},
-                                   {kRefresh, "&Refresh"}};
-  static const Item kFolder[] = {{kBack, "&Back"},
-                                 {0, nullptr},
-                                 {kView, "&View"},
-                                 {kMakeFolder, "Make &Folder"},
-                                 {0, nullptr},
-                                 {kAddToQueue, "Add to &Queue\tF6"},
-                                 {0, nullptr},
-                                 {kCopy, "&Copy\tCTRL+C"},
-                                 {kPaste, "&Paste\tCtrl+V"},
-                                 {0, nullptr},
-                                 {kDelete, "&Delete\tShift+Del"},
-                                 {kRename, "Re&name"},
-                                 {kAttributes, "&Attribute.."},
-                                 {0, nullptr},
-                                 {kRefresh, "&Refresh"}};
+  static const ContextMenuItem kTopLevel[] = {{kBack, "&Back"},       {0, nullptr},          {kMakeFolder, "Make &Folder"},
+                                              {kPaste, "&Paste\tCtrl+V"}, {0, nullptr},      {kAttributes, "&Attribute.."},
+                                              {kRefresh, "&Refresh"}};
+  static const ContextMenuItem kFolder[] = {{kBack, "&Back"},
+                                            {0, nullptr},
+                                            {kView, "&View"},
+                                            {kMakeFolder, "Make &Folder"},
+                                            {0, nullptr},
+                                            {kAddToQueue, "Add to &Queue\tF6"},
+                                            {0, nullptr},
+                                            {kCopy, "&Copy\tCTRL+C"},
+                                            {kPaste, "&Paste\tCtrl+V"},
+                                            {0, nullptr},
+                                            {kDelete, "&Delete\tShift+Del"},
+                                            {kRename, "Re&name"},
+                                            {kAttributes, "&Attribute.."},
+                                            {0, nullptr},
+                                            {kRefresh, "&Refresh"}};
   const bool folder = IsFolderNode(node) != FALSE;
-  const Item* items = folder ? kFolder : kTopLevel;
-  const size_t count = folder ? sizeof kFolder / sizeof kFolder[0] : sizeof kTopLevel / sizeof kTopLevel[0];
-  for (size_t i = 0; i < count; ++i) {
-    if (items[i].id == 0)
-      own->AppendMenu(MF_SEPARATOR);
-    else
-      own->AppendMenu(MF_STRING, items[i].id, items[i].text);
-  }
-  UpdatePopupMenuUI(this, popup);
-  const UINT chosen = (UINT)popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_RETURNCMD,
-                                                  screen.x, screen.y, this);
-  m_contextMenu.DestroyMenu();
+  CMenu* popup = folder ? BuildContextPopup(m_contextMenu, kFolder, sizeof kFolder / sizeof kFolder[0], this)
+                        : BuildContextPopup(m_contextMenu, kTopLevel, sizeof kTopLevel / sizeof kTopLevel[0], this);
+  const UINT chosen = TrackContextPopup(m_contextMenu, popup, screen, this);
   if (chosen != 0)
     RunCommand(chosen);
   m_contextNode = nullptr;

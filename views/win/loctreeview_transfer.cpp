@@ -22,6 +22,12 @@ namespace {
 
 const char kPasteIntoItself[] = "Can't paste because the target path is the same as the source path";
 
+template <size_t N>
+void CopyText(char (&field)[N], const char* text)
+{
+  snprintf(field, N, "%s", text != nullptr ? text : "");
+}
+
 std::string WithoutTrailingSeparator(const char* path)
 {
   std::string p(path != nullptr ? path : "");
@@ -227,8 +233,13 @@ void CLocTrView::OnAddToQueue()
   }
   if (!Confirm(OPTBIT_CONFIRM_UPLOAD, IDS_CONFIRM_UPLOAD))
     return;
-  CPlanItem* item = NewQueueItem(*site, "->", NodePath(m_tree.GetParentItem(node)), remotePath,
-                                 m_tree.GetItemText(node), kEntryFolder, 0);
+  CPlanItem* item = new CPlanItem;
+  CopyText(item->m_fileName, m_tree.GetItemText(node));
+  CopyText(item->m_localPath, NodePath(m_tree.GetParentItem(node)));
+  CopyText(item->m_remotePath, remotePath);
+  SetPlanItemSite(*item, *site);
+  item->m_kind = kEntryFolder;
+  CopyText(item->m_direction, "->");
   CWnd* func = g_pFuncView.load();
   if (func == nullptr || !func->PostMessage(UWM_QUEUE_ADD, 0, (LPARAM)item)) {
     delete item;
