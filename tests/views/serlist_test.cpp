@@ -592,7 +592,10 @@ TEST(ViewsSerList, UserCopiesPastesAndDragsAcrossPanesAndQueuesADownload)
   l2->m_list.GetClientRect(&client);
   CPoint empty(client.left + 60, client.bottom - 12);
   l2->m_list.ClientToScreen(&empty);
-  ASSERT_TRUE(MenuItemUntil(empty, ID_LIST_PASTE, [&] { return b.doc().GetTaskThreadCount() > 0; }));
+  const int stores = viewhost::ServerLogCount(3, "<- STOR");
+  ASSERT_TRUE(MenuItemUntil(empty, ID_LIST_PASTE, [&] {
+    return b.doc().GetTaskThreadCount() > 0 || viewhost::ServerLogCount(3, "<- STOR") > stores;
+  }));
   ASSERT_TRUE(b.Idle());
   for (const char* name : {"one.bin", "two words.bin"})
     EXPECT_EQ(queuetest::ReadAll(dst + "\\" + name), files[name]) << name;
