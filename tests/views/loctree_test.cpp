@@ -35,6 +35,8 @@ static const int s_unbuffered = setvbuf(stdout, nullptr, _IONBF, 0);
 
 namespace {
 
+using viewhost::WithErrorBoxes;
+
 using queuetest::Exists;
 
 const uint32_t kBoxBits = (1u << OPTBIT_CONFIRM_UPLOAD) | (1u << OPTBIT_CONFIRM_DELETE_FILE) |
@@ -122,28 +124,6 @@ struct Bench {
   bool TypeLabel(const std::string& text) { return viewhost::TypeLabel(*tree, text); }
 };
 
-
-// Answers the error boxes ("ZARN ERROR MESSAGE:") that come up while action
-// runs; their texts in order.
-std::vector<std::string> WithErrorBoxes(const std::function<void()>& action)
-{
-  std::atomic<bool> done{false};
-  std::vector<std::string> texts;
-  boxdriver::Driver driver([&] {
-    while (!done) {
-      HWND box = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 100);
-      if (box == nullptr)
-        continue;
-      texts.push_back(boxdriver::ItemText(box, 1169));
-      boxdriver::Click(box, IDOK);
-      boxdriver::WaitGone(box, 3000);
-    }
-  });
-  action();
-  done = true;
-  driver.Join();
-  return texts;
-}
 
 void MakeFileOf(const std::string& path, size_t size)
 {

@@ -32,11 +32,7 @@ int RowOf(CFileListCtrl& list, const char* name)
 
 int LogCount(int server, const std::string& text)
 {
-  std::ifstream in("Z:" + peers::Env(("ZARN_S2S_LOG_" + std::to_string(server)).c_str()));
-  int n = 0;
-  for (std::string line; std::getline(in, line);)
-    n += line.find(text) != std::string::npos;
-  return n;
+  return viewhost::ServerLogCount(server, text);
 }
 
 void SerTreeFixture::SetUp()

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include "engine/engineutil.h"
@@ -9,6 +10,7 @@
 #include "engine/viewslots.h"
 #include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
+#include "tests/support/peers.h"
 #include "views/imagelists.h"
 #include "views/maskselectdlg.h"
 #include "views/panelinks.h"
@@ -201,6 +203,35 @@ bool Drag(POINT from, POINT to, const std::function<bool()>& done, int attempts)
     driver.Join();
   }
   return done();
+}
+
+std::vector<std::string> WithErrorBoxes(const std::function<void()>& action)
+{
+  std::atomic<bool> done{false};
+  std::vector<std::string> texts;
+  boxdriver::Driver driver([&] {
+    while (!done) {
+      HWND box = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 100);
+      if (box == nullptr)
+        continue;
+      texts.push_back(boxdriver::ItemText(box, 1169));
+      boxdriver::Click(box, IDOK);
+      boxdriver::WaitGone(box, 3000);
+    }
+  });
+  action();
+  done = true;
+  driver.Join();
+  return texts;
+}
+
+int ServerLogCount(int server, const std::string& text)
+{
+  std::ifstream in("Z:" + peers::Env(("ZARN_S2S_LOG_" + std::to_string(server)).c_str()));
+  int n = 0;
+  for (std::string line; std::getline(in, line);)
+    n += line.find(text) != std::string::npos;
+  return n;
 }
 
 void Shot(const char* name)

@@ -5,7 +5,8 @@
 // one the lists as the list pane does (the first server list in row 0, the
 // local list and the second server list sharing row 1). A test names the view
 // classes it hosts; every other place gets a stand-in: a plain tree, or a list
-// view holding a CFileListCtrl that registers as the partner list of its place.
+// view holding a CFileListCtrl that registers as the partner list of its place
+// (a real list view named for a list place registers itself there).
 // When the first server tree is a stand-in, its list stand-in is also the
 // result window of listing tasks (UWM_LISTING_READY fills it). The slots of the
 // function view, the main frame and of views not hosted hold recording
@@ -14,6 +15,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/docview.h"
 #include "framework/splitter.h"
@@ -103,6 +105,11 @@ std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool 
 // a release), up to `attempts` times until done holds. A drag whose release
 // the loop never saw is ended with Escape, so nothing waits for ever.
 bool Drag(POINT from, POINT to, const std::function<bool()>& done, int attempts = 3);
+// Runs action while a user reads and closes every error box it shows; their
+// texts in order.
+std::vector<std::string> WithErrorBoxes(const std::function<void()>& action);
+// Lines of the log of s2s server n that hold text (the servers log every command).
+int ServerLogCount(int server, const std::string& text);
 // The whole screen into $ZARN_BINARY_DIR/shots/<name>.png.
 void Shot(const char* name);
 
