@@ -15,18 +15,13 @@
 #include "shell/settings/settings.h"
 #include "toolkit/clipboard.h"
 #include "views/loctreerules.h"
+#include "views/localupload.h"
 #include "views/loctreeview.h"
 #include "views/payloadtransfer.h"
 
 namespace {
 
 const char kPasteIntoItself[] = "Can't paste because the target path is the same as the source path";
-
-template <size_t N>
-void CopyText(char (&field)[N], const char* text)
-{
-  snprintf(field, N, "%s", text != nullptr ? text : "");
-}
 
 std::string WithoutTrailingSeparator(const char* path)
 {
@@ -196,17 +191,24 @@ void CLocTrView::OnDragLeave()
 
 BOOL CLocTrView::OnDrop(COleDataObject* pDataObject, DROPEFFECT, CPoint)
 {
-  BOOL result = FALSE;
-  DragPayload payload;
-  int count = 0;
-  if (ReadDroppedPayload(pDataObject, &payload, &count) != nullptr && count > 0 &&
-      Confirm(OPTBIT_CONFIRM_DROP, IDS_CONFIRM_DROP) && m_dropNode != nullptr) {
-    DeliverPayload(payload, count, m_dropNode);
-    result = TRUE;
-  }
+  const int result = DropEntries(pDataObject);
   m_dropNode = nullptr;
   m_tree.SelectDropTarget(nullptr);
-  return result;
+  return result != 0;
+}
+
+int CLocTrView::DropEntries(COleDataObject* pDataObject)
+{
+  DragPayload payload;
+  int count = 0;
+  if (ReadDroppedPayload(pDataObject, &payload, &count) == nullptr || count <= 0 || m_dropNode == nullptr)
+    return 0;
+  HTREEITEM target = m_dropNode;
+  // The box pumps messages: the target must still be the one the drag chose.
+  if (!Confirm(OPTBIT_CONFIRM_DROP, IDS_CONFIRM_DROP) || target != m_dropNode)
+    return 0;
+  DeliverPayload(payload, count, target);
+  return 1;
 }
 
 // ---- Add To Queue ----
@@ -215,43 +217,14 @@ void CLocTrView::OnAddToQueue()
 {
   HTREEITEM node = CommandNode();
   // The first server pane's selected folder receives it.
-  CServerTreeAccess* access = ServerTreeAccess(1);
-  CWnd* serverView = g_pSerTrView.load();
-  HWND serverTree = serverView != nullptr && serverView->m_hWnd != nullptr
-                        ? ::GetDlgItem(serverView->m_hWnd, kSerTreeCtrlId)
-                        : nullptr;
-  HTREEITEM serverNode = serverTree != nullptr ? TreeView_GetSelection(serverTree) : nullptr;
   CString remotePath;
-  int siteIndex = -1;
-  CSiteItem* site = nullptr;
-  if (IsFolderNode(node) && access != nullptr && serverNode != nullptr &&
-      access->NodePath(serverNode, &remotePath, &siteIndex) && g_pDoc != nullptr)
-    site = g_pDoc->GetSite(siteIndex);
+  CSiteItem* site = IsFolderNode(node) ? FirstPaneFolder(&remotePath) : nullptr;
   if (site == nullptr) {
     ShowConfirmDlg(this, IDS_NO_RECEIVING_PATH, kConfirmModeError);
     return;
   }
   if (!Confirm(OPTBIT_CONFIRM_UPLOAD, IDS_CONFIRM_UPLOAD))
     return;
-  CPlanItem* item = new CPlanItem;
-  CopyText(item->m_fileName, m_tree.GetItemText(node));
-  CopyText(item->m_localPath, NodePath(m_tree.GetParentItem(node)));
-  CopyText(item->m_remotePath, remotePath);
-  CopyText(item->m_host, site->m_host);
-  CopyText(item->m_user, site->m_user);
-  CopyText(item->m_password, site->m_password);
-  item->m_port = site->m_port;
-  item->m_anonymous = site->SiteOptionDigits[1] - '0';
-  item->m_passive = site->SiteOptionDigits[4] - '0';
-  item->m_kind = kEntryFolder;
-  CopyText(item->m_direction, "->");
-  CWnd* func = g_pFuncView.load();
-  if (func == nullptr || !func->PostMessage(UWM_QUEUE_ADD, 0, (LPARAM)item)) {
-    delete item;
-    return;
-  }
-  if (IsOptionSet(OPTBIT_QUEUE_AUTOSTART))
-    if (CWnd* main = g_pMainFrame.load())
-      main->PostMessage(UWM_RUN_QUEUE, 0, 0);
-  func->PostMessage(UWM_SHOW_FUNC_TAB, 0, 3);
+  PostUploads({NewUploadItem(*site, NodePath(m_tree.GetParentItem(node)), remotePath, m_tree.GetItemText(node),
+                             kEntryFolder, 0)});
 }

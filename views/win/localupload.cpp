@@ -1,0 +1,75 @@
+#include "views/localupload.h"
+
+#include <cstdio>
+
+#include "engine/launchers.h"
+#include "engine/planitem.h"
+#include "engine/planthread.h"
+#include "engine/progthread.h"
+#include "engine/siteitem.h"
+#include "engine/viewslots.h"
+#include "shell/doc/zarndoc.h"
+#include "shell/settings/settings.h"
+#include "views/panelinks.h"
+
+namespace {
+
+template <size_t N>
+void CopyText(char (&field)[N], const char* text)
+{
+  snprintf(field, N, "%s", text != nullptr ? text : "");
+}
+
+}  // namespace
+
+CSiteItem* FirstPaneFolder(CString* remotePath)
+{
+  CServerTreeAccess* access = ServerTreeAccess(1);
+  CWnd* serverView = g_pSerTrView.load();
+  HWND serverTree = serverView != nullptr && serverView->m_hWnd != nullptr
+                        ? ::GetDlgItem(serverView->m_hWnd, kSerTreeCtrlId)
+                        : nullptr;
+  HTREEITEM node = serverTree != nullptr ? TreeView_GetSelection(serverTree) : nullptr;
+  int siteIndex = -1;
+  if (access == nullptr || node == nullptr || g_pDoc == nullptr || !access->NodePath(node, remotePath, &siteIndex))
+    return nullptr;
+  return g_pDoc->GetSite(siteIndex);
+}
+
+CPlanItem* NewUploadItem(const CSiteItem& site, const char* localFolder, const char* remotePath, const char* name,
+                         int kind, int64_t size)
+{
+  CPlanItem* item = new CPlanItem;
+  CopyText(item->m_fileName, name);
+  CopyText(item->m_localPath, localFolder);
+  CopyText(item->m_remotePath, remotePath);
+  CopyText(item->m_host, site.m_host);
+  CopyText(item->m_user, site.m_user);
+  CopyText(item->m_password, site.m_password);
+  item->m_port = site.m_port;
+  item->m_anonymous = site.SiteOptionDigits[1] - '0';
+  item->m_passive = site.SiteOptionDigits[4] - '0';
+  item->m_kind = kind;
+  item->m_fileSize = size;
+  CopyText(item->m_direction, "->");
+  return item;
+}
+
+int PostUploads(const std::vector<CPlanItem*>& items)
+{
+  CWnd* func = g_pFuncView.load();
+  int posted = 0;
+  for (CPlanItem* item : items) {
+    if (func != nullptr && func->PostMessage(UWM_QUEUE_ADD, 0, (LPARAM)item))
+      ++posted;
+    else
+      delete item;
+  }
+  if (posted == 0)
+    return 0;
+  if (IsOptionSet(OPTBIT_QUEUE_AUTOSTART))
+    if (CWnd* main = g_pMainFrame.load())
+      main->PostMessage(UWM_RUN_QUEUE, 0, 0);
+  func->PostMessage(UWM_SHOW_FUNC_TAB, 0, 3);
+  return posted;
+}
