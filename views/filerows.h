@@ -83,7 +83,16 @@ public:
   // The runs hold their kinds and the counts and total agree with the rows.
   bool InvariantHolds() const;
 
+  // One row followed by its record rather than its index (the new-folder row
+  // while its name is typed): rows added, sorted or deleted around it leave it
+  // found, and once it is deleted (also by a refill) its index is -1.
+  void HoldRow(int index) { m_heldRow = Row(index); }
+  int HeldRowIndex() const;
+  void ReleaseHeldRow() { m_heldRow = nullptr; }
+
 private:
+  CFileListItem* m_heldRow = nullptr;
+
   CFileListItem* TakeRow(int index);   // off the array, counts and total adjusted
   void PlaceRow(int index, CFileListItem* row);
 };

@@ -58,6 +58,18 @@ public:
   void LeaveSiteNode(HTREEITEM node) override;
   void FindSiteByDialog() override;
 
+  // The tree halves of Delete Site and Modify Info, for this tree (the server
+  // lists call them too). RemoveSiteNode: the site's node leaves this tree; a
+  // selection on it or below it goes to the root first, and while the root is
+  // selected the site's list row goes too. Read the node (or call the slot
+  // form) before the document frees the slot; a node that is not a site node
+  // of this tree is ignored.
+  void RemoveSiteNode(int slot);
+  void RemoveSiteNode(HTREEITEM node);
+  // The site's node takes the site's name, and while the root is selected the
+  // site's list row too.
+  void RenameSiteNode(int slot);
+
   // ---- members, in this order ----
   CViewHelper m_helper;
   HTREEITEM m_dragNode = nullptr;   // the folder node being dragged out
@@ -114,6 +126,8 @@ protected:
   HTREEITEM ChildNamed(HTREEITEM parent, const char* name);
   void DeleteChildren(HTREEITEM node);
   void ShowSiteRows();
+  // The list row of a site node while the list shows the sites, else -1.
+  int SiteRowOf(HTREEITEM node);
   // What a new selection does: empty the list, then list the node or show the sites.
   void SelectionChanged(HTREEITEM node);
   // Deletes a node that may be the selected one: the tree's own move of the

@@ -17,6 +17,9 @@ extern char g_localRootPaths[kLocalRootPathsLen];
 
 // g_siteImageBase (views/imagelists.h): the site icons sit just below it.
 
+// The resource's bytes (type "ANI") as an animated cursor; null when missing.
+HCURSOR LoadAnimatedCursor(UINT id);
+
 class CViewHelper {
 public:
   CViewHelper() = default;

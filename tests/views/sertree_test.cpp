@@ -325,6 +325,48 @@ TEST_F(SerTree, MessagesAboutNodesFollowTheSelectionAndTheGuards)
   EXPECT_EQ(t.GetSelectedItem(), siteB);
 }
 
+// The tree halves of Modify Info and Delete Site, as the server lists call them.
+TEST_F(SerTree, SiteNodesRenamedAndRemovedWithTheirRows)
+{
+  g_optionFlags |= 1u << OPTBIT_CONFIRM_CONNECT;  // answered Cancel: no listing starts
+  ASSERT_NO_FATAL_FAILURE(Make());
+  CTreeCtrl& t1 = one->GetTreeCtrl();
+  CTreeCtrl& t2 = two->GetTreeCtrl();
+  CSiteItem* a = m_doc.m_sites[0];
+  HTREEITEM a1 = a->m_hTreeNode, a2 = a->m_hTreeNode1;
+  // Pane 2 stands in a folder of the site.
+  t2.SelectItem(a2);
+  EntryRecord entries[] = {Entry("sub", 7), Entry("", 0)};
+  two->SendMessage(UWM_LISTING_READY, (WPARAM)a2, (LPARAM)entries);
+  HTREEITEM sub = Child(two, a2, "sub");
+  ASSERT_NE(sub, nullptr);
+  t2.SelectItem(sub);
+
+  CopySiteText(a->m_name, "renamed");
+  one->RenameSiteNode(0);
+  two->RenameSiteNode(0);
+  EXPECT_EQ(std::string(t1.GetItemText(a1)), "renamed");
+  EXPECT_EQ(std::string(t2.GetItemText(a2)), "renamed");
+  EXPECT_GE(RowOf(list1->m_list, "renamed"), 0) << "pane 1 shows the sites";
+  EXPECT_LT(RowOf(list1->m_list, "site2"), 0);
+  EXPECT_LT(RowOf(list2->m_list, "renamed"), 0) << "pane 2 shows a folder";
+
+  // Not a site node: ignored.
+  two->RemoveSiteNode(sub);
+  EXPECT_EQ(Child(two, a2, "sub"), sub);
+  one->RemoveSiteNode(0);
+  EXPECT_EQ(Child(one, t1.GetRootItem(), "renamed"), nullptr);
+  EXPECT_LT(RowOf(list1->m_list, "renamed"), 0);
+  EXPECT_EQ(list1->m_list.GetItemCount(), 1);
+  EXPECT_EQ(a->m_hTreeNode, nullptr) << "the site keeps no handle of a gone node";
+  // The selection below the node goes to the root, which lists the sites left.
+  two->RemoveSiteNode(a2);
+  EXPECT_EQ(t2.GetSelectedItem(), t2.GetRootItem());
+  EXPECT_EQ(Children(two, t2.GetRootItem()), 1);
+  EXPECT_EQ(list2->m_list.GetItemCount(), 1);
+  EXPECT_GE(RowOf(list2->m_list, "site3"), 0);
+}
+
 TEST_F(SerTree, ListingsFromTheServersLandInTheirOwnPaneAndFolder)
 {
   g_optionFlags &= ~(1u << OPTBIT_CONFIRM_CONNECT);

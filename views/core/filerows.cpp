@@ -209,6 +209,7 @@ void CFileRowStore::SortRuns(int column, BOOL ascending)
 
 void CFileRowStore::ClearRows()
 {
+  m_heldRow = nullptr;
   for (CFileListItem* row : m_rows)
     delete row;
   m_rows.clear();
@@ -262,8 +263,21 @@ bool CFileRowStore::DeleteRow(int index)
 {
   if (Row(index) == nullptr)
     return false;
-  delete TakeRow(index);
+  CFileListItem* row = TakeRow(index);
+  if (row == m_heldRow)
+    m_heldRow = nullptr;
+  delete row;
   return true;
+}
+
+int CFileRowStore::HeldRowIndex() const
+{
+  if (m_heldRow == nullptr)
+    return -1;
+  for (size_t i = 0; i < m_rows.size(); ++i)
+    if (m_rows[i] == m_heldRow)
+      return (int)i;
+  return -1;
 }
 
 int CFileRowStore::RowKind(int index) const

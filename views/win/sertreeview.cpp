@@ -23,23 +23,6 @@ const SerTreePane kSecondPane = {0, "  [Work-View] Remote View 2", true, false};
 
 std::atomic<CWnd*>& ViewSlot(int paneFlag) { return paneFlag != 0 ? g_pSerTrView : g_pSerTrView1; }
 
-// The resource's bytes as an animated cursor; the wait cursor without it.
-HCURSOR LoadAnimatedCursor(UINT id)
-{
-  HINSTANCE module = AfxGetResourceHandle();
-  HRSRC res = ::FindResourceA(module, MAKEINTRESOURCEA(id), "ANI");
-  if (res == nullptr) {
-    module = ::GetModuleHandleA(nullptr);
-    res = ::FindResourceA(module, MAKEINTRESOURCEA(id), "ANI");
-  }
-  HCURSOR cursor = nullptr;
-  if (res != nullptr)
-    if (HGLOBAL data = ::LoadResource(module, res))
-      if (void* bytes = ::LockResource(data))
-        cursor = (HCURSOR)::CreateIconFromResource((PBYTE)bytes, ::SizeofResource(module, res), FALSE, 0x00030000);
-  return cursor;
-}
-
 }  // namespace
 
 IMPLEMENT_DYNAMIC(CSerTrViewBase, CView)

@@ -184,3 +184,19 @@ void OnCacheNodeDeleted(CTreeCtrl* tree, HTREEITEM item, LPARAM itemData)
     NextListingGeneration(1);
   DeleteListingCacheOf((int)itemData, item);
 }
+
+HCURSOR LoadAnimatedCursor(UINT id)
+{
+  HINSTANCE module = AfxGetResourceHandle();
+  HRSRC res = ::FindResourceA(module, MAKEINTRESOURCEA(id), "ANI");
+  if (res == nullptr) {
+    module = ::GetModuleHandleA(nullptr);
+    res = ::FindResourceA(module, MAKEINTRESOURCEA(id), "ANI");
+  }
+  HCURSOR cursor = nullptr;
+  if (res != nullptr)
+    if (HGLOBAL data = ::LoadResource(module, res))
+      if (void* bytes = ::LockResource(data))
+        cursor = (HCURSOR)::CreateIconFromResource((PBYTE)bytes, ::SizeofResource(module, res), FALSE, 0x00030000);
+  return cursor;
+}
