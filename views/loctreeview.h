@@ -51,6 +51,9 @@ public:
   // The drop of a data object onto m_dropNode (after the confirmation); 1 when
   // it was handed on.
   int DropEntries(COleDataObject* pDataObject);
+  // Paste of the clipboard's payload onto node (not the root), after the
+  // confirmation; 1 when handed on.
+  int PasteOnto(HTREEITEM node);
   // A payload pasted or dropped onto node: copied locally, or downloaded from
   // its server through the paste launcher (pane flag 1). 1 when handed on.
   int DeliverPayload(DragPayload& payload, int count, HTREEITEM node);

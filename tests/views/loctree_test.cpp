@@ -124,29 +124,7 @@ struct Bench {
   // pumps until done holds (false when it never did).
   bool ContextCommand(HTREEITEM node, UINT id, const std::function<bool()>& done)
   {
-    tree->EnsureVisible(node);
-    RECT r;
-    if (!tree->GetItemRect(node, &r, TRUE))
-      return false;
-    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    tree->ClientToScreen(&p);
-    boxdriver::Driver driver([&] {
-      viewhost::Xdo(wintest::MoveTo(p.x, p.y) + " click 3");
-      HWND popup = nullptr;
-      for (int i = 0; i < 100 && popup == nullptr; ++i, ::Sleep(50))
-        popup = ::FindWindowA("#32768", nullptr);
-      HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
-      for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
-        if (::GetMenuItemID(menu, i) != id)
-          continue;
-        RECT item;
-        ::GetMenuItemRect(nullptr, menu, i, &item);
-        viewhost::Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
-      }
-    });
-    const bool ok = wintest::PumpUntil(done, 10000);
-    driver.Join();
-    return ok;
+    return viewhost::MenuCommandAt(viewhost::NodeCentre(*tree, node), id, done);
   }
   // Types into the label edit a command opened, then Return; pumps until the
   // edit is gone.
@@ -155,17 +133,9 @@ struct Bench {
     if (!wintest::PumpUntil([&] { return tree->GetEditControl() != nullptr; }, 5000))
       return false;
     HWND edit = tree->GetEditControl()->m_hWnd;
-    auto typed = [&] { return boxdriver::Text(edit) == text; };
-    // Keys lost to another window: emptied and typed again.
-    for (int attempt = 0; attempt < 3 && !text.empty() && !typed(); ++attempt) {
-      ::SetWindowTextA(edit, "");
-      viewhost::Xdo("type --delay 30 '" + text + "'");
-      wintest::PumpUntil(typed, 3000);
-    }
-    if (!typed())
+    if (!viewhost::TypeInto(edit, text))
       return false;
-    // Ended as Return ends it: a Return key sent by xdotool to the label edit
-    // takes this program's standard output away under Wine.
+    // Ended as Return ends it.
     tree->SendMessage(TVM_ENDEDITLABELNOW, FALSE, 0);
     return wintest::PumpUntil([&] { return tree->GetEditControl() == nullptr; }, 5000);
   }
@@ -192,27 +162,7 @@ void RemoveTree(const std::string& path)
   ::RemoveDirectoryA(path.c_str());
 }
 
-// Answers the error boxes ("ZARN ERROR MESSAGE:") that come up while action
-// runs; their texts in order.
-std::vector<std::string> WithErrorBoxes(const std::function<void()>& action)
-{
-  std::atomic<bool> done{false};
-  std::vector<std::string> texts;
-  boxdriver::Driver driver([&] {
-    while (!done) {
-      HWND box = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 100);
-      if (box == nullptr)
-        continue;
-      texts.push_back(boxdriver::ItemText(box, 1169));
-      boxdriver::Click(box, IDOK);
-      boxdriver::WaitGone(box, 3000);
-    }
-  });
-  action();
-  done = true;
-  driver.Join();
-  return texts;
-}
+using viewhost::WithErrorBoxes;
 
 void MakeFileOf(const std::string& path, size_t size)
 {
@@ -577,28 +527,9 @@ TEST(ViewsLocTree, LocalCopiesPastesAndDrops)
   b.tree->EnsureVisible(dst);
   b.tree->EnsureVisible(dragNode);
   b.tree->UpdateWindow();
-  auto centre = [&](HTREEITEM node) {
-    RECT r;
-    b.tree->GetItemRect(node, &r, TRUE);
-    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    b.tree->ClientToScreen(&p);
-    return p;
-  };
-  const CPoint from = centre(dragNode), to = centre(dst);
   const std::string arrived = b.dir + "\\dst\\drag\\moved.txt";
-  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
-  for (int attempt = 0; attempt < 3 && !Exists(arrived); ++attempt) {
-    std::atomic<bool> moved{false};
-    boxdriver::Driver driver([&] {
-      viewhost::Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
-                    at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) +
-                    " sleep 0.3 mousemove " + at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) +
-                    " sleep 0.5 mouseup 1");
-      moved = true;
-    });
-    wintest::PumpUntil([&] { return moved.load() && Exists(arrived); }, 10000);
-    driver.Join();
-  }
+  viewhost::DragUntil(viewhost::NodeCentre(*b.tree, dragNode), viewhost::NodeCentre(*b.tree, dst),
+                      [&] { return Exists(arrived); });
   EXPECT_TRUE(Exists(arrived));
   EXPECT_TRUE(Exists(b.dir + "\\drag\\moved.txt"));  // copied, not moved
 }
@@ -720,14 +651,7 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
   queuetest::MakeDirs(b.dir + "\\dst");
   snprintf(site->m_localFolder, sizeof site->m_localFolder, "%s\\FOO", b.dir.c_str());
 
-  auto centre = [](CTreeCtrl& t, HTREEITEM node) {
-    t.EnsureVisible(node);
-    RECT r;
-    t.GetItemRect(node, &r, TRUE);
-    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    t.ClientToScreen(&p);
-    return p;
-  };
+  using viewhost::NodeCentre;
   auto child = [](CTreeCtrl& t, HTREEITEM parent, const char* label) -> HTREEITEM {
     for (HTREEITEM n = t.GetChildItem(parent); n != nullptr; n = t.GetNextSiblingItem(n))
       if (t.GetItemText(n) == label)
@@ -736,14 +660,14 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
   };
   // The site opened by a click: its folders in pane 1, the local tree at its
   // local folder, not at the folder whose name begins the same.
-  CPoint p = centre(st, site->m_hTreeNode);
+  CPoint p = NodeCentre(st, site->m_hTreeNode);
   ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return child(st, site->m_hTreeNode, "beside") != nullptr; }));
   EXPECT_EQ(CString(b.SelectedPath().c_str()).CompareNoCase((b.dir + "\\foo").c_str()), 0) << b.SelectedPath();
   // A site without a local folder leaves the local tree where it is.
   site->m_localFolder[0] = '\0';
   HTREEITEM localBefore = b.Selected();
   HTREEITEM beside = child(st, site->m_hTreeNode, "beside");
-  p = centre(st, beside);
+  p = NodeCentre(st, beside);
   ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return child(st, beside, "up") != nullptr; }));
   EXPECT_EQ(b.Selected(), localBefore);
   HTREEITEM up = child(st, beside, "up");
@@ -761,20 +685,7 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
         return true;
     return false;
   };
-  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
-  for (int attempt = 0; attempt < 3 && !queued("->"); ++attempt) {
-    const CPoint from = centre(*b.tree, qfolder), to = centre(st, up);
-    std::atomic<bool> moved{false};
-    boxdriver::Driver driver([&] {
-      viewhost::Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
-                    at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) +
-                    " sleep 0.3 mousemove " + at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) +
-                    " sleep 0.5 mouseup 1");
-      moved = true;
-    });
-    wintest::PumpUntil([&] { return moved.load() && queued("->"); }, 10000);
-    driver.Join();
-  }
+  viewhost::DragUntil(NodeCentre(*b.tree, qfolder), NodeCentre(st, up), [&] { return queued("->"); });
   ASSERT_TRUE(queued("->"));
   ASSERT_TRUE(b.harness.Run(90000)) << queuetest::QueueLogText();
   EXPECT_TRUE(queuetest::ReadAll(remote + "\\up\\qfolder\\a.bin") == a);

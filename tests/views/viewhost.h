@@ -2,7 +2,7 @@
 // a frame whose client is a static splitter of two columns. The left column
 // holds the trees as the main window lays them out (the first server tree in
 // row 0, the local tree and the second server tree sharing row 1), the right
-// one the lists as the list pane does (the first server list in row 0, the
+// one the list pane's page (CListPaneDlg: the first server list in row 0, the
 // local list and the second server list sharing row 1). A test names the view
 // classes it hosts; every other place gets a stand-in: a plain tree, or a list
 // view holding a CFileListCtrl that registers as the partner list of its place.
@@ -12,7 +12,9 @@
 // windows. The pointer is driven with xdotool and the screen saved with Shot.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/docview.h"
 #include "framework/splitter.h"
@@ -20,6 +22,7 @@
 #include "tests/toolkit/wintest.h"
 #include "toolkit/panesplitter.h"
 #include "views/filelistctrl.h"
+#include "views/listpanedlg.h"
 #include "views/panelinks.h"
 
 namespace viewhost {
@@ -62,6 +65,15 @@ struct HostViews {
   HostViews& Set(Place place, CRuntimeClass* cls);
 };
 
+// The list pane with the stand-ins in the places a test does not host.
+class CHostListPane : public CListPaneDlg {
+public:
+  CRuntimeClass* m_classes[3] = {};  // by CListPaneDlg::Which; null: the stand-in
+
+protected:
+  CRuntimeClass* ListClass(Which which) const override;
+};
+
 class CViewHost : public CFrameWnd {
 public:
   // Builds the shared image lists, fills the slots with recording windows,
@@ -72,19 +84,23 @@ public:
   // The first server list's stand-in (null when a real list is hosted there).
   CHostListView* ListView() const { return DYNAMIC_DOWNCAST(CHostListView, m_views[kSerList]); }
   CFileListCtrl& List() const { return ListView()->m_list; }
-  // Row 1 of both columns: the second server pane, or the local one.
+  // Row 1 of both columns: the second server pane, or the local one, as the
+  // main window switches them (g_dualServerView, then UWM_SWITCH_LIST_PANE).
   void ShowSecondServer(bool dual);
+  CHostListPane& ListPane() { return m_listPane; }
   tasktest::Sinks& Sinks() { return *m_sinks; }
 
 protected:
   BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
   void PostNcDestroy() override {}  // a member of its test, not new-ed
-  BOOL AddPlace(CPaneSplitterWnd& column, int row, Place place, CCreateContext* pContext);
+  BOOL AddTree(int row, Place place, CCreateContext* pContext);
+  BOOL MakeListPane(CCreateContext* pContext);
 
   HostViews m_config;
   tasktest::Sinks* m_sinks = nullptr;
   CSplitterWnd m_split;
-  CPaneSplitterWnd m_trees, m_lists;
+  CPaneSplitterWnd m_trees;
+  CHostListPane m_listPane;
   CWnd* m_views[kPlaces] = {};
   int m_viewIds[kPlaces] = {};
 };
@@ -97,6 +113,23 @@ inline bool Xdo(const std::string& actions) { return wintest::Xdo(actions); }
 // dialog showed the mask texts. Nothing is left open, whatever goes wrong.
 std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool ok, bool* promptSeen = nullptr,
                             const char* shot = nullptr);
+// A tree node's or a list row's centre on the screen, scrolled into view first.
+CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node);
+CPoint RowCentre(CListCtrl& list, int row);
+// Right-clicks a point of the screen and clicks the context menu's item id, as
+// a user does; pumps until done holds (false when it never did).
+bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done);
+// Drags with the pointer, as a user does: pressed at from, moved in steps and
+// let go at to; up to three times until done holds (false when it never did).
+bool DragUntil(CPoint from, CPoint to, const std::function<bool()>& done);
+// Types text into an edit with the keyboard until the edit holds it (keys lost
+// to another window: emptied and typed again, up to three times).
+bool TypeInto(HWND edit, const std::string& text);
+// Answers the boxes of a caption that come up while action runs: the text of
+// their control textId in order, each closed with button.
+std::vector<std::string> WithBoxes(const char* caption, int textId, int button, const std::function<void()>& action);
+// The same for the error boxes ("ZARN ERROR MESSAGE:"), closed with OK.
+std::vector<std::string> WithErrorBoxes(const std::function<void()>& action);
 // The whole screen into $ZARN_BINARY_DIR/shots/<name>.png.
 void Shot(const char* name);
 

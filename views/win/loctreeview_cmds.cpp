@@ -1,44 +1,25 @@
 // CLocTrView: the command table with its update handlers, folders made and
 // renamed in place, Delete to the recycle bin, Attributes, and the context menu.
 #include <cstdio>
-#include <ctime>
 
 #include "engine/confirmdlg.h"
+#include "engine/dragpayload.h"
 #include "engine/progthread.h"
 #include "engine/shellseam.h"
 #include "engine/viewmessages.h"
 #include "shell/settings/settings.h"
 #include "toolkit/clipboard.h"
-#include "toolkit/menuupdate.h"
+#include "views/contextmenu.h"
 #include "views/filelistctrl.h"
 #include "views/loctreerules.h"
 #include "views/loctreeview.h"
+#include "views/viewpaths.h"
 
 namespace {
 
 constexpr UINT kMakeFolder = 32817, kRename = 32818, kRefresh = 32820, kDelete = 32821, kAttributes = 32822,
                kView = 32832, kBack = 32837, kAddToQueue = 32838, kCopy = 57634, kPaste = 57637;
-constexpr UINT kContextMenuResource = 188;
-constexpr UINT kContextMenuIcons = 171;
 const char kRenameError[] = "Rename Error. ";
-
-std::string TodayText()
-{
-  const time_t now = time(nullptr);
-  struct tm t = {};
-  localtime_s(&t, &now);
-  char text[kEntryDateLen] = {};
-  strftime(text, sizeof text, "%x", &t);
-  return text;
-}
-
-std::string InFolder(const CString& folder, const CString& name)
-{
-  std::string path(folder);
-  if (path.empty() || path.back() != '\\')
-    path += '\\';
-  return path + (const char*)name;
-}
 
 bool Gone(const char* path)
 {
@@ -222,7 +203,7 @@ void CLocTrView::FinishNewFolder(HTREEITEM item, HTREEITEM parent, const CString
     m_tree.DeleteItem(item);
     return;
   }
-  const std::string full = InFolder(NodePath(parent), text);
+  const std::string full = JoinRowPath(std::string(NodePath(parent)), text, true);
   if (!::CreateDirectoryA(full.c_str(), nullptr)) {
     m_tree.DeleteItem(item);
     return;
@@ -233,7 +214,7 @@ void CLocTrView::FinishNewFolder(HTREEITEM item, HTREEITEM parent, const CString
   if (list == nullptr || parent != m_tree.GetSelectedItem())
     return;
   list->InsertItem(0, text, kEntryFolder);
-  list->SetItemText(0, 1, TodayText().c_str());
+  list->SetItemText(0, 1, PayloadDateText().c_str());
   list->SetItemDisplayName(0, full.c_str());
   int image = 0, openImage = 0;
   if (m_tree.GetItemImage(item, image, openImage))
@@ -246,8 +227,8 @@ void CLocTrView::FinishRename(HTREEITEM item, HTREEITEM parent, const CString& t
     return;
   const CString oldLabel = m_tree.GetItemText(item);
   const CString folder = NodePath(parent);
-  const std::string newPath = InFolder(folder, text);
-  const std::string oldPath = InFolder(folder, oldLabel);
+  const std::string newPath = JoinRowPath(std::string(folder), text, true);
+  const std::string oldPath = JoinRowPath(std::string(folder), oldLabel, true);
   if (newPath == oldPath)
     return;
   // A label with path characters is refused like a rename the system refuses,
@@ -362,58 +343,31 @@ void CLocTrView::OnTreeRClick(NMHDR*, LRESULT* pResult)
 
 void CLocTrView::RunContextMenu(HTREEITEM node, CPoint screen)
 {
-  m_contextMenu.DestroyMenu();
+  static const ContextMenuItem kTopLevel[] = {{kBack, "&Back"},
+                                              {0, nullptr},
+                                              {kMakeFolder, "Make &Folder"},
+                                              {kPaste, "&Paste\tCtrl+V"},
+                                              {0, nullptr},
+                                              {kAttributes, "&Attribute.."},
+                                              {kRefresh, "&Refresh"}};
+  static const ContextMenuItem kFolder[] = {{kBack, "&Back"},
+                                            {0, nullptr},
+                                            {kView, "&View"},
+                                            {kMakeFolder, "Make &Folder"},
+                                            {0, nullptr},
+                                            {kAddToQueue, "Add to &Queue\tF6"},
+                                            {0, nullptr},
+                                            {kCopy, "&Copy\tCTRL+C"},
+                                            {kPaste, "&Paste\tCtrl+V"},
+                                            {0, nullptr},
+                                            {kDelete, "&Delete\tShift+Del"},
+                                            {kRename, "Re&name"},
+                                            {kAttributes, "&Attribute.."},
+                                            {0, nullptr},
+                                            {kRefresh, "&Refresh"}};
   m_contextNode = node;
-  CMenu* popup = nullptr;
-  BCMenu* own = nullptr;
-  if (m_contextMenu.LoadMenu(kContextMenuResource) && (own = m_contextMenu.GetSubMenu(0)) != nullptr) {
-    m_contextMenu.LoadToolbar(kContextMenuIcons);
-    while (own->GetMenuItemCount() > 0)
-      own->RemoveMenu(0, MF_BYPOSITION);
-  } else {
-    m_contextMenu.DestroyMenu();
-    if (!m_contextMenu.CreatePopupMenu()) {
-      m_contextNode = nullptr;
-      return;
-    }
-    own = &m_contextMenu;
-  }
-  popup = own;
-  struct Item {
-    UINT id;
-    const char* text;
-  };
-  static const Item kTopLevel[] = {{kBack, "&Back"},       {0, nullptr},          {kMakeFolder, "Make &Folder"},
-                                   {kPaste, "&Paste\tCtrl+V"}, {0, nullptr},      {kAttributes, "&Attribute.."},
-                                   {kRefresh, "&Refresh"}};
-  static const Item kFolder[] = {{kBack, "&Back"},
-                                 {0, nullptr},
-                                 {kView, "&View"},
-                                 {kMakeFolder, "Make &Folder"},
-                                 {0, nullptr},
-                                 {kAddToQueue, "Add to &Queue\tF6"},
-                                 {0, nullptr},
-                                 {kCopy, "&Copy\tCTRL+C"},
-                                 {kPaste, "&Paste\tCtrl+V"},
-                                 {0, nullptr},
-                                 {kDelete, "&Delete\tShift+Del"},
-                                 {kRename, "Re&name"},
-                                 {kAttributes, "&Attribute.."},
-                                 {0, nullptr},
-                                 {kRefresh, "&Refresh"}};
-  const bool folder = IsFolderNode(node) != FALSE;
-  const Item* items = folder ? kFolder : kTopLevel;
-  const size_t count = folder ? sizeof kFolder / sizeof kFolder[0] : sizeof kTopLevel / sizeof kTopLevel[0];
-  for (size_t i = 0; i < count; ++i) {
-    if (items[i].id == 0)
-      own->AppendMenu(MF_SEPARATOR);
-    else
-      own->AppendMenu(MF_STRING, items[i].id, items[i].text);
-  }
-  UpdatePopupMenuUI(this, popup);
-  const UINT chosen = (UINT)popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_RETURNCMD,
-                                                  screen.x, screen.y, this);
-  m_contextMenu.DestroyMenu();
+  const UINT chosen = IsFolderNode(node) ? TrackContextMenu(m_contextMenu, kFolder, this, screen)
+                                         : TrackContextMenu(m_contextMenu, kTopLevel, this, screen);
   if (chosen != 0)
     RunCommand(chosen);
   m_contextNode = nullptr;

@@ -51,14 +51,23 @@ void CLocTrView::OnPaste()
   HTREEITEM node = CommandNode();
   if (node == nullptr || node == m_tree.GetRootItem() || m_tree.GetParentItem(node) == nullptr)
     return;
-  if (!Confirm(OPTBIT_CONFIRM_PASTE, IDS_CONFIRM_PASTE))
-    return;
+  PasteOnto(node);
+}
+
+int CLocTrView::PasteOnto(HTREEITEM node)
+{
+  HTREEITEM selected = m_tree.GetSelectedItem();
+  if (node == nullptr || node == m_tree.GetRootItem() || !Confirm(OPTBIT_CONFIRM_PASTE, IDS_CONFIRM_PASTE))
+    return 0;
+  // The box pumped messages: a selection changed meanwhile may have taken the node.
+  if (m_tree.GetSelectedItem() != selected)
+    return 0;
   DragPayload payload;
   int count = 0;
   // A payload of another process or a damaged one reads as nothing.
   if (ReadClipboardPayload(&payload, &count, this) == nullptr || count <= 0)
-    return;
-  DeliverPayload(payload, count, node);
+    return 0;
+  return DeliverPayload(payload, count, node);
 }
 
 int CLocTrView::DeliverPayload(DragPayload& payload, int count, HTREEITEM node)
