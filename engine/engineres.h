@@ -28,6 +28,7 @@
 
 // ---- strings shown through ShowConfirmDlg ----
 #define IDS_CONFIRM_UPLOAD 41036
+#define IDS_CONFIRM_DOWNLOAD 41037
 #define IDS_CONFIRM_DELETE_SELECTION 41039
 #define IDS_CONFIRM_DELETE_SITE 41040
 #define IDS_CONFIRM_COPY 41041

@@ -6,6 +6,8 @@
 std::atomic<CWnd*> g_pSerTrView{nullptr};
 std::atomic<CWnd*> g_pSerTrView1{nullptr};
 std::atomic<CWnd*> g_pFuncView{nullptr};
+std::atomic<CWnd*> g_pSerLiView{nullptr};
+std::atomic<CWnd*> g_pSerLiView1{nullptr};
 
 static void PostTo(CWnd* view, HTREEITEM node, int connected)
 {

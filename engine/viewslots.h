@@ -12,6 +12,8 @@ class CSiteItem;
 extern std::atomic<CWnd*> g_pSerTrView;   // first server tree
 extern std::atomic<CWnd*> g_pSerTrView1;  // second server tree
 extern std::atomic<CWnd*> g_pFuncView;    // the function view (log, queue and other panes)
+extern std::atomic<CWnd*> g_pSerLiView;   // first server list
+extern std::atomic<CWnd*> g_pSerLiView1;  // second server list
 
 // Posted to the function view: select tab lParam (1 the connection log).
 constexpr unsigned int UWM_SHOW_FUNC_TAB = 0x7FA;  // WM_USER+1018

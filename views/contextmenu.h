@@ -1,6 +1,6 @@
-// The views' context menus: the first popup of menu resource 188 (its
-// placeholder item taken out) with the icons of toolbar 171, or a plain popup
-// where the resource is not linked, filled from a table of items.
+// The views' context menus from a table of items, in the popup that
+// LoadContextPopup makes (menu resource 188 with the icons of toolbar 171, or
+// a plain popup where the resource is not linked).
 #pragma once
 
 #include <cstddef>

@@ -20,6 +20,22 @@ extern char g_localRootPaths[kLocalRootPathsLen];
 // The resource's bytes (type "ANI") as an animated cursor; null when missing.
 HCURSOR LoadAnimatedCursor(UINT id);
 
+class BCMenu;
+class CPlanItem;
+class CSiteItem;
+
+// A view's context menu afresh: menu resource 188 with the icons of toolbar
+// 171, its first pop-up emptied of its placeholder, ready for the view's
+// items; a plain pop-up of menu itself when the resource is missing. Null
+// when no menu could be made.
+BCMenu* LoadContextPopup(BCMenu& menu);
+
+// A queue item of one entry for the site's login ("->" upload, "<-"
+// download): folders and name as given, the site's host, port, user,
+// password, anonymous and passive digits, the entry's kind and size.
+CPlanItem* NewQueueItem(const CSiteItem& site, const char* direction, const char* localFolder,
+                        const char* remoteFolder, const char* name, int kind, int64_t size);
+
 class CViewHelper {
 public:
   CViewHelper() = default;

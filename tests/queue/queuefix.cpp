@@ -442,7 +442,8 @@ bool Harness::WaitWorkersEnded(DWORD waitMs)
 bool Harness::Run(DWORD waitMs, DWORD quietMs)
 {
   doc->OnStartQueue();
-  doc->m_sites[0]->m_queueRun = 0;
+  if (CSiteItem* first = doc->m_sites[0])  // a test may have emptied the default slot
+    first->m_queueRun = 0;
   const DWORD start = ::GetTickCount();
   DWORD quietSince = 0;
   while (::GetTickCount() - start < waitMs) {

@@ -5,6 +5,7 @@
 #include "views/imagelists.h"
 #include "views/loctreeview.h"
 #include "views/maskselectdlg.h"
+#include "views/serlistview.h"
 #include "views/sertreeview.h"
 
 CWinApp theApp("views_link_check");
@@ -28,5 +29,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
   second->RequestListing(nullptr);
   delete first;
   delete second;
+  for (CRuntimeClass* cls : {RUNTIME_CLASS(CSerLiView), RUNTIME_CLASS(CSerLiView1)}) {
+    CSerLiViewBase* list = static_cast<CSerLiViewBase*>(cls->CreateObject());
+    list->OnChmod();
+    list->OnDeleteSite();
+    delete list;
+  }
   return 0;
 }

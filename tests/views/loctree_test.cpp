@@ -34,6 +34,8 @@ static const int s_unbuffered = setvbuf(stdout, nullptr, _IONBF, 0);
 
 namespace {
 
+using viewhost::WithErrorBoxes;
+
 using queuetest::Exists;
 
 const uint32_t kBoxBits = (1u << OPTBIT_CONFIRM_UPLOAD) | (1u << OPTBIT_CONFIRM_DELETE_FILE) |
@@ -161,8 +163,6 @@ void RemoveTree(const std::string& path)
     ::FindClose(find);
   ::RemoveDirectoryA(path.c_str());
 }
-
-using viewhost::WithErrorBoxes;
 
 void MakeFileOf(const std::string& path, size_t size)
 {

@@ -68,16 +68,6 @@ int RowOf(CFileListCtrl& list, const char* name)
   return -1;
 }
 
-// Lines of the server's log holding text (the servers log every command).
-int LogCount(int server, const std::string& text)
-{
-  std::ifstream in("Z:" + peers::Env(("ZARN_S2S_LOG_" + std::to_string(server)).c_str()));
-  int n = 0;
-  for (std::string line; std::getline(in, line);)
-    n += line.find(text) != std::string::npos;
-  return n;
-}
-
 class SerTree : public ::testing::Test {
 protected:
   void SetUp() override
@@ -422,24 +412,25 @@ TEST_F(SerTree, ListingsFromTheServersLandInTheirOwnPaneAndFolder)
   ASSERT_TRUE(SelectAndList(one, blank) && idle());
   ASSERT_TRUE(SelectAndList(one, Child(one, pub, "empty")) && idle());
   ASSERT_TRUE(SelectAndList(one, other) && idle());
-  const int lists = LogCount(2, "<- LIST"), cwds = LogCount(2, "<- CWD /pub"), pwds = LogCount(2, "<- PWD");
+  const int lists = viewhost::ServerLogCount(2, "<- LIST"), cwds = viewhost::ServerLogCount(2, "<- CWD /pub"),
+            pwds = viewhost::ServerLogCount(2, "<- PWD");
   ASSERT_TRUE(SelectAndList(one, pub) && idle());
   EXPECT_EQ(Child(one, pub, "with blank"), blank) << "kept from the cached listing";
-  EXPECT_EQ(LogCount(2, "<- CWD /pub"), cwds + 1);
-  EXPECT_GT(LogCount(2, "<- PWD"), pwds);
-  EXPECT_EQ(LogCount(2, "<- LIST"), lists) << "a cached folder sends no LIST";
+  EXPECT_EQ(viewhost::ServerLogCount(2, "<- CWD /pub"), cwds + 1);
+  EXPECT_GT(viewhost::ServerLogCount(2, "<- PWD"), pwds);
+  EXPECT_EQ(viewhost::ServerLogCount(2, "<- LIST"), lists) << "a cached folder sends no LIST";
   EXPECT_EQ(list1->m_list.GetItemCount(), 2);
   // Pane 2 lists whatever digit 2 says.
   ASSERT_TRUE(SelectAndList(two, m_doc.m_sites[0]->m_hTreeNode1) && idle());
   ASSERT_TRUE(SelectAndList(two, Child(two, m_doc.m_sites[0]->m_hTreeNode1, "pub")) && idle());
   ASSERT_TRUE(SelectAndList(two, Child(two, Child(two, m_doc.m_sites[0]->m_hTreeNode1, "pub"), "empty")) && idle());
-  EXPECT_EQ(LogCount(2, "<- LIST"), lists + 3);
+  EXPECT_EQ(viewhost::ServerLogCount(2, "<- LIST"), lists + 3);
   // Listed afresh, the new children (on handles the old ones may have had)
   // show their own entries, never another folder's cached ones.
   one->SendMessage(UWM_DROP_LISTING_CACHE, 0, (LPARAM)pub);
   ASSERT_TRUE(SelectAndList(one, other) && idle());
   ASSERT_TRUE(SelectAndList(one, pub) && idle());
-  EXPECT_EQ(LogCount(2, "<- LIST"), lists + 4) << "pub afresh; other from its cache";
+  EXPECT_EQ(viewhost::ServerLogCount(2, "<- LIST"), lists + 4) << "pub afresh; other from its cache";
   ASSERT_TRUE(SelectAndList(one, Child(one, pub, "with blank")) && idle());
   EXPECT_EQ(list1->m_list.GetItemCount(), 1);
   EXPECT_GE(RowOf(list1->m_list, "inner.txt"), 0);

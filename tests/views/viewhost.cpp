@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include "engine/engineutil.h"
@@ -9,6 +10,7 @@
 #include "engine/viewslots.h"
 #include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
+#include "tests/support/peers.h"
 #include "views/imagelists.h"
 #include "views/maskselectdlg.h"
 #include "views/panelinks.h"
@@ -230,7 +232,9 @@ CPoint RowCentre(CListCtrl& list, int row)
 
 bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done)
 {
-  // The menu runs modally on this thread: the pointer moves from another.
+  // The menu runs modally on this thread: the pointer moves from another. What
+  // held before the menu was chosen does not count.
+  std::atomic<bool> chosen{false};
   boxdriver::Driver driver([&] {
     Xdo(wintest::MoveTo(screen.x, screen.y) + " click 3");
     HWND popup = nullptr;
@@ -244,8 +248,9 @@ bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done)
       ::GetMenuItemRect(nullptr, menu, i, &item);
       Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
     }
+    chosen = true;
   });
-  const bool ok = wintest::PumpUntil(done, 10000);
+  const bool ok = wintest::PumpUntil([&] { return chosen.load() && done(); }, 15000);
   driver.Join();
   return ok;
 }
@@ -302,6 +307,15 @@ std::vector<std::string> WithBoxes(const char* caption, int textId, int button, 
 std::vector<std::string> WithErrorBoxes(const std::function<void()>& action)
 {
   return WithBoxes("ZARN ERROR MESSAGE:", 1169, IDOK, action);
+}
+
+int ServerLogCount(int server, const std::string& text)
+{
+  std::ifstream in("Z:" + peers::Env(("ZARN_S2S_LOG_" + std::to_string(server)).c_str()));
+  int n = 0;
+  for (std::string line; std::getline(in, line);)
+    n += line.find(text) != std::string::npos;
+  return n;
 }
 
 void Shot(const char* name)

@@ -5,7 +5,8 @@
 // one the list pane's page (CListPaneDlg: the first server list in row 0, the
 // local list and the second server list sharing row 1). A test names the view
 // classes it hosts; every other place gets a stand-in: a plain tree, or a list
-// view holding a CFileListCtrl that registers as the partner list of its place.
+// view holding a CFileListCtrl that registers as the partner list of its place
+// (a real list view named for a list place registers itself there).
 // When the first server tree is a stand-in, its list stand-in is also the
 // result window of listing tasks (UWM_LISTING_READY fills it). The slots of the
 // function view, the main frame and of views not hosted hold recording
@@ -130,6 +131,8 @@ bool TypeInto(HWND edit, const std::string& text);
 std::vector<std::string> WithBoxes(const char* caption, int textId, int button, const std::function<void()>& action);
 // The same for the error boxes ("ZARN ERROR MESSAGE:"), closed with OK.
 std::vector<std::string> WithErrorBoxes(const std::function<void()>& action);
+// Lines of the log of s2s server n that hold text (the servers log every command).
+int ServerLogCount(int server, const std::string& text);
 // The whole screen into $ZARN_BINARY_DIR/shots/<name>.png.
 void Shot(const char* name);
 

@@ -2,29 +2,13 @@
 
 #include "toolkit/bcmenu.h"
 #include "toolkit/menuupdate.h"
-
-namespace {
-
-constexpr UINT kContextMenuResource = 188;
-constexpr UINT kContextMenuIcons = 171;
-
-}  // namespace
+#include "views/viewhelper.h"
 
 UINT TrackContextMenu(BCMenu& menu, const ContextMenuItem* items, size_t count, CWnd* target, CPoint screen)
 {
-  menu.DestroyMenu();
-  BCMenu* popup = nullptr;
-  if (menu.LoadMenu(kContextMenuResource) && (popup = menu.GetSubMenu(0)) != nullptr) {
-    menu.LoadToolbar(kContextMenuIcons);
-    if (popup->GetMenuItemCount() > 0)
-      popup->RemoveMenu(0, MF_BYPOSITION);
-  } else {
-    // Without the resource (a program that does not link it) a plain popup serves.
-    menu.DestroyMenu();
-    if (!menu.CreatePopupMenu())
-      return 0;
-    popup = &menu;
-  }
+  BCMenu* popup = LoadContextPopup(menu);
+  if (popup == nullptr)
+    return 0;
   for (size_t i = 0; i < count; ++i) {
     if (items[i].id == 0)
       popup->AppendMenu(MF_SEPARATOR);

@@ -3,6 +3,7 @@
 #include "shell/settings/settings.h"
 #include "views/listpanerules.h"
 #include "views/loclistview.h"
+#include "views/serlistview.h"
 #include "views/viewsres.h"
 
 IMPLEMENT_DYNAMIC(CListPaneDlg, CTabPageDialog)
@@ -17,8 +18,8 @@ CListPaneDlg::CListPaneDlg(CWnd* pParent) : CTabPageDialog(IDD_LIST_PANE, pParen
 CRuntimeClass* CListPaneDlg::ListClass(Which which) const
 {
   switch (which) {
-    case kSerList: return CRuntimeClass::FromName("CSerLiView");
-    case kSerList1: return CRuntimeClass::FromName("CSerLiView1");
+    case kSerList: return RUNTIME_CLASS(CSerLiView);
+    case kSerList1: return RUNTIME_CLASS(CSerLiView1);
     case kLocList: return RUNTIME_CLASS(CLocLiView);
   }
   return nullptr;

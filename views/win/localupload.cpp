@@ -1,7 +1,5 @@
 #include "views/localupload.h"
 
-#include <cstdio>
-
 #include "engine/launchers.h"
 #include "engine/planitem.h"
 #include "engine/planthread.h"
@@ -11,16 +9,6 @@
 #include "shell/doc/zarndoc.h"
 #include "shell/settings/settings.h"
 #include "views/panelinks.h"
-
-namespace {
-
-template <size_t N>
-void CopyText(char (&field)[N], const char* text)
-{
-  snprintf(field, N, "%s", text != nullptr ? text : "");
-}
-
-}  // namespace
 
 CSiteItem* FirstPaneFolder(CString* remotePath)
 {
@@ -34,25 +22,6 @@ CSiteItem* FirstPaneFolder(CString* remotePath)
   if (access == nullptr || node == nullptr || g_pDoc == nullptr || !access->NodePath(node, remotePath, &siteIndex))
     return nullptr;
   return g_pDoc->GetSite(siteIndex);
-}
-
-CPlanItem* NewUploadItem(const CSiteItem& site, const char* localFolder, const char* remotePath, const char* name,
-                         int kind, int64_t size)
-{
-  CPlanItem* item = new CPlanItem;
-  CopyText(item->m_fileName, name);
-  CopyText(item->m_localPath, localFolder);
-  CopyText(item->m_remotePath, remotePath);
-  CopyText(item->m_host, site.m_host);
-  CopyText(item->m_user, site.m_user);
-  CopyText(item->m_password, site.m_password);
-  item->m_port = site.m_port;
-  item->m_anonymous = site.SiteOptionDigits[1] - '0';
-  item->m_passive = site.SiteOptionDigits[4] - '0';
-  item->m_kind = kind;
-  item->m_fileSize = size;
-  CopyText(item->m_direction, "->");
-  return item;
 }
 
 int PostUploads(const std::vector<CPlanItem*>& items)

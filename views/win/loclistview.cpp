@@ -14,6 +14,7 @@
 #include "toolkit/clipboard.h"
 #include "views/loctreeview.h"
 #include "views/payloadtransfer.h"
+#include "views/serlistview.h"
 #include "views/viewpaths.h"
 
 const char kCreateFolderFailedText[] = "Create directory failed!";
@@ -22,8 +23,6 @@ const char kRenameFailedText[] = "Rename failed ,";
 
 namespace {
 
-const char kDriveLetterText[] =
-    "Can't change drive letter here, but you can change it using the tool provided by operating system.";
 const char kColumns[] = "Name(Local),150;Date,150;Size,150;Attribute,120";
 // Stored order of the colours: local tree, local list, remote trees, remote lists.
 constexpr int kLocalListColor = 1;

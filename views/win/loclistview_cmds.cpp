@@ -252,7 +252,7 @@ void CLocLiView::OnAddToQueue()
   std::vector<CPlanItem*> items;
   for (int row : rows) {
     const int kind = m_list.GetItemKind(row);
-    items.push_back(NewUploadItem(*site, localFolder, remotePath, m_list.GetItemText(row, 0), kind,
+    items.push_back(NewQueueItem(*site, "->", localFolder, remotePath, m_list.GetItemText(row, 0), kind,
                                   kind == kRowFile ? (int64_t)m_list.GetItemSize(row) : 0));
   }
   PostUploads(items);

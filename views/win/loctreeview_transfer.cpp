@@ -234,6 +234,6 @@ void CLocTrView::OnAddToQueue()
   }
   if (!Confirm(OPTBIT_CONFIRM_UPLOAD, IDS_CONFIRM_UPLOAD))
     return;
-  PostUploads({NewUploadItem(*site, NodePath(m_tree.GetParentItem(node)), remotePath, m_tree.GetItemText(node),
+  PostUploads({NewQueueItem(*site, "->", NodePath(m_tree.GetParentItem(node)), remotePath, m_tree.GetItemText(node),
                              kEntryFolder, 0)});
 }
