@@ -233,24 +233,32 @@ CPoint RowCentre(CListCtrl& list, int row)
 bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done)
 {
   // The menu runs modally on this thread: the pointer moves from another. What
-  // held before the menu was chosen does not count.
+  // held before the menu was chosen does not count. A loaded X server may drop
+  // a click: the menu is asked for, and its item clicked, up to three times.
   std::atomic<bool> chosen{false};
   boxdriver::Driver driver([&] {
-    Xdo(wintest::MoveTo(screen.x, screen.y) + " click 3");
     HWND popup = nullptr;
-    for (int i = 0; i < 100 && popup == nullptr; ++i, ::Sleep(50))
-      popup = ::FindWindowA("#32768", nullptr);
+    for (int attempt = 0; attempt < 3 && popup == nullptr; ++attempt) {
+      Xdo(wintest::MoveTo(screen.x, screen.y) + " click 3");
+      for (int i = 0; i < 60 && popup == nullptr; ++i, ::Sleep(50)) {
+        HWND shown = ::FindWindowA("#32768", nullptr);
+        popup = shown != nullptr && ::IsWindowVisible(shown) ? shown : nullptr;
+      }
+    }
     HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
     for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
       if (::GetMenuItemID(menu, i) != id)
         continue;
       RECT item;
       ::GetMenuItemRect(nullptr, menu, i, &item);
-      Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
+      for (int attempt = 0; attempt < 3 && ::IsWindowVisible(popup); ++attempt) {
+        Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
+        boxdriver::WaitGone(popup, 2000);
+      }
     }
     chosen = true;
   });
-  const bool ok = wintest::PumpUntil([&] { return chosen.load() && done(); }, 15000);
+  const bool ok = wintest::PumpUntil([&] { return chosen.load() && done(); }, 20000);
   driver.Join();
   return ok;
 }
