@@ -65,12 +65,7 @@ int QueueEntries(const DragPayload& p, const EntryRecord* entries, int count, CS
     CopyText(item->m_remotePath, sizeof item->m_remotePath, upload ? p.m_targetPath : p.m_sourcePath);
     CopyText(item->m_fileName, sizeof item->m_fileName, e.m_name);
     CopyText(item->m_direction, sizeof item->m_direction, upload ? "->" : "<-");
-    CopyText(item->m_host, sizeof item->m_host, site->m_host);
-    CopyText(item->m_user, sizeof item->m_user, site->m_user);
-    CopyText(item->m_password, sizeof item->m_password, site->m_password);
-    item->m_port = site->m_port;
-    item->m_anonymous = site->SiteOptionDigits[1] != '0' ? 1 : 0;
-    item->m_passive = site->SiteOptionDigits[4] != '0' ? 1 : 0;
+    SetPlanItemSite(*item, *site);
     item->m_kind = e.m_kind;
     item->m_fileSize = e.m_kind == kEntryFolder ? 0 : e.m_size;
     if (!::PostMessage(funcView->m_hWnd, UWM_QUEUE_ADD, 0, reinterpret_cast<LPARAM>(item))) {

@@ -1,11 +1,13 @@
 // The queue item and its stored form.
 #include "engine/planitem.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "engine/siteitem.h"
 #include "shell/settings/settings.h"
 
 namespace {
@@ -138,4 +140,15 @@ int LoadPlanItems(CArchive& ar, CObArray& items)
   for (CObject* ob : loaded)
     items.Add(ob);
   return (int)loaded.size();
+}
+
+void SetPlanItemSite(CPlanItem& item, const CSiteItem& site)
+{
+  snprintf(item.m_host, sizeof item.m_host, "%.*s", (int)strnlen(site.m_host, sizeof site.m_host), site.m_host);
+  snprintf(item.m_user, sizeof item.m_user, "%.*s", (int)strnlen(site.m_user, sizeof site.m_user), site.m_user);
+  snprintf(item.m_password, sizeof item.m_password, "%.*s", (int)strnlen(site.m_password, sizeof site.m_password),
+           site.m_password);
+  item.m_port = site.m_port;
+  item.m_anonymous = site.SiteOptionDigits[1] != '0' ? 1 : 0;
+  item.m_passive = site.SiteOptionDigits[4] != '0' ? 1 : 0;
 }

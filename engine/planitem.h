@@ -64,6 +64,11 @@ public:
 
 // The queue's file form, the framework's object array: a count, then each item
 // as an object (class tag once, then back references to the class).
+class CSiteItem;
+// The login of a work site into a queue item: host, user, password, port, and
+// anonymous and passive as numbers (option digits 1 and 4).
+void SetPlanItemSite(CPlanItem& item, const CSiteItem& site);
+
 void StorePlanItems(CArchive& ar, const CObArray& items);
 // Appends the stored items to items and returns how many. All or nothing: on a
 // damaged file (truncated, unknown class or schema, bad reference, a null or

@@ -70,6 +70,44 @@ public:
   // site's list row too.
   void RenameSiteNode(int slot);
 
+  // ---- the commands (menu, keyboard and context menu) ----
+  // The node a command acts on: the one under the last right click, else the
+  // selected node.
+  HTREEITEM CommandNode() const;
+  void SetContextNode(HTREEITEM node) { m_contextNode = node; }
+  void OnManualControl();
+  void OnMakeFolder();
+  void OnRename();
+  void OnMove();
+  void OnRefresh();
+  void OnDelete();
+  void OnStopWork();
+  void OnModifyInfo();
+  void OnDeleteSite();
+  void OnViewNode();
+  void OnBack();
+  void OnAddToQueue();
+  void OnChangePassword();
+  void OnDirectoryStructure();
+  void OnSearch();
+  void OnCopyPath();
+  void OnConnect();
+  void OnDisconnect();
+  void OnCopy();
+  void OnPaste();
+  // Copy of a folder node: its payload on the clipboard.
+  void CopyNodeToClipboard(HTREEITEM node);
+  // The context menu of node in m_contextMenu (m_contextNode set), its update
+  // handlers run; the popup, not tracked. Null when none could be made.
+  CMenu* BuildContextMenu(HTREEITEM node);
+  // A command chosen from the context menu: the view's own handler, or
+  // WM_COMMAND to the view for the commands the document and frame handle.
+  void RunContextCommand(UINT id);
+  // The node whose label is being edited (null when none), and the node a
+  // Make Folder waits on for its listing before the new folder's edit starts.
+  HTREEITEM EditNode() const { return m_editNode; }
+  HTREEITEM PendingNewFolder() const { return m_pendingNewFolder; }
+
   // ---- members, in this order ----
   CViewHelper m_helper;
   HTREEITEM m_dragNode = nullptr;   // the folder node being dragged out
@@ -116,6 +154,17 @@ protected:
   afx_msg LRESULT OnEntryRenamed(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnEntryRemoved(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnSiteState(WPARAM wParam, LPARAM lParam);
+  afx_msg void OnContextMenu(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
+  afx_msg void OnUpdateNotRoot(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateFolderNode(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateSiteNode(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateAlways(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateStopWork(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateConnect(CCmdUI* pCmdUI);
+  afx_msg void OnUpdateDisconnect(CCmdUI* pCmdUI);
+  afx_msg void OnUpdatePaste(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 
   // The list beside this tree (null while none is registered).
@@ -137,9 +186,32 @@ protected:
   // keepChildren only the rows.
   void FillFromListing(HTREEITEM node, const EntryRecord* entries, bool keepChildren);
 
+  // Kinds of nodes: a site node's parent is the root, a folder node's is not.
+  bool IsFolderNode(HTREEITEM node);
+  // The site of a node's item data (null for the root or an empty slot).
+  CSiteItem* SiteOfNode(HTREEITEM node, int* siteIndex);
+  // The other pane's server tree, null when it is not there.
+  CSerTrViewBase* OtherTree() const;
+  // Whether node is a node of this tree (a walk: a handle is never read before).
+  bool HasNode(HTREEITEM node);
+  // Whether own is a folder node of this tree, a child of node, labelled name.
+  bool IsOwnNodeIn(HTREEITEM node, HTREEITEM own, const CString& name);
+  // A label edit under node (or of node) ends, cancelled, before node's
+  // children go, so that its end acts while its node still exists.
+  void EndPendingEditUnder(HTREEITEM node);
+  // A label edit under way ends, cancelled, before another starts.
+  void EndAnyEdit();
+  // Make Folder's edit: node opened, a new child with an empty label edited.
+  void BeginNewFolderEdit(HTREEITEM node);
+  // Asks while the option bit is set; false when answered Cancel.
+  bool Confirm(int bit, UINT stringId);
+
 private:
   const SerTreePane m_pane;
   bool m_quietSelection = false;  // DeleteNode under way
+  HTREEITEM m_editNode = nullptr;          // whose label is being edited
+  HTREEITEM m_pendingNewFolder = nullptr;  // Make Folder waiting for its listing
+  int m_listingsStarted = 0;               // listing tasks started, ever
 };
 
 class CSerTrView : public CSerTrViewBase {
@@ -148,6 +220,8 @@ public:
   CSerTrView();
 
 protected:
+  // Make Folder is enabled here only below the root (the second pane has no rule).
+  afx_msg void OnUpdateMakeFolder(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 };
 

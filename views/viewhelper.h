@@ -20,22 +20,6 @@ extern char g_localRootPaths[kLocalRootPathsLen];
 // The resource's bytes (type "ANI") as an animated cursor; null when missing.
 HCURSOR LoadAnimatedCursor(UINT id);
 
-class BCMenu;
-class CPlanItem;
-class CSiteItem;
-
-// A view's context menu afresh: menu resource 188 with the icons of toolbar
-// 171, its first pop-up emptied of its placeholder, ready for the view's
-// items; a plain pop-up of menu itself when the resource is missing. Null
-// when no menu could be made.
-BCMenu* LoadContextPopup(BCMenu& menu);
-
-// A queue item of one entry for the site's login ("->" upload, "<-"
-// download): folders and name as given, the site's host, port, user,
-// password, anonymous and passive digits, the entry's kind and size.
-CPlanItem* NewQueueItem(const CSiteItem& site, const char* direction, const char* localFolder,
-                        const char* remoteFolder, const char* name, int kind, int64_t size);
-
 class CViewHelper {
 public:
   CViewHelper() = default;
@@ -55,6 +39,16 @@ public:
   // thread cannot be made (the caller then deletes the object).
   BOOL StartTaskThread(CProgThread* thread);
 };
+
+// Refresh in a folder tree: the root selected, then node again (which lists
+// it afresh), without painting in between.
+void ReselectNode(CTreeCtrl* tree, HTREEITEM node);
+
+// Make Folder's edit in a folder tree: node opened (or marked open when it has
+// no child yet), a child with an empty label, the shell's folder icon and
+// itemData inserted, and its label edit started. The child; null, nothing
+// left, when no edit could start.
+HTREEITEM StartNewFolderEdit(CTreeCtrl* tree, HTREEITEM node, LPARAM itemData);
 
 // Removes the cache file of a first-tree node (its item data names the site):
 // nothing for node 0, an item data outside 0..199, an empty slot or a site

@@ -1,6 +1,7 @@
 // Finding and driving boxes from a second thread.
 #include "boxdriver.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace boxdriver {
@@ -136,6 +137,26 @@ bool PumpUntil(HANDLE event, DWORD timeoutMs)
       DispatchMessageA(&msg);
     }
   }
+}
+
+std::vector<std::string> TextsOfBoxesDuring(const char* caption, int textId, const std::function<void()>& body)
+{
+  std::vector<std::string> texts;
+  std::atomic<bool> done{false};
+  Driver driver([&] {
+    while (!done.load()) {
+      HWND box = WaitForBox(caption, 100);
+      if (box == nullptr)
+        continue;
+      texts.push_back(ItemText(box, textId));
+      Click(box, IDOK);
+      WaitGone(box);
+    }
+  });
+  body();
+  done = true;
+  driver.Join();
+  return texts;
 }
 
 }  // namespace boxdriver

@@ -46,6 +46,10 @@ private:
   std::thread m_thread;
 };
 
+// Runs body on this thread while a driver answers each box of that caption
+// with OK; the texts of control textId of the boxes, in order.
+std::vector<std::string> TextsOfBoxesDuring(const char* caption, int textId, const std::function<void()>& body);
+
 // Waits for the event while handling this thread's messages (a window of this
 // thread may own a box of another thread).
 bool PumpUntil(HANDLE event, DWORD timeoutMs);

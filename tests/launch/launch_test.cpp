@@ -60,22 +60,7 @@ public:
 // The texts of the error boxes shown while body runs, each answered with OK.
 std::vector<std::string> BoxesDuring(const std::function<void()>& body)
 {
-  std::vector<std::string> texts;
-  std::atomic<bool> done{false};
-  boxdriver::Driver driver([&] {
-    while (!done.load()) {
-      HWND box = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 100);
-      if (box == nullptr)
-        continue;
-      texts.push_back(boxdriver::ItemText(box, IDC_CONFIRM_TEXT));
-      boxdriver::Click(box, IDOK);
-      boxdriver::WaitGone(box);
-    }
-  });
-  body();
-  done = true;
-  driver.Join();
-  return texts;
+  return boxdriver::TextsOfBoxesDuring("ZARN ERROR MESSAGE:", IDC_CONFIRM_TEXT, body);
 }
 
 int CountCommands(int server, const std::string& command)

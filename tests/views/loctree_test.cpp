@@ -122,25 +122,7 @@ struct Bench {
     tree->ClientToScreen(&p);
     return wintest::ClickUntil(p.x, p.y, [&] { return Selected() == node; });
   }
-  // Right-clicks node and clicks the context menu's item id, as a user does;
-  // pumps until done holds (false when it never did).
-  bool ContextCommand(HTREEITEM node, UINT id, const std::function<bool()>& done)
-  {
-    return viewhost::MenuCommandAt(viewhost::NodeCentre(*tree, node), id, done);
-  }
-  // Types into the label edit a command opened, then Return; pumps until the
-  // edit is gone.
-  bool TypeLabel(const std::string& text)
-  {
-    if (!wintest::PumpUntil([&] { return tree->GetEditControl() != nullptr; }, 5000))
-      return false;
-    HWND edit = tree->GetEditControl()->m_hWnd;
-    if (!viewhost::TypeInto(edit, text))
-      return false;
-    // Ended as Return ends it.
-    tree->SendMessage(TVM_ENDEDITLABELNOW, FALSE, 0);
-    return wintest::PumpUntil([&] { return tree->GetEditControl() == nullptr; }, 5000);
-  }
+  bool TypeLabel(const std::string& text) { return viewhost::TypeLabel(*tree, text); }
 };
 
 // The test folder goes with its test.
@@ -334,7 +316,8 @@ TEST(ViewsLocTree, FoldersMadeRenamedAndDeletedAsTheDiskSays)
 
   // Made from the context menu of a folder that is not shown: on disk and in
   // the tree, no row.
-  EXPECT_TRUE(b.ContextCommand(made, 32817, [&] { return b.tree->GetEditControl() != nullptr; }));
+  ASSERT_TRUE(viewhost::ChooseFromContextMenu(*b.tree, made, 32817));
+  EXPECT_TRUE(wintest::PumpUntil([&] { return b.tree->GetEditControl() != nullptr; }, 10000));
   ASSERT_TRUE(b.TypeLabel("inner"));
   EXPECT_EQ(b.Selected(), shown);
   EXPECT_TRUE(Exists(b.dir + "\\made\\inner"));
@@ -698,7 +681,8 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
   b.view->ListFolder(shown);
   HTREEITEM dst = b.Child(shown, "dst");
   ASSERT_NE(dst, nullptr);
-  ASSERT_TRUE(b.ContextCommand(dst, 57637, [&] { return queued("<-"); }));
+  ASSERT_TRUE(viewhost::ChooseFromContextMenu(*b.tree, dst, 57637));
+  ASSERT_TRUE(wintest::PumpUntil([&] { return queued("<-"); }, 10000));
   ASSERT_TRUE(b.harness.Run(90000)) << queuetest::QueueLogText();
   EXPECT_TRUE(queuetest::ReadAll(b.dir + "\\dst\\qfolder\\a.bin") == a);
   EXPECT_TRUE(queuetest::ReadAll(b.dir + "\\dst\\qfolder\\deep\\c.bin") == c);

@@ -20,6 +20,7 @@
 #include "tests/doc/docfix.h"
 #include "tests/keeper/keeperfix.h"
 #include "tests/support/peers.h"
+#include "tests/views/sertreefix.h"
 #include "tests/views/viewhost.h"
 #include "toolkit/clipboard.h"
 #include "views/sertreeview.h"
@@ -28,6 +29,7 @@ CWinApp theApp("views_sertree");
 
 namespace {
 
+using namespace sertreetest;
 using viewhost::CHostListView;
 
 struct Paste {
@@ -51,113 +53,15 @@ int RecordPaste(int paneFlag, HTREEITEM node, const void* block, size_t)
   return 1;
 }
 
-EntryRecord Entry(const char* name, int kind, int64_t size = 0)
-{
-  EntryRecord e = {};
-  strncpy(e.m_name, name, sizeof e.m_name - 1);
-  e.m_kind = kind;
-  e.m_size = size;
-  return e;
-}
-
-int RowOf(CFileListCtrl& list, const char* name)
-{
-  for (int i = 0; i < list.GetItemCount(); ++i)
-    if (list.GetItemText(i, 0) == name)
-      return i;
-  return -1;
-}
-
-class SerTree : public ::testing::Test {
+// Drops are recorded, not run.
+class SerTree : public SerTreeFixture {
 protected:
   void SetUp() override
   {
-    guitest::BecomeGuiThread();
-    keepertest::FastSettings();
-    ASSERT_TRUE(AfxOleInit());
-    CConfirmDlg::s_defaultTickPeriod = 100;
-    doctest::RecordBoxes(IDCANCEL);
-    g_optionFlags &= ~((1u << OPTBIT_CONFIRM_DROP) | (1u << OPTBIT_NOTIFIER));
-    g_viewColors[0] = RGB(255, 220, 220);
-    g_viewColors[1] = RGB(220, 255, 220);
-    g_viewColors[2] = RGB(220, 230, 255);
-    g_viewColors[3] = RGB(255, 255, 210);
+    SerTreeFixture::SetUp();
     g_paste = Paste();
     SetPasteHook(RecordPaste);
-    g_pDoc = &m_doc;
-    for (int n : {2, 3})
-      AddSite(n - 2, n);
   }
-
-  void TearDown() override
-  {
-    for (int i = 0; i < MAX_SITES; ++i)
-      if (CSiteItem* s = m_doc.m_sites[i])
-        keepertest::StopKeeper(*s);
-    SetPasteHook(nullptr);
-    g_pDoc = nullptr;
-  }
-
-  // Slot `slot`: a site "site<n>" on the s2s server n (0: an unused port).
-  CSiteItem* AddSite(int slot, int n)
-  {
-    auto* site = new CSiteItem();
-    const int port = n == 0 ? peers::UnusedPort() : peers::Port(("ZARN_S2S_PORT_" + std::to_string(n)).c_str());
-    keepertest::SetUpSite(*site, port, "zarn", "secret", '0');
-    CopySiteText(site->m_host, ("127.0.0." + std::to_string(n == 0 ? 1 : n)).c_str());
-    CopySiteText(site->m_name, ("site" + std::to_string(n)).c_str());
-    CopySiteText(site->m_remoteFolder, "/");
-    site->SiteOptionDigits[4] = '1';
-    site->SiteOptionDigits[2] = '0';
-    m_doc.m_sites[slot] = site;
-    ++m_doc.m_nSites;
-    return site;
-  }
-
-  void Make()
-  {
-    ASSERT_TRUE(host.Make(viewhost::HostViews()
-                              .Set(viewhost::kSerTree, RUNTIME_CLASS(CSerTrView))
-                              .Set(viewhost::kSerTree1, RUNTIME_CLASS(CSerTrView1))
-                              .Set(viewhost::kSerList1, RUNTIME_CLASS(CHostListView))));
-    host.ShowSecondServer(true);
-    one = DYNAMIC_DOWNCAST(CSerTrView, host.View(viewhost::kSerTree));
-    two = DYNAMIC_DOWNCAST(CSerTrView1, host.View(viewhost::kSerTree1));
-    list1 = host.ListView();
-    list2 = DYNAMIC_DOWNCAST(CHostListView, host.View(viewhost::kSerList1));
-    ASSERT_TRUE(one && two && list1 && list2);
-  }
-
-  HTREEITEM Child(CSerTrViewBase* v, HTREEITEM parent, const char* name)
-  {
-    CTreeCtrl& t = v->GetTreeCtrl();
-    for (HTREEITEM c = t.GetChildItem(parent); c != nullptr; c = t.GetNextSiblingItem(c))
-      if (t.GetItemText(c) == name)
-        return c;
-    return nullptr;
-  }
-  int Children(CSerTrViewBase* v, HTREEITEM parent)
-  {
-    int n = 0;
-    for (HTREEITEM c = v->GetTreeCtrl().GetChildItem(parent); c != nullptr; c = v->GetTreeCtrl().GetNextSiblingItem(c))
-      ++n;
-    return n;
-  }
-  // Selects and waits for the totals line of the listing.
-  bool SelectAndList(CSerTrViewBase* v, HTREEITEM node)
-  {
-    CHostListView* l = v == one ? list1 : list2;
-    l->m_statusText = "";
-    v->GetTreeCtrl().SelectItem(node);
-    return wintest::PumpUntil([&] { return l->m_statusText.Find("Folders") >= 0; }, 20000);
-  }
-  std::string Root(int n) { return peers::Env(("ZARN_S2S_ROOT_WIN_" + std::to_string(n)).c_str()); }
-
-  CZarnDoc m_doc;
-  viewhost::CViewHost host;
-  CSerTrView* one = nullptr;
-  CSerTrView1* two = nullptr;
-  CHostListView *list1 = nullptr, *list2 = nullptr;
 };
 
 // A drop of a payload of folder `name` from site `source` at path `from` onto
@@ -405,36 +309,34 @@ TEST_F(SerTree, ListingsFromTheServersLandInTheirOwnPaneAndFolder)
   snprintf(cache, sizeof cache, "%s\\..\\sertreecache\\", Root(2).c_str());
   ::CreateDirectoryA(cache, nullptr);
   CopySiteText(a->m_cacheFolder, cache);
-  auto idle = [&] { return wintest::PumpUntil([&] { return m_doc.GetTaskThreadCount() == 0; }, 20000); };
   ASSERT_TRUE(SelectAndList(one, pub));
-  ASSERT_TRUE(idle());
+  ASSERT_TRUE(Idle());
   HTREEITEM blank = Child(one, pub, "with blank");
-  ASSERT_TRUE(SelectAndList(one, blank) && idle());
-  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "empty")) && idle());
-  ASSERT_TRUE(SelectAndList(one, other) && idle());
-  const int lists = viewhost::ServerLogCount(2, "<- LIST"), cwds = viewhost::ServerLogCount(2, "<- CWD /pub"),
-            pwds = viewhost::ServerLogCount(2, "<- PWD");
-  ASSERT_TRUE(SelectAndList(one, pub) && idle());
+  ASSERT_TRUE(SelectAndList(one, blank) && Idle());
+  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "empty")) && Idle());
+  ASSERT_TRUE(SelectAndList(one, other) && Idle());
+  const int lists = LogCount(2, "<- LIST"), cwds = LogCount(2, "<- CWD /pub"), pwds = LogCount(2, "<- PWD");
+  ASSERT_TRUE(SelectAndList(one, pub) && Idle());
   EXPECT_EQ(Child(one, pub, "with blank"), blank) << "kept from the cached listing";
-  EXPECT_EQ(viewhost::ServerLogCount(2, "<- CWD /pub"), cwds + 1);
-  EXPECT_GT(viewhost::ServerLogCount(2, "<- PWD"), pwds);
-  EXPECT_EQ(viewhost::ServerLogCount(2, "<- LIST"), lists) << "a cached folder sends no LIST";
+  EXPECT_EQ(LogCount(2, "<- CWD /pub"), cwds + 1);
+  EXPECT_GT(LogCount(2, "<- PWD"), pwds);
+  EXPECT_EQ(LogCount(2, "<- LIST"), lists) << "a cached folder sends no LIST";
   EXPECT_EQ(list1->m_list.GetItemCount(), 2);
   // Pane 2 lists whatever digit 2 says.
-  ASSERT_TRUE(SelectAndList(two, m_doc.m_sites[0]->m_hTreeNode1) && idle());
-  ASSERT_TRUE(SelectAndList(two, Child(two, m_doc.m_sites[0]->m_hTreeNode1, "pub")) && idle());
-  ASSERT_TRUE(SelectAndList(two, Child(two, Child(two, m_doc.m_sites[0]->m_hTreeNode1, "pub"), "empty")) && idle());
-  EXPECT_EQ(viewhost::ServerLogCount(2, "<- LIST"), lists + 3);
+  ASSERT_TRUE(SelectAndList(two, m_doc.m_sites[0]->m_hTreeNode1) && Idle());
+  ASSERT_TRUE(SelectAndList(two, Child(two, m_doc.m_sites[0]->m_hTreeNode1, "pub")) && Idle());
+  ASSERT_TRUE(SelectAndList(two, Child(two, Child(two, m_doc.m_sites[0]->m_hTreeNode1, "pub"), "empty")) && Idle());
+  EXPECT_EQ(LogCount(2, "<- LIST"), lists + 3);
   // Listed afresh, the new children (on handles the old ones may have had)
   // show their own entries, never another folder's cached ones.
   one->SendMessage(UWM_DROP_LISTING_CACHE, 0, (LPARAM)pub);
-  ASSERT_TRUE(SelectAndList(one, other) && idle());
-  ASSERT_TRUE(SelectAndList(one, pub) && idle());
-  EXPECT_EQ(viewhost::ServerLogCount(2, "<- LIST"), lists + 4) << "pub afresh; other from its cache";
-  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "with blank")) && idle());
+  ASSERT_TRUE(SelectAndList(one, other) && Idle());
+  ASSERT_TRUE(SelectAndList(one, pub) && Idle());
+  EXPECT_EQ(LogCount(2, "<- LIST"), lists + 4) << "pub afresh; other from its cache";
+  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "with blank")) && Idle());
   EXPECT_EQ(list1->m_list.GetItemCount(), 1);
   EXPECT_GE(RowOf(list1->m_list, "inner.txt"), 0);
-  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "empty")) && idle());
+  ASSERT_TRUE(SelectAndList(one, Child(one, pub, "empty")) && Idle());
   EXPECT_EQ(list1->m_list.GetItemCount(), 0);
 
   // A site that cannot connect: its node stays empty, no box.
@@ -519,12 +421,7 @@ TEST_F(SerTree, UserOpensFoldersOfBothSitesAndDragsAFolderAcrossPanes)
   host.SetForegroundWindow();
   CTreeCtrl& t1 = one->GetTreeCtrl();
   CTreeCtrl& t2 = two->GetTreeCtrl();
-  auto centre = [](CTreeCtrl& t, HTREEITEM node) {
-    CRect r;
-    t.GetItemRect(node, &r, TRUE);
-    t.ClientToScreen(&r);
-    return r.CenterPoint();
-  };
+  const auto centre = viewhost::NodeCentre;
   HTREEITEM siteA = m_doc.m_sites[0]->m_hTreeNode, siteB = m_doc.m_sites[1]->m_hTreeNode1;
   CPoint p = centre(t1, siteA);
   ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return Child(one, siteA, "drag me") != nullptr; }));
@@ -538,12 +435,7 @@ TEST_F(SerTree, UserOpensFoldersOfBothSitesAndDragsAFolderAcrossPanes)
   wintest::PumpUntil([] { return false; }, 300);
 
   // The folder of pane 1 onto pane 2's folder: the paste gets its site, path and node.
-  auto drag = [&](CPoint from, CPoint to) {
-    viewhost::Xdo(wintest::MoveTo(from.x, from.y) + " mousedown 1 sleep 0.3 mousemove " +
-                  std::to_string(from.x + 8) + " " + std::to_string(from.y + 8) + " sleep 0.3 mousemove " +
-                  std::to_string(to.x) + " " + std::to_string(to.y) + " sleep 0.5 mousemove " +
-                  std::to_string(to.x + 1) + " " + std::to_string(to.y) + " sleep 0.5 mouseup 1");
-  };
+  const auto drag = viewhost::DragWithPointer;
   for (int attempt = 0; attempt < 3 && g_paste.calls == 0; ++attempt) {
     drag(centre(t1, dragged), centre(t2, inbox));
     wintest::PumpUntil([] { return g_paste.calls > 0; }, 3000);

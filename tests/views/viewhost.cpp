@@ -210,16 +210,6 @@ void CViewHost::ShowSecondServer(bool dual)
   m_trees.RecalcLayout();
 }
 
-CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node)
-{
-  tree.EnsureVisible(node);
-  RECT r;
-  tree.GetItemRect(node, &r, TRUE);
-  CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  tree.ClientToScreen(&p);
-  return p;
-}
-
 CPoint RowCentre(CListCtrl& list, int row)
 {
   list.EnsureVisible(row, FALSE);
@@ -232,47 +222,16 @@ CPoint RowCentre(CListCtrl& list, int row)
 
 bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done)
 {
-  // The menu runs modally on this thread: the pointer moves from another. What
-  // held before the menu was chosen does not count. A loaded X server may drop
-  // a click: the menu is asked for, and its item clicked, up to three times.
-  std::atomic<bool> chosen{false};
-  boxdriver::Driver driver([&] {
-    HWND popup = nullptr;
-    for (int attempt = 0; attempt < 3 && popup == nullptr; ++attempt) {
-      Xdo(wintest::MoveTo(screen.x, screen.y) + " click 3");
-      for (int i = 0; i < 60 && popup == nullptr; ++i, ::Sleep(50)) {
-        HWND shown = ::FindWindowA("#32768", nullptr);
-        popup = shown != nullptr && ::IsWindowVisible(shown) ? shown : nullptr;
-      }
-    }
-    HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
-    for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
-      if (::GetMenuItemID(menu, i) != id)
-        continue;
-      RECT item;
-      ::GetMenuItemRect(nullptr, menu, i, &item);
-      for (int attempt = 0; attempt < 3 && ::IsWindowVisible(popup); ++attempt) {
-        Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2) + " click 1");
-        boxdriver::WaitGone(popup, 2000);
-      }
-    }
-    chosen = true;
-  });
-  const bool ok = wintest::PumpUntil([&] { return chosen.load() && done(); }, 20000);
-  driver.Join();
-  return ok;
+  return ChooseFromContextMenuAt(screen, id) && wintest::PumpUntil(done, 15000);
 }
 
 bool DragUntil(CPoint from, CPoint to, const std::function<bool()>& done)
 {
-  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
   for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
     std::atomic<bool> moved{false};
     // The drag runs modally on this thread: the pointer moves from another.
     boxdriver::Driver driver([&] {
-      Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
-          at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) + " sleep 0.3 mousemove " +
-          at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) + " sleep 0.5 mouseup 1");
+      DragWithPointer(from, to);
       moved = true;
     });
     wintest::PumpUntil([&] { return moved.load() && done(); }, 10000);
@@ -387,6 +346,82 @@ std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool 
   if (promptSeen != nullptr)
     *promptSeen = seen;
   return prompt;
+}
+
+bool TypeLabel(CTreeCtrl& tree, const std::string& text)
+{
+  if (!wintest::PumpUntil([&] { return tree.GetEditControl() != nullptr; }, 5000))
+    return false;
+  if (!TypeInto(tree.GetEditControl()->m_hWnd, text))
+    return false;
+  tree.SendMessage(TVM_ENDEDITLABELNOW, FALSE, 0);
+  return wintest::PumpUntil([&] { return tree.GetEditControl() == nullptr; }, 5000);
+}
+
+CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node)
+{
+  tree.EnsureVisible(node);
+  CRect r;
+  tree.GetItemRect(node, &r, TRUE);
+  tree.ClientToScreen(&r);
+  return r.CenterPoint();
+}
+
+void DragWithPointer(CPoint from, CPoint to)
+{
+  Xdo(wintest::MoveTo(from.x, from.y) + " mousedown 1 sleep 0.3 mousemove " + std::to_string(from.x + 8) + " " +
+      std::to_string(from.y + 8) + " sleep 0.3 mousemove " + std::to_string(to.x) + " " + std::to_string(to.y) +
+      " sleep 0.5 mousemove " + std::to_string(to.x + 1) + " " + std::to_string(to.y) + " sleep 0.5 mouseup 1");
+}
+
+bool ChooseFromContextMenu(CTreeCtrl& tree, HTREEITEM node, UINT id, const char* shot)
+{
+  tree.EnsureVisible(node);
+  RECT r;
+  if (!tree.GetItemRect(node, &r, TRUE))
+    return false;
+  return ChooseFromContextMenuAt(NodeCentre(tree, node), id, shot);
+}
+
+bool ChooseFromContextMenuAt(CPoint p, UINT id, const char* shot)
+{
+  std::atomic<bool> clicked{false}, done{false};
+  boxdriver::Driver driver([&] {
+    // A right click lost to a loaded X server is made again.
+    for (int attempt = 0; attempt < 3 && !clicked; ++attempt) {
+      Xdo(wintest::MoveTo(p.x, p.y) + " click 3");
+      HWND popup = nullptr;
+      // Only a menu that is up counts (a closed one may linger hidden).
+      for (int i = 0; i < 60 && popup == nullptr; ++i, ::Sleep(50)) {
+        HWND shown = ::FindWindowA("#32768", nullptr);
+        popup = shown != nullptr && ::IsWindowVisible(shown) ? shown : nullptr;
+      }
+      HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
+      for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu) && !clicked; ++i) {
+        if (::GetMenuItemID(menu, i) != id)
+          continue;
+        RECT item;
+        ::GetMenuItemRect(nullptr, menu, i, &item);
+        Xdo(wintest::MoveTo((item.left + item.right) / 2, (item.top + item.bottom) / 2));
+        if (shot != nullptr)
+          Shot(shot);
+        Xdo("click 1");
+        clicked = true;
+      }
+      // The popup closes with the click; one still up (no such item, or a
+      // click lost) is closed, so that the tracking ends.
+      if (!clicked && popup != nullptr)
+        Xdo("key Escape");
+      for (int i = 0; i < 40 && popup != nullptr && ::IsWindow(popup) && ::IsWindowVisible(popup); ++i)
+        ::Sleep(50);
+      if (popup != nullptr && ::IsWindow(popup) && ::IsWindowVisible(popup))
+        Xdo("key Escape");
+    }
+    done = true;
+  });
+  wintest::PumpUntil([&] { return done.load(); }, 30000);
+  driver.Join();
+  return clicked;
 }
 
 }  // namespace viewhost

@@ -114,14 +114,12 @@ inline bool Xdo(const std::string& actions) { return wintest::Xdo(actions); }
 // dialog showed the mask texts. Nothing is left open, whatever goes wrong.
 std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool ok, bool* promptSeen = nullptr,
                             const char* shot = nullptr);
-// A tree node's or a list row's centre on the screen, scrolled into view first.
-CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node);
+// A list row's centre on the screen, scrolled into view first.
 CPoint RowCentre(CListCtrl& list, int row);
-// Right-clicks a point of the screen and clicks the context menu's item id, as
-// a user does; pumps until done holds (false when it never did).
+// ChooseFromContextMenuAt, then pumps until done holds (false when either failed).
 bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done);
-// Drags with the pointer, as a user does: pressed at from, moved in steps and
-// let go at to; up to three times until done holds (false when it never did).
+// DragWithPointer from another thread (the drag runs modally on this one), up
+// to three times until done holds (false when it never did).
 bool DragUntil(CPoint from, CPoint to, const std::function<bool()>& done);
 // Types text into an edit with the keyboard until the edit holds it (keys lost
 // to another window: emptied and typed again, up to three times).
@@ -135,5 +133,21 @@ std::vector<std::string> WithErrorBoxes(const std::function<void()>& action);
 int ServerLogCount(int server, const std::string& text);
 // The whole screen into $ZARN_BINARY_DIR/shots/<name>.png.
 void Shot(const char* name);
+
+// Types text into the label edit the tree has open (emptied and typed again
+// when keys went elsewhere), then ends the edit as Return ends it; true once
+// the edit is gone.
+bool TypeLabel(CTreeCtrl& tree, const std::string& text);
+// The centre of a node's label on the screen (the node scrolled into view).
+CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node);
+// A drag with the left button as a user makes it (the path the tree's drag
+// detection and OLE's drag loop both take under Wine).
+void DragWithPointer(CPoint from, CPoint to);
+// Right-clicks the node's label as a user does and clicks the item bearing id
+// in the popup that opens (shot, when named, is taken while the menu is up);
+// pumps until that is done. False when no such item could be clicked.
+bool ChooseFromContextMenu(CTreeCtrl& tree, HTREEITEM node, UINT id, const char* shot = nullptr);
+// The same at a point of the screen (a list's row or its empty part).
+bool ChooseFromContextMenuAt(CPoint screen, UINT id, const char* shot = nullptr);
 
 }  // namespace viewhost

@@ -98,8 +98,10 @@ void CFileListView::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemS
 
 LRESULT CFileListView::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
 {
-  if (pMenu != nullptr && BCMenu::IsOwnMenuHandle(pMenu->m_hMenu))
-    return BCMenu::OnMenuChar(nChar, nFlags, pMenu);
+  // Any of our owner-drawn menus, a loaded menu's pop-up or one made afresh
+  // (BCMenu answers 0 for a menu that is not its own).
+  if (const LRESULT found = BCMenu::OnMenuChar(nChar, nFlags, pMenu))
+    return found;
   return CView::OnMenuChar(nChar, nFlags, pMenu);
 }
 

@@ -1,5 +1,7 @@
 #include "views/localupload.h"
 
+#include <cstdio>
+
 #include "engine/launchers.h"
 #include "engine/planitem.h"
 #include "engine/planthread.h"
@@ -22,6 +24,20 @@ CSiteItem* FirstPaneFolder(CString* remotePath)
   if (access == nullptr || node == nullptr || g_pDoc == nullptr || !access->NodePath(node, remotePath, &siteIndex))
     return nullptr;
   return g_pDoc->GetSite(siteIndex);
+}
+
+CPlanItem* NewUploadItem(const CSiteItem& site, const char* localFolder, const char* remotePath, const char* name,
+                         int kind, int64_t size)
+{
+  CPlanItem* item = new CPlanItem;
+  snprintf(item->m_fileName, sizeof item->m_fileName, "%s", name);
+  snprintf(item->m_localPath, sizeof item->m_localPath, "%s", localFolder);
+  snprintf(item->m_remotePath, sizeof item->m_remotePath, "%s", remotePath);
+  snprintf(item->m_direction, sizeof item->m_direction, "->");
+  SetPlanItemSite(*item, site);
+  item->m_kind = kind;
+  item->m_fileSize = kind == kEntryFolder ? 0 : size;
+  return item;
 }
 
 int PostUploads(const std::vector<CPlanItem*>& items)

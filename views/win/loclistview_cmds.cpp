@@ -252,7 +252,7 @@ void CLocLiView::OnAddToQueue()
   std::vector<CPlanItem*> items;
   for (int row : rows) {
     const int kind = m_list.GetItemKind(row);
-    items.push_back(NewQueueItem(*site, "->", localFolder, remotePath, m_list.GetItemText(row, 0), kind,
+    items.push_back(NewUploadItem(*site, localFolder, remotePath, m_list.GetItemText(row, 0), kind,
                                   kind == kRowFile ? (int64_t)m_list.GetItemSize(row) : 0));
   }
   PostUploads(items);
@@ -275,8 +275,9 @@ void CLocLiView::RunContextMenu(CPoint screen)
     return;
   CPoint at = screen;
   ScreenToClient(&at);
-  const UINT chosen = RowAt(at) >= 0 ? TrackContextMenu(m_contextMenu, kRow, this, screen)
-                                     : TrackContextMenu(m_contextMenu, kNoRow, this, screen);
+  CMenu* popup = RowAt(at) >= 0 ? BuildContextPopup(m_contextMenu, kRow, sizeof kRow / sizeof kRow[0], this)
+                                : BuildContextPopup(m_contextMenu, kNoRow, sizeof kNoRow / sizeof kNoRow[0], this);
+  const UINT chosen = TrackContextPopup(m_contextMenu, popup, screen, this);
   if (chosen != 0)
     SendMessage(WM_COMMAND, chosen, 0);
 }

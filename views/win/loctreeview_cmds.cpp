@@ -118,11 +118,7 @@ void CLocTrView::OnRefresh()
   HTREEITEM node = CommandNode();
   if (node == nullptr || node == m_tree.GetRootItem())
     return;
-  m_tree.SendMessage(WM_SETREDRAW, FALSE, 0);
-  m_tree.SelectItem(m_tree.GetRootItem());
-  m_tree.SelectItem(node);
-  m_tree.SendMessage(WM_SETREDRAW, TRUE, 0);
-  m_tree.Invalidate();
+  ReselectNode(&m_tree, node);
 }
 
 // ---- Make Folder and Rename ----
@@ -132,24 +128,9 @@ void CLocTrView::OnMakeFolder()
   HTREEITEM node = CommandNode();
   if (node == nullptr || node == m_tree.GetRootItem())
     return;
-  if (m_tree.GetChildItem(node) != nullptr)
-    m_tree.Expand(node, TVE_EXPAND);
-  else
-    m_tree.SetItemState(node, TVIS_EXPANDED, TVIS_EXPANDED);
-  // The folder icon by attributes: no object on disk needs to exist.
-  int image = 0, openImage = 0;
-  GetShellIconIndexByName("folder", &image, &openImage, kEntryFolder);
-  HTREEITEM child = m_tree.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, "", image, openImage,
-                                      0, 0, 0, node, TVI_LAST);
-  if (child == nullptr)
-    return;
-  m_newFolderEdit = TRUE;
-  m_editNode = child;
-  m_tree.EnsureVisible(child);
-  m_tree.SetFocus();
-  if (m_tree.EditLabel(child) == nullptr) {
-    m_newFolderEdit = FALSE;
-    m_tree.DeleteItem(child);
+  if (HTREEITEM child = StartNewFolderEdit(&m_tree, node, 0)) {
+    m_newFolderEdit = TRUE;
+    m_editNode = child;
   }
 }
 
@@ -327,13 +308,8 @@ void CLocTrView::OnTreeRClick(NMHDR*, LRESULT* pResult)
 {
   *pResult = 0;
   CPoint screen;
-  ::GetCursorPos(&screen);
-  CPoint client = screen;
-  m_tree.ScreenToClient(&client);
-  UINT flags = 0;
-  HTREEITEM node = m_tree.HitTest(client, &flags);
-  if (node == nullptr || (flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON)) == 0 ||
-      node == m_tree.GetRootItem()) {
+  HTREEITEM node = ContextMenuNode(m_tree, &screen);
+  if (node == nullptr || node == m_tree.GetRootItem()) {
     m_contextMenu.DestroyMenu();
     m_contextNode = nullptr;
     return;
@@ -366,8 +342,10 @@ void CLocTrView::RunContextMenu(HTREEITEM node, CPoint screen)
                                             {0, nullptr},
                                             {kRefresh, "&Refresh"}};
   m_contextNode = node;
-  const UINT chosen = IsFolderNode(node) ? TrackContextMenu(m_contextMenu, kFolder, this, screen)
-                                         : TrackContextMenu(m_contextMenu, kTopLevel, this, screen);
+  CMenu* popup = IsFolderNode(node)
+                      ? BuildContextPopup(m_contextMenu, kFolder, sizeof kFolder / sizeof kFolder[0], this)
+                      : BuildContextPopup(m_contextMenu, kTopLevel, sizeof kTopLevel / sizeof kTopLevel[0], this);
+  const UINT chosen = TrackContextPopup(m_contextMenu, popup, screen, this);
   if (chosen != 0)
     RunCommand(chosen);
   m_contextNode = nullptr;

@@ -23,6 +23,12 @@ namespace {
 
 const char kPasteIntoItself[] = "Can't paste because the target path is the same as the source path";
 
+template <size_t N>
+void CopyText(char (&field)[N], const char* text)
+{
+  snprintf(field, N, "%s", text != nullptr ? text : "");
+}
+
 std::string WithoutTrailingSeparator(const char* path)
 {
   std::string p(path != nullptr ? path : "");
@@ -234,6 +240,6 @@ void CLocTrView::OnAddToQueue()
   }
   if (!Confirm(OPTBIT_CONFIRM_UPLOAD, IDS_CONFIRM_UPLOAD))
     return;
-  PostUploads({NewQueueItem(*site, "->", NodePath(m_tree.GetParentItem(node)), remotePath, m_tree.GetItemText(node),
+  PostUploads({NewUploadItem(*site, NodePath(m_tree.GetParentItem(node)), remotePath, m_tree.GetItemText(node),
                              kEntryFolder, 0)});
 }

@@ -438,7 +438,14 @@ void CSerLiViewBase::OnAddToQueue()
     const CFileListItem* r = m_list.Row(row);
     if (r == nullptr)
       continue;
-    CPlanItem* item = NewQueueItem(*site, "<-", target, remote, r->m_name, r->m_kind, r->m_size);
+    CPlanItem* item = new CPlanItem;
+    CopyText(item->m_fileName, r->m_name);
+    CopyText(item->m_localPath, target);
+    CopyText(item->m_remotePath, remote);
+    CopyText(item->m_direction, "<-");
+    SetPlanItemSite(*item, *site);
+    item->m_kind = r->m_kind;
+    item->m_fileSize = r->m_kind == kRowFile ? r->m_size : 0;
     if (!func->PostMessage(UWM_QUEUE_ADD, 0, (LPARAM)item))
       delete item;  // never reached the queue
   }

@@ -2,7 +2,7 @@
 // or a folder) and whether a row is under the cursor; each item enabled by its
 // command's rule; the chosen command run by the view, or sent up the command
 // route for the document's site commands.
-#include "toolkit/menuupdate.h"
+#include "views/contextmenu.h"
 #include "views/serlistview.h"
 
 namespace {
@@ -11,12 +11,7 @@ namespace {
 constexpr UINT kSiteManager = 32849, kQuickAdd = 32828, kImportSites = 32835, kExportSites = 32836,
                kFindSite = 32831, kDisconnectAll = 32840;
 
-struct Item {
-  UINT id;  // 0: a separator
-  const char* text;
-};
-
-const Item kSitesNoRow[] = {{kSiteManager, "Site Manager..\tF4"},
+const ContextMenuItem kSitesNoRow[] = {{kSiteManager, "Site Manager..\tF4"},
                             {0, nullptr},
                             {kQuickAdd, "&Quick Add  site"},
                             {0, nullptr},
@@ -29,7 +24,7 @@ const Item kSitesNoRow[] = {{kSiteManager, "Site Manager..\tF4"},
                             {0, nullptr},
                             {ID_LIST_MANUAL_CONTROL, "&Manual Control..\tF5"}};
 
-const Item kSitesRow[] = {{ID_LIST_PASTE, "&Paste\tCtrl+V"},
+const ContextMenuItem kSitesRow[] = {{ID_LIST_PASTE, "&Paste\tCtrl+V"},
                           {ID_LIST_COPY_PATH, "Copy &Path"},
                           {0, nullptr},
                           {ID_LIST_MANUAL_CONTROL, "&Manual Control..\tF5"},
@@ -50,7 +45,7 @@ const Item kSitesRow[] = {{ID_LIST_PASTE, "&Paste\tCtrl+V"},
                           {0, nullptr},
                           {ID_LIST_SEARCH, "&Search.."}};
 
-const Item kFolderNoRow[] = {{ID_LIST_BACK, "&Back"},
+const ContextMenuItem kFolderNoRow[] = {{ID_LIST_BACK, "&Back"},
                              {0, nullptr},
                              {ID_LIST_MAKE_FOLDER, "Make &Folder"},
                              {0, nullptr},
@@ -64,7 +59,7 @@ const Item kFolderNoRow[] = {{ID_LIST_BACK, "&Back"},
                              {0, nullptr},
                              {ID_LIST_SEARCH, "&Search.."}};
 
-const Item kFolderRow[] = {{ID_LIST_BACK, "&Back"},
+const ContextMenuItem kFolderRow[] = {{ID_LIST_BACK, "&Back"},
                            {0, nullptr},
                            {ID_LIST_MAKE_FOLDER, "Make &Folder"},
                            {0, nullptr},
@@ -93,14 +88,9 @@ const Item kFolderRow[] = {{ID_LIST_BACK, "&Back"},
                            {ID_LIST_SEARCH, "&Search.."}};
 
 template <size_t N>
-void AppendItems(BCMenu* menu, const Item (&items)[N])
+CMenu* Build(BCMenu& menu, const ContextMenuItem (&items)[N], CWnd* owner)
 {
-  for (const Item& item : items) {
-    if (item.id == 0)
-      menu->AppendMenu(MF_SEPARATOR);
-    else
-      menu->AppendMenu(MF_STRING, item.id, item.text);
-  }
+  return BuildContextPopup(menu, items, N, owner);
 }
 
 }  // namespace
@@ -123,23 +113,12 @@ void CSerLiViewBase::RunContextMenu(CPoint screen)
   CPoint at = screen;
   ScreenToClient(&at);
   const bool onRow = RowAt(at) >= 0;
-  BCMenu* popup = LoadContextPopup(m_contextMenu);
-  if (popup == nullptr)
-    return;
-  if (ShowsSites()) {
-    if (onRow)
-      AppendItems(popup, kSitesRow);
-    else
-      AppendItems(popup, kSitesNoRow);
-  } else if (onRow) {
-    AppendItems(popup, kFolderRow);
-  } else {
-    AppendItems(popup, kFolderNoRow);
-  }
-  UpdatePopupMenuUI(this, popup);
-  const UINT chosen = (UINT)popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_RETURNCMD,
-                                                  screen.x, screen.y, this);
-  m_contextMenu.DestroyMenu();
+  CMenu* popup = nullptr;
+  if (ShowsSites())
+    popup = onRow ? Build(m_contextMenu, kSitesRow, this) : Build(m_contextMenu, kSitesNoRow, this);
+  else
+    popup = onRow ? Build(m_contextMenu, kFolderRow, this) : Build(m_contextMenu, kFolderNoRow, this);
+  const UINT chosen = TrackContextPopup(m_contextMenu, popup, screen, this);
   if (chosen != 0)
     RunCommand(chosen);
 }

@@ -14,6 +14,7 @@
 #include "views/filelistctrl.h"
 #include "views/maskselectdlg.h"
 #include "views/panelinks.h"
+#include "views/sertreecmds.h"
 #include "views/sertreeres.h"
 
 namespace {
@@ -51,9 +52,52 @@ BEGIN_MESSAGE_MAP(CSerTrViewBase, CView)
   ON_MESSAGE(UWM_ENTRY_RENAMED, OnEntryRenamed)
   ON_MESSAGE(UWM_ENTRY_REMOVED, OnEntryRemoved)
   ON_MESSAGE(UWM_SITE_STATE, OnSiteState)
+  ON_NOTIFY(NM_RCLICK, kSerTreeCtrlId, OnContextMenu)
+  ON_NOTIFY(TVN_BEGINLABELEDITA, kSerTreeCtrlId, OnBeginLabelEdit)
+  ON_NOTIFY(TVN_ENDLABELEDITA, kSerTreeCtrlId, OnEndLabelEdit)
+  ON_COMMAND(sertreecmd::kManualControl, OnManualControl)
+  ON_COMMAND(sertreecmd::kMakeFolder, OnMakeFolder)
+  ON_COMMAND(sertreecmd::kRename, OnRename)
+  ON_COMMAND(sertreecmd::kMove, OnMove)
+  ON_COMMAND(sertreecmd::kRefresh, OnRefresh)
+  ON_COMMAND(sertreecmd::kDelete, OnDelete)
+  ON_COMMAND(sertreecmd::kStopWork, OnStopWork)
+  ON_COMMAND(sertreecmd::kModifyInfo, OnModifyInfo)
+  ON_COMMAND(sertreecmd::kDeleteSite, OnDeleteSite)
+  ON_COMMAND(sertreecmd::kView, OnViewNode)
+  ON_COMMAND(sertreecmd::kBack, OnBack)
+  ON_COMMAND(sertreecmd::kAddToQueue, OnAddToQueue)
+  ON_COMMAND(sertreecmd::kChangePassword, OnChangePassword)
+  ON_COMMAND(sertreecmd::kDirectoryStructure, OnDirectoryStructure)
+  ON_COMMAND(sertreecmd::kSearch, OnSearch)
+  ON_COMMAND(sertreecmd::kCopyPath, OnCopyPath)
+  ON_COMMAND(sertreecmd::kConnect, OnConnect)
+  ON_COMMAND(sertreecmd::kDisconnect, OnDisconnect)
+  ON_COMMAND(sertreecmd::kCopy, OnCopy)
+  ON_COMMAND(sertreecmd::kPaste, OnPaste)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kManualControl, OnUpdateAlways)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kRename, OnUpdateFolderNode)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kMove, OnUpdateFolderNode)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kRefresh, OnUpdateAlways)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kDelete, OnUpdateFolderNode)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kStopWork, OnUpdateStopWork)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kModifyInfo, OnUpdateSiteNode)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kDeleteSite, OnUpdateSiteNode)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kView, OnUpdateAlways)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kBack, OnUpdateAlways)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kAddToQueue, OnUpdateFolderNode)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kChangePassword, OnUpdateSiteNode)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kDirectoryStructure, OnUpdateAlways)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kSearch, OnUpdateAlways)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kCopyPath, OnUpdateNotRoot)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kConnect, OnUpdateConnect)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kDisconnect, OnUpdateDisconnect)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kCopy, OnUpdateFolderNode)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kPaste, OnUpdatePaste)
 END_MESSAGE_MAP()
 
 BEGIN_MESSAGE_MAP(CSerTrView, CSerTrViewBase)
+  ON_UPDATE_COMMAND_UI(sertreecmd::kMakeFolder, OnUpdateMakeFolder)
 END_MESSAGE_MAP()
 
 BEGIN_MESSAGE_MAP(CSerTrView1, CSerTrViewBase)
@@ -326,6 +370,9 @@ HTREEITEM CSerTrViewBase::ChildNamed(HTREEITEM parent, const char* name)
 
 void CSerTrViewBase::DeleteChildren(HTREEITEM node)
 {
+  // An edit below (not of) the node ends first: its end must find its node.
+  if (m_editNode != nullptr && m_editNode != node)
+    EndPendingEditUnder(node);
   HTREEITEM child = m_tree.GetChildItem(node);
   while (child != nullptr) {
     HTREEITEM next = m_tree.GetNextSiblingItem(child);

@@ -39,6 +39,7 @@ void CSerTrViewBase::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
 
 void CSerTrViewBase::DeleteNode(HTREEITEM node)
 {
+  EndPendingEditUnder(node);
   const bool selected = node == m_tree.GetSelectedItem();
   m_quietSelection = true;
   m_tree.DeleteItem(node);
@@ -54,6 +55,9 @@ void CSerTrViewBase::SelectionChanged(HTREEITEM node)
   if (m_pane.listingCache)
     if (CWnd* func = g_pFuncView.load())
       func->SendMessage(UWM_SHOW_FUNC_TAB, 0, 0);
+  // A Make Folder waiting for a listing waits only while its node is selected.
+  if (node != m_pendingNewFolder)
+    m_pendingNewFolder = nullptr;
   if (node == nullptr)
     return;
   if (node != m_tree.GetRootItem()) {
@@ -136,6 +140,7 @@ int CSerTrViewBase::RequestListing(HTREEITEM node)
     ShowConfirmDlg(this, IDS_SERVER_THREAD_FAILED, kConfirmModeError);
     return 0;
   }
+  ++m_listingsStarted;
   if (m_pane.listingCache && site->SiteOptionDigits[3] != '0')
     if (CLocalTreeLink* local = LocalTreeLink()) {
       const CString folder = NameOf(site->m_localFolder, sizeof site->m_localFolder);
@@ -225,6 +230,11 @@ LRESULT CSerTrViewBase::OnListingStatus(WPARAM wParam, LPARAM)
              (const char*)FormatSize64(rows.m_totalBytes));
     list->SetStatusText(text);
   }
+  // The listing a Make Folder waited for is in: its edit starts now.
+  if (m_pendingNewFolder == node) {
+    m_pendingNewFolder = nullptr;
+    BeginNewFolderEdit(node);
+  }
   return 0;
 }
 
@@ -274,7 +284,13 @@ LRESULT CSerTrViewBase::OnEntryRenamed(WPARAM wParam, LPARAM lParam)
       m_tree.SetItemText(own, newName);
     return 0;
   }
-  if (node == nullptr || node != selected)
+  // A folder renamed where its parent is not shown: its node still follows.
+  if (node != selected) {
+    if (IsOwnNodeIn(node, own, oldName))
+      m_tree.SetItemText(own, newName);
+    return 0;
+  }
+  if (node == nullptr)
     return 0;
   CPartnerList* list = Partner();
   if (list == nullptr)
@@ -306,7 +322,16 @@ LRESULT CSerTrViewBase::OnEntryRemoved(WPARAM wParam, LPARAM lParam)
     }
     return 0;
   }
-  if (node == nullptr || node != selected)
+  // A folder removed where its parent is not shown: its node goes all the same.
+  if (node != selected) {
+    if (IsOwnNodeIn(node, own, name)) {
+      if (m_pane.listingCache)
+        DeleteListingCache(&m_tree, own);
+      DeleteNode(own);
+    }
+    return 0;
+  }
+  if (node == nullptr)
     return 0;
   CPartnerList* list = Partner();
   if (list == nullptr)
@@ -356,6 +381,13 @@ void CSerTrViewBase::OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult)
     m_dropNode = nullptr;
   if (nm->itemOld.hItem == m_contextNode)
     m_contextNode = nullptr;
+  if (nm->itemOld.hItem == m_pendingNewFolder)
+    m_pendingNewFolder = nullptr;
+  // The edit's end then finds no node to act on.
+  if (nm->itemOld.hItem == m_editNode) {
+    m_editNode = nullptr;
+    m_newFolderEdit = FALSE;
+  }
   // A site's node field must not keep a handle the tree may give out again.
   if (g_pDoc != nullptr && m_tree.GetParentItem(nm->itemOld.hItem) == m_tree.GetRootItem()) {
     const int slot = (int)nm->itemOld.lParam;

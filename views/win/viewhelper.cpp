@@ -1,17 +1,13 @@
 #include "views/viewhelper.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/listingcache.h"
-#include "engine/planitem.h"
 #include "engine/progthread.h"
 #include "engine/shellseam.h"
-#include "engine/siteitem.h"
 #include "shell/doc/zarndoc.h"
-#include "toolkit/bcmenu.h"
 #include "views/viewpaths.h"
 
 char g_localRootPaths[kLocalRootPathsLen];
@@ -205,35 +201,33 @@ HCURSOR LoadAnimatedCursor(UINT id)
   return cursor;
 }
 
-BCMenu* LoadContextPopup(BCMenu& menu)
+HTREEITEM StartNewFolderEdit(CTreeCtrl* tree, HTREEITEM node, LPARAM itemData)
 {
-  menu.DestroyMenu();
-  BCMenu* popup = nullptr;
-  if (menu.LoadMenu(188) && (popup = menu.GetSubMenu(0)) != nullptr) {
-    menu.LoadToolbar(171);
-    while (popup->GetMenuItemCount() > 0)
-      popup->RemoveMenu(0, MF_BYPOSITION);
-    return popup;
+  if (tree->GetChildItem(node) != nullptr)
+    tree->Expand(node, TVE_EXPAND);
+  else
+    tree->SetItemState(node, TVIS_EXPANDED, TVIS_EXPANDED);
+  // The icon by kind: no folder of that name needs to exist anywhere.
+  int image = 0, openImage = 0;
+  GetShellIconIndexByName("folder", &image, &openImage, kEntryFolder);
+  HTREEITEM child = tree->InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, "", image, openImage,
+                                     0, 0, itemData, node, TVI_LAST);
+  if (child == nullptr)
+    return nullptr;
+  tree->EnsureVisible(child);
+  tree->SetFocus();
+  if (tree->EditLabel(child) == nullptr) {
+    tree->DeleteItem(child);
+    return nullptr;
   }
-  menu.DestroyMenu();
-  return menu.CreatePopupMenu() ? &menu : nullptr;
+  return child;
 }
 
-CPlanItem* NewQueueItem(const CSiteItem& site, const char* direction, const char* localFolder,
-                        const char* remoteFolder, const char* name, int kind, int64_t size)
+void ReselectNode(CTreeCtrl* tree, HTREEITEM node)
 {
-  CPlanItem* item = new CPlanItem;
-  snprintf(item->m_fileName, sizeof item->m_fileName, "%s", name);
-  snprintf(item->m_localPath, sizeof item->m_localPath, "%s", localFolder);
-  snprintf(item->m_remotePath, sizeof item->m_remotePath, "%s", remoteFolder);
-  snprintf(item->m_direction, sizeof item->m_direction, "%s", direction);
-  snprintf(item->m_host, sizeof item->m_host, "%s", site.m_host);
-  snprintf(item->m_user, sizeof item->m_user, "%s", site.m_user);
-  snprintf(item->m_password, sizeof item->m_password, "%s", site.m_password);
-  item->m_port = site.m_port;
-  item->m_anonymous = site.SiteOptionDigits[1] - '0';
-  item->m_passive = site.SiteOptionDigits[4] - '0';
-  item->m_kind = kind;
-  item->m_fileSize = kind == kEntryFolder ? 0 : size;
-  return item;
+  tree->SetRedraw(FALSE);
+  tree->SelectItem(tree->GetRootItem());
+  tree->SelectItem(node);
+  tree->SetRedraw(TRUE);
+  tree->Invalidate();
 }
