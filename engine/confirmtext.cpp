@@ -87,12 +87,9 @@ CString BuildOpenCommandLine(const char* command, const char* target)
   return line;
 }
 
-bool IsValidTransferName(const char* name)
+bool HasOnlyNameCharacters(const char* name)
 {
-  if (name == nullptr)
-    return false;
-  const size_t length = strlen(name);
-  if (length == 0 || length >= 260 || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+  if (name == nullptr || *name == '\0' || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
     return false;
   for (const char* p = name; *p != '\0';) {
     // A double-byte character is skipped whole: its trail byte may look like '\\'.
@@ -102,6 +99,16 @@ bool IsValidTransferName(const char* name)
       return false;
     p += step;
   }
+  return true;
+}
+
+bool IsValidTransferName(const char* name)
+{
+  if (!HasOnlyNameCharacters(name))
+    return false;
+  const size_t length = strlen(name);
+  if (length >= 260)
+    return false;
   const char last = name[length - 1];
   return last != '.' && last != ' ';
 }

@@ -40,3 +40,7 @@ CString BuildOpenCommandLine(const char* command, const char* target);
 // characters, and no trailing dot or blank (the system would drop them and the
 // name would meet the existing file again).
 bool IsValidTransferName(const char* name);
+// Its test of the characters alone: not empty, not "." or "..", none of
+// \ / : * ? " < > | nor control characters. Trailing dots and blanks pass (a
+// name typed for a local entry keeps them as the user wrote it).
+bool HasOnlyNameCharacters(const char* name);

@@ -24,3 +24,5 @@ void PostSiteState(CSiteItem* site, int connected)
   PostTo(g_pSerTrView.load(), site->m_hTreeNode, connected);
   PostTo(g_pSerTrView1.load(), site->m_hTreeNode1, connected);
 }
+
+std::atomic<CWnd*> g_pLocLiView{nullptr};

@@ -22,5 +22,8 @@ constexpr unsigned int UWM_SHOW_FUNC_TAB = 0x7FA;  // WM_USER+1018
 // when the site is connected.
 constexpr unsigned int UWM_SITE_STATE = 0x7F0;  // WM_USER+1008
 
+// The local list (the list beside the local tree).
+extern std::atomic<CWnd*> g_pLocLiView;
+
 // Posts UWM_SITE_STATE for the site to both trees that exist.
 void PostSiteState(CSiteItem* site, int connected);

@@ -16,6 +16,9 @@ FollowStep FollowStepFor(const std::string& nodePath, const std::string& target)
 // One double-NUL list of full paths (folder + "\" + name, no second "\" after
 // a folder that ends with one) of any length; empty names are left out.
 std::string BuildShellFileList(const std::string& folder, const std::vector<std::string>& names);
+// The same of full paths as given: one double-NUL list however many and however
+// long they are (the shell's operation takes it whole); empty paths are left out.
+std::string BuildShellPathList(const std::vector<std::string>& paths);
 
 // A trimmed label a folder can be made or renamed to: not empty and a name
 // without folder parts (no \ / : * ? " < > |, control characters, "." or "..").

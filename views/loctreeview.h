@@ -48,6 +48,16 @@ public:
   // fillList: the local list shows it too (the node is the selected one).
   void ListFolder(HTREEITEM node, bool fillList = true);
 
+  // The drop of a data object onto m_dropNode (after the confirmation); 1 when
+  // it was handed on.
+  int DropEntries(COleDataObject* pDataObject);
+  // Paste of the clipboard's payload onto node (not the root), after the
+  // confirmation; 1 when handed on.
+  int PasteOnto(HTREEITEM node);
+  // A payload pasted or dropped onto node: copied locally, or downloaded from
+  // its server through the paste launcher (pane flag 1). 1 when handed on.
+  int DeliverPayload(DragPayload& payload, int count, HTREEITEM node);
+
   void OnDraw(CDC* pDC) override;
   void OnInitialUpdate() override;
   DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
@@ -71,10 +81,12 @@ public:
   void SetContextNode(HTREEITEM node) { m_contextNode = node; }
   BOOL IsFolderNode(HTREEITEM node) const;
 
-protected:
+  // ---- members, in this order ----
   CViewHelper m_helper;
-  HTREEITEM m_dragNode = nullptr;
-  HTREEITEM m_dropNode = nullptr;
+  HTREEITEM m_dragNode = nullptr;  // the folder being dragged out (of the tree or the local list)
+  HTREEITEM m_dropNode = nullptr;  // the node that accepts the current drag (over the tree or the list)
+
+protected:
   BCMenu m_contextMenu;
   COleDropTarget m_dropTarget;
   BOOL m_newFolderEdit = FALSE;
@@ -95,7 +107,6 @@ protected:
   bool IsBelow(HTREEITEM node, HTREEITEM ancestor) const;
   void Relist(HTREEITEM node);
   void RemoveNodeAndRow(HTREEITEM node);
-  int DeliverPayload(DragPayload& payload, int count, HTREEITEM node);
   void FinishNewFolder(HTREEITEM item, HTREEITEM parent, const CString& text);
   void FinishRename(HTREEITEM item, HTREEITEM parent, const CString& text);
   bool Confirm(int bit, UINT stringId);

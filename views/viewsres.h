@@ -1,7 +1,8 @@
-// Resource ids of the views: the mask dialog and the program's own icons that
-// extend the shared image lists.
+// Resource ids of the views: the list pane's page, the mask dialog and the
+// program's own icons that extend the shared image lists.
 #pragma once
 
+#define IDD_LIST_PANE 132         // the "Files List" page: the splitter of the three lists
 #define IDD_MASK_SELECT 162       // "Search FTP"
 #define IDC_MASK_PROMPT 1068      // "Enter display name:"
 #define IDC_MASK_TEXT 1152

@@ -53,8 +53,12 @@ bool StartUnix(const char* pszCommand) {
   PROCESS_INFORMATION pi = {};
   if (!::CreateProcessA(nullptr, const_cast<char*>(pszCommand), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return false;
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
+  // Wine gives no process handle for a Unix program and leaves the thread word
+  // as it was: closing it could close any handle of ours.
+  if (pi.hProcess != nullptr) {
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+  }
   return true;
 }
 

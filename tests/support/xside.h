@@ -22,6 +22,17 @@ bool WaitFor(Pred pred, DWORD dwMs = 10000, DWORD dwPollMs = 10) {
   return true;
 }
 
+// Closes what CreateProcess gave for a started program. Wine starts a Unix
+// program without a Windows process: it answers with no process handle and
+// leaves the thread word as it found it (any value, at times one of this
+// process's own handles, such as standard output), so nothing is closed then.
+inline void CloseStarted(const PROCESS_INFORMATION& pi) {
+  if (pi.hProcess == nullptr)
+    return;
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+}
+
 // Runs a Unix command through /bin/sh and waits until it has ended: Wine gives
 // no handle to wait on for a Unix program, so the shell leaves a marker file
 // (/tmp/<tag>_<pid>_<n>). With bPump the calling thread's windows keep
@@ -37,8 +48,7 @@ inline bool RunUnix(const std::string& unixCommand, const char* pszTag, DWORD dw
   PROCESS_INFORMATION pi = {};
   if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return false;
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
+  CloseStarted(pi);
   auto marked = [&] { return ::GetFileAttributesA(mark.c_str()) != INVALID_FILE_ATTRIBUTES; };
   const bool bDone = bPump ? guitest::PumpUntil(marked, dwMs) : WaitFor(marked, dwMs, 20);
   ::DeleteFileA(mark.c_str());
@@ -55,8 +65,7 @@ inline bool RunCommand(const std::string& command, DWORD dwMs = 10000) {
   if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return false;
   const bool bEnded = ::WaitForSingleObject(pi.hProcess, dwMs) == WAIT_OBJECT_0;
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
+  CloseStarted(pi);
   return bEnded;
 }
 

@@ -3,10 +3,13 @@
 #include "framework/afxwin.h"
 #include "views/filelistctrl.h"
 #include "views/imagelists.h"
+#include "views/listpanedlg.h"
+#include "views/loclistview.h"
 #include "views/loctreeview.h"
 #include "views/maskselectdlg.h"
 #include "views/serlistview.h"
 #include "views/sertreeview.h"
+#include "views/viewsres.h"
 
 CWinApp theApp("views_link_check");
 
@@ -35,5 +38,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     list->OnDeleteSite();
     delete list;
   }
+  CLocLiView* local = static_cast<CLocLiView*>(RUNTIME_CLASS(CLocLiView)->CreateObject());
+  local->OnDelete();
+  local->OnAddToQueue();
+  delete local;
+  CListPaneDlg pane(nullptr);
+  pane.Create(IDD_LIST_PANE, nullptr);
   return 0;
 }

@@ -43,6 +43,7 @@ const uint32_t kBoxBits = (1u << OPTBIT_CONFIRM_UPLOAD) | (1u << OPTBIT_CONFIRM_
                           (1u << OPTBIT_CONFIRM_PASTE) | (1u << OPTBIT_CONFIRM_DROP) | (1u << OPTBIT_SHOW_HIDDEN) |
                           (1u << OPTBIT_QUEUE_AUTOSTART);
 
+
 // The queue harness (document, function view and main frame stand-ins) with
 // the local tree hosted; the confirmations are off.
 struct Bench {
@@ -123,7 +124,6 @@ struct Bench {
   }
   bool TypeLabel(const std::string& text) { return viewhost::TypeLabel(*tree, text); }
 };
-
 
 void MakeFileOf(const std::string& path, size_t size)
 {
@@ -489,16 +489,9 @@ TEST(ViewsLocTree, LocalCopiesPastesAndDrops)
   b.tree->EnsureVisible(dst);
   b.tree->EnsureVisible(dragNode);
   b.tree->UpdateWindow();
-  auto centre = [&](HTREEITEM node) {
-    RECT r;
-    b.tree->GetItemRect(node, &r, TRUE);
-    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    b.tree->ClientToScreen(&p);
-    return p;
-  };
-  const CPoint from = centre(dragNode), to = centre(dst);
   const std::string arrived = b.dir + "\\dst\\drag\\moved.txt";
-  viewhost::Drag(from, to, [&] { return Exists(arrived); });
+  viewhost::DragUntil(viewhost::NodeCentre(*b.tree, dragNode), viewhost::NodeCentre(*b.tree, dst),
+                      [&] { return Exists(arrived); });
   EXPECT_TRUE(Exists(arrived));
   EXPECT_TRUE(Exists(b.dir + "\\drag\\moved.txt"));  // copied, not moved
 }
@@ -620,14 +613,7 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
   queuetest::MakeDirs(b.dir + "\\dst");
   snprintf(site->m_localFolder, sizeof site->m_localFolder, "%s\\FOO", b.dir.c_str());
 
-  auto centre = [](CTreeCtrl& t, HTREEITEM node) {
-    t.EnsureVisible(node);
-    RECT r;
-    t.GetItemRect(node, &r, TRUE);
-    CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    t.ClientToScreen(&p);
-    return p;
-  };
+  using viewhost::NodeCentre;
   auto child = [](CTreeCtrl& t, HTREEITEM parent, const char* label) -> HTREEITEM {
     for (HTREEITEM n = t.GetChildItem(parent); n != nullptr; n = t.GetNextSiblingItem(n))
       if (t.GetItemText(n) == label)
@@ -636,14 +622,14 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
   };
   // The site opened by a click: its folders in pane 1, the local tree at its
   // local folder, not at the folder whose name begins the same.
-  CPoint p = centre(st, site->m_hTreeNode);
+  CPoint p = NodeCentre(st, site->m_hTreeNode);
   ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return child(st, site->m_hTreeNode, "beside") != nullptr; }));
   EXPECT_EQ(CString(b.SelectedPath().c_str()).CompareNoCase((b.dir + "\\foo").c_str()), 0) << b.SelectedPath();
   // A site without a local folder leaves the local tree where it is.
   site->m_localFolder[0] = '\0';
   HTREEITEM localBefore = b.Selected();
   HTREEITEM beside = child(st, site->m_hTreeNode, "beside");
-  p = centre(st, beside);
+  p = NodeCentre(st, beside);
   ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return child(st, beside, "up") != nullptr; }));
   EXPECT_EQ(b.Selected(), localBefore);
   HTREEITEM up = child(st, beside, "up");
@@ -652,6 +638,7 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
   HTREEITEM shown = b.Open(b.dir);
   HTREEITEM qfolder = b.Child(shown, "qfolder");
   ASSERT_NE(qfolder, nullptr);
+  b.host.UpdateWindow();
   // A queued transfer of that direction (the workers may have taken the
   // folder item apart into its files already).
   auto queued = [&](const char* direction) {
@@ -660,8 +647,8 @@ TEST(ViewsLocTree, BesideTheServerTreeFoldersFollowUploadByDragAndDownloadByPast
         return true;
     return false;
   };
-  b.host.UpdateWindow();
-  ASSERT_TRUE(viewhost::Drag(centre(*b.tree, qfolder), centre(st, up), [&] { return queued("->"); }));
+  viewhost::DragUntil(NodeCentre(*b.tree, qfolder), NodeCentre(st, up), [&] { return queued("->"); });
+  ASSERT_TRUE(queued("->"));
   ASSERT_TRUE(b.harness.Run(90000)) << queuetest::QueueLogText();
   EXPECT_TRUE(queuetest::ReadAll(remote + "\\up\\qfolder\\a.bin") == a);
   EXPECT_TRUE(queuetest::ReadAll(remote + "\\up\\qfolder\\deep\\c.bin") == c);

@@ -435,7 +435,7 @@ TEST_F(SerTree, UserOpensFoldersOfBothSitesAndDragsAFolderAcrossPanes)
   wintest::PumpUntil([] { return false; }, 300);
 
   // The folder of pane 1 onto pane 2's folder: the paste gets its site, path and node.
-  viewhost::Drag(centre(t1, dragged), centre(t2, inbox), [] { return g_paste.calls > 0; });
+  viewhost::DragUntil(centre(t1, dragged), centre(t2, inbox), [] { return g_paste.calls > 0; });
   ASSERT_EQ(g_paste.calls, 1);
   EXPECT_EQ(g_paste.pane, 0);
   EXPECT_EQ(g_paste.node, inbox);
@@ -443,7 +443,7 @@ TEST_F(SerTree, UserOpensFoldersOfBothSitesAndDragsAFolderAcrossPanes)
   EXPECT_EQ(g_paste.path, "/inbox");
   EXPECT_EQ(one->m_dragNode, nullptr);
   // Onto pane 2's root: nothing.
-  EXPECT_FALSE(viewhost::Drag(centre(t1, dragged), centre(t2, t2.GetRootItem()), [] { return g_paste.calls > 1; }, 1));
+  EXPECT_FALSE(viewhost::DragUntil(centre(t1, dragged), centre(t2, t2.GetRootItem()), [] { return g_paste.calls > 1; }, 1));
   EXPECT_EQ(g_paste.calls, 1);
 
   // The colours: both trees [2], the lists are the host's; the focused strip on pane 1.

@@ -487,7 +487,7 @@ TEST_F(TreeCmds, UserMakesAndCopiesFoldersWithTheMouse)
   const std::string in = Root(3) + "\\inbox";
   ASSERT_TRUE(Until([&] { return Exists(in + "\\copy me\\inner\\b.bin") && m_doc.GetTaskThreadCount() == 0; }, 60000));
   // The drag of the other folder onto the same folder.
-  viewhost::Drag(viewhost::NodeCentre(t1, dragMe), viewhost::NodeCentre(t2, inbox),
+  viewhost::DragUntil(viewhost::NodeCentre(t1, dragMe), viewhost::NodeCentre(t2, inbox),
                  [&] { return Exists(in + "\\drag me"); });
   ASSERT_TRUE(Until([&] { return Exists(in + "\\drag me\\c.bin") && m_doc.GetTaskThreadCount() == 0; }, 60000));
   for (const char* rel : {"copy me\\a.bin", "copy me\\inner\\b.bin", "drag me\\c.bin"})

@@ -14,6 +14,7 @@
 #include "views/imagelists.h"
 #include "views/maskselectdlg.h"
 #include "views/panelinks.h"
+#include "views/viewsres.h"
 
 namespace viewhost {
 
@@ -134,20 +135,47 @@ CViewHost::~CViewHost()
   delete m_sinks;
 }
 
-BOOL CViewHost::AddPlace(CPaneSplitterWnd& column, int row, Place place, CCreateContext* pContext)
+CRuntimeClass* CHostListPane::ListClass(Which which) const
 {
-  const bool tree = place <= kLocTree;
+  return m_classes[which] != nullptr ? m_classes[which] : RUNTIME_CLASS(CHostListView);
+}
+
+BOOL CViewHost::AddTree(int row, Place place, CCreateContext* pContext)
+{
   CRuntimeClass* cls = m_config.classes[place];
-  if (cls == nullptr)
-    cls = tree ? RUNTIME_CLASS(CHostTreeView) : RUNTIME_CLASS(CHostListView);
-  const int id = column.AddView(row, 0, cls, pContext);
+  const int id = m_trees.AddView(row, 0, cls != nullptr ? cls : RUNTIME_CLASS(CHostTreeView), pContext);
   if (id < 0)
     return FALSE;
   m_viewIds[place] = id;
-  m_views[place] = column.GetView(id);
-  if (CHostListView* stand = DYNAMIC_DOWNCAST(CHostListView, m_views[place]))
-    stand->Register(place == kSerList ? kListOfSerTree : place == kSerList1 ? kListOfSerTree1 : kListOfLocTree);
+  m_views[place] = m_trees.GetView(id);
   return m_views[place] != nullptr;
+}
+
+BOOL CViewHost::MakeListPane(CCreateContext* pContext)
+{
+  static const struct {
+    Place place;
+    CListPaneDlg::Which which;
+    int slot;
+  } kLists[] = {{kSerList, CListPaneDlg::kSerList, kListOfSerTree},
+                {kSerList1, CListPaneDlg::kSerList1, kListOfSerTree1},
+                {kLocList, CListPaneDlg::kLocList, kListOfLocTree}};
+  for (const auto& l : kLists)
+    m_listPane.m_classes[l.which] = m_config.classes[l.place];
+  // Made with the frame's context, as the main window makes it with its own.
+  m_listPane.SetCreateContext(pContext);
+  if (!m_listPane.Create(IDD_LIST_PANE, &m_split))
+    return FALSE;
+  ::SetWindowLongPtrA(m_listPane.m_hWnd, GWLP_ID, m_split.IdFromRowCol(0, 1));
+  m_listPane.ShowWindow(SW_SHOW);
+  for (const auto& l : kLists) {
+    m_views[l.place] = m_listPane.List(l.which);
+    if (m_views[l.place] == nullptr)
+      return FALSE;
+    if (CHostListView* stand = DYNAMIC_DOWNCAST(CHostListView, m_views[l.place]))
+      stand->Register(l.slot);
+  }
+  return TRUE;
 }
 
 BOOL CViewHost::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
@@ -155,67 +183,100 @@ BOOL CViewHost::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
   if (!m_split.CreateStatic(this, 1, 2))
     return FALSE;
   m_split.SetColumnInfo(0, 330, 100);
-  if (!m_trees.CreateStatic(&m_split, 2, 1, WS_CHILD | WS_VISIBLE, m_split.IdFromRowCol(0, 0)) ||
-      !m_lists.CreateStatic(&m_split, 2, 1, WS_CHILD | WS_VISIBLE, m_split.IdFromRowCol(0, 1)))
+  if (!m_trees.CreateStatic(&m_split, 2, 1, WS_CHILD | WS_VISIBLE, m_split.IdFromRowCol(0, 0)))
     return FALSE;
-  m_trees.SetRowInfo(0, 330, 20);
-  m_lists.SetRowInfo(0, 330, 20);
-  // Row 1's second view is added last and so shown: add the hidden one first.
-  const bool dual = m_config.dualServer;
-  if (!AddPlace(m_trees, 0, kSerTree, pContext) || !AddPlace(m_lists, 0, kSerList, pContext) ||
-      !AddPlace(m_trees, 1, dual ? kLocTree : kSerTree1, pContext) ||
-      !AddPlace(m_trees, 1, dual ? kSerTree1 : kLocTree, pContext) ||
-      !AddPlace(m_lists, 1, dual ? kLocList : kSerList1, pContext) ||
-      !AddPlace(m_lists, 1, dual ? kSerList1 : kLocList, pContext))
+  // Row 1 shows the local tree unless the second server pane is asked for.
+  if (!AddTree(0, kSerTree, pContext) || !AddTree(1, kSerTree1, pContext) || !AddTree(1, kLocTree, pContext) ||
+      !MakeListPane(pContext))
     return FALSE;
+  // The trees' first row as high as the lists'.
+  int height = 0, minimum = 0;
+  m_listPane.m_splitter.GetRowInfo(0, height, minimum);
+  m_trees.SetRowInfo(0, height, 20);
+  if (m_config.dualServer)
+    ShowSecondServer(true);
   // The splitters lay out on a size change only: the nested ones came later.
   m_split.RecalcLayout();
   m_trees.RecalcLayout();
-  m_lists.RecalcLayout();
+  m_listPane.m_splitter.RecalcLayout();
   return TRUE;
 }
 
 void CViewHost::ShowSecondServer(bool dual)
 {
+  g_dualServerView = dual ? 1 : 0;
+  m_listPane.SendMessage(UWM_SWITCH_LIST_PANE, 0, 0);
   m_trees.ShowView(m_viewIds[dual ? kSerTree1 : kLocTree]);
-  m_lists.ShowView(m_viewIds[dual ? kSerList1 : kLocList]);
   m_trees.RecalcLayout();
-  m_lists.RecalcLayout();
 }
 
-bool Drag(POINT from, POINT to, const std::function<bool()>& done, int attempts)
+CPoint RowCentre(CListCtrl& list, int row)
 {
-  auto at = [](int x, int y) { return std::to_string(x) + " " + std::to_string(y); };
+  list.EnsureVisible(row, FALSE);
+  RECT r;
+  list.GetItemRect(row, &r, LVIR_LABEL);
+  CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  list.ClientToScreen(&p);
+  return p;
+}
+
+bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done)
+{
+  return ChooseFromContextMenuAt(screen, id) && wintest::PumpUntil(done, 15000);
+}
+
+bool DragUntil(CPoint from, CPoint to, const std::function<bool()>& done, int attempts)
+{
   for (int attempt = 0; attempt < attempts && !done(); ++attempt) {
-    std::atomic<bool> finished{false};
+    std::atomic<bool> moved{false}, finished{false};
+    // The drag runs modally on this thread: the pointer moves from another.
+    // A release the drag loop never saw would hold that loop for ever, so
+    // Escape ends it after a while.
     boxdriver::Driver driver([&] {
-      Xdo("mousemove " + at(from.x, from.y) + " sleep 0.2 mousedown 1 sleep 0.2 mousemove " +
-          at(from.x + 8, from.y + 6) + " sleep 0.2 mousemove " + at(from.x + 16, from.y + 12) + " sleep 0.3 mousemove " +
-          at(to.x, to.y - 2) + " sleep 0.3 mousemove " + at(to.x, to.y) + " sleep 0.5 mouseup 1");
-      for (int waited = 0; !finished; waited += 100) {
+      DragWithPointer(from, to);
+      moved = true;
+      for (int waited = 100; !finished; waited += 100) {
         ::Sleep(100);
-        if (waited > 0 && waited % 3000 == 0 && !finished)
+        if (waited % 3000 == 0 && !finished)
           Xdo("key Escape");
       }
     });
-    wintest::PumpUntil(done, 10000);
+    wintest::PumpUntil([&] { return moved.load() && done(); }, 10000);
     finished = true;
     driver.Join();
   }
   return done();
 }
 
-std::vector<std::string> WithErrorBoxes(const std::function<void()>& action)
+bool TypeInto(HWND edit, const std::string& text)
+{
+  auto typed = [&] { return boxdriver::Text(edit) == text; };
+  // Keys lost to another program's window (tests run side by side): the
+  // edit's window made the foreground one again, the edit emptied, typed again.
+  for (int attempt = 0; attempt < 5 && !text.empty() && ::IsWindow(edit) && !typed(); ++attempt) {
+    const HWND top = ::GetAncestor(edit, GA_ROOT);
+    if (::GetForegroundWindow() != top)
+      ::SetForegroundWindow(top);
+    if (::GetFocus() != edit)
+      ::SetFocus(edit);
+    ::SetWindowTextA(edit, "");
+    Xdo("type --delay 30 '" + text + "'");
+    wintest::PumpUntil(typed, 3000);
+  }
+  return typed();
+}
+
+std::vector<std::string> WithBoxes(const char* caption, int textId, int button, const std::function<void()>& action)
 {
   std::atomic<bool> done{false};
   std::vector<std::string> texts;
   boxdriver::Driver driver([&] {
     while (!done) {
-      HWND box = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 100);
+      HWND box = boxdriver::WaitForBox(caption, 100);
       if (box == nullptr)
         continue;
-      texts.push_back(boxdriver::ItemText(box, 1169));
-      boxdriver::Click(box, IDOK);
+      texts.push_back(boxdriver::ItemText(box, textId));
+      boxdriver::Click(box, button);
       boxdriver::WaitGone(box, 3000);
     }
   });
@@ -223,6 +284,11 @@ std::vector<std::string> WithErrorBoxes(const std::function<void()>& action)
   done = true;
   driver.Join();
   return texts;
+}
+
+std::vector<std::string> WithErrorBoxes(const std::function<void()>& action)
+{
+  return WithBoxes("ZARN ERROR MESSAGE:", 1169, IDOK, action);
 }
 
 int ServerLogCount(int server, const std::string& text)
@@ -301,17 +367,8 @@ bool TypeLabel(CTreeCtrl& tree, const std::string& text)
 {
   if (!wintest::PumpUntil([&] { return tree.GetEditControl() != nullptr; }, 5000))
     return false;
-  HWND edit = tree.GetEditControl()->m_hWnd;
-  auto typed = [&] { return boxdriver::Text(edit) == text; };
-  for (int attempt = 0; attempt < 3 && !text.empty() && !typed(); ++attempt) {
-    ::SetWindowTextA(edit, "");
-    Xdo("type --delay 30 '" + text + "'");
-    wintest::PumpUntil(typed, 3000);
-  }
-  if (!typed())
+  if (!TypeInto(tree.GetEditControl()->m_hWnd, text))
     return false;
-  // A Return key sent by xdotool to the label edit takes this program's
-  // standard output away under Wine: the edit is ended as Return ends it.
   tree.SendMessage(TVM_ENDEDITLABELNOW, FALSE, 0);
   return wintest::PumpUntil([&] { return tree.GetEditControl() == nullptr; }, 5000);
 }
@@ -325,22 +382,35 @@ CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node)
   return r.CenterPoint();
 }
 
+void DragWithPointer(CPoint from, CPoint to)
+{
+  Xdo(wintest::MoveTo(from.x, from.y) + " mousedown 1 sleep 0.3 mousemove " + std::to_string(from.x + 8) + " " +
+      std::to_string(from.y + 8) + " sleep 0.3 mousemove " + std::to_string(to.x) + " " + std::to_string(to.y) +
+      " sleep 0.5 mousemove " + std::to_string(to.x + 1) + " " + std::to_string(to.y) + " sleep 0.5 mouseup 1");
+}
+
 bool ChooseFromContextMenu(CTreeCtrl& tree, HTREEITEM node, UINT id, const char* shot)
 {
   tree.EnsureVisible(node);
   RECT r;
   if (!tree.GetItemRect(node, &r, TRUE))
     return false;
-  CPoint p((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  tree.ClientToScreen(&p);
+  return ChooseFromContextMenuAt(NodeCentre(tree, node), id, shot);
+}
+
+bool ChooseFromContextMenuAt(CPoint p, UINT id, const char* shot)
+{
   std::atomic<bool> clicked{false}, done{false};
   boxdriver::Driver driver([&] {
     // A right click lost to a loaded X server is made again.
     for (int attempt = 0; attempt < 3 && !clicked; ++attempt) {
       Xdo(wintest::MoveTo(p.x, p.y) + " click 3");
       HWND popup = nullptr;
-      for (int i = 0; i < 60 && popup == nullptr; ++i, ::Sleep(50))
-        popup = ::FindWindowA("#32768", nullptr);
+      // Only a menu that is up counts (a closed one may linger hidden).
+      for (int i = 0; i < 60 && popup == nullptr; ++i, ::Sleep(50)) {
+        HWND shown = ::FindWindowA("#32768", nullptr);
+        popup = shown != nullptr && ::IsWindowVisible(shown) ? shown : nullptr;
+      }
       HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
       for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu) && !clicked; ++i) {
         if (::GetMenuItemID(menu, i) != id)

@@ -2,7 +2,7 @@
 // a frame whose client is a static splitter of two columns. The left column
 // holds the trees as the main window lays them out (the first server tree in
 // row 0, the local tree and the second server tree sharing row 1), the right
-// one the lists as the list pane does (the first server list in row 0, the
+// one the list pane's page (CListPaneDlg: the first server list in row 0, the
 // local list and the second server list sharing row 1). A test names the view
 // classes it hosts; every other place gets a stand-in: a plain tree, or a list
 // view holding a CFileListCtrl that registers as the partner list of its place
@@ -23,6 +23,7 @@
 #include "tests/toolkit/wintest.h"
 #include "toolkit/panesplitter.h"
 #include "views/filelistctrl.h"
+#include "views/listpanedlg.h"
 #include "views/panelinks.h"
 
 namespace viewhost {
@@ -65,6 +66,15 @@ struct HostViews {
   HostViews& Set(Place place, CRuntimeClass* cls);
 };
 
+// The list pane with the stand-ins in the places a test does not host.
+class CHostListPane : public CListPaneDlg {
+public:
+  CRuntimeClass* m_classes[3] = {};  // by CListPaneDlg::Which; null: the stand-in
+
+protected:
+  CRuntimeClass* ListClass(Which which) const override;
+};
+
 class CViewHost : public CFrameWnd {
 public:
   // Builds the shared image lists, fills the slots with recording windows,
@@ -75,19 +85,23 @@ public:
   // The first server list's stand-in (null when a real list is hosted there).
   CHostListView* ListView() const { return DYNAMIC_DOWNCAST(CHostListView, m_views[kSerList]); }
   CFileListCtrl& List() const { return ListView()->m_list; }
-  // Row 1 of both columns: the second server pane, or the local one.
+  // Row 1 of both columns: the second server pane, or the local one, as the
+  // main window switches them (g_dualServerView, then UWM_SWITCH_LIST_PANE).
   void ShowSecondServer(bool dual);
+  CHostListPane& ListPane() { return m_listPane; }
   tasktest::Sinks& Sinks() { return *m_sinks; }
 
 protected:
   BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
   void PostNcDestroy() override {}  // a member of its test, not new-ed
-  BOOL AddPlace(CPaneSplitterWnd& column, int row, Place place, CCreateContext* pContext);
+  BOOL AddTree(int row, Place place, CCreateContext* pContext);
+  BOOL MakeListPane(CCreateContext* pContext);
 
   HostViews m_config;
   tasktest::Sinks* m_sinks = nullptr;
   CSplitterWnd m_split;
-  CPaneSplitterWnd m_trees, m_lists;
+  CPaneSplitterWnd m_trees;
+  CHostListPane m_listPane;
   CWnd* m_views[kPlaces] = {};
   int m_viewIds[kPlaces] = {};
 };
@@ -100,13 +114,21 @@ inline bool Xdo(const std::string& actions) { return wintest::Xdo(actions); }
 // dialog showed the mask texts. Nothing is left open, whatever goes wrong.
 std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool ok, bool* promptSeen = nullptr,
                             const char* shot = nullptr);
-// Drags with the pointer from `from` to `to` along the path Wine's drag loop
-// needs (a press, two small steps, the target approached from 2 pixels above,
-// a release), up to `attempts` times until done holds. A drag whose release
-// the loop never saw is ended with Escape, so nothing waits for ever.
-bool Drag(POINT from, POINT to, const std::function<bool()>& done, int attempts = 3);
-// Runs action while a user reads and closes every error box it shows; their
-// texts in order.
+// A list row's centre on the screen, scrolled into view first.
+CPoint RowCentre(CListCtrl& list, int row);
+// ChooseFromContextMenuAt, then pumps until done holds (false when either failed).
+bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done);
+// DragWithPointer from another thread (the drag runs modally on this one), up
+// to `attempts` times until done holds (false when it never did); a drag whose
+// release went unseen is ended with Escape.
+bool DragUntil(CPoint from, CPoint to, const std::function<bool()>& done, int attempts = 3);
+// Types text into an edit with the keyboard until the edit holds it (keys lost
+// to another window: emptied and typed again, up to three times).
+bool TypeInto(HWND edit, const std::string& text);
+// Answers the boxes of a caption that come up while action runs: the text of
+// their control textId in order, each closed with button.
+std::vector<std::string> WithBoxes(const char* caption, int textId, int button, const std::function<void()>& action);
+// The same for the error boxes ("ZARN ERROR MESSAGE:"), closed with OK.
 std::vector<std::string> WithErrorBoxes(const std::function<void()>& action);
 // Lines of the log of s2s server n that hold text (the servers log every command).
 int ServerLogCount(int server, const std::string& text);
@@ -119,9 +141,14 @@ void Shot(const char* name);
 bool TypeLabel(CTreeCtrl& tree, const std::string& text);
 // The centre of a node's label on the screen (the node scrolled into view).
 CPoint NodeCentre(CTreeCtrl& tree, HTREEITEM node);
+// A drag with the left button as a user makes it (the path the tree's drag
+// detection and OLE's drag loop both take under Wine).
+void DragWithPointer(CPoint from, CPoint to);
 // Right-clicks the node's label as a user does and clicks the item bearing id
 // in the popup that opens (shot, when named, is taken while the menu is up);
 // pumps until that is done. False when no such item could be clicked.
 bool ChooseFromContextMenu(CTreeCtrl& tree, HTREEITEM node, UINT id, const char* shot = nullptr);
+// The same at a point of the screen (a list's row or its empty part).
+bool ChooseFromContextMenuAt(CPoint screen, UINT id, const char* shot = nullptr);
 
 }  // namespace viewhost

@@ -38,12 +38,21 @@ std::string BuildShellFileList(const std::string& folder, const std::vector<std:
   std::string prefix = folder;
   if (prefix.empty() || prefix.back() != '\\')
     prefix += '\\';
+  std::vector<std::string> paths;
+  paths.reserve(names.size());
+  for (const std::string& name : names)
+    if (!name.empty())
+      paths.push_back(prefix + name);
+  return BuildShellPathList(paths);
+}
+
+std::string BuildShellPathList(const std::vector<std::string>& paths)
+{
   std::string list;
-  for (const std::string& name : names) {
-    if (name.empty())
+  for (const std::string& path : paths) {
+    if (path.empty())
       continue;
-    list += prefix;
-    list += name;
+    list += path;
     list += '\0';
   }
   // An empty list still ends with its two NULs.

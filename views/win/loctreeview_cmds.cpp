@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/confirmdlg.h"
+#include "engine/dragpayload.h"
 #include "engine/progthread.h"
 #include "engine/shellseam.h"
 #include "engine/viewmessages.h"
@@ -12,20 +13,13 @@
 #include "views/filelistctrl.h"
 #include "views/loctreerules.h"
 #include "views/loctreeview.h"
+#include "views/viewpaths.h"
 
 namespace {
 
 constexpr UINT kMakeFolder = 32817, kRename = 32818, kRefresh = 32820, kDelete = 32821, kAttributes = 32822,
                kView = 32832, kBack = 32837, kAddToQueue = 32838, kCopy = 57634, kPaste = 57637;
 const char kRenameError[] = "Rename Error. ";
-
-std::string InFolder(const CString& folder, const CString& name)
-{
-  std::string path(folder);
-  if (path.empty() || path.back() != '\\')
-    path += '\\';
-  return path + (const char*)name;
-}
 
 bool Gone(const char* path)
 {
@@ -190,7 +184,7 @@ void CLocTrView::FinishNewFolder(HTREEITEM item, HTREEITEM parent, const CString
     m_tree.DeleteItem(item);
     return;
   }
-  const std::string full = InFolder(NodePath(parent), text);
+  const std::string full = JoinRowPath(std::string(NodePath(parent)), text, true);
   if (!::CreateDirectoryA(full.c_str(), nullptr)) {
     m_tree.DeleteItem(item);
     return;
@@ -214,8 +208,8 @@ void CLocTrView::FinishRename(HTREEITEM item, HTREEITEM parent, const CString& t
     return;
   const CString oldLabel = m_tree.GetItemText(item);
   const CString folder = NodePath(parent);
-  const std::string newPath = InFolder(folder, text);
-  const std::string oldPath = InFolder(folder, oldLabel);
+  const std::string newPath = JoinRowPath(std::string(folder), text, true);
+  const std::string oldPath = JoinRowPath(std::string(folder), oldLabel, true);
   if (newPath == oldPath)
     return;
   // A label with path characters is refused like a rename the system refuses,
@@ -325,9 +319,12 @@ void CLocTrView::OnTreeRClick(NMHDR*, LRESULT* pResult)
 
 void CLocTrView::RunContextMenu(HTREEITEM node, CPoint screen)
 {
-  m_contextNode = node;
-  static const ContextMenuItem kTopLevel[] = {{kBack, "&Back"},       {0, nullptr},          {kMakeFolder, "Make &Folder"},
-                                              {kPaste, "&Paste\tCtrl+V"}, {0, nullptr},      {kAttributes, "&Attribute.."},
+  static const ContextMenuItem kTopLevel[] = {{kBack, "&Back"},
+                                              {0, nullptr},
+                                              {kMakeFolder, "Make &Folder"},
+                                              {kPaste, "&Paste\tCtrl+V"},
+                                              {0, nullptr},
+                                              {kAttributes, "&Attribute.."},
                                               {kRefresh, "&Refresh"}};
   static const ContextMenuItem kFolder[] = {{kBack, "&Back"},
                                             {0, nullptr},
@@ -344,9 +341,10 @@ void CLocTrView::RunContextMenu(HTREEITEM node, CPoint screen)
                                             {kAttributes, "&Attribute.."},
                                             {0, nullptr},
                                             {kRefresh, "&Refresh"}};
-  const bool folder = IsFolderNode(node) != FALSE;
-  CMenu* popup = folder ? BuildContextPopup(m_contextMenu, kFolder, sizeof kFolder / sizeof kFolder[0], this)
-                        : BuildContextPopup(m_contextMenu, kTopLevel, sizeof kTopLevel / sizeof kTopLevel[0], this);
+  m_contextNode = node;
+  CMenu* popup = IsFolderNode(node)
+                      ? BuildContextPopup(m_contextMenu, kFolder, sizeof kFolder / sizeof kFolder[0], this)
+                      : BuildContextPopup(m_contextMenu, kTopLevel, sizeof kTopLevel / sizeof kTopLevel[0], this);
   const UINT chosen = TrackContextPopup(m_contextMenu, popup, screen, this);
   if (chosen != 0)
     RunCommand(chosen);

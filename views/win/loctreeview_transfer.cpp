@@ -15,6 +15,7 @@
 #include "shell/settings/settings.h"
 #include "toolkit/clipboard.h"
 #include "views/loctreerules.h"
+#include "views/localupload.h"
 #include "views/loctreeview.h"
 #include "views/payloadtransfer.h"
 
@@ -56,14 +57,23 @@ void CLocTrView::OnPaste()
   HTREEITEM node = CommandNode();
   if (node == nullptr || node == m_tree.GetRootItem() || m_tree.GetParentItem(node) == nullptr)
     return;
-  if (!Confirm(OPTBIT_CONFIRM_PASTE, IDS_CONFIRM_PASTE))
-    return;
+  PasteOnto(node);
+}
+
+int CLocTrView::PasteOnto(HTREEITEM node)
+{
+  HTREEITEM selected = m_tree.GetSelectedItem();
+  if (node == nullptr || node == m_tree.GetRootItem() || !Confirm(OPTBIT_CONFIRM_PASTE, IDS_CONFIRM_PASTE))
+    return 0;
+  // The box pumped messages: a selection changed meanwhile may have taken the node.
+  if (m_tree.GetSelectedItem() != selected)
+    return 0;
   DragPayload payload;
   int count = 0;
   // A payload of another process or a damaged one reads as nothing.
   if (ReadClipboardPayload(&payload, &count, this) == nullptr || count <= 0)
-    return;
-  DeliverPayload(payload, count, node);
+    return 0;
+  return DeliverPayload(payload, count, node);
 }
 
 int CLocTrView::DeliverPayload(DragPayload& payload, int count, HTREEITEM node)
@@ -196,17 +206,24 @@ void CLocTrView::OnDragLeave()
 
 BOOL CLocTrView::OnDrop(COleDataObject* pDataObject, DROPEFFECT, CPoint)
 {
-  BOOL result = FALSE;
-  DragPayload payload;
-  int count = 0;
-  if (ReadDroppedPayload(pDataObject, &payload, &count) != nullptr && count > 0 &&
-      Confirm(OPTBIT_CONFIRM_DROP, IDS_CONFIRM_DROP) && m_dropNode != nullptr) {
-    DeliverPayload(payload, count, m_dropNode);
-    result = TRUE;
-  }
+  const int result = DropEntries(pDataObject);
   m_dropNode = nullptr;
   m_tree.SelectDropTarget(nullptr);
-  return result;
+  return result != 0;
+}
+
+int CLocTrView::DropEntries(COleDataObject* pDataObject)
+{
+  DragPayload payload;
+  int count = 0;
+  if (ReadDroppedPayload(pDataObject, &payload, &count) == nullptr || count <= 0 || m_dropNode == nullptr)
+    return 0;
+  HTREEITEM target = m_dropNode;
+  // The box pumps messages: the target must still be the one the drag chose.
+  if (!Confirm(OPTBIT_CONFIRM_DROP, IDS_CONFIRM_DROP) || target != m_dropNode)
+    return 0;
+  DeliverPayload(payload, count, target);
+  return 1;
 }
 
 // ---- Add To Queue ----
@@ -215,38 +232,14 @@ void CLocTrView::OnAddToQueue()
 {
   HTREEITEM node = CommandNode();
   // The first server pane's selected folder receives it.
-  CServerTreeAccess* access = ServerTreeAccess(1);
-  CWnd* serverView = g_pSerTrView.load();
-  HWND serverTree = serverView != nullptr && serverView->m_hWnd != nullptr
-                        ? ::GetDlgItem(serverView->m_hWnd, kSerTreeCtrlId)
-                        : nullptr;
-  HTREEITEM serverNode = serverTree != nullptr ? TreeView_GetSelection(serverTree) : nullptr;
   CString remotePath;
-  int siteIndex = -1;
-  CSiteItem* site = nullptr;
-  if (IsFolderNode(node) && access != nullptr && serverNode != nullptr &&
-      access->NodePath(serverNode, &remotePath, &siteIndex) && g_pDoc != nullptr)
-    site = g_pDoc->GetSite(siteIndex);
+  CSiteItem* site = IsFolderNode(node) ? FirstPaneFolder(&remotePath) : nullptr;
   if (site == nullptr) {
     ShowConfirmDlg(this, IDS_NO_RECEIVING_PATH, kConfirmModeError);
     return;
   }
   if (!Confirm(OPTBIT_CONFIRM_UPLOAD, IDS_CONFIRM_UPLOAD))
     return;
-  CPlanItem* item = new CPlanItem;
-  CopyText(item->m_fileName, m_tree.GetItemText(node));
-  CopyText(item->m_localPath, NodePath(m_tree.GetParentItem(node)));
-  CopyText(item->m_remotePath, remotePath);
-  SetPlanItemSite(*item, *site);
-  item->m_kind = kEntryFolder;
-  CopyText(item->m_direction, "->");
-  CWnd* func = g_pFuncView.load();
-  if (func == nullptr || !func->PostMessage(UWM_QUEUE_ADD, 0, (LPARAM)item)) {
-    delete item;
-    return;
-  }
-  if (IsOptionSet(OPTBIT_QUEUE_AUTOSTART))
-    if (CWnd* main = g_pMainFrame.load())
-      main->PostMessage(UWM_RUN_QUEUE, 0, 0);
-  func->PostMessage(UWM_SHOW_FUNC_TAB, 0, 3);
+  PostUploads({NewUploadItem(*site, NodePath(m_tree.GetParentItem(node)), remotePath, m_tree.GetItemText(node),
+                             kEntryFolder, 0)});
 }

@@ -215,8 +215,7 @@ bool StartHost(const std::string& xdoActions) {
   PROCESS_INFORMATION pi = {};
   if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return false;
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
+  xside::CloseStarted(pi);
   return true;
 }
 
