@@ -1,7 +1,7 @@
-// The site-to-site tasks against real servers: two pyftpdlib servers on
-// 127.0.0.2 and 127.0.0.3 (each a foreign address to the other), one on
-// 127.0.0.4 that refuses a PORT to a foreign address, and the scripted server
-// for what real servers will not do (stalls, silence, bad passive replies).
+// The site-to-site tasks against real servers (tests/s2s/s2sfix.h), with the
+// scripted server for what real servers will not do (stalls, silence, bad
+// passive replies). No window is shown here: the task that asks in a box is
+// tested in s2s_confirm_test.cpp.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -26,13 +26,14 @@
 #include "engine/viewslots.h"
 #include "engine/xfertask.h"
 #include "shell/settings/settings.h"
-#include "tests/confirm/boxdriver.h"
 #include "tests/keeper/keeperfix.h"
 #include "tests/net/netclient.h"
+#include "tests/s2s/s2sfix.h"
 #include "tests/support/peers.h"
 #include "tests/task/taskfix.h"
 
 using namespace keepertest;
+using namespace s2stest;
 using namespace tasktest;
 using nettest::LogDump;
 
@@ -107,61 +108,6 @@ int CountLog(const std::string& text)
     ++count;
   return count;
 }
-
-const HTREEITEM kNode = reinterpret_cast<HTREEITEM>(intptr_t(0x77));
-
-class S2sTask : public ::testing::Test {
-protected:
-  void SetUp() override
-  {
-    FastSettings();
-    g_sendTimeout = 3;
-    g_recvTimeout = 3;
-    g_taskConnectWaitMs = 8000;
-    g_optionFlags &= ~(1u << OPTBIT_NOTIFIER);
-    CConfirmDlg::s_defaultTickPeriod = 100;
-    ASSERT_NE(peers::Port("ZARN_S2S_PORT_2"), 0) << "run under tests/peers/with-peers.sh --s2s --scripted";
-    for (int n : {2, 3, 4})
-      roots[n] = peers::Env(("ZARN_S2S_ROOT_WIN_" + std::to_string(n)).c_str());
-  }
-
-  void TearDown() override
-  {
-    for (CSiteItem* site : started)
-      StopKeeper(*site);
-    for (BatchJobRecord* job : owned)
-      delete job;
-    g_exitRequested = 0;
-  }
-
-  // A site on 127.0.0.<n> (0: the scripted server), its keeper connected.
-  void Connect(CSiteItem& site, int n)
-  {
-    const int port = n == 0 ? peers::Port("ZARN_SCRIPTED_PORT") : peers::Port(("ZARN_S2S_PORT_" + std::to_string(n)).c_str());
-    SetUpSite(site, port, "zarn", "secret", '0');
-    if (n != 0)
-      CopySiteText(site.m_host, ("127.0.0." + std::to_string(n)).c_str());
-    site.SiteOptionDigits[4] = '1';
-    site.m_uploadTimeout = 0;
-    site.m_downloadTimeout = 0;
-    site.m_queueRun = 1;
-    site.m_workerFlag = 1;  // the paths given are the full ones
-    StartKeeper(site);
-    started.push_back(&site);
-    ASSERT_TRUE(WaitFor([&] { return site.m_connected.load() != 0; }, 15000)) << LogDump();
-  }
-
-  void Own(const RecordingWnd& funcView)
-  {
-    for (BatchJobRecord* job : Jobs(funcView))
-      owned.push_back(job);
-  }
-
-  std::map<int, std::string> roots;
-  CTaskThreadList list;
-  std::vector<CSiteItem*> started;
-  std::vector<BatchJobRecord*> owned;
-};
 
 // Source files: empty, one byte, 3 MB, and a two-level tree.
 std::vector<std::pair<std::string, int64_t>> MakeSource(const std::string& folder, uint32_t seed)
@@ -495,54 +441,6 @@ TEST_F(S2sTask, PassiveForEverySiteHoldsForDownloadsAndRelays)
   EXPECT_EQ(CountCommands(3, "PASV") - pasv3, 1);  // the relay's target
   a.SiteOptionDigits[4] = '1';
   b.SiteOptionDigits[4] = '1';
-}
-
-TEST_F(S2sTask, ExistingTargetFolderAsksWithRulesOn)
-{
-  CSiteItem a, b;
-  Connect(a, 2);
-  Connect(b, 3);
-  g_optionFlags |= 1u << OPTBIT_FILE_EXISTS_RULES;
-  ::CreateDirectoryA((roots[2] + "\\q").c_str(), nullptr);
-  ::CreateDirectoryA((roots[2] + "\\q\\exists").c_str(), nullptr);
-  WriteAll(roots[2] + "\\q\\exists\\k.txt", "kept");
-  ::CreateDirectoryA((roots[3] + "\\qq").c_str(), nullptr);
-  ::CreateDirectoryA((roots[3] + "\\qq\\exists").c_str(), nullptr);
-
-  // Cancel: the folder is skipped.
-  {
-    Sinks sinks;
-    std::string text;
-    boxdriver::Driver driver([&] {
-      HWND box = boxdriver::WaitForBox("Operation Confirmation", 20000);
-      if (box == nullptr)
-        return;
-      text = boxdriver::ItemText(box, IDC_CONFIRM_TEXT);
-      boxdriver::Click(box, IDCANCEL);
-    });
-    ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_SITE_RELAY, &a, &b, kNode, "/q", "/qq", 0,
-                                              Entries({{"exists", -1}}))))
-        << LogDump();
-    driver.Join();
-    Own(sinks.funcView);
-    EXPECT_EQ(text, "127.0.0.3::/qq/exists already exists. Overwrite or not?");
-    EXPECT_FALSE(Exists(roots[3] + "\\qq\\exists\\k.txt"));
-    EXPECT_TRUE(sinks.funcView.Of(UWM_BATCH_ADD).empty());
-  }
-  // Unanswered: the box closes by itself and the copy goes on.
-  {
-    Sinks sinks;
-    HWND seen = nullptr;
-    boxdriver::Driver driver([&] { seen = boxdriver::WaitForBox("Operation Confirmation", 20000); });
-    ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_SITE_RELAY, &a, &b, kNode, "/q", "/qq", 0,
-                                              Entries({{"exists", -1}}))))
-        << LogDump();
-    driver.Join();
-    Own(sinks.funcView);
-    EXPECT_NE(seen, nullptr);
-    EXPECT_EQ(ReadAll(roots[3] + "\\qq\\exists\\k.txt"), "kept") << LogDump();
-  }
-  g_optionFlags &= ~(1u << OPTBIT_FILE_EXISTS_RULES);
 }
 
 // The source sends 64 KB and stalls with its data connection open and stays
