@@ -299,8 +299,10 @@ void CLocTrView::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpmis)
 
 LRESULT CLocTrView::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
 {
-  if (pMenu != nullptr && BCMenu::IsOwnMenu(pMenu))
-    return BCMenu::OnMenuChar(nChar, nFlags, pMenu);
+  // As the file lists: any of our owner-drawn menus, loaded or made afresh
+  // (BCMenu answers 0 for a menu that is not its own).
+  if (const LRESULT found = BCMenu::OnMenuChar(nChar, nFlags, pMenu))
+    return found;
   return CView::OnMenuChar(nChar, nFlags, pMenu);
 }
 

@@ -199,8 +199,10 @@ void CSerTrViewBase::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItem
 
 LRESULT CSerTrViewBase::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
 {
-  if (pMenu != nullptr && BCMenu::IsOwnMenuHandle(pMenu->m_hMenu))
-    return BCMenu::OnMenuChar(nChar, nFlags, pMenu);
+  // As the file lists: any of our owner-drawn menus, loaded or made afresh
+  // (BCMenu answers 0 for a menu that is not its own).
+  if (const LRESULT found = BCMenu::OnMenuChar(nChar, nFlags, pMenu))
+    return found;
   return CView::OnMenuChar(nChar, nFlags, pMenu);
 }
 
