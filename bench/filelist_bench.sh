@@ -7,27 +7,34 @@
 # chains the rows and fills a shown CFileListCtrl, sorts it by name and by
 # size, paints it and pages down to the end (at most 5,000 pages). Prints each
 # time, the time spent in the list's own display-request handlers, the pages'
-# median, 99th percentile and slowest, and the ratio of parse + fill + sort by
+# median, 99th percentile and slowest (and the five slowest pages, with their
+# rows and their handlers' share), and the ratio of parse + fill + sort by
 # name + first paint to curl's listing time (target 0.5 or less, no page above
 # 50 ms); then pages up to 500 pages again from the top without the image
-# list (the icons' share of a page). Last figures (5 runs,
-# machine shared with other helpers' builds and benches, load average 4-12 on
-# 8 cores): curl 0.52-0.79 s; parse 109-115 ms, fill 123-143 ms (making and
-# chaining the 102,000 rows 112-122 ms, FillFromChain 12-27 ms), sort by name
-# 17-35 ms, by size 17-53 ms, first paint 45-106 ms (13-41 ms of it in the
-# icons' look-ups); ratio 0.44, 0.60, 0.53, 0.54 (aim 0.5: met in one run of
-# four, the rest lost to curl's faster runs and to the load). Pages (2,999, 35
-# rows each): median 19-42 ms, 99th percentile 66-141 ms, slowest 225-242 ms
-# (aim 50 ms: missed). The list's own handlers take 1.8-2.5 us a display
-# request, 0.3 ms a page; the rest of a page is Wine drawing the rows, and
-# half of it the 35 icons: without icons the median page took 9.9 ms against
-# 18.8 ms with them in the same run. (A run with the icons of the views' own
-# slots, as before the system lists were kept alike, paged no faster: 42 ms
-# median at load 5.) Each icon drawn makes a memory DC, and each DC asks the
-# Wine server for the display devices' registry keys and the window
-# station's flags; the slowest pages are the ones that meet the other
-# processes' bursts. The rows' 60 MB cost some 25 ms of page faults when made;
-# the parse is the engine's listing parser.
+# list (the icons' share of a page). Figures of 5 runs (machine shared with
+# other helpers' builds and benches, load average 4-12 on 8 cores): curl
+# 0.52-0.79 s; parse 109-115 ms, fill 123-143 ms (making and chaining the
+# 102,000 rows 112-122 ms, FillFromChain 12-27 ms), sort by name 17-35 ms, by
+# size 17-53 ms, first paint 45-106 ms (13-41 ms of it in the icons'
+# look-ups). The rows' 60 MB cost some 25 ms of page faults when made; the
+# parse is the engine's listing parser.
+#
+# Pages (2,999, 35 rows each). The list draws the icons of its plain rows
+# from its strip (views/iconstrip.h): Wine's image list makes two device
+# contexts and two bitmaps for every icon it draws, each asking the Wine
+# server for the display's keys, and that was half of a page. Last figures,
+# the strip against the same build drawing every icon through the image
+# list, alternated in one sitting, 3 runs each: at load average 1.0-2.3,
+# median 14.3-14.7 ms against 38.9-40.5 ms, 99th percentile 25-47 ms against
+# 69-128 ms, slowest 44-68 ms against 117-177 ms (aim 50 ms: met in two runs
+# of three); at load 2.3-5.7 (an earlier form of the strip, drawing alike),
+# median 13.5-16.2 ms against 34.9-39.6 ms, slowest 31-95 ms against
+# 152-175 ms. A page now takes about what it takes
+# without icons (median 12-20 ms, same runs): the rest is Wine drawing the
+# rows' texts; the list's own handlers take 1.4-2.5 us a display request,
+# 0.3-0.7 ms a page. The slowest pages are the ones that meet the other
+# processes' bursts. Ratio in those runs 0.47, 0.70, 0.43 (curl 0.55-0.69 s;
+# the 0.70 a run whose parse and fill took half as long again).
 #
 # filelist_bench.sh --tree [files] [folders]: the same folder opened in a
 # server tree instead (bench/sertree_bench.sh).

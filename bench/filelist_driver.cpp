@@ -121,6 +121,9 @@ int main(int argc, char** argv)
   const double paintHandlers = (double)g_notifyTicks / (double)freq.QuadPart;
 
   std::vector<double> times;
+  std::vector<double> handlerTimes;
+  std::vector<int> tops;
+  std::vector<double> startedAt;  // seconds into the paging
   int slowestAt = -1;
   double slowest = 0;
   const int perPage = std::max(1, list.GetCountPerPage());
@@ -133,10 +136,14 @@ int main(int argc, char** argv)
   int paged = 0;
   for (; paged < pages && list.GetTopIndex() + perPage < list.CListCtrl::GetItemCount(); ++paged) {
     const LARGE_INTEGER a = Now();
+    startedAt.push_back(bench::Seconds(p0, a, freq));
+    const LONGLONG handlersBefore = g_notifyTicks;
     list.Scroll(CSize(0, step));
     list.UpdateWindow();
     const double t = bench::Seconds(a, Now(), freq);
     times.push_back(t);
+    handlerTimes.push_back((double)(g_notifyTicks - handlersBefore) / (double)freq.QuadPart);
+    tops.push_back(list.GetTopIndex());
     if (t > slowest) {
       slowest = t;
       slowestAt = paged;
@@ -170,6 +177,19 @@ int main(int argc, char** argv)
   printf("pages: display requests %ld, %.1f ms in their handlers (%.1f us each)\n", g_dispInfos,
          (double)g_notifyTicks * 1000 / (double)freq.QuadPart,
          g_dispInfos ? (double)g_notifyTicks * 1e6 / (double)freq.QuadPart / (double)g_dispInfos : 0.0);
+  // The slowest pages, with their rows and their handlers' share.
+  std::vector<int> order(times.size());
+  for (size_t i = 0; i < order.size(); ++i)
+    order[i] = (int)i;
+  std::sort(order.begin(), order.end(), [&](int x, int y) { return times[(size_t)x] > times[(size_t)y]; });
+  for (size_t i = 0; i < order.size() && i < 5; ++i)
+    printf("slow page %d (rows from %d, %.1f s into the paging): %.1f ms, %.1f ms in handlers\n", order[i],
+           tops[(size_t)order[i]], startedAt[(size_t)order[i]], times[(size_t)order[i]] * 1000,
+           handlerTimes[(size_t)order[i]] * 1000);
+  const size_t busiest = (size_t)(std::max_element(handlerTimes.begin(), handlerTimes.end()) - handlerTimes.begin());
+  if (busiest < times.size())
+    printf("page with the most handler time %zu (rows from %d): %.1f ms, %.1f ms in handlers\n", busiest,
+           tops[busiest], times[busiest] * 1000, handlerTimes[busiest] * 1000);
   std::sort(times.begin(), times.end());
   const auto at = [&](double q) { return times.empty() ? 0.0 : times[(size_t)(q * (double)(times.size() - 1))]; };
   printf("pages %d in %.3f s: median %.1f ms, 99%% %.1f ms, slowest %.1f ms (page %d)\n", paged,

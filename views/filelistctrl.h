@@ -4,9 +4,11 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "toolkit/sortlist.h"
 #include "views/filerows.h"
+#include "views/iconstrip.h"
 
 class CFileListCtrl : public CSortListCtrl, public CFileRowStore {
   DECLARE_DYNAMIC(CFileListCtrl)
@@ -45,6 +47,17 @@ protected:
   // Server rows: the shell answers by type alone (folder, or the file's
   // extension), so each type is asked once.
   std::unordered_map<std::string, int> m_iconByType;
+  // While the list paints, rows that are not selected get their icons from
+  // the strip after the row is drawn (the list itself is given an image it
+  // cannot draw); selected ones the list draws, blended as it does.
+  static const int kPastTheImages;
+  CIconStrip m_iconStrip;
+  bool m_painting = false;
+  std::unordered_set<int> m_stripRows;  // given kPastTheImages in this paint
+  bool StripDraws(int index);
+
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  afx_msg void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
 
   afx_msg void OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);

@@ -3,6 +3,7 @@
 // into its dialog, as a user meets them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -146,6 +147,149 @@ TEST_F(FileList, HundredThousandRowsAnswerTextsAndIconsAndNothingOutsideTheRows)
   List().EnsureVisible(99998, FALSE);
   List().UpdateWindow();
   EXPECT_GE(List().GetTopIndex(), 99998 - List().GetCountPerPage());
+}
+
+// A 32-bit top-down section of w x h in a memory DC of its own.
+struct Section {
+  Section(int w, int h) : width(w)
+  {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* p = nullptr;
+    dc = ::CreateCompatibleDC(nullptr);
+    bitmap = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+    bits = static_cast<DWORD*>(p);
+    old = ::SelectObject(dc, bitmap);
+  }
+  ~Section()
+  {
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+  }
+  DWORD At(int x, int y) const { return bits[(size_t)y * (size_t)width + (size_t)x] & 0xFFFFFF; }
+  int width;
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ old;
+  DWORD* bits;
+};
+
+// Rows the list draws plainly get their icons from the list's strip after the
+// list has drawn the row; they must look as the image list draws them over
+// the list's colour. Selected rows the list still draws (blended its own
+// way); they, and rows marked cut or drop-highlighted, must show an icon
+// too, and every name starts where the selected row's does. Checked on a
+// scrolled list in the default and in a coloured background, painted into a
+// bitmap, and saved from the screen.
+TEST_F(FileList, PaintedIconsLookAsTheImageListDrawsThem)
+{
+  std::vector<std::string> names;
+  for (int i = 0; i < 150; ++i)
+    names.push_back("f" + std::to_string(i) + (i % 3 == 0 ? ".txt" : i % 3 == 1 ? ".log" : ".dat"));
+  Fill(names);
+  List().EnsureVisible(130, FALSE);
+  List().UpdateWindow();
+  const int top = List().GetTopIndex();
+  ASSERT_GT(top, 0);
+  List().SetItemState(top + 1, LVIS_SELECTED, LVIS_SELECTED);
+  List().SetItemState(top + 2, LVIS_CUT, LVIS_CUT);
+  List().SetItemState(top + 3, LVIS_DROPHILITED, LVIS_DROPHILITED);
+  HIMAGELIST images = ListView_GetImageList(List().m_hWnd, LVSIL_SMALL);
+  int cx = 0, cy = 0;
+  ASSERT_TRUE(ImageList_GetIconSize(images, &cx, &cy));
+  CRect client;
+  List().GetClientRect(&client);
+
+  for (const COLORREF back : {(COLORREF)RGB(255, 255, 255), (COLORREF)RGB(255, 236, 160)}) {
+    SCOPED_TRACE(back);
+    List().SetBkColor(back);
+    List().SendMessage(LVM_SETTEXTBKCOLOR, 0, (LPARAM)back);
+    Section painted(client.Width(), client.Height());
+    ASSERT_NE(painted.bits, nullptr);
+    List().SendMessage(WM_PRINTCLIENT, (WPARAM)painted.dc, PRF_CLIENT | PRF_ERASEBKGND);
+    ::GdiFlush();
+    const DWORD backPixel = (DWORD)GetRValue(back) << 16 | (DWORD)GetGValue(back) << 8 | GetBValue(back);
+    for (int row = top; row < top + 6; ++row) {
+      SCOPED_TRACE(row - top);
+      const int icon = Ask(List(), row, 0, LVIF_IMAGE, nullptr, 0).item.iImage;
+      ASSERT_GE(icon, 0);
+      RECT at = {LVIR_ICON, 0, 0, 0};
+      ASSERT_TRUE(List().SendMessage(LVM_GETITEMRECT, row, (LPARAM)&at));
+      // The image list's own drawing over the list's colour.
+      Section want(cx, cy);
+      for (int i = 0; i < cx * cy; ++i)
+        want.bits[i] = backPixel;
+      ImageList_Draw(images, icon, want.dc, 0, 0, ILD_TRANSPARENT);
+      ::GdiFlush();
+      int differs = 0, shown = 0;
+      for (int y = 0; y < cy; ++y) {
+        for (int x = 0; x < cx; ++x) {
+          const DWORD got = painted.At(at.left + x, at.top + y);
+          const DWORD expect = want.At(x, y);
+          if (got != backPixel)
+            ++shown;
+          for (int shift = 0; shift < 24; shift += 8)
+            if (std::abs((int)((got >> shift) & 0xFF) - (int)((expect >> shift) & 0xFF)) > 2) {
+              ++differs;
+              break;
+            }
+        }
+      }
+      EXPECT_GT(shown, cx * cy / 8) << "no icon drawn";
+      const bool plain = row == top || row > top + 3;
+      if (plain)
+        EXPECT_EQ(differs, 0);
+    }
+    // The names start where the selected row's (drawn by the list with its
+    // icon) does: the first dark column of each name.
+    const auto firstInk = [&](int row) {
+      RECT label = {LVIR_LABEL, 0, 0, 0};
+      List().SendMessage(LVM_GETITEMRECT, row, (LPARAM)&label);
+      for (int x = label.left; x < label.right; ++x)
+        for (int y = label.top; y < label.bottom; ++y)
+          if ((painted.At(x, y) & 0x808080) == 0)
+            return x;
+      return -1;
+    };
+    ASSERT_GT(firstInk(top + 1), 0);
+    EXPECT_EQ(firstInk(top + 4), firstInk(top + 1));
+    EXPECT_EQ(firstInk(top + 5), firstInk(top + 1));
+    // The real window, scrolled back and forth, as a user sees it.
+    List().EnsureVisible(0, FALSE);
+    List().UpdateWindow();
+    List().EnsureVisible(130, FALSE);
+    List().RedrawWindow();
+    List().UpdateWindow();
+    viewhost::Shot(back == RGB(255, 255, 255) ? "views_filelist_icons" : "views_filelist_icons_coloured");
+  }
+  // Asked outside a paint, the rows give their icons.
+  EXPECT_GE(Ask(List(), top + 4, 0, LVIF_IMAGE, nullptr, 0).item.iImage, 0);
+
+  // A name column narrower than an icon: the next column looks as it does
+  // with an empty image list of the same size (rows as high, no icons).
+  RECT icon = {LVIR_ICON, 0, 0, 0};
+  ASSERT_TRUE(List().SendMessage(LVM_GETITEMRECT, top + 4, (LPARAM)&icon));
+  List().SetColumnWidth(0, icon.left + cx / 2);
+  const int edge = icon.left + cx / 2;
+  Section withIcons(client.Width(), client.Height());
+  List().SendMessage(WM_PRINTCLIENT, (WPARAM)withIcons.dc, PRF_CLIENT | PRF_ERASEBKGND);
+  HIMAGELIST empty = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 0, 1);
+  ListView_SetImageList(List().m_hWnd, empty, LVSIL_SMALL);
+  Section without(client.Width(), client.Height());
+  List().SendMessage(WM_PRINTCLIENT, (WPARAM)without.dc, PRF_CLIENT | PRF_ERASEBKGND);
+  List().SetImageList(&g_smallImageList, LVSIL_SMALL);
+  ImageList_Destroy(empty);
+  ::GdiFlush();
+  int spilt = 0;
+  for (int y = icon.top; y < icon.top + cy; ++y)
+    for (int x = edge; x < icon.left + cx; ++x)
+      spilt += withIcons.At(x, y) != without.At(x, y);
+  EXPECT_EQ(spilt, 0);
 }
 
 TEST_F(FileList, HeaderClicksSortBothRunsAndDrawTheMark)

@@ -12,6 +12,7 @@ BEGIN_MESSAGE_MAP(CFileListCtrl, CSortListCtrl)
   ON_NOTIFY_REFLECT(LVN_COLUMNCLICK, OnColumnClick)
   ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
   ON_NOTIFY_REFLECT(LVN_ODCACHEHINT, OnCacheHint)
+  ON_NOTIFY_REFLECT(NM_CUSTOMDRAW, OnCustomDraw)
   ON_WM_CHAR()
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -166,6 +167,13 @@ void CFileListCtrl::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
     if (row->m_icon == -1)
       row->m_icon = LookupIcon(row);
     item.iImage = row->m_icon;
+    if (m_painting && row->m_icon >= 0 && StripDraws(item.iItem)) {
+      // An index past the image list: the row is laid out as one with an
+      // icon (its name where it always is), and the list's draw of it fails
+      // at once.
+      item.iImage = kPastTheImages;
+      m_stripRows.insert(item.iItem);
+    }
   }
   if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
     const CString text = RowCellText(row, item.iSubItem);
@@ -178,6 +186,73 @@ void CFileListCtrl::OnCacheHint(NMHDR* pNMHDR, LRESULT* pResult)
   const NMLVCACHEHINT* hint = reinterpret_cast<NMLVCACHEHINT*>(pNMHDR);
   PrepareIcons(hint->iFrom, hint->iTo);
   *pResult = 0;
+}
+
+const int CFileListCtrl::kPastTheImages = 0x3FFFFFFF;
+
+bool CFileListCtrl::StripDraws(int index)
+{
+  // The list blends the icons of these rows itself.
+  const UINT blended = LVIS_SELECTED | LVIS_CUT | LVIS_DROPHILITED;
+  return (GetItemState(index, blended) & blended) == 0;
+}
+
+void CFileListCtrl::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
+{
+  NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(pNMHDR);
+  *pResult = CDRF_DODEFAULT;
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      m_painting = true;
+      m_stripRows.clear();
+      *pResult = CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+      break;
+    case CDDS_ITEMPREPAINT:
+      *pResult = CDRF_NOTIFYPOSTPAINT;
+      break;
+    case CDDS_ITEMPOSTPAINT: {
+      const int index = static_cast<int>(draw->nmcd.dwItemSpec);
+      CFileListItem* row = Row(index);
+      HIMAGELIST list = ListView_GetImageList(m_hWnd, LVSIL_SMALL);
+      // Only a row the list could not draw the icon of: no icon twice.
+      if (m_stripRows.erase(index) == 0 || row == nullptr || row->m_icon < 0 || list == nullptr)
+        break;
+      RECT icon = {LVIR_ICON, 0, 0, 0};
+      RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+      RECT column = {};
+      if (!::SendMessageA(m_hWnd, LVM_GETITEMRECT, (WPARAM)index, (LPARAM)&icon) ||
+          !::SendMessageA(m_hWnd, LVM_GETITEMRECT, (WPARAM)index, (LPARAM)&bounds) ||
+          !Header_GetItemRect(ListView_GetHeader(m_hWnd), 0, &column))
+        break;
+      // Within the name's column, however narrow the user made it.
+      const int width = bounds.left + column.right - icon.left;
+      if (width > 0 && !m_iconStrip.Draw(list, row->m_icon, draw->nmcd.hdc, icon.left, icon.top, width)) {
+        const int saved = ::SaveDC(draw->nmcd.hdc);
+        ::IntersectClipRect(draw->nmcd.hdc, icon.left, icon.top, icon.left + width, icon.bottom);
+        ImageList_Draw(list, row->m_icon, draw->nmcd.hdc, icon.left, icon.top, ILD_TRANSPARENT);
+        ::RestoreDC(draw->nmcd.hdc, saved);
+      }
+      break;
+    }
+    case CDDS_POSTPAINT:
+      m_painting = false;
+      m_stripRows.clear();
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CFileListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+  const LRESULT result = CSortListCtrl::WindowProc(message, wParam, lParam);
+  // A paint that ended early sent no post-paint stage: what asks for an icon
+  // next (a drag image) gets the real one.
+  if (message == WM_PAINT || message == WM_PRINTCLIENT) {
+    m_painting = false;
+    m_stripRows.clear();
+  }
+  return result;
 }
 
 void CFileListCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
