@@ -16,6 +16,7 @@
 #include "toolkit/bcmenu.h"
 #include "views/captionstatic.h"
 #include "views/filelistctrl.h"
+#include "views/menuview.h"
 #include "views/panelinks.h"
 
 // The list controls' ids: the first server list, the local list, the second
@@ -38,7 +39,7 @@ struct FileListSpec {
   int partnerSlot;      // PartnerSlot the list registers in
 };
 
-class CFileListView : public CView, public CPartnerList {
+class CFileListView : public CMenuView, public CPartnerList {
   DECLARE_DYNAMIC(CFileListView)
 public:
   ~CFileListView() override;
@@ -55,7 +56,6 @@ public:
 
   // ---- members, in this order ----
   CCaptionStatic m_status;         // the totals line
-  BCMenu m_contextMenu;            // rebuilt for every context menu
   COleDropTarget m_dropTarget;
   HCURSOR m_busyCursor = nullptr;  // shown while tasks run; none: the default cursor
   CCaptionStatic m_focusStrip;
@@ -88,8 +88,6 @@ protected:
   afx_msg void OnDestroy();
   afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
-  afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
-  afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
   afx_msg void OnListSetFocus(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnListKillFocus(UINT id, NMHDR* pNMHDR, LRESULT* pResult);
   DECLARE_MESSAGE_MAP()

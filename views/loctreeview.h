@@ -16,13 +16,14 @@
 #include "toolkit/bcmenu.h"
 #include "toolkit/hoverbutton.h"
 #include "views/captionstatic.h"
+#include "views/menuview.h"
 #include "views/panelinks.h"
 #include "views/viewhelper.h"
 
 constexpr UINT kLocTreeId = 1077;
 constexpr UINT kLocDualViewButtonId = 1189;
 
-class CLocTrView : public CView, public CLocalTreeLink {
+class CLocTrView : public CMenuView, public CLocalTreeLink {
   DECLARE_DYNCREATE(CLocTrView)
 public:
   CLocTrView();
@@ -87,7 +88,6 @@ public:
   HTREEITEM m_dropNode = nullptr;  // the node that accepts the current drag (over the tree or the list)
 
 protected:
-  BCMenu m_contextMenu;
   COleDropTarget m_dropTarget;
   BOOL m_newFolderEdit = FALSE;
   HTREEITEM m_contextNode = nullptr;
@@ -116,8 +116,6 @@ protected:
   afx_msg int OnCreate(LPCREATESTRUCT lpcs);
   afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg void OnDestroy();
-  afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpmis);
-  afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
   afx_msg void OnDualView();
   afx_msg void OnTreeRClick(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);

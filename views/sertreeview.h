@@ -14,6 +14,7 @@
 #include "toolkit/bcmenu.h"
 #include "toolkit/hoverbutton.h"
 #include "views/captionstatic.h"
+#include "views/menuview.h"
 #include "views/panelinks.h"
 #include "views/viewhelper.h"
 
@@ -33,7 +34,7 @@ struct SerTreePane {
   bool listingCache;   // cached listings, local tree following, the Files List tab
 };
 
-class CSerTrViewBase : public CView, public CServerTreeAccess, public CSiteTreeLink {
+class CSerTrViewBase : public CMenuView, public CServerTreeAccess, public CSiteTreeLink {
   DECLARE_DYNAMIC(CSerTrViewBase)
 public:
   ~CSerTrViewBase() override;
@@ -112,7 +113,6 @@ public:
   CViewHelper m_helper;
   HTREEITEM m_dragNode = nullptr;   // the folder node being dragged out
   HTREEITEM m_dropNode = nullptr;   // the node that accepts the current drag
-  BCMenu m_contextMenu;
   HCURSOR m_busyCursor = nullptr;
   COleDropTarget m_dropTarget;
   BOOL m_newFolderEdit = FALSE;
@@ -137,8 +137,6 @@ protected:
   afx_msg void OnDestroy();
   afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
-  afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
-  afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
   afx_msg void OnDualViewButton();
   afx_msg void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnItemExpanded(NMHDR* pNMHDR, LRESULT* pResult);

@@ -1,21 +1,18 @@
 // CFileListView: the window of a file list, its strips and layout, the focus
-// colours, the menus' measuring and shortcut characters, the drag helpers and
-// the new-folder placeholder row.
+// colours, the drag helpers and the new-folder placeholder row.
 #include "views/filelistview.h"
 
 #include "shell/doc/zarndoc.h"
 #include "shell/settings/settings.h"
 #include "views/imagelists.h"
 
-IMPLEMENT_DYNAMIC(CFileListView, CView)
+IMPLEMENT_DYNAMIC(CFileListView, CMenuView)
 
-BEGIN_MESSAGE_MAP(CFileListView, CView)
+BEGIN_MESSAGE_MAP(CFileListView, CMenuView)
   ON_WM_CREATE()
   ON_WM_DESTROY()
   ON_WM_SIZE()
   ON_WM_SETCURSOR()
-  ON_WM_MEASUREITEM()
-  ON_WM_MENUCHAR()
   ON_NOTIFY_RANGE(NM_SETFOCUS, kSerListId, kSerListId1, OnListSetFocus)
   ON_NOTIFY_RANGE(NM_KILLFOCUS, kSerListId, kSerListId1, OnListKillFocus)
 END_MESSAGE_MAP()
@@ -86,23 +83,6 @@ BOOL CFileListView::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
   const bool busy = g_pDoc != nullptr && g_pDoc->GetTaskThreadCount() > 0;
   ::SetCursor(busy ? m_busyCursor : ::LoadCursor(nullptr, IDC_ARROW));
   return TRUE;
-}
-
-void CFileListView::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
-{
-  if (lpMeasureItemStruct->CtlType == ODT_MENU && m_contextMenu.m_hMenu != nullptr &&
-      BCMenu::MeasureItemEntry(lpMeasureItemStruct))
-    return;
-  CView::OnMeasureItem(nIDCtl, lpMeasureItemStruct);
-}
-
-LRESULT CFileListView::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
-{
-  // Any of our owner-drawn menus, a loaded menu's pop-up or one made afresh
-  // (BCMenu answers 0 for a menu that is not its own).
-  if (const LRESULT found = BCMenu::OnMenuChar(nChar, nFlags, pMenu))
-    return found;
-  return CView::OnMenuChar(nChar, nFlags, pMenu);
 }
 
 void CFileListView::OnListSetFocus(UINT id, NMHDR*, LRESULT* pResult)

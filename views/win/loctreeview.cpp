@@ -18,7 +18,7 @@
 #include "views/viewpaths.h"
 #include "views/viewsres.h"
 
-IMPLEMENT_DYNCREATE(CLocTrView, CView)
+IMPLEMENT_DYNCREATE(CLocTrView, CMenuView)
 
 namespace {
 

@@ -31,12 +31,10 @@ bool Gone(const char* path)
 
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CLocTrView, CView)
+BEGIN_MESSAGE_MAP(CLocTrView, CMenuView)
   ON_WM_CREATE()
   ON_WM_SIZE()
   ON_WM_DESTROY()
-  ON_WM_MEASUREITEM()
-  ON_WM_MENUCHAR()
   ON_BN_CLICKED(kLocDualViewButtonId, OnDualView)
   ON_NOTIFY(NM_RCLICK, kLocTreeId, OnTreeRClick)
   ON_NOTIFY(TVN_BEGINDRAGA, kLocTreeId, OnBeginDrag)
@@ -289,22 +287,6 @@ void CLocTrView::OnAttributes()
 }
 
 // ---- the context menu ----
-
-void CLocTrView::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpmis)
-{
-  if (BCMenu::MeasureItemEntry(lpmis))
-    return;
-  CView::OnMeasureItem(nIDCtl, lpmis);
-}
-
-LRESULT CLocTrView::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
-{
-  // As the file lists: any of our owner-drawn menus, loaded or made afresh
-  // (BCMenu answers 0 for a menu that is not its own).
-  if (const LRESULT found = BCMenu::OnMenuChar(nChar, nFlags, pMenu))
-    return found;
-  return CView::OnMenuChar(nChar, nFlags, pMenu);
-}
 
 void CLocTrView::OnTreeRClick(NMHDR*, LRESULT* pResult)
 {

@@ -26,17 +26,15 @@ std::atomic<CWnd*>& ViewSlot(int paneFlag) { return paneFlag != 0 ? g_pSerTrView
 
 }  // namespace
 
-IMPLEMENT_DYNAMIC(CSerTrViewBase, CView)
+IMPLEMENT_DYNAMIC(CSerTrViewBase, CMenuView)
 IMPLEMENT_DYNCREATE(CSerTrView, CSerTrViewBase)
 IMPLEMENT_DYNCREATE(CSerTrView1, CSerTrViewBase)
 
-BEGIN_MESSAGE_MAP(CSerTrViewBase, CView)
+BEGIN_MESSAGE_MAP(CSerTrViewBase, CMenuView)
   ON_WM_CREATE()
   ON_WM_DESTROY()
   ON_WM_SIZE()
   ON_WM_SETCURSOR()
-  ON_WM_MEASUREITEM()
-  ON_WM_MENUCHAR()
   ON_BN_CLICKED(kDualViewButtonId, OnDualViewButton)
   ON_NOTIFY(TVN_SELCHANGED, kSerTreeCtrlId, OnSelChanged)
   ON_NOTIFY(TVN_ITEMEXPANDED, kSerTreeCtrlId, OnItemExpanded)
@@ -187,23 +185,6 @@ BOOL CSerTrViewBase::OnSetCursor(CWnd*, UINT, UINT)
   const bool busy = g_pDoc != nullptr && g_pDoc->GetTaskThreadCount() > 0;
   ::SetCursor(busy ? m_busyCursor : ::LoadCursor(nullptr, IDC_ARROW));
   return TRUE;
-}
-
-void CSerTrViewBase::OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct)
-{
-  if (lpMeasureItemStruct->CtlType == ODT_MENU && m_contextMenu.m_hMenu != nullptr &&
-      BCMenu::MeasureItemEntry(lpMeasureItemStruct))
-    return;
-  CView::OnMeasureItem(nIDCtl, lpMeasureItemStruct);
-}
-
-LRESULT CSerTrViewBase::OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu)
-{
-  // As the file lists: any of our owner-drawn menus, loaded or made afresh
-  // (BCMenu answers 0 for a menu that is not its own).
-  if (const LRESULT found = BCMenu::OnMenuChar(nChar, nFlags, pMenu))
-    return found;
-  return CView::OnMenuChar(nChar, nFlags, pMenu);
 }
 
 void CSerTrViewBase::OnDualViewButton()
