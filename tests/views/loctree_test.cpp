@@ -66,11 +66,7 @@ struct Bench {
   {
     AfxOleInit();
     g_optionFlags &= ~kBoxBits;
-    // Four colours told apart: local tree, local list, server trees, server lists.
-    g_viewColors[0] = RGB(255, 250, 220);
-    g_viewColors[1] = RGB(220, 255, 220);
-    g_viewColors[2] = RGB(220, 230, 255);
-    g_viewColors[3] = RGB(255, 225, 240);
+    viewhost::TellViewColoursApart();
     viewhost::HostViews views;
     views.Set(viewhost::kLocTree, RUNTIME_CLASS(CLocTrView));
     if (serverTree)

@@ -300,6 +300,14 @@ int ServerLogCount(int server, const std::string& text)
   return n;
 }
 
+void TellViewColoursApart()
+{
+  g_viewColors[0] = RGB(255, 250, 220);
+  g_viewColors[1] = RGB(220, 255, 220);
+  g_viewColors[2] = RGB(220, 230, 255);
+  g_viewColors[3] = RGB(255, 225, 240);
+}
+
 void Shot(const char* name)
 {
   const char* dir = std::getenv("ZARN_BINARY_DIR");

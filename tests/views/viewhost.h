@@ -132,6 +132,10 @@ std::vector<std::string> WithBoxes(const char* caption, int textId, int button, 
 std::vector<std::string> WithErrorBoxes(const std::function<void()>& action);
 // Lines of the log of s2s server n that hold text (the servers log every command).
 int ServerLogCount(int server, const std::string& text);
+
+// Four view colours told apart in a shot: local tree, local list, server
+// trees, server lists.
+void TellViewColoursApart();
 // The whole screen into $ZARN_BINARY_DIR/shots/<name>.png.
 void Shot(const char* name);
 
