@@ -412,11 +412,8 @@ TEST(ViewsLocList, RealUseOfTheWholeHost)
   HTREEITEM up = child(real, "up");
 
   // Two files selected by clicks and dragged onto pane 1's folder "up".
-  p = RowCentre(*b.list, b.Row("f1.bin"));
-  ASSERT_TRUE(wintest::ClickUntil(p.x, p.y, [&] { return b.list->GetSelectedCount() == 1; }));
+  ASSERT_TRUE(viewhost::ClickTwoRows(*b.list, "f1.bin", "f2.bin"));
   const CPoint f2Row = RowCentre(*b.list, b.Row("f2.bin"));
-  viewhost::Xdo(wintest::MoveTo(f2Row.x, f2Row.y) + " keydown ctrl click 1 keyup ctrl");
-  ASSERT_TRUE(wintest::PumpUntil([&] { return b.list->GetSelectedCount() == 2; }, 5000));
   auto queued = [&](const char* direction) {
     int n = 0;
     for (const CPlanItem* i : b.harness.view.All())

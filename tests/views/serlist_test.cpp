@@ -487,19 +487,6 @@ bool SelectedNames(CSerLiViewBase* l, const std::set<std::string>& names)
   return got == names;
 }
 
-// Clicks one row, then Ctrl+clicks another, until both (and only they) are selected.
-bool ClickTwo(CSerLiViewBase* l, const char* first, const char* second)
-{
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const CPoint a = RowCentre(l, Bench::Row(l, first)), b = RowCentre(l, Bench::Row(l, second));
-    viewhost::Xdo(wintest::MoveTo(a.x, a.y) + " click 1 sleep 0.3 mousemove " + std::to_string(b.x) + " " +
-                  std::to_string(b.y) + " sleep 0.2 keydown ctrl click 1 keyup ctrl");
-    if (wintest::PumpUntil([&] { return SelectedNames(l, {first, second}); }, 3000))
-      return true;
-  }
-  return false;
-}
-
 // A right click at p, then a click on the menu's item of command id (or, with
 // key, that key typed), until done() holds; the menu is left closed whatever
 // happens.
@@ -579,7 +566,7 @@ TEST(ViewsSerList, UserCopiesPastesAndDragsAcrossPanesAndQueuesADownload)
   ASSERT_GE(Bench::Row(l2, "inbox"), 0);
 
   // Copy from pane 1's menu, Paste from pane 2's menu (below its rows).
-  ASSERT_TRUE(ClickTwo(l1, "one.bin", "two words.bin"));
+  ASSERT_TRUE(viewhost::ClickTwoRows(l1->m_list, "one.bin", "two words.bin"));
   ::OpenClipboard(nullptr);
   ::EmptyClipboard();
   ::CloseClipboard();
@@ -601,7 +588,7 @@ TEST(ViewsSerList, UserCopiesPastesAndDragsAcrossPanesAndQueuesADownload)
     EXPECT_EQ(queuetest::ReadAll(dst + "\\" + name), files[name]) << name;
 
   // Two other rows dragged onto pane 2's folder row.
-  ASSERT_TRUE(ClickTwo(l1, "three.bin", "four.bin"));
+  ASSERT_TRUE(viewhost::ClickTwoRows(l1->m_list, "three.bin", "four.bin"));
   const std::string inbox = dst + "\\inbox\\";
   for (int attempt = 0; attempt < 3 && !queuetest::Exists(inbox + "four.bin"); ++attempt) {
     const CPoint from = RowCentre(l1, Bench::Row(l1, "three.bin")), to = RowCentre(l2, Bench::Row(l2, "inbox"));

@@ -220,6 +220,34 @@ CPoint RowCentre(CListCtrl& list, int row)
   return p;
 }
 
+bool ClickTwoRows(CListCtrl& list, const char* first, const char* second)
+{
+  const auto rowNamed = [&](const char* name) {
+    for (int i = 0; i < list.GetItemCount(); ++i)
+      if (list.GetItemText(i, 0) == name)
+        return i;
+    return -1;
+  };
+  const auto onlyBoth = [&] {
+    int seen = 0;
+    for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = list.GetNextItem(i, LVNI_SELECTED)) {
+      const CString name = list.GetItemText(i, 0);
+      if (name != first && name != second)
+        return false;
+      ++seen;
+    }
+    return seen == 2;
+  };
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const CPoint a = RowCentre(list, rowNamed(first)), b = RowCentre(list, rowNamed(second));
+    Xdo(wintest::MoveTo(a.x, a.y) + " click 1 sleep 0.3 mousemove " + std::to_string(b.x) + " " +
+        std::to_string(b.y) + " sleep 0.2 keydown ctrl click 1 keyup ctrl");
+    if (wintest::PumpUntil(onlyBoth, 3000))
+      return true;
+  }
+  return false;
+}
+
 bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done)
 {
   return ChooseFromContextMenuAt(screen, id) && wintest::PumpUntil(done, 15000);

@@ -116,6 +116,10 @@ std::string DriveMaskSelect(CFileListCtrl& list, const std::string& typed, bool 
                             const char* shot = nullptr);
 // A list row's centre on the screen, scrolled into view first.
 CPoint RowCentre(CListCtrl& list, int row);
+// Clicks the row named first, then Ctrl+clicks the one named second, until
+// both (and only they) are selected; a click a loaded X server drops is
+// clicked again. False when it never came about.
+bool ClickTwoRows(CListCtrl& list, const char* first, const char* second);
 // ChooseFromContextMenuAt, then pumps until done holds (false when either failed).
 bool MenuCommandAt(CPoint screen, UINT id, const std::function<bool()>& done);
 // DragWithPointer from another thread (the drag runs modally on this one), up
