@@ -10,6 +10,7 @@
 
 #include "engine/shellseam.h"
 #include "tests/views/viewhost.h"
+#include "toolkit/dib32.h"
 #include "views/imagelists.h"
 
 CWinApp theApp("views_filelist");
@@ -153,16 +154,8 @@ TEST_F(FileList, HundredThousandRowsAnswerTextsAndIconsAndNothingOutsideTheRows)
 struct Section {
   Section(int w, int h) : width(w)
   {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* p = nullptr;
     dc = ::CreateCompatibleDC(nullptr);
-    bitmap = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-    bits = static_cast<DWORD*>(p);
+    bitmap = CreateDib32(dc, w, h, &bits);
     old = ::SelectObject(dc, bitmap);
   }
   ~Section()

@@ -2,6 +2,7 @@
 // the toolbar-resource parser, no toolbar window), their flat-look variants,
 // and the embossed painting of a disabled icon.
 #include <algorithm>
+#include "toolkit/dib32.h"
 #include <deque>
 #include <map>
 #include <set>
@@ -46,21 +47,6 @@ HINSTANCE ModuleWith(UINT nRes, LPCSTR type) {
   return ::FindResourceA(h, MAKEINTRESOURCEA(nRes), type) != nullptr ? h : nullptr;
 }
 
-// A 32-bit top-down DIB section of cx x cy; *ppBits its pixels (0x00RRGGBB).
-HBITMAP CreateDib(HDC hdc, int cx, int cy, DWORD** ppBits) {
-  BITMAPINFO bmi = {};
-  bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-  bmi.bmiHeader.biWidth = cx;
-  bmi.bmiHeader.biHeight = -cy;
-  bmi.bmiHeader.biPlanes = 1;
-  bmi.bmiHeader.biBitCount = 32;
-  bmi.bmiHeader.biCompression = BI_RGB;
-  void* pv = nullptr;
-  HBITMAP h = ::CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &pv, nullptr, 0);
-  *ppBits = static_cast<DWORD*>(pv);
-  return h;
-}
-
 COLORREF PixelToColor(DWORD px) { return RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF); }
 DWORD ColorToPixel(COLORREF c) { return ((DWORD)GetRValue(c) << 16) | ((DWORD)GetGValue(c) << 8) | GetBValue(c); }
 
@@ -84,7 +70,7 @@ HBITMAP LoadMenuBitmap(HINSTANCE hInst, UINT nRes) {
   HDC hdcSrc = ::CreateCompatibleDC(hdcScreen);
   HDC hdcDst = ::CreateCompatibleDC(hdcScreen);
   DWORD* pBits = nullptr;
-  HBITMAP hDst = CreateDib(hdcScreen, cx, cy, &pBits);
+  HBITMAP hDst = CreateDib32(hdcScreen, cx, cy, &pBits);
   if (hDst != nullptr) {
     HGDIOBJ o1 = ::SelectObject(hdcSrc, hSrc), o2 = ::SelectObject(hdcDst, hDst);
     ::BitBlt(hdcDst, 0, 0, cx, cy, hdcSrc, 0, 0, SRCCOPY);
@@ -164,7 +150,7 @@ void MakeVariants(HICON hIcon, HBITMAP out[3]) {
   HDC hdcScreen = ::GetDC(nullptr);
   HDC hdc = ::CreateCompatibleDC(hdcScreen);
   DWORD* pBase = nullptr;
-  HBITMAP hBase = CreateDib(hdcScreen, kIconCx, kIconCy, &pBase);
+  HBITMAP hBase = CreateDib32(hdcScreen, kIconCx, kIconCy, &pBase);
   if (hBase != nullptr) {
     const COLORREF face = ::GetSysColor(COLOR_3DFACE);
     const DWORD ground = ColorToPixel(face);
@@ -182,7 +168,7 @@ void MakeVariants(HICON hIcon, HBITMAP out[3]) {
     const COLORREF disabledBase = ::GetSysColor(COLOR_3DSHADOW);
     for (int v = 0; v < 3; ++v) {
       DWORD* pBits = nullptr;
-      out[v] = CreateDib(hdcScreen, kIconCx, kIconCy, &pBits);
+      out[v] = CreateDib32(hdcScreen, kIconCx, kIconCy, &pBits);
       if (out[v] == nullptr)
         continue;
       for (int i = 0; i < kIconCx * kIconCy; ++i) {
@@ -321,7 +307,7 @@ void DrawEmbossedMenuImage(CDC* pDC, int nIndex, CPoint pt, BOOL bOldStyle) {
   HDC hdcScreen = ::GetDC(nullptr);
   HDC hdc = ::CreateCompatibleDC(hdcScreen);
   DWORD* pBits = nullptr;
-  HBITMAP hbm = CreateDib(hdcScreen, kIconCx, kIconCy, &pBits);
+  HBITMAP hbm = CreateDib32(hdcScreen, kIconCx, kIconCy, &pBits);
   if (hbm != nullptr) {
     const COLORREF face = ::GetSysColor(COLOR_3DFACE);
     HGDIOBJ hOld = ::SelectObject(hdc, hbm);

@@ -3,21 +3,16 @@
 #include <cstring>
 #include <vector>
 
+#include "toolkit/dib32.h"
+
 namespace {
 
 // A top-down 32-bit section of w x h pixels in a new memory DC.
 bool MakeSection(int w, int h, HDC* dcOut, HBITMAP* bitmapOut, HGDIOBJ* oldOut, DWORD** bitsOut)
 {
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
+  DWORD* bits = nullptr;
   HDC dc = ::CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = dc != nullptr ? ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+  HBITMAP bitmap = dc != nullptr ? CreateDib32(dc, w, h, &bits) : nullptr;
   if (bitmap == nullptr || bits == nullptr) {
     if (bitmap != nullptr)
       ::DeleteObject(bitmap);
@@ -28,7 +23,7 @@ bool MakeSection(int w, int h, HDC* dcOut, HBITMAP* bitmapOut, HGDIOBJ* oldOut, 
   *oldOut = ::SelectObject(dc, bitmap);
   *dcOut = dc;
   *bitmapOut = bitmap;
-  *bitsOut = static_cast<DWORD*>(bits);
+  *bitsOut = bits;
   return true;
 }
 
