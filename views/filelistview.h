@@ -83,6 +83,8 @@ protected:
   void ScrollAtDragEdges(CPoint viewPoint, DWORD keyState);
   // Moves the drop highlight to row (-1: none) and keeps it in m_dropRow.
   void SetDropRow(int row);
+  // Either list takes only our own drag payload.
+  DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
 
   afx_msg int OnCreate(LPCREATESTRUCT lpcs);
   afx_msg void OnDestroy();

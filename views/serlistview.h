@@ -119,7 +119,6 @@ public:
 protected:
   explicit CSerLiViewBase(const SerListPane& pane, const FileListSpec& spec);
 
-  DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
   DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
   void OnDragLeave() override;
   BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point) override;

@@ -4,6 +4,7 @@
 
 #include "shell/doc/zarndoc.h"
 #include "shell/settings/settings.h"
+#include "toolkit/clipboard.h"
 #include "views/imagelists.h"
 
 IMPLEMENT_DYNAMIC(CFileListView, CMenuView)
@@ -181,4 +182,11 @@ void CFileListView::SetDropRow(int row)
   m_dropRow = row;
   if (row >= 0)
     m_list.SetItemState(row, LVIS_DROPHILITED, LVIS_DROPHILITED);
+}
+
+DROPEFFECT CFileListView::OnDragEnter(COleDataObject* pDataObject, DWORD, CPoint)
+{
+  SetDropRow(-1);
+  return g_clipFormat != 0 && pDataObject->IsDataAvailable((CLIPFORMAT)g_clipFormat) ? DROPEFFECT_COPY
+                                                                                      : DROPEFFECT_NONE;
 }

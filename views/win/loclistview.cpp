@@ -306,13 +306,6 @@ void CLocLiView::OnPaste()
 
 // ---- drops onto the list ----
 
-DROPEFFECT CLocLiView::OnDragEnter(COleDataObject* pDataObject, DWORD, CPoint)
-{
-  SetDropRow(-1);
-  return g_clipFormat != 0 && pDataObject->IsDataAvailable((CLIPFORMAT)g_clipFormat) ? DROPEFFECT_COPY
-                                                                                      : DROPEFFECT_NONE;
-}
-
 DROPEFFECT CLocLiView::OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point)
 {
   CLocTrView* tree = Tree();

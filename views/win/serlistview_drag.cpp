@@ -98,13 +98,6 @@ void CSerLiViewBase::OnPaste()
 
 // ---- drops onto the list ----
 
-DROPEFFECT CSerLiViewBase::OnDragEnter(COleDataObject* pDataObject, DWORD, CPoint)
-{
-  SetDropRow(-1);
-  return g_clipFormat != 0 && pDataObject->IsDataAvailable((CLIPFORMAT)g_clipFormat) ? DROPEFFECT_COPY
-                                                                                      : DROPEFFECT_NONE;
-}
-
 DROPEFFECT CSerLiViewBase::OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point)
 {
   CSerTrViewBase* tree = Tree();
