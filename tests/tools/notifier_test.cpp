@@ -58,10 +58,7 @@ protected:
   {
     guitest::BecomeGuiThread();
     ASSERT_TRUE(m_owner.Make());
-    ASSERT_TRUE(m_notifier.CreatePopup(&m_owner));
-    // As the main window sets it up: magenta is cut out, the text inset 10 pixels.
-    m_notifier.SetFonts("MS Sans Serif", 80, 0, CTaskbarNotifier::kStyleUnderline);
-    m_notifier.SetColors(0xC80000, 0xC80000);
+    ASSERT_TRUE(Make());
     g_watched = m_notifier.m_hWnd;
     g_positions.clear();
     g_hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, Watch, nullptr, ::GetCurrentThreadId());
@@ -72,22 +69,19 @@ protected:
     m_notifier.DestroyWindow();
     m_owner.DestroyWindow();
   }
-  BOOL LoadSkin()
-  {
-    if (!m_notifier.LoadSkin(IDB_NOTIFIER_SKIN, 255, 0, 255))
-      return FALSE;
-    const CSize skin = m_notifier.GetSkinSize();
-    m_notifier.SetTextArea(CRect(10, 10, skin.cx - 10, skin.cy - 10));
-    g_positions.clear();  // the sizing by the skin is no slide
-    return TRUE;
-  }
+  virtual BOOL Make() { return m_notifier.CreatePopup(&m_owner); }
   COwner m_owner;
   CTaskbarNotifier m_notifier;
 };
 
-TEST_F(Notifier, SlidesUpShowsTakesAClickAndSlidesBack)
+// Set up as the main window sets it up.
+class MainNotifier : public Notifier {
+protected:
+  BOOL Make() override { return CreateMainNotifier(m_notifier, &m_owner); }
+};
+
+TEST_F(MainNotifier, SlidesUpShowsTakesAClickAndSlidesBack)
 {
-  ASSERT_TRUE(LoadSkin());
   const CSize skin = m_notifier.GetSkinSize();
   EXPECT_EQ(skin, CSize(200, 100));
   const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
@@ -129,9 +123,8 @@ TEST_F(Notifier, SlidesUpShowsTakesAClickAndSlidesBack)
   EXPECT_EQ(g_positions.back().y, screenH);
 }
 
-TEST_F(Notifier, SecondPopupsAndLongTexts)
+TEST_F(MainNotifier, SecondPopupsAndLongTexts)
 {
-  ASSERT_TRUE(LoadSkin());
   const std::string longText(600, 'x');
   m_notifier.Popup("first", 500, 200, 500);
   EXPECT_EQ(m_notifier.GetState(), 1);

@@ -46,12 +46,4 @@ TEST(TrafficMath, GlobalMaximumNeverFallsLocalFallsToTheLargestLeft)
   EXPECT_DOUBLE_EQ(none.Latest(), 0.0);
 }
 
-TEST(TrafficMath, BarHeights)
-{
-  EXPECT_EQ(BarHeight(5.0, 10.0, 40), 20);
-  EXPECT_EQ(BarHeight(10.0, 10.0, 40), 40);
-  EXPECT_EQ(BarHeight(0.0, 10.0, 40), 0);
-  EXPECT_EQ(BarHeight(5.0, 0.0, 40), 0);
-}
-
 }  // namespace

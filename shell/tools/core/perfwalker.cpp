@@ -183,18 +183,23 @@ bool PerfRawValue(const uint8_t* data, size_t size, uint32_t objectIndex, uint32
   if (data == nullptr || instance < 0 || !FindObject(b, objectIndex, &obj) ||
       !FindCounterOffset(b, obj, counterIndex, &offset))
     return false;
+  // Every instance is walked even past the wanted one: a block damaged
+  // anywhere in the object is not believed at all.
   bool found = false;
+  bool fits = true;
   uint32_t raw = 0;
   const bool ok = WalkInstances(b, obj, [&](int i, const InstanceView& inst) {
     if (i != instance)
       return true;
-    if (offset > inst.blockLen || inst.blockLen - offset < 4)
+    if (offset > inst.blockLen || inst.blockLen - offset < 4) {
+      fits = false;
       return false;
+    }
     std::memcpy(&raw, data + inst.blockAt + offset, 4);
     found = true;
-    return false;
+    return true;
   });
-  if (!ok || !found)
+  if (!ok || !fits || !found)
     return false;
   *value = raw;
   return true;

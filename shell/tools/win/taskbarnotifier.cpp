@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "shell/tools/toolsres.h"
+
 namespace {
 constexpr int kStepPixels = 2;
 constexpr UINT kPlaceFlags = 0x214;  // no activation, no Z-order change (own or owner's)
@@ -304,4 +306,17 @@ void CTaskbarNotifier::OnDestroy()
   KillTimer(kTimerStay);
   KillTimer(kTimerDisappear);
   CWnd::OnDestroy();
+}
+
+BOOL CreateMainNotifier(CTaskbarNotifier& notifier, CWnd* pParent)
+{
+  if (!notifier.CreatePopup(pParent))
+    return FALSE;
+  notifier.SetFonts("MS Sans Serif", 80, 0, CTaskbarNotifier::kStyleUnderline);
+  notifier.SetColors(0xC80000, 0xC80000);
+  if (!notifier.LoadSkin(IDB_NOTIFIER_SKIN, 255, 0, 255))
+    return FALSE;
+  const CSize skin = notifier.GetSkinSize();
+  notifier.SetTextArea(CRect(10, 10, skin.cx - 10, skin.cy - 10));
+  return TRUE;
 }
