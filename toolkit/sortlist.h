@@ -38,6 +38,8 @@ public:
   // One left-aligned column per "title,width" entry, appended after the columns
   // of earlier calls. FALSE at the first failed insertion.
   BOOL SetColumns(const CString& spec);
+  // Removes every column; the next SetColumns starts again at column 0.
+  void DeleteAllColumns();
   void SetSortColumn(int column, BOOL ascending);
   int GetSortColumn() const { return m_nSortColumn; }
   BOOL IsSortAscending() const { return m_bSortAscending; }

@@ -139,6 +139,13 @@ BOOL CSortListCtrl::SetColumns(const CString& spec) {
   return ApplyColumnSpec(spec, &m_nColumnCount, InsertSpecColumn, this);
 }
 
+void CSortListCtrl::DeleteAllColumns() {
+  // Until the list has none: the count kept here may lag behind a bare DeleteColumn.
+  while (DeleteColumn(0)) {
+  }
+  m_nColumnCount = 0;
+}
+
 void CSortListCtrl::SetSortColumn(int column, BOOL ascending) {
   m_nSortColumn = column;
   m_bSortAscending = ascending;
