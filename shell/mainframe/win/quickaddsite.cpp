@@ -102,6 +102,13 @@ std::string Trimmed(const std::string& text)
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+std::string Bounded(const std::string& text, size_t width)
+{
+  char field[kSitePathLen];
+  CopySiteText(field, width < sizeof field ? width : sizeof field, text.c_str());
+  return field;
+}
+
 bool WholeNumber(const std::string& text, int low, int high, int* value)
 {
   const std::string t = Trimmed(text);
@@ -139,10 +146,12 @@ void CQuickAddSiteDlg::OnOK()
     GotoDlgCtrl(GetDlgItem(IDC_QA_PORT));
     return;
   }
-  m_host = host.c_str();
-  m_name = name.c_str();
-  m_user = Trimmed(ItemString(IDC_QA_USER)).c_str();
-  m_password = Trimmed(ItemString(IDC_QA_PASSWORD)).c_str();
+  // The edits stop typing at the fields' widths; text put there otherwise is
+  // cut as the site's fields would cut it.
+  m_host = Bounded(host, kSiteHostLen).c_str();
+  m_name = Bounded(name, kSiteNameLen).c_str();
+  m_user = Bounded(Trimmed(ItemString(IDC_QA_USER)), kSiteUserLen).c_str();
+  m_password = Bounded(Trimmed(ItemString(IDC_QA_PASSWORD)), kSitePasswordLen).c_str();
   m_port = port;
   m_limitKind = kind;
   m_limitCount = count;
