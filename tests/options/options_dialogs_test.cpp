@@ -298,6 +298,14 @@ TEST_F(OptionsDialogs, CancelChangesNothing)
     HWND advanced = PageOf(box, IDC_OPT_IDLE_TIMEOUT);
     SetText(advanced, IDC_OPT_IDLE_TIMEOUT, "600");
     Press(PageOf(box, IDC_OPT_3D_ICONS), IDC_OPT_WIN98_MENU);
+    // Return in the extension field adds it; the dialog stays.
+    HWND transfer = PageOf(box, IDC_OPT_ASCII_LIST);
+    const LRESULT rows = SendDlgItemMessageA(transfer, IDC_OPT_ASCII_LIST, LB_GETCOUNT, 0, 0);
+    EXPECT_TRUE(ShowTab(box, 1, transfer));
+    EXPECT_TRUE(TypeInto(GetDlgItem(transfer, IDC_OPT_ASCII_TEXT), "DAT"));
+    Host("xdotool key Return");
+    EXPECT_TRUE(xside::WaitFor([&] { return SendDlgItemMessageA(transfer, IDC_OPT_ASCII_LIST, LB_GETCOUNT, 0, 0) == rows + 1; }));
+    EXPECT_TRUE(IsWindowVisible(box));
     Click(box, IDCANCEL);
   });
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
@@ -307,6 +315,7 @@ TEST_F(OptionsDialogs, CancelChangesNothing)
   EXPECT_EQ(after.proxyType, before.proxyType);
   EXPECT_EQ(after.proxyHost, before.proxyHost);
   EXPECT_EQ(after.idleTimeout, before.idleTimeout);
+  EXPECT_EQ(after.asciiExtensions, before.asciiExtensions);
 }
 
 // ---- File Exists Options ----
