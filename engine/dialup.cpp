@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <atomic>
+#include <cstring>
 #include <vector>
 
 #include "shell/settings/settings.h"
@@ -40,6 +41,7 @@ DialUpApi LoadDialUpApi(const char* rasLibrary, const char* internetLibrary)
   if (HMODULE ras = LoadLibraryA(rasLibrary)) {
     api.enumConnections = Export<RasEnumConnectionsFn>(ras, "RasEnumConnectionsA");
     api.hangUp = Export<RasHangUpFn>(ras, "RasHangUpA");
+    api.enumEntries = Export<RasEnumEntriesFn>(ras, "RasEnumEntriesA");
   }
   if (HMODULE internet = LoadLibraryA(internetLibrary))
     api.dial = Export<InternetDialFn>(internet, "InternetDial");
@@ -80,6 +82,38 @@ int HangUpAllConnections()
     ++hungUp;
   }
   return hungUp;
+}
+
+std::vector<std::string> EnumDialUpEntries()
+{
+  std::vector<std::string> names;
+  const DialUpApi* api = CurrentDialUpApi();
+  if (api->enumEntries == nullptr)
+    return names;
+  std::vector<RasEntryNameV1> entries(1);
+  entries[0].dwSize = sizeof(RasEntryNameV1);
+  DWORD bytes = sizeof(RasEntryNameV1);
+  DWORD count = 0;
+  DWORD result = api->enumEntries(nullptr, nullptr, entries.data(), &bytes, &count);
+  if (result == ERROR_BUFFER_TOO_SMALL) {
+    const size_t wanted = (bytes + sizeof(RasEntryNameV1) - 1) / sizeof(RasEntryNameV1);
+    if (wanted <= 1 || wanted > 4096)
+      return names;
+    entries.assign(wanted, RasEntryNameV1{});
+    entries[0].dwSize = sizeof(RasEntryNameV1);
+    bytes = (DWORD)(wanted * sizeof(RasEntryNameV1));
+    count = 0;
+    result = api->enumEntries(nullptr, nullptr, entries.data(), &bytes, &count);
+  }
+  if (result != ERROR_SUCCESS)
+    return names;
+  if (count > entries.size())
+    count = (DWORD)entries.size();
+  for (DWORD i = 0; i < count; ++i) {
+    const char* name = entries[i].szEntryName;
+    names.emplace_back(name, strnlen(name, sizeof entries[i].szEntryName));
+  }
+  return names;
 }
 
 bool AutoDial()

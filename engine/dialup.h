@@ -10,6 +10,9 @@
 #include <ras.h>
 #include <raserror.h>
 
+#include <string>
+#include <vector>
+
 // The connection record as RAS version 4 knows it: what RasEnumConnectionsA
 // fills. Its dwSize is this struct's size (412 bytes on 32-bit Windows). RAS
 // records are packed to 4 bytes, as the system's own header declares them.
@@ -26,6 +29,18 @@ struct RasConnV4 {
 static_assert(sizeof(RasConnV4) == 412, "RAS version 4 connection record");
 #endif
 
+// A phone-book entry's name as RasEnumEntriesA fills it in its first version
+// (no flags, no phone-book path): 264 bytes on both targets.
+#pragma pack(push, 4)
+struct RasEntryNameV1 {
+  DWORD dwSize;
+  CHAR szEntryName[RAS_MaxEntryName + 1];
+};
+#pragma pack(pop)
+static_assert(sizeof(RasEntryNameV1) == 264, "RAS version 1 entry-name record");
+
+typedef DWORD(WINAPI* RasEnumEntriesFn)(LPCSTR reserved, LPCSTR phoneBook, RasEntryNameV1* entries, LPDWORD bytes,
+                                        LPDWORD count);
 typedef DWORD(WINAPI* RasEnumConnectionsFn)(RasConnV4* connections, LPDWORD bytes, LPDWORD count);
 typedef DWORD(WINAPI* RasHangUpFn)(HRASCONN connection);
 typedef DWORD(WINAPI* InternetDialFn)(HWND parent, LPSTR entryName, DWORD flags, DWORD_PTR* connection,
@@ -36,10 +51,11 @@ struct DialUpApi {
   RasEnumConnectionsFn enumConnections;
   RasHangUpFn hangUp;
   InternetDialFn dial;
+  RasEnumEntriesFn enumEntries;
 };
 
 // The functions found in the two libraries (RasEnumConnectionsA and RasHangUpA
-// in the first, InternetDial in the second). The libraries stay loaded.
+// in the first, InternetDial in the second, RasEnumEntriesA in the first). The libraries stay loaded.
 DialUpApi LoadDialUpApi(const char* rasLibrary = "rasapi32.dll", const char* internetLibrary = "wininet.dll");
 
 // The functions hang-up and dialling use; null puts the real ones back (loaded
@@ -50,6 +66,10 @@ void SetDialUpApi(const DialUpApi* api);
 // asks for) and hangs each up in turn, stopping at the first failure. Returns
 // the number hung up.
 int HangUpAllConnections();
+
+// The names of the phone-book entries (the buffer grown once to the size RAS
+// asks for); none when RAS is missing or fails.
+std::vector<std::string> EnumDialUpEntries();
 
 // Dials g_dialEntry, forced unattended; true only when the dial reports success.
 bool AutoDial();

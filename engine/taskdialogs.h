@@ -52,6 +52,9 @@ public:
   virtual bool Chmod(CWnd* parent, ChmodValues& values) = 0;
   // Modify Info: the edited login values of the site of the slot.
   virtual bool ModifyInfo(CWnd* parent, int siteIndex, SiteLoginValues& values) = 0;
+  // Quick Add Site: the new site's login values (values comes preset with
+  // anonymous '1'). A binding without the dialog answers Cancel.
+  virtual bool QuickAddSite(CWnd* parent, SiteLoginValues& values) { return false; }
 
 protected:
   ~CTaskDialogs() = default;

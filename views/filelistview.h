@@ -46,6 +46,7 @@ public:
 
   // CPartnerList
   CFileListCtrl& FileList() override { return m_list; }
+  void ApplyViewColor() override;
   void SetStatusText(const char* text) override;
   CString StatusText() const;
 

@@ -30,6 +30,7 @@ public:
   ~CLocTrView() override;
 
   CTreeCtrl& GetTreeCtrl() { return m_tree; }
+  void ApplyViewColor() override;
 
   // CLocalTreeLink
   CString SelectedPath() override;

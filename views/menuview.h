@@ -8,6 +8,10 @@
 
 class CMenuView : public CView {
   DECLARE_DYNAMIC(CMenuView)
+public:
+  // Takes the view's colour of g_viewColors again (the views read it only
+  // when they are made) and redraws.
+  virtual void ApplyViewColor() {}
 
 protected:
   BCMenu m_contextMenu;  // rebuilt for every context menu

@@ -40,6 +40,7 @@ public:
   ~CSerTrViewBase() override;
 
   CTreeCtrl& GetTreeCtrl() { return m_tree; }
+  void ApplyViewColor() override;
   int PaneFlag() const { return m_pane.paneFlag; }
 
   // The drop test (flag 0 for a drag over the tree; the lists pass 1).

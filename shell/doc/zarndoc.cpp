@@ -16,9 +16,11 @@
 #include "engine/launchers.h"
 #include "engine/netfunc.h"
 #include "engine/planthread.h"
+#include "engine/taskdialogs.h"
 #include "engine/viewslots.h"
 #include "framework/commdlgs.h"
 #include "shell/doc/sitetreelink.h"
+#include "shell/mainframe/quickaddrules.h"
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitefile.h"
 #include "shell/sitestore/sitename.h"
@@ -806,7 +808,47 @@ void CZarnDoc::OnRemoveAllSites()
 }
 
 // Finished by the issues that build their dialogs and libraries.
-void CZarnDoc::OnQuickAddSite() {}
+void CZarnDoc::OnQuickAddSite()
+{
+  SiteLoginValues values;
+  values.anonymous = '1';
+  CTaskDialogs* dialogs = TaskDialogs();
+  if (dialogs == nullptr || !dialogs->QuickAddSite(AfxGetMainWnd(), values)) {
+    NotifySitesChanged();
+    return;
+  }
+  values.host.Trim(" ");
+  values.name.Trim(" ");
+  if (values.host.IsEmpty() || values.name.IsEmpty()) {
+    NotifySitesChanged();
+    return;
+  }
+  SiteRecord record;
+  memset(&record, 0, sizeof record);
+  LoginFieldValues login = {values.host, values.port, values.name, values.user, values.password,
+                            values.limitKind, values.anonymous, values.passive, values.connLimit};
+  FillLoginFields(record, login);
+  bool full = false;
+  UINT refusal = 0;
+  {
+    CSingleLock lock(&m_siteLock, TRUE);
+    full = FindFreeSiteSlot(m_sites) < 0;
+    // The name becomes a subkey and a folder: another site's name in any
+    // case, or one no folder can bear, is refused before anything is made.
+    if (!full && (FindSiteNodeByName(record.m_name) || IsSiteNameTaken(m_sites, record.m_name)))
+      refusal = 1;
+    else if (!full && !IsValidSiteName(record.m_name))
+      refusal = 2;
+  }
+  if (refusal != 0) {
+    ShowDocBox(0, refusal == 1 ? kSiteNameExistsText : kInvalidSiteNameText, kConfirmModeError, TRUE);
+    NotifySitesChanged();
+    return;
+  }
+  // A full table: AddSite says so, once.
+  if (AddSite(&record) == nullptr)
+    NotifySitesChanged();
+}
 void CZarnDoc::OnFindSite()
 {
   if (CSiteTreeLink* tree = SiteTreeLink(1))

@@ -57,7 +57,9 @@ public:
   DialogScript<SearchFileValues> searchFile;
   DialogScript<RecordDirValues> recordDir;
   DialogScript<ChmodValues> chmod;
+  bool QuickAddSite(CWnd*, SiteLoginValues& values) override { return quickAdd.Answer(values); }
   DialogScript<SiteLoginValues> modifyInfo;
+  DialogScript<SiteLoginValues> quickAdd;
   std::vector<int> modifySites;
 
 private:

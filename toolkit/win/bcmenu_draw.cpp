@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "toolkit/menutext.h"
 #include "toolkit/win/bcmenu_internal.h"
 
 namespace {
@@ -162,9 +163,7 @@ void BCMenu::MeasureRecord(LPMEASUREITEMSTRUCT lpmis) {
     hOld = ::SelectObject(hdc, hFont);
   }
   const wchar_t* psz = pData->Text();
-  RECT rc = {0, 0, 0, 0};
-  ::DrawTextW(hdc, psz, (int)wcslen(psz), &rc, DT_SINGLELINE | DT_EXPANDTABS | DT_CALCRECT);
-  int cx = rc.right - rc.left;
+  int cx = MeasureMenuText(psz, hdc).cx;
   if (g_osClass == kOsClassWin32s) {
     TEXTMETRICW tm = {};
     ::GetTextMetricsW(hdc, &tm);

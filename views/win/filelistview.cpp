@@ -56,6 +56,16 @@ int CFileListView::OnCreate(LPCREATESTRUCT lpcs)
   return 0;
 }
 
+void CFileListView::ApplyViewColor()
+{
+  if (m_list.m_hWnd == nullptr)
+    return;
+  const COLORREF back = g_viewColors[m_spec.colorIndex];
+  m_list.SetBkColor(back);
+  m_list.SendMessage(LVM_SETTEXTBKCOLOR, 0, (LPARAM)back);
+  m_list.Invalidate();
+}
+
 void CFileListView::OnDestroy()
 {
   ClearPartnerList(m_spec.partnerSlot, this);

@@ -131,6 +131,14 @@ void CLocTrView::OnDualView()
     main->SendMessage(WM_COMMAND, kDualServerViewCommand, 0);
 }
 
+void CLocTrView::ApplyViewColor()
+{
+  if (m_tree.m_hWnd == nullptr)
+    return;
+  m_tree.SetBkColor(g_viewColors[0]);
+  m_tree.Invalidate();
+}
+
 void CLocTrView::OnInitialUpdate()
 {
   CView::OnInitialUpdate();

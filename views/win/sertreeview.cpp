@@ -205,6 +205,14 @@ void CSerTrViewBase::OnTreeKillFocus(NMHDR*, LRESULT* pResult)
   *pResult = 0;
 }
 
+void CSerTrViewBase::ApplyViewColor()
+{
+  if (m_tree.m_hWnd == nullptr)
+    return;
+  TreeView_SetBkColor(m_tree.m_hWnd, g_viewColors[2]);
+  m_tree.Invalidate();
+}
+
 void CSerTrViewBase::OnInitialUpdate()
 {
   CView::OnInitialUpdate();
