@@ -26,13 +26,13 @@ const DialUpApi* RealDialUpApi()
   return &api;
 }
 
+}  // namespace
+
 const DialUpApi* CurrentDialUpApi()
 {
   const DialUpApi* api = g_dialUpApi.load();
   return api != nullptr ? api : RealDialUpApi();
 }
-
-}  // namespace
 
 DialUpApi LoadDialUpApi(const char* rasLibrary, const char* internetLibrary)
 {
@@ -40,6 +40,7 @@ DialUpApi LoadDialUpApi(const char* rasLibrary, const char* internetLibrary)
   if (HMODULE ras = LoadLibraryA(rasLibrary)) {
     api.enumConnections = Export<RasEnumConnectionsFn>(ras, "RasEnumConnectionsA");
     api.hangUp = Export<RasHangUpFn>(ras, "RasHangUpA");
+    api.getStatistics = Export<RasGetConnectionStatisticsFn>(ras, "RasGetConnectionStatistics");
   }
   if (HMODULE internet = LoadLibraryA(internetLibrary))
     api.dial = Export<InternetDialFn>(internet, "InternetDial");
