@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -17,6 +18,7 @@
 #include "engine/dialup.h"
 #include "engine/localaddr.h"
 #include "shell/doc/zarndoc.h"
+#include "shell/funcview/funcpages.h"
 #include "shell/funcview/logpagesres.h"
 #include "shell/funcview/logpanedlg.h"
 #include "shell/funcview/sitestatuspanedlg.h"
@@ -93,7 +95,8 @@ HWND ShownMenu()
 
 // Right-clicks at p as a user does and clicks the item with id in the popup
 // that opens; pumps until that is over. False when no such item was clicked.
-bool ChooseFromMenuAt(CPoint p, UINT id, const char* shot = nullptr)
+// whileOpen, when given, runs on the driver's thread while the popup is up.
+bool ChooseFromMenuAt(CPoint p, UINT id, const char* shot = nullptr, const std::function<void()>& whileOpen = nullptr)
 {
   std::atomic<bool> clicked{false}, done{false};
   boxdriver::Driver driver([&] {
@@ -103,6 +106,8 @@ bool ChooseFromMenuAt(CPoint p, UINT id, const char* shot = nullptr)
       for (int i = 0; i < 60 && popup == nullptr; ++i, ::Sleep(50))
         popup = ShownMenu();
       HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
+      if (menu != nullptr && whileOpen)
+        whileOpen();
       for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu) && !clicked; ++i) {
         if (::GetMenuItemID(menu, i) != id)
           continue;
@@ -183,6 +188,18 @@ TEST_F(LogPages, LogLinesFromManyThreadsShowCopySaveAndClear)
   page.m_list.GetClientRect(&listRect);
   ASSERT_GT(listRect.Height(), 300);  // the list takes 0.8 of the page
 
+  // The one column, its header in the code page's Chinese.
+  char header[64] = "";
+  LVCOLUMNA column = {};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.pszText = header;
+  column.cchTextMax = sizeof(header);
+  ASSERT_TRUE(page.m_list.SendMessage(LVM_GETCOLUMNA, 0, (LPARAM)&column));
+  EXPECT_STREQ(header, "\xB7\xFE\xCE\xF1\xC6\xF7\xB2\xD9\xD7\xF7\xBD\xBB\xBB\xA5\xD0\xC5\xCF\xA2");
+  EXPECT_EQ(column.cx, 1000);
+  EXPECT_EQ(page.m_list.SendMessage(LVM_GETTEXTCOLOR), (LRESULT)RGB(255, 255, 255));
+  EXPECT_EQ(page.m_list.SendMessage(LVM_GETBKCOLOR), (LRESULT)RGB(0, 0, 0));
+
   // An empty ring: no rows, and a right click opens no menu.
   EXPECT_EQ(page.m_list.GetItemCount(), 0);
   const CPoint inList = ScreenPointOf(page.m_list, 200, 100);
@@ -238,19 +255,24 @@ TEST_F(LogPages, LogLinesFromManyThreadsShowCopySaveAndClear)
   EXPECT_GE(top + perPage, (int)rows.size() - 1);
   Shot("logpage_lines");
 
-  // Copy chosen from the menu: each line once, each with one CR LF, no blanks
-  // in front.
+  // Copy chosen from the menu, with more lines landing while it is open:
+  // every line held at the choice once, each with one CR LF, no blanks in
+  // front.
+  ::OpenClipboard(host.m_hWnd);
+  ::EmptyClipboard();
+  ::CloseClipboard();
+  ASSERT_TRUE(ChooseFromMenuAt(inList, ID_CONNINFO_COPY, "logpage_menu", [] {
+    for (int i = 0; i < 150; ++i)
+      ConnLogPrintf("127.0.0.2::Reply: while the menu is open #%03d\r\n", i);
+  }));
   std::string expected;
-  for (const CString& r : rows) {
+  for (const CString& r : ConnLogRows()) {
     expected += r.GetString();
     if (expected.back() != '\n' && expected.back() != '\r')
       expected += "\r\n";
   }
-  ::OpenClipboard(host.m_hWnd);
-  ::EmptyClipboard();
-  ::CloseClipboard();
-  ASSERT_TRUE(ChooseFromMenuAt(inList, ID_CONNINFO_COPY, "logpage_menu"));
   EXPECT_EQ(ClipboardText(host), expected);
+  EXPECT_NE(expected.find("while the menu is open #149\r\n"), std::string::npos);
 
   // Save: each line at most 257 characters, its own CR LF removed, one added.
   char temp[MAX_PATH];
@@ -258,7 +280,7 @@ TEST_F(LogPages, LogLinesFromManyThreadsShowCopySaveAndClear)
   const std::string path = std::string(temp) + "zarn-logpages-save.log";
   ASSERT_TRUE(SaveConnLog(path.c_str()));
   std::string saved;
-  for (const CString& r : rows) {
+  for (const CString& r : ConnLogRows()) {
     std::string line = std::string(r.GetString()).substr(0, 257);
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
       line.pop_back();
@@ -313,6 +335,22 @@ TEST_F(LogPages, LowerPageFromTheHookFillsTheRestBelowTheSplitter)
   SetLogPaneLowerPageMaker(nullptr);
   delete made;
   made = nullptr;
+}
+
+// The function view makes both pages by template id; they go away with
+// their windows.
+TEST_F(LogPages, BothPagesRegisterWithTheFunctionView)
+{
+  RegisterLogPanes();
+  for (UINT id : {IDD_LOG_PANE, IDD_SITE_STATUS_PANE}) {
+    FuncPageMaker maker = FindFuncViewPage(id);
+    ASSERT_NE(maker, nullptr) << id;
+    CTabPageDialog* page = maker(&host);
+    ASSERT_NE(page, nullptr) << id;
+    EXPECT_TRUE(id == IDD_LOG_PANE ? page->IsKindOf(RUNTIME_CLASS(CLogPaneDlg))
+                                   : page->IsKindOf(RUNTIME_CLASS(CSiteStatusPaneDlg)));
+    page->DestroyWindow();  // deletes the page
+  }
 }
 
 // ---- the sites-status page ----
