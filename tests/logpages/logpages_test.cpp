@@ -25,6 +25,7 @@
 #include "shell/settings/osplatform.h"
 #include "shell/settings/settings.h"
 #include "shell/tools/graphctrl.h"
+#include "toolkit/splitterbar.h"
 #include "tests/confirm/boxdriver.h"
 #include "tests/keeper/keeperfix.h"
 #include "tests/support/peers.h"
@@ -131,6 +132,33 @@ bool ChooseFromMenuAt(CPoint p, UINT id, const char* shot = nullptr, const std::
   PumpUntil([&] { return done.load(); }, 30000);
   driver.Join();
   return clicked;
+}
+
+CRect InParent(CWnd& w)
+{
+  CRect r;
+  w.GetWindowRect(&r);
+  w.GetParent()->ScreenToClient(&r);
+  return r;
+}
+
+// Drags the bar by (dx, dy) with the pointer as a user does; true once the
+// bar's owner has moved its neighbours (moved holds).
+bool DragBar(CSplitterBar& bar, int dx, int dy, const std::function<bool()>& moved)
+{
+  const POINT press = wintest::ScreenCentre(bar.m_hWnd);
+  CPoint inParent = press;
+  bar.GetParent()->ScreenToClient(&inParent);
+  const int target = bar.GetOrientation() == CSplitterBar::kVertical ? inParent.x + dx : inParent.y + dy;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    wintest::Xdo(wintest::MoveTo(press.x, press.y) + " mousedown 1 sleep 0.2 mousemove " +
+                 std::to_string(press.x + dx) + " " + std::to_string(press.y + dy) + " sleep 0.2");
+    const bool held = PumpUntil([&] { return bar.IsTracking() && bar.GetTrackPosition() == target; }, 5000);
+    wintest::Xdo("mouseup 1");
+    if (held && PumpUntil(moved, 5000))
+      return true;
+  }
+  return false;
 }
 
 std::string ClipboardText(CWnd& owner)
@@ -330,6 +358,16 @@ TEST_F(LogPages, LowerPageFromTheHookFillsTheRestBelowTheSplitter)
     EXPECT_EQ(list.bottom, client.Height() * 4 / 5);
     EXPECT_EQ(lower.top, list.bottom + 3);
     EXPECT_EQ(lower.bottom, client.bottom);
+
+    // Dragged up, the log gives the page below what it loses; the place stays
+    // when the page is laid out again.
+    ::SetForegroundWindow(host.m_hWnd);
+    ASSERT_TRUE(DragBar(page.m_splitter, 0, -50, [&] { return InParent(page.m_list).bottom == list.bottom - 50; }));
+    EXPECT_EQ(InParent(*made).top, lower.top - 50);
+    EXPECT_EQ(InParent(*made).bottom, client.bottom);
+    page.MoveWindow(0, 0, client.Width(), client.Height() - 20);
+    EXPECT_EQ(InParent(page.m_list).bottom, list.bottom - 50);
+    EXPECT_EQ(InParent(*made).bottom, client.bottom - 20);
     page.DestroyWindow();
   }
   SetLogPaneLowerPageMaker(nullptr);
@@ -354,6 +392,32 @@ TEST_F(LogPages, BothPagesRegisterWithTheFunctionView)
 }
 
 // ---- the sites-status page ----
+
+// The bars of the sites-status page move the controls beside them.
+TEST_F(LogPages, SitesStatusSplittersMoveTheirNeighbours)
+{
+  CSiteStatusPaneDlg page(&host);
+  ASSERT_TRUE(page.Create(IDD_SITE_STATUS_PANE, &host));
+  Place(page, host);
+  const CRect tree = InParent(page.m_tree), list = InParent(page.m_list), text = InParent(page.m_text);
+  EXPECT_EQ(tree.Width(), 900 * 2 / 5);
+  EXPECT_EQ(list.left, tree.right + 10);
+  EXPECT_EQ(list.Height(), 600 * 3 / 5);
+  EXPECT_EQ(text.top, list.bottom + 10);
+  EXPECT_EQ(text.bottom, 600);
+
+  ::SetForegroundWindow(host.m_hWnd);
+  ASSERT_TRUE(DragBar(page.m_vSplit, 60, 0, [&] { return InParent(page.m_tree).right == tree.right + 60; }));
+  EXPECT_EQ(InParent(page.m_list).left, list.left + 60);
+  EXPECT_EQ(InParent(page.m_list).right, list.right);
+  EXPECT_EQ(InParent(page.m_text).left, text.left + 60);
+  EXPECT_EQ(InParent(page.m_hSplit).left, list.left + 60);
+
+  ASSERT_TRUE(DragBar(page.m_hSplit, 0, 40, [&] { return InParent(page.m_list).bottom == list.bottom + 40; }));
+  EXPECT_EQ(InParent(page.m_text).top, text.top + 40);
+  EXPECT_EQ(InParent(page.m_text).bottom, text.bottom);
+  page.DestroyWindow();
+}
 
 struct FakeDialUp {
   static DWORD WINAPI Enum(RasConnV4* connections, LPDWORD bytes, LPDWORD count)

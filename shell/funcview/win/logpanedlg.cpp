@@ -149,7 +149,7 @@ void CLogPaneDlg::OnSplitterMoved(NMHDR* pNMHDR, LRESULT* pResult)
   m_splitMoved = true;
   CSplitterBar::ChangeHeight(&m_list, delta, 3);
   if (m_pLowerPage != nullptr && m_pLowerPage->m_hWnd != nullptr) {
-    CSplitterBar::ChangeHeight(m_pLowerPage, -delta, 4);
+    CSplitterBar::ChangeHeight(m_pLowerPage, delta, 4);
     m_pLowerPage->Invalidate();
   }
 }
