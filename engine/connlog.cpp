@@ -12,6 +12,10 @@ int32_t g_connLogWrite = 0;
 int32_t g_connLogCount = 0;
 
 namespace {
+uint64_t g_connLogWritten = 0;  // under the ring's lock
+}  // namespace
+
+namespace {
 
 // Made on first use, so a line logged during start-up finds it.
 CCriticalSection& RingLock()
@@ -60,6 +64,7 @@ void ConnLogWrite(const char* text)
   line[n] = '\0';
   ++g_connLogWrite;
   ++g_connLogCount;
+  ++g_connLogWritten;
 }
 
 void ConnLogPrintfV(const char* format, va_list args)
@@ -92,25 +97,60 @@ void ConnLogClear()
     g_connLog[i][0] = '\0';
 }
 
+namespace {
+
+// Under the ring's lock.
+int RowsHeld()
+{
+  if (g_connLogStart == 0)
+    return g_connLogCount;
+  return g_connLogCount > 0 ? g_connLogCount - 1 : 0;
+}
+
+// Under the ring's lock; row inside 0..RowsHeld()-1.
+int LineOfRow(int row)
+{
+  if (g_connLogStart == 0)
+    return row;
+  const int oldRows = kConnLogLines - g_connLogStart;
+  return row < oldRows ? g_connLogStart + row : row - oldRows;
+}
+
+CString LineText(int line)
+{
+  if (line < 0 || line >= kConnLogLines)
+    return CString();
+  return CString(g_connLog[line], (int)strnlen(g_connLog[line], kConnLogLineLen - 1));
+}
+
+}  // namespace
+
 int ConnLogCount()
 {
   RingGuard guard;
-  return g_connLogCount;
+  return RowsHeld();
 }
 
 CString ConnLogRowText(int row)
 {
   RingGuard guard;
-  int line = 0;
-  if (row >= 0 && row < g_connLogCount) {
-    if (g_connLogStart == 0)
-      line = row;
-    else
-      line = row < 200 ? g_connLogStart + row : row - 200;
-  }
-  // After a wrap the count restarts at 200 while only lines 200..398 are old,
-  // so the last of those rows has no line.
-  if (line < 0 || line >= kConnLogLines)
-    return CString();
-  return CString(g_connLog[line], (int)strnlen(g_connLog[line], kConnLogLineLen - 1));
+  const int line = row >= 0 && row < RowsHeld() ? LineOfRow(row) : 0;
+  return LineText(line);
+}
+
+std::vector<CString> ConnLogRows()
+{
+  RingGuard guard;
+  const int rows = RowsHeld();
+  std::vector<CString> out;
+  out.reserve((size_t)(rows > 0 ? rows : 0));
+  for (int row = 0; row < rows; ++row)
+    out.push_back(LineText(LineOfRow(row)));
+  return out;
+}
+
+uint64_t ConnLogWritten()
+{
+  RingGuard guard;
+  return g_connLogWritten;
 }

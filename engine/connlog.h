@@ -10,6 +10,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <vector>
 
 #include "framework/fwstring.h"
 
@@ -32,9 +33,17 @@ void ConnLogPrintfV(const char* format, va_list args);
 // Start, write and count 0 and every line empty (the pane's Clear).
 void ConnLogClear();
 
-// The number of rows the pane shows.
+// The number of rows the pane shows: the lines held. After a wrap the count
+// restarts at 200 while only 199 of the old lines remain, so the rows are one
+// fewer than the count then.
 int ConnLogCount();
-// The line of row `row` (0 = first row): with start 0 row i is line i; after a
-// wrap rows 0..199 are lines start + i and later rows line i - 200; a row
-// outside the count shows line 0. A row that maps past the ring is empty.
+// The line of row `row` (0 = the oldest line held): with start 0 row i is line
+// i; after a wrap the rows run from line start to the ring's end, then from
+// line 0. A row outside the rows shows line 0.
 CString ConnLogRowText(int row);
+// Every row, oldest first, taken under one lock: read row by row, a writer in
+// between shifts the rows, and a line shows twice or not at all.
+std::vector<CString> ConnLogRows();
+// Lines ever written (a Clear does not reset it): moves on every write even
+// when the row count comes back to a value it had.
+uint64_t ConnLogWritten();

@@ -27,13 +27,13 @@ const DialUpApi* RealDialUpApi()
   return &api;
 }
 
+}  // namespace
+
 const DialUpApi* CurrentDialUpApi()
 {
   const DialUpApi* api = g_dialUpApi.load();
   return api != nullptr ? api : RealDialUpApi();
 }
-
-}  // namespace
 
 DialUpApi LoadDialUpApi(const char* rasLibrary, const char* internetLibrary)
 {
@@ -42,6 +42,7 @@ DialUpApi LoadDialUpApi(const char* rasLibrary, const char* internetLibrary)
     api.enumConnections = Export<RasEnumConnectionsFn>(ras, "RasEnumConnectionsA");
     api.hangUp = Export<RasHangUpFn>(ras, "RasHangUpA");
     api.enumEntries = Export<RasEnumEntriesFn>(ras, "RasEnumEntriesA");
+    api.getStatistics = Export<RasGetConnectionStatisticsFn>(ras, "RasGetConnectionStatistics");
   }
   if (HMODULE internet = LoadLibraryA(internetLibrary))
     api.dial = Export<InternetDialFn>(internet, "InternetDial");

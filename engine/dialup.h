@@ -41,10 +41,33 @@ static_assert(sizeof(RasEntryNameV1) == 264, "RAS version 1 entry-name record");
 
 typedef DWORD(WINAPI* RasEnumEntriesFn)(LPCSTR reserved, LPCSTR phoneBook, RasEntryNameV1* entries, LPDWORD bytes,
                                         LPDWORD count);
+
+// The statistics record of a connection as RasGetConnectionStatistics fills it:
+// fifteen 32-bit words, 60 bytes on every target.
+struct RasStatsRecord {
+  DWORD dwSize;
+  DWORD dwBytesXmited;
+  DWORD dwBytesRcved;
+  DWORD dwFramesXmited;
+  DWORD dwFramesRcved;
+  DWORD dwCrcErr;
+  DWORD dwTimeoutErr;
+  DWORD dwAlignmentErr;
+  DWORD dwHardwareOverrunErr;
+  DWORD dwFramingErr;
+  DWORD dwBufferOverrunErr;
+  DWORD dwCompressionRatioIn;
+  DWORD dwCompressionRatioOut;
+  DWORD dwBps;
+  DWORD dwConnectDuration;  // milliseconds
+};
+static_assert(sizeof(RasStatsRecord) == 60, "RAS statistics record");
+
 typedef DWORD(WINAPI* RasEnumConnectionsFn)(RasConnV4* connections, LPDWORD bytes, LPDWORD count);
 typedef DWORD(WINAPI* RasHangUpFn)(HRASCONN connection);
 typedef DWORD(WINAPI* InternetDialFn)(HWND parent, LPSTR entryName, DWORD flags, DWORD_PTR* connection,
                                       DWORD reserved);
+typedef DWORD(WINAPI* RasGetConnectionStatisticsFn)(HRASCONN connection, RasStatsRecord* statistics);
 
 // Null members: the function is missing.
 struct DialUpApi {
@@ -52,15 +75,19 @@ struct DialUpApi {
   RasHangUpFn hangUp;
   InternetDialFn dial;
   RasEnumEntriesFn enumEntries;
+  RasGetConnectionStatisticsFn getStatistics;
 };
 
-// The functions found in the two libraries (RasEnumConnectionsA and RasHangUpA
-// in the first, InternetDial in the second, RasEnumEntriesA in the first). The libraries stay loaded.
+// The functions found in the two libraries (RasEnumConnectionsA, RasHangUpA,
+// RasEnumEntriesA and RasGetConnectionStatistics in the first, InternetDial in
+// the second). The libraries stay loaded.
 DialUpApi LoadDialUpApi(const char* rasLibrary = "rasapi32.dll", const char* internetLibrary = "wininet.dll");
 
 // The functions hang-up and dialling use; null puts the real ones back (loaded
 // once, at first use).
 void SetDialUpApi(const DialUpApi* api);
+// The functions in use now: the ones set, else the real ones.
+const DialUpApi* CurrentDialUpApi();
 
 // Enumerates the active connections (growing the buffer once to the size RAS
 // asks for) and hangs each up in turn, stopping at the first failure. Returns

@@ -305,10 +305,21 @@ void CFtpSocketWnd::OnCtrlConnect(int error)
   if (IsKeeper() && m_pSite != nullptr) {
     sockaddr_in local;
     int length = sizeof(local);
+    char text[kSiteLocalAddressLen];
     if (::getsockname(m_ctrlSocket, (sockaddr*)&local, &length) == 0) {
       const unsigned char* b = (const unsigned char*)&local.sin_addr;
-      snprintf(m_pSite->m_localAddress, sizeof(m_pSite->m_localAddress), "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+      snprintf(text, sizeof(text), "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+      m_pSite->SetLocalAddress(text);
       m_pSite->m_localPort = ntohs(local.sin_port);
+    }
+    // The peer is the one the socket reached (the proxy, when through one);
+    // no name is looked up here.
+    sockaddr_in peer;
+    length = sizeof(peer);
+    if (::getpeername(m_ctrlSocket, (sockaddr*)&peer, &length) == 0) {
+      const unsigned char* b = (const unsigned char*)&peer.sin_addr;
+      snprintf(text, sizeof(text), "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+      m_pSite->SetServerAddress(text);
     }
   }
   if (m_proxyType == 3)
@@ -369,7 +380,7 @@ void CFtpSocketWnd::CloseControlConnection()
   // Only the keeper's connection wrote these; another connection's close must
   // not wipe them.
   if (IsKeeper() && m_pSite != nullptr) {
-    m_pSite->m_localAddress[0] = '\0';
+    m_pSite->ClearAddresses();
     m_pSite->m_localPort = 0;
   }
   m_proxyState = PROXY_IDLE;

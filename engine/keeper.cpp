@@ -336,7 +336,7 @@ private:
   void End()
   {
     CSiteItem& s = *m_site;
-    s.m_localAddress[0] = '\0';
+    s.ClearAddresses();
     s.m_localPort = 0;
     s.m_queueRun = 0;
     s.m_connected = 0;

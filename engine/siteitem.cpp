@@ -53,6 +53,7 @@ CSiteItem::CSiteItem()
 {
   InitSiteFields(*this);
   memset(m_localAddress, 0, sizeof(m_localAddress));
+  memset(m_serverAddress, 0, sizeof(m_serverAddress));
   memset(m_cacheFolder, 0, sizeof(m_cacheFolder));
   CreateHandles();
 }
@@ -62,6 +63,46 @@ CSiteItem::~CSiteItem()
   m_queueRun = 0;
   DeleteCacheFolder();
   CloseHandles();
+}
+
+namespace {
+void CopyAddress(char (&field)[kSiteLocalAddressLen], const char* text)
+{
+  const size_t n = text != nullptr ? strnlen(text, kSiteLocalAddressLen - 1) : 0;
+  if (n > 0)
+    memcpy(field, text, n);
+  field[n] = '\0';
+}
+}  // namespace
+
+void CSiteItem::SetLocalAddress(const char* text)
+{
+  std::lock_guard<std::mutex> hold(m_addressLock);
+  CopyAddress(m_localAddress, text);
+}
+
+void CSiteItem::SetServerAddress(const char* text)
+{
+  std::lock_guard<std::mutex> hold(m_addressLock);
+  CopyAddress(m_serverAddress, text);
+}
+
+void CSiteItem::ClearAddresses()
+{
+  std::lock_guard<std::mutex> hold(m_addressLock);
+  m_localAddress[0] = '\0';
+  m_serverAddress[0] = '\0';
+}
+
+SiteAddresses CSiteItem::ReadAddresses() const
+{
+  SiteAddresses out;
+  std::lock_guard<std::mutex> hold(m_addressLock);
+  memcpy(out.local, m_localAddress, sizeof(out.local));
+  memcpy(out.server, m_serverAddress, sizeof(out.server));
+  out.local[sizeof(out.local) - 1] = '\0';
+  out.server[sizeof(out.server) - 1] = '\0';
+  return out;
 }
 
 void CSiteItem::ParseSiteOptions(const char* text)

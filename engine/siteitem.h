@@ -18,6 +18,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 #include "engine/siterecord.h"
 #include "framework/fwstring.h"
@@ -42,6 +43,12 @@ constexpr size_t kSiteCacheFolderLen = 264;
 constexpr size_t kSiteLocalAddressLen = 20;
 // Upper bound of a site's simultaneous connections.
 constexpr int kMaxSiteConnections = 200;
+
+// A copy of a site's two connection addresses, taken together.
+struct SiteAddresses {
+  char local[kSiteLocalAddressLen];
+  char server[kSiteLocalAddressLen];
+};
 
 class CSiteItem : public CObject, public SiteFields {
   DECLARE_DYNAMIC(CSiteItem)
@@ -79,6 +86,15 @@ public:
   // is ever kept). Null only when the system cannot make one (and natively).
   HANDLE ConnectionSemaphore();
 
+  // The keeper's connection writes its addresses on its own thread while the
+  // window thread shows them: writers go through these, and a reader takes a
+  // copy that holds the old or the new text of each, never a mix. Null or ""
+  // empties a field; a longer text is cut.
+  void SetLocalAddress(const char* text);
+  void SetServerAddress(const char* text);
+  void ClearAddresses();
+  SiteAddresses ReadAddresses() const;
+
   // ---- run-time state (not stored) ----
   char m_localAddress[kSiteLocalAddressLen];  // keeper's control connection, "%d.%d.%d.%d"
   int64_t m_connectedSince;                   // time of the keeper's login
@@ -98,8 +114,11 @@ public:
   std::atomic<int32_t> m_workerFlag;          // remote folder applied to the workers' paths
   char m_cacheFolder[kSiteCacheFolderLen];    // listing-cache folder, ends with a separator
   NetSession* m_pMainSession;                 // the keeper's connection; owned by the keeper
+  char m_serverAddress[kSiteLocalAddressLen]; // the keeper's control peer (a proxy's when through one)
 
 private:
+  mutable std::mutex m_addressLock;  // guards m_localAddress and m_serverAddress
+
   void CreateHandles();
   void CloseHandles();
 };

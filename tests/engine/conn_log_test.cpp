@@ -2,6 +2,7 @@
 // and writers on many threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -38,13 +39,12 @@ TEST(ConnLog, FirstWrapAndSecondTurn)
   EXPECT_EQ(g_connLogStart, 200);
   EXPECT_EQ(g_connLogCount, 201);
   EXPECT_EQ(std::string(g_connLog[0]), Numbered(400));
-  // Rows 0..198 are the old lines 200..398, row 199 would be line 399 (there is
-  // none), rows from 200 are the new lines.
+  // Lines 200..398 are the old ones, line 0 the new one: 200 rows, no gap.
+  EXPECT_EQ(ConnLogCount(), 200);
   EXPECT_EQ(Row(0), Numbered(201));
   EXPECT_EQ(Row(198), Numbered(399));
-  EXPECT_EQ(Row(199), "");
-  EXPECT_EQ(Row(200), Numbered(400));
-  EXPECT_EQ(Row(201), Numbered(400));  // outside the count: line 0
+  EXPECT_EQ(Row(199), Numbered(400));
+  EXPECT_EQ(Row(200), Numbered(400));  // outside the rows: line 0
   EXPECT_EQ(Row(-1), Numbered(400));
 
   WriteNumbered(401, 600);
@@ -53,6 +53,48 @@ TEST(ConnLog, FirstWrapAndSecondTurn)
   EXPECT_EQ(g_connLogCount, 201);
   EXPECT_EQ(Row(0), Numbered(400));
   EXPECT_EQ(Row(200), Numbered(600));
+}
+
+// The sequence number of a row written by WriteNumbered, -1 when it is not one.
+int NumberOf(const CString& row)
+{
+  int n = -1;
+  return sscanf(row.GetString(), "h::line %d", &n) == 1 ? n : -1;
+}
+
+// After any number of writes, with or without a Clear on the way, the rows are
+// the lines held oldest first, one after another, the newest last; row by row
+// and all at once alike.
+TEST(ConnLog, RowsAreTheLinesHeldInOrderAfterEveryWrite)
+{
+  for (int clearAt : {-1, 250, 777}) {
+    ConnLogClear();
+    EXPECT_EQ(ConnLogCount(), 0);
+    EXPECT_TRUE(ConnLogRows().empty());
+    int first = 1;  // the first line written since the last Clear
+    uint64_t written = ConnLogWritten();
+    for (int i = 1; i <= 2000; ++i) {
+      if (i == clearAt) {
+        ConnLogClear();
+        first = i;
+      }
+      WriteNumbered(i, i);
+      ASSERT_EQ(ConnLogWritten(), written + 1) << i;
+      written = ConnLogWritten();
+      const std::vector<CString> rows = ConnLogRows();
+      const int count = ConnLogCount();
+      ASSERT_EQ((int)rows.size(), count) << i;
+      ASSERT_GE(count, std::min(i - first + 1, 199)) << i;
+      ASSERT_LE(count, kConnLogLines) << i;
+      ASSERT_EQ(NumberOf(rows.back()), i) << i;
+      const int oldest = NumberOf(rows.front());
+      ASSERT_GE(oldest, first) << i;
+      for (int r = 0; r < count; ++r)
+        ASSERT_EQ(NumberOf(rows[(size_t)r]), oldest + r) << "write " << i << " row " << r;
+      for (int r : {0, count / 2, count - 1})
+        ASSERT_EQ(Row(r), std::string(rows[(size_t)r].GetString())) << i;
+    }
+  }
 }
 
 TEST(ConnLog, EveryRowStaysInsideTheRing)

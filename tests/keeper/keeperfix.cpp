@@ -178,6 +178,7 @@ void ExpectEnded(CSiteItem& site)
   EXPECT_EQ(site.m_queueRun.load(), 0);
   EXPECT_EQ(site.m_pMainSession, nullptr);
   EXPECT_EQ(site.m_localAddress[0], '\0');
+  EXPECT_EQ(site.m_serverAddress[0], '\0');
   EXPECT_EQ(::WaitForSingleObject(site.m_hIdleEvent, 0), (DWORD)WAIT_OBJECT_0) << "the idle event is set";
   EXPECT_EQ(nettest::CountConnectionWindows(), 0) << "a connection thread was left";
 }

@@ -269,11 +269,13 @@ TEST_F(ControlFaults, KeeperSeesTheServerGo)
     ASSERT_TRUE(client.LoggedIn());
     keeperSite.m_connected = 1;  // as the keeper thread marks it
     EXPECT_STREQ(keeperSite.m_localAddress, "127.0.0.1");
+    EXPECT_STREQ(keeperSite.ReadAddresses().server, "127.0.0.1");
     ::ResetEvent(client.Session()->m_hDoneEvent);
     EXPECT_EQ(::WaitForSingleObject(client.Session()->m_hDoneEvent, 5000), WAIT_OBJECT_0);
     EXPECT_FALSE(client.Alive());
     EXPECT_EQ(keeperSite.m_connected, 0);
     EXPECT_STREQ(keeperSite.m_localAddress, "");
+    EXPECT_STREQ(keeperSite.ReadAddresses().server, "");
     if (keepAlive == '1') {
       EXPECT_TRUE(LogHas("127.0.0.1::The server disconnected, preparing to reconnect\r\n")) << LogDump();
       EXPECT_EQ(keeperSite.m_keeperRunning, 1);
