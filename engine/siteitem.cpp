@@ -1,35 +1,11 @@
-// CSiteItem: defaults and the "Config" text. Handles live in siteitem_win.cpp.
+// CSiteItem: its run-time state and the "Config" text of its fields (engine/siterecord.cpp).
+// Handles live in siteitem_win.cpp.
 #include "engine/siteitem.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "shell/settings/settings.h"
-
-const char kDefaultSiteOptionDigits[] = "0120200100";
-
-void CopySiteText(char* field, size_t width, const char* src)
-{
-  if (width == 0)
-    return;
-  size_t n = 0;
-  if (src != nullptr) {
-    while (n + 1 < width && src[n] != '\0')
-      ++n;
-    memcpy(field, src, n);
-  }
-  field[n] = '\0';
-}
-
-void InitSiteFields(SiteFields& f)
-{
-  memset(&f, 0, sizeof(f));
-  f.m_connLimit = kMaxSiteConnections;
-  f.m_proxyPort = 1080;
-  f.m_port = 21;
-  CopySiteText(f.SiteOptionDigits, kDefaultSiteOptionDigits);
-  CopySiteText(f.m_remoteFolder, "/");
-}
 
 IMPLEMENT_DYNAMIC(CSiteItem, CObject)
 
@@ -107,46 +83,12 @@ SiteAddresses CSiteItem::ReadAddresses() const
 
 void CSiteItem::ParseSiteOptions(const char* text)
 {
-  if (text == nullptr)
-    return;
-  // "Config" order, which is not the order of the fields.
-  int32_t* const numbers[9] = {&m_downloadLimit, &m_uploadLimit,    &m_connLimit,
-                               &m_retryCount,    &m_retryDelay,     &m_connectTimeout,
-                               &m_idleInterval,  &m_downloadTimeout, &m_uploadTimeout};
-  const char* p = text;
-  for (int field = 0; field < 10; ++field) {
-    const char* end = strchr(p, ',');
-    if (end == nullptr)
-      end = p + strlen(p);
-    if (field < 9) {
-      *numbers[field] = ParseSettingNumber(p, end);
-    } else {
-      // Zero the whole array so a shorter text leaves no digits of the old one.
-      size_t n = (size_t)(end - p);
-      if (n > kSiteDigitsLen - 1)
-        n = kSiteDigitsLen - 1;
-      memset(SiteOptionDigits, 0, sizeof(SiteOptionDigits));
-      memcpy(SiteOptionDigits, p, n);
-    }
-    if (*end == '\0')
-      break;  // the fields after this one keep their values
-    p = end + 1;
-  }
+  ParseSiteConfig(*this, text);
 }
 
 int CSiteItem::FormatSiteOptions(char* buffer, size_t size) const
 {
-  if (buffer == nullptr || size == 0)
-    return 0;
-  int n = snprintf(buffer, size, "%d,%d,%d,%d,%d,%d,%d,%d,%d,%.10s", (int)m_downloadLimit,
-                   (int)m_uploadLimit, (int)m_connLimit, (int)m_retryCount, (int)m_retryDelay,
-                   (int)m_connectTimeout, (int)m_idleInterval, (int)m_downloadTimeout,
-                   (int)m_uploadTimeout, SiteOptionDigits);
-  if (n < 0) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  return (size_t)n < size ? n : (int)size - 1;
+  return FormatSiteConfig(*this, buffer, size);
 }
 
 CString CSiteItem::FormatSiteOptions() const

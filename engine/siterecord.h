@@ -69,6 +69,18 @@ void CopySiteText(char* field, size_t width, const char* src);
 template <size_t N>
 inline void CopySiteText(char (&field)[N], const char* src) { CopySiteText(field, N, src); }
 
+// Room for the "Config" text: nine numbers of up to 11 characters, ten digits,
+// nine commas and the NUL.
+constexpr size_t kSiteConfigTextSize = 128;
+
+// The "Config" text: download limit, upload limit, connection limit, retry
+// count, retry delay, connect time-out, idle interval, download time-out,
+// upload time-out, digits. Missing trailing fields keep their values; numbers
+// saturate to 32 bits; the digits take at most 10 characters.
+void ParseSiteConfig(SiteFields& fields, const char* text);
+// Writes the same ten fields; returns the length (the text is cut to size).
+int FormatSiteConfig(const SiteFields& fields, char* buffer, size_t size);
+
 static_assert(std::is_trivial<SiteFields>::value && std::is_standard_layout<SiteFields>::value,
               "SiteFields is plain data");
 static_assert(offsetof(SiteFields, m_downloadLimit) == 0, "site layout");

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "shell/settings/filerules.h"
+#include "shell/settings/settingtext.h"
 
 // Width of every text setting, terminating NUL included.
 constexpr size_t kSettingTextLen = 260;
@@ -126,10 +127,6 @@ extern const char kDefaultFontText[];
 void ResetSettingsDefaults();
 
 // ---- texts ----
-// A decimal number as the settings texts hold it: optional blanks and sign,
-// digits up to the first other character; saturates to 32 bits; no digits: 0.
-int32_t ParseSettingNumber(const char* begin, const char* end);
-
 // The comma-separated text into the 22 fields: token i to field i, missing
 // trailing tokens leave their fields, extra tokens are ignored.
 void ParseAdvancedSettings(const char* text, MainWindowSettings& window);
@@ -144,19 +141,9 @@ size_t FormatViewColors(char* buffer, size_t size);
 // block size, indexes, window geometry that is multiplied and divided).
 void ClampSettings(MainWindowSettings& window);
 
-// Copies at most width - 1 bytes of src (up to srcLen or its NUL) into field,
-// never half a double-byte character, and always terminates it.
-void CopySettingText(char* field, size_t width, const char* src, size_t srcLen);
-
-template <size_t N>
-inline void CopySettingText(char (&field)[N], const char* src, size_t srcLen)
-{
-    CopySettingText(field, N, src, srcLen);
-}
-
 #ifdef _WIN32
 // ---- the registry: HKEY_CURRENT_USER "SOFTWARE\ZARN\SETUP" (GUI thread) ----
-extern const char kSettingsKeyPath[];
+inline constexpr char kSettingsKeyPath[] = "SOFTWARE\\ZARN\\SETUP";
 
 // The key exists: load it; otherwise store the defaults (first start).
 void SetDefaultSettings(MainWindowSettings& window);

@@ -6,8 +6,6 @@
 #include "shell/settings/regkey.h"
 #include "shell/settings/settings.h"
 
-const char kSettingsKeyPath[] = "SOFTWARE\\ZARN\\SETUP";
-
 namespace {
 
 // The executable's folder put in for an empty "APPPATH"; it is not written
