@@ -676,6 +676,13 @@ TEST_F(SpaceUsed, AbortDestroyAndARefusedConnect)
     Click(start, IDOK);
   });
   Choose(kNowhereSlot, "/");
+  // A site deleted meanwhile: the list is filled again, the chosen site kept.
+  delete doc->m_sites[kPySlot];
+  doc->m_sites[kPySlot] = nullptr;
+  dlg->SendMessage(UWM_SITES_CHANGED, 0, 0);
+  HWND combo = ::GetDlgItem(box, IDC_SPACE_SITE);
+  EXPECT_EQ(::SendMessageA(combo, CB_GETCOUNT, 0, 0), 4);
+  EXPECT_EQ(::SendMessageA(combo, CB_GETITEMDATA, ::SendMessageA(combo, CB_GETCURSEL, 0, 0), 0), kNowhereSlot);
   Click(box, IDC_SPACE_BUTTON);
   ASSERT_TRUE(Pump([&] { return texts.size() == 2; }));
   driver.Join();
