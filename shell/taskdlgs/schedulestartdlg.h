@@ -18,6 +18,8 @@ public:
   int m_running = 1;  // 1: idle, 0: armed
 
   BOOL OnInitDialog() override;
+  // Escape and the caption's close go nowhere while armed, as "&Close" does.
+  void OnCancel() override;
 
   // The pickers' moments (local time, seconds).
   int64_t StartMoment() const;

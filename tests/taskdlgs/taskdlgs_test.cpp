@@ -496,6 +496,8 @@ TEST_F(TaskDlgs, ScheduleStartsTheQueueAndStopsIt)
     ASSERT_TRUE(keepertest::WaitFor([&] { return ItemText(box, IDC_SCHED_BUTTON) == "&Abort"; }, 5000));
     EXPECT_FALSE(ItemEnabled(box, IDC_SCHED_START_DATE));
     EXPECT_FALSE(ItemEnabled(box, IDCANCEL));
+    ::SendMessageA(box, WM_COMMAND, IDCANCEL, 0);  // Escape: the armed schedule stays
+    EXPECT_TRUE(::IsWindowVisible(box));
     Click(box, IDC_SCHED_BUTTON);
     ASSERT_TRUE(keepertest::WaitFor([&] { return ItemText(box, IDC_SCHED_BUTTON) == "&Start"; }, 5000));
     EXPECT_TRUE(ItemEnabled(box, IDC_SCHED_START_DATE));

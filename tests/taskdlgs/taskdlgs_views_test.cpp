@@ -16,6 +16,7 @@
 #include "tests/task/taskfix.h"
 #include "tests/views/sertreefix.h"
 #include "tests/views/viewhost.h"
+#include "views/serlistview.h"
 
 CWinApp theApp("taskdlgs_views");
 
@@ -130,6 +131,68 @@ TEST_F(ViewDialogs, MoveSearchRecordAndPasswordThroughTheDialogs)
   }
   ASSERT_TRUE(Idle(30000));
   EXPECT_EQ(LogCount(2, "<- LIST -alR"), 1);
+}
+
+// The first server list (a real one in the host): Change Password for a site
+// row (the old password is typed, nothing preset) and Search on a folder row.
+TEST_F(ViewDialogs, ServerListRowsThroughTheDialogs)
+{
+  tasktest::MakeFile(Root(2), "find\\deep\\hit.txt", 4);
+  ASSERT_TRUE(host.Make(viewhost::HostViews()
+                            .Set(viewhost::kSerTree, RUNTIME_CLASS(CSerTrView))
+                            .Set(viewhost::kSerTree1, RUNTIME_CLASS(CSerTrView1))
+                            .Set(viewhost::kSerList, RUNTIME_CLASS(CSerLiView))));
+  one = DYNAMIC_DOWNCAST(CSerTrView, host.View(viewhost::kSerTree));
+  CSerLiView* list = DYNAMIC_DOWNCAST(CSerLiView, host.View(viewhost::kSerList));
+  ASSERT_TRUE(one != nullptr && list != nullptr);
+  auto select = [&](const char* name) {
+    list->m_list.SetItemState(-1, 0, LVIS_SELECTED);
+    for (int i = 0; i < list->m_list.GetItemCount(); ++i)
+      if (list->m_list.GetItemText(i, 0) == name)
+        list->m_list.SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
+    return list->SelectedRows().size() == 1;
+  };
+  CSiteItem* a = m_doc.m_sites[0];
+  one->GetTreeCtrl().SelectItem(one->GetTreeCtrl().GetRootItem());
+  ASSERT_TRUE(Until([&] { return list->ShowsSites() && list->m_list.GetItemCount() >= 2; }));
+  ASSERT_TRUE(select(a->m_name));
+  std::string presetOld = "unread";
+  const int changes = LogCount(2, "<- SITE PSWD secret fresh");  // the servers' logs outlive a test
+  {
+    Driver driver([&] {
+      HWND box = WaitForBox("Change Password");
+      ASSERT_NE(box, nullptr);
+      presetOld = ItemText(box, IDC_PWD_OLD);
+      SetItemText(box, IDC_PWD_OLD, "secret");
+      SetItemText(box, IDC_PWD_NEW, "fresh");
+      SetItemText(box, IDC_PWD_CONFIRM, "fresh");
+      Click(box, IDOK);
+    });
+    list->OnChangePassword();
+  }
+  ASSERT_TRUE(Idle());
+  EXPECT_EQ(presetOld, "");
+  EXPECT_EQ(LogCount(2, "<- SITE PSWD secret fresh"), changes + 1);
+
+  one->GetTreeCtrl().SelectItem(a->m_hTreeNode);
+  ASSERT_TRUE(Until([&] { return list->ShowsFolder() && select("find"); }));
+  ASSERT_TRUE(Idle());
+  std::string presetFolder;
+  {
+    Driver driver([&] {
+      HWND box = WaitForBox("Search For File");
+      ASSERT_NE(box, nullptr);
+      presetFolder = ItemText(box, IDC_SEARCH_FOLDER);
+      SetItemText(box, IDC_SEARCH_TYPES, "*.txt");
+      Click(box, IDOK);
+    });
+    list->OnSearch();
+  }
+  ASSERT_TRUE(Idle(30000));
+  EXPECT_EQ(presetFolder, "/find");
+  const auto hits = host.Sinks().funcView.Of(UWM_SEARCH_RESULTS);
+  ASSERT_EQ(hits.size(), 1u);
+  EXPECT_STREQ(hits[0].entries[0].m_name, "hit.txt");
 }
 
 }  // namespace

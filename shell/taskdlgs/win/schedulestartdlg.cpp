@@ -38,6 +38,12 @@ BOOL CScheduleStartDlg::OnInitDialog()
   return TRUE;
 }
 
+void CScheduleStartDlg::OnCancel()
+{
+  if (m_running == 1)
+    CDialog::OnCancel();
+}
+
 void CScheduleStartDlg::ShowClock()
 {
   SetDlgItemText(IDC_SCHED_CLOCK, CTime(ScheduleNow()).Format("%H:%M:%S"));
