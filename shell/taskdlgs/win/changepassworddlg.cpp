@@ -2,6 +2,7 @@
 
 #include "engine/progtask.h"
 #include "shell/doc/zarndoc.h"
+#include "shell/taskdlgs/sitecombo.h"
 #include "shell/taskdlgs/taskdlgsres.h"
 
 CChangePasswordDlg::CChangePasswordDlg(int siteIndex, CWnd* pParent)
@@ -29,7 +30,7 @@ void CChangePasswordDlg::OnOK()
     EndDialog(IDCANCEL);
     return;
   }
-  if (m_oldPassword != site->m_password) {
+  if (m_oldPassword != SiteField(site->m_password)) {
     MessageBox("The old password you entered is not correct,please try again", "Error", MB_OK | MB_ICONERROR);
     GotoDlgCtrl(GetDlgItem(IDC_PWD_OLD));
     return;

@@ -10,7 +10,7 @@ int FillSiteCombo(CComboBox& combo, int select)
     const CSiteItem* site = g_pDoc->GetSite(slot);
     if (site == nullptr)
       continue;
-    const int item = combo.AddString(site->m_name);
+    const int item = combo.AddString(SiteField(site->m_name));
     if (item < 0)
       continue;
     combo.SetItemData(item, (DWORD_PTR)slot);
@@ -32,7 +32,7 @@ int SelectedSiteSlot(const CComboBox& combo)
   const CSiteItem* site = g_pDoc->GetSite(slot);
   CString alias;
   combo.GetLBText(item, alias);
-  if (site == nullptr || alias != site->m_name)
+  if (site == nullptr || alias != SiteField(site->m_name))
     return -1;
   return slot;
 }

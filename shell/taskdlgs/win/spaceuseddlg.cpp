@@ -136,7 +136,7 @@ bool CSpaceUsedDlg::StartCount()
   m_siteIndex = slot;
   if (site->m_connected.load() == 0 && !g_pDoc->ConnectSite(slot)) {
     char text[160];
-    std::snprintf(text, sizeof(text), " %s::Connection failed. Abort! ", site->m_host);
+    std::snprintf(text, sizeof(text), " %s::Connection failed. Abort! ", (const char*)SiteField(site->m_host));
     ShowConfirmDlgText(this, text, kConfirmModeError, TRUE);
     return false;
   }
