@@ -152,3 +152,16 @@ void SetPlanItemSite(CPlanItem& item, const CSiteItem& site)
   item.m_anonymous = site.SiteOptionDigits[1] != '0' ? 1 : 0;
   item.m_passive = site.SiteOptionDigits[4] != '0' ? 1 : 0;
 }
+
+bool SplitRemoteFilePath(const char* path, std::string& folder, std::string& name)
+{
+  const std::string text = path != nullptr ? path : "";
+  const size_t slash = text.rfind('/');
+  folder = slash == std::string::npos ? std::string() : text.substr(0, slash + 1);
+  name = slash == std::string::npos ? text : text.substr(slash + 1);
+  if (folder.empty() || folder[0] != '/')
+    folder.insert(0, "/");
+  if (folder.size() > 1 && folder.back() == '/')
+    folder.pop_back();
+  return !name.empty() && folder.size() < kPlanPathLen && name.size() < kPlanPathLen;
+}

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "framework/archive.h"
 #include "framework/collections.h"
@@ -68,6 +69,12 @@ class CSiteItem;
 // The login of a work site into a queue item: host, user, password, port, and
 // anonymous and passive as numbers (option digits 1 and 4).
 void SetPlanItemSite(CPlanItem& item, const CSiteItem& site);
+// A remote file path as a download item's remote folder and file name (the
+// extension stays with the name): "/pub/x/file.tar.gz" gives "/pub/x" and
+// "file.tar.gz", "file" gives "/" and "file"; the folder starts with "/" and
+// ends with none unless it is the root. False when either does not fit the
+// item's fields.
+bool SplitRemoteFilePath(const char* path, std::string& folder, std::string& name);
 
 void StorePlanItems(CArchive& ar, const CObArray& items);
 // Appends the stored items to items and returns how many. All or nothing: on a

@@ -186,11 +186,30 @@ CProgThread::~CProgThread()
         ::ReleaseSemaphore(sem, 1, nullptr);
     }
   }
+  if (m_pSpaceRun != nullptr) {
+    m_pSpaceRun->Release();
+    m_pSpaceRun = nullptr;
+  }
   // Last: from here the document may free the sites (both may be one site).
   if (m_countRaised1)
     --m_pSite->m_taskCount;
   if (m_countRaised2)
     --m_pSite2->m_taskCount;
+}
+
+SpaceUsedRun* SpaceUsedRun::Create()
+{
+  return new SpaceUsedRun();
+}
+
+void CProgThread::SetSpaceRun(SpaceUsedRun* run, int32_t runId)
+{
+  if (run != nullptr)
+    run->AddRef();
+  if (m_pSpaceRun != nullptr)
+    m_pSpaceRun->Release();
+  m_pSpaceRun = run;
+  m_runId = runId;
 }
 
 void CProgThread::RaiseTaskCounts()

@@ -33,14 +33,46 @@ extern std::atomic<CWnd*> g_pLocTrView;
 // The connect limits (login of an own connection, a free semaphore unit), in ms.
 extern std::atomic<uint32_t> g_taskConnectWaitMs;
 
-// What the space-used dialog shares with its task: the dialog embeds it.
+// What the space-used dialog shares with its task: a heap block with a count
+// of holders (the dialog, and each task given it), freed by the last one, so a
+// dialog destroyed during a count leaves its task a live record. The dialog
+// advances m_runId as it lets go, and the task then writes nothing more.
 struct SpaceUsedRun {
+  static SpaceUsedRun* Create();  // one holder: the caller
+  void AddRef() { m_refs.fetch_add(1); }
+  void Release()
+  {
+    if (m_refs.fetch_sub(1) == 1)
+      delete this;
+  }
+  int32_t Holders() const { return m_refs.load(); }
+
   int32_t m_method = 0;
   std::atomic<int32_t> m_running{0};
   std::atomic<int32_t> m_runId{0};
   int64_t m_files = 0;
   int64_t m_folders = 0;
-  int64_t m_bytes = 0;
+  int64_t m_bytes = -1;  // -1: not known
+
+private:
+  SpaceUsedRun() = default;
+  ~SpaceUsedRun() = default;
+  std::atomic<int32_t> m_refs{1};
+};
+
+// One hold on a new run record, let go with the holder.
+class SpaceRunHold {
+public:
+  SpaceRunHold() : m_run(SpaceUsedRun::Create()) {}
+  ~SpaceRunHold() { m_run->Release(); }
+  SpaceRunHold(const SpaceRunHold&) = delete;
+  SpaceRunHold& operator=(const SpaceRunHold&) = delete;
+  SpaceUsedRun* get() const { return m_run; }
+  SpaceUsedRun* operator->() const { return m_run; }
+  SpaceUsedRun& operator*() const { return *m_run; }
+
+private:
+  SpaceUsedRun* m_run;
 };
 
 class CProgThread : public CWinThread {
@@ -85,8 +117,11 @@ public:
   CNetFunc* m_pNetFunc2 = nullptr;
   TaskCode m_task = TASK_NOTHING;
 
-  // Task 18: the dialog's shared record (set with m_runId by the dialog).
+  // Task 18: the dialog's shared record, held by the task (SetSpaceRun) until
+  // the destructor lets go of it.
   SpaceUsedRun* m_pSpaceRun = nullptr;
+  // Takes a hold on run for this task, with the run number it counts for.
+  void SetSpaceRun(SpaceUsedRun* run, int32_t runId);
   // Listing tasks: the tree's generation taken when the task was built.
   int32_t m_generation = 0;
 

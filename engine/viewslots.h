@@ -17,6 +17,8 @@ extern std::atomic<CWnd*> g_pSerLiView1;  // second server list
 
 // Posted to the function view: select tab lParam (1 the connection log).
 constexpr unsigned int UWM_SHOW_FUNC_TAB = 0x7FA;  // WM_USER+1018
+// Sent to the function view by Schedule Time Start: the scheduled stop of the queue.
+constexpr unsigned int UWM_SCHEDULE_STOP = 0x7FB;  // WM_USER+1019
 
 // Posted to a server tree: wParam the site's node in that tree, lParam nonzero
 // when the site is connected.

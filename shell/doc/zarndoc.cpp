@@ -13,8 +13,10 @@
 #include "engine/engineres.h"
 #include "engine/exitrequest.h"
 #include "engine/keeper.h"
+#include "engine/listing.h"
 #include "engine/launchers.h"
 #include "engine/netfunc.h"
+#include "engine/planitem.h"
 #include "engine/planthread.h"
 #include "engine/taskdialogs.h"
 #include "engine/viewslots.h"
@@ -855,5 +857,40 @@ void CZarnDoc::OnFindSite()
     tree->FindSiteByDialog();
 }
 void CZarnDoc::OnSiteManager() {}
-void CZarnDoc::OnManualGet() {}
+void CZarnDoc::OnManualGet()
+{
+  CTaskDialogs* dialogs = TaskDialogs();
+  if (dialogs == nullptr)
+    return;
+  RecordDirValues values;
+  values.mode = 0;
+  if (!dialogs->RecordDir(AfxGetMainWnd(), values))
+    return;
+  QueueManualGet(values.siteIndex, values.remoteText, values.saveTarget);
+}
+
+BOOL CZarnDoc::QueueManualGet(int slot, const char* remotePath, const char* localFolder)
+{
+  CSiteItem* site = GetSite(slot);
+  CWnd* func = g_pFuncView.load();
+  std::string folder, name;
+  if (site == nullptr || func == nullptr || func->m_hWnd == nullptr || localFolder == nullptr ||
+      std::strlen(localFolder) >= kPlanPathLen || !SplitRemoteFilePath(remotePath, folder, name))
+    return FALSE;
+  CPlanItem* item = new CPlanItem();
+  snprintf(item->m_localPath, sizeof item->m_localPath, "%s", localFolder);
+  snprintf(item->m_remotePath, sizeof item->m_remotePath, "%s", folder.c_str());
+  snprintf(item->m_fileName, sizeof item->m_fileName, "%s", name.c_str());
+  snprintf(item->m_direction, sizeof item->m_direction, "%s", "<-");
+  SetPlanItemSite(*item, *site);
+  item->m_kind = kEntryFile;
+  item->m_bytesDone = 0;
+  site->m_queueRun = 1;
+  if (!func->PostMessage(UWM_QUEUE_ADD, 0, (LPARAM)item)) {
+    delete item;  // never reached the queue
+    return FALSE;
+  }
+  func->PostMessage(UWM_SHOW_FUNC_TAB, 0, 3);
+  return TRUE;
+}
 void CZarnDoc::OnPing() {}

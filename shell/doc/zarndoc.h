@@ -125,6 +125,10 @@ public:
   const char* CacheRoot() const { return m_cacheRoot; }
   // The pieces of the commands that come after their dialogs.
   BOOL ImportSitesFrom(const char* path);
+  // Manual Get's download: one queue item for the remote file of the site of
+  // the slot into the local folder, posted to the function view (whose Queue
+  // tab is shown). FALSE when nothing was queued.
+  BOOL QueueManualGet(int slot, const char* remotePath, const char* localFolder);
   BOOL ExportSitesTo(const char* path);
   // Whether the queue list holds items (Start Queue's update); set by the queue.
   static BOOL (*s_pfnQueueHasItems)();

@@ -382,13 +382,13 @@ TEST_F(FileOps, SpaceUsedByFolderWalk)
   MakeFile(root, "sp\\s\\b", 20);
   MakeFile(root, "sp\\s\\t\\c", 30);
   MakeFolder(root, "sp\\e");
-  SpaceUsedRun run;
+  SpaceRunHold hold;
+  SpaceUsedRun& run = *hold;
   run.m_method = 1;
   run.m_runId = 7;
   run.m_running = 1;
   CProgThread* t = new CProgThread(TASK_SPACE_USED, &site, "/sp", "", nullptr, 0);
-  t->m_pSpaceRun = &run;
-  t->m_runId = 7;
+  t->SetSpaceRun(&run, 7);
   ASSERT_TRUE(RunTask(list, t));
   EXPECT_EQ(run.m_files, 3);
   EXPECT_EQ(run.m_folders, 3);
@@ -396,13 +396,13 @@ TEST_F(FileOps, SpaceUsedByFolderWalk)
   EXPECT_EQ(run.m_running.load(), 0);
 
   // A stale run writes nothing and leaves the flag alone.
-  SpaceUsedRun stale;
+  SpaceRunHold staleHold;
+  SpaceUsedRun& stale = *staleHold;
   stale.m_method = 1;
   stale.m_runId = 9;
   stale.m_running = 1;
   t = new CProgThread(TASK_SPACE_USED, &site, "/sp", "", nullptr, 0);
-  t->m_pSpaceRun = &stale;
-  t->m_runId = 8;
+  t->SetSpaceRun(&stale, 8);
   ASSERT_TRUE(RunTask(list, t));
   EXPECT_EQ(stale.m_files, 0);
   EXPECT_EQ(stale.m_running.load(), 1);

@@ -206,8 +206,7 @@ protected:
     run.m_running = 1;
     run.m_files = run.m_folders = run.m_bytes = -1;
     CProgThread* t = new CProgThread(TASK_SPACE_USED, &site, folder.c_str(), "", nullptr, 0);
-    t->m_pSpaceRun = &run;
-    t->m_runId = 11;
+    t->SetSpaceRun(&run, 11);
     ASSERT_TRUE(RunTask(list, t));
     EXPECT_EQ(run.m_running.load(), 0);
   }
@@ -271,7 +270,9 @@ TEST_F(OpsWalks, VsftpdRecordIsTheRawListingAndBothCountsAgree)
   EXPECT_NE(saved.find("./s/t:"), std::string::npos) << saved;
 
   // One recursive listing and the folder walk: 4 files, 3 folders, 65 bytes.
-  SpaceUsedRun byListing, byWalk;
+  SpaceRunHold listingRun, walkRun;
+  SpaceUsedRun& byListing = *listingRun;
+  SpaceUsedRun& byWalk = *walkRun;
   before = ConnLogCount();
   Count(folder, 0, byListing);
   EXPECT_GE(FindLog("127.0.0.1::" + folder + " calculate FTP Space Used is complete. \r\n", before), 0) << LogDump();
@@ -331,7 +332,8 @@ TEST_F(OpsWalks, RecordOfFolderEndingInQuestionMarkAndCountOfLongHeaders)
 
   // Folder header lines of 30 characters and more are no files; the total
   // passes 32 bits.
-  SpaceUsedRun run;
+  SpaceRunHold hold;
+  SpaceUsedRun& run = *hold;
   Count("/odd", 0, run);
   EXPECT_EQ(run.m_files, 4);
   EXPECT_EQ(run.m_folders, 3);
@@ -342,14 +344,14 @@ TEST_F(OpsWalks, CountWhoseRunIdChangesAbortsAndWritesNothing)
 {
   StartScripted("ops_list_recursive_slow");
   Sinks sinks;
-  SpaceUsedRun run;
+  SpaceRunHold hold;
+  SpaceUsedRun& run = *hold;
   run.m_method = 0;
   run.m_runId = 21;
   run.m_running = 1;
   run.m_files = run.m_folders = run.m_bytes = -1;
   CProgThread* t = new CProgThread(TASK_SPACE_USED, &site, "/slow", "", nullptr, 0);
-  t->m_pSpaceRun = &run;
-  t->m_runId = 21;
+  t->SetSpaceRun(&run, 21);
   const int before = ConnLogCount();
   // The dialog's Abort (or a new Check) while the listing comes in.
   const DWORD took = RunWhile(t, 1200, [&] { run.m_runId = 22; });

@@ -270,15 +270,15 @@ TEST(SpaceUsedRun, FailedConnectClearsOnlyItsOwnRun)
   CTaskThreadList list;
   CSiteItem site;  // not connected
   std::snprintf(site.m_host, sizeof(site.m_host), "nowhere.test");
-  SpaceUsedRun run;
+  SpaceRunHold hold;
+  SpaceUsedRun& run = *hold;
   run.m_runId = 5;
   run.m_running = 1;
   auto make = [&](int32_t id) {
     CProgThread* t = new CProgThread;
     t->m_task = TASK_SPACE_USED;
     t->m_pSite = &site;
-    t->m_pSpaceRun = &run;
-    t->m_runId = id;
+    t->SetSpaceRun(&run, id);
     CopySiteText(t->m_firstPath, "/");
     return t;
   };

@@ -141,7 +141,6 @@ void CSerLiViewBase::OnChangePassword()
     return;
   ChangePasswordValues values;
   values.siteIndex = slot;
-  values.oldPassword = site->m_password;
   if (!dialogs->ChangePassword(this, values))
     return;
   site = g_pDoc->GetSite(slot);
