@@ -13,6 +13,7 @@ public:
   bool Chmod(CWnd* parent, ChmodValues& values) override;
   // Cancel until the Quick Add dialog can modify a site.
   bool ModifyInfo(CWnd* parent, int siteIndex, SiteLoginValues& values) override;
+  bool QuickAddSite(CWnd* parent, SiteLoginValues& values) override;
 };
 
 // Binds the one CShellTaskDialogs (SetTaskDialogs); the program calls it at

@@ -1,5 +1,6 @@
 #include "shell/taskdlgs/shelltaskdialogs.h"
 
+#include "shell/mainframe/quickaddsite.h"
 #include "shell/taskdlgs/changepassworddlg.h"
 #include "shell/taskdlgs/chmoddlg.h"
 #include "shell/taskdlgs/movetodlg.h"
@@ -66,9 +67,14 @@ bool CShellTaskDialogs::Chmod(CWnd* parent, ChmodValues& values)
   return true;
 }
 
-bool CShellTaskDialogs::ModifyInfo(CWnd*, int, SiteLoginValues&)
+bool CShellTaskDialogs::ModifyInfo(CWnd* parent, int siteIndex, SiteLoginValues& values)
 {
-  return false;
+  return RunModifyInfoDialog(parent, siteIndex, values);
+}
+
+bool CShellTaskDialogs::QuickAddSite(CWnd* parent, SiteLoginValues& values)
+{
+  return RunQuickAddSiteDialog(parent, values);
 }
 
 CTaskDialogs* BindShellTaskDialogs()
