@@ -18,6 +18,7 @@
 #include "engine/planthread.h"
 #include "engine/viewslots.h"
 #include "framework/commdlgs.h"
+#include "shell/doc/pinglink.h"
 #include "shell/doc/sitetreelink.h"
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitefile.h"
@@ -814,4 +815,8 @@ void CZarnDoc::OnFindSite()
 }
 void CZarnDoc::OnSiteManager() {}
 void CZarnDoc::OnManualGet() {}
-void CZarnDoc::OnPing() {}
+void CZarnDoc::OnPing()
+{
+  if (PingFn open = PingFunc())
+    open(m_sites);
+}
