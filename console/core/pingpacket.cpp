@@ -53,7 +53,7 @@ PingCounter& PingSequences()
 
 bool ParseEchoReply(const uint8_t* buf, size_t len, uint16_t identifier, uint16_t sequence, EchoReply* reply)
 {
-  if (buf == nullptr || len < 20 || (buf[0] >> 4) != 4)
+  if (buf == nullptr || len < 20)
     return false;
   const size_t ipLen = static_cast<size_t>(buf[0] & 0x0F) * 4;
   // The ICMP header (8 bytes) and the echoed tick behind it.

@@ -110,8 +110,8 @@ TEST(PingPacket, OnlyOurReplyIsTaken)
   EXPECT_FALSE(ParseEchoReply(coded.data(), coded.size(), 77, 9, &got));
 
   // Every truncation is refused, read into an exact-size copy so that ASan
-  // sees any read past the end; so are headers that are not IPv4 or claim
-  // less than 20 bytes or more than the packet holds.
+  // sees any read past the end; so are headers that claim less than 20 bytes
+  // or more than the packet holds.
   const std::vector<uint8_t> deep = Packet(24, 1, &reply, sizeof reply);
   for (size_t len = 0; len < 24 + 13; len++) {
     std::vector<uint8_t> cut(deep.begin(), deep.begin() + len);
@@ -120,9 +120,6 @@ TEST(PingPacket, OnlyOurReplyIsTaken)
   std::vector<uint8_t> exact(deep.begin(), deep.begin() + 24 + 13);
   EXPECT_TRUE(ParseEchoReply(exact.data(), exact.size(), 77, 9, &got));
   EXPECT_EQ(got.ttl, 1);
-  std::vector<uint8_t> v6 = ok;
-  v6[0] = 0x65;
-  EXPECT_FALSE(ParseEchoReply(v6.data(), v6.size(), 77, 9, &got));
   std::vector<uint8_t> tiny = ok;
   tiny[0] = 0x44;
   EXPECT_FALSE(ParseEchoReply(tiny.data(), tiny.size(), 77, 9, &got));
