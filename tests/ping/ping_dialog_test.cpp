@@ -327,6 +327,7 @@ TEST(PingDialog, ClosingMidRunReturnsAtOnceAndLeaksNoLine)
         EXPECT_TRUE(xside::WaitFor([&] { return pingwin::Rows(box).size() >= 2; }, 10000));
         // The marker runs along the line while the run does.
         EXPECT_TRUE(xside::WaitFor([&] { return MarkerShown(box); }, 5000));
+        pingwin::Shot("ping_dialog_running");
       }
       clicked = ::GetTickCount();
       boxdriver::Click(box, IDC_PING_CLOSE);
