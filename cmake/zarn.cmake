@@ -1,12 +1,13 @@
 # Helpers shared by every folder's CMakeLists.txt.
 #
 # zarn_test(NAME <name> SOURCES <files...> [LIBS <libs...>] [NATIVE] [WINE]
-#           [TIMEOUT <s>] [LOCK <resource...>] [LABELS <labels...>] [PEERS pyftpd scripted])
+#           [TIMEOUT <s>] [LOCK <resource...>] [LABELS <labels...>] [PEERS pyftpd scripted] [SKIP])
 #   One GoogleTest program, one ctest entry. NATIVE: built and run in the native
 #   build (ASan/UBSan). WINE: built and run in the x86_64 build under wine64.
-#   Both may be given.
+#   Both may be given. SKIP: a case that GoogleTest skips (what the system lacks)
+#   reports the test as skipped, not passed.
 function(zarn_test)
-  cmake_parse_arguments(T "NATIVE;WINE" "NAME;TIMEOUT" "SOURCES;LIBS;LOCK;LABELS;PEERS" ${ARGN})
+  cmake_parse_arguments(T "NATIVE;WINE;SKIP" "NAME;TIMEOUT" "SOURCES;LIBS;LOCK;LABELS;PEERS" ${ARGN})
   if(NOT ZARN_TESTS)
     return()
   endif()
@@ -58,6 +59,9 @@ function(zarn_test)
   set_tests_properties(${T_TEST} PROPERTIES
     PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
     FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];Unhandled exception;ERROR: AddressSanitizer;ERROR: LeakSanitizer;runtime error: ")
+  if(T_SKIP)
+    set_tests_properties(${T_TEST} PROPERTIES SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+  endif()
   if(T_LOCK)
     set_tests_properties(${T_TEST} PROPERTIES RESOURCE_LOCK "${T_LOCK}")
   endif()

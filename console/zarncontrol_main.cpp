@@ -1,4 +1,5 @@
 #include <windows.h>
+#include "console/pingdlg.h"
 #include "console/zarncontrol.h"
 
 HINSTANCE g_hControlModule = nullptr;
@@ -23,6 +24,7 @@ ZARNCONTROL_API int __stdcall OpenMyCommandCtrl(const char* host, int port, cons
 
 ZARNCONTROL_API int __stdcall OpenMyPingFunc(CSiteItem** sites)
 {
-    (void)sites;
+    CPingDlg dlg(sites);
+    dlg.DoModal();
     return 1;
 }

@@ -15,6 +15,13 @@ ordtable() { awk '/\[Ordinal\/Name Pointer\] Table/{f=1;next} f&&/^$/{f=0} f' <<
 check "$site" '\+base\[ *2\] [0-9a-f]+ Export RVA' "zarnsite exports ordinal 2"
 check "$ctrl" '\+base\[ *1\] [0-9a-f]+ Export RVA' "zarncontrol exports ordinal 1"
 check "$ctrl" '\+base\[ *4\] [0-9a-f]+ Export RVA' "zarncontrol exports ordinal 4"
+# Four slots in zarncontrol's address table, of which 2 and 3 stay empty.
+check "$ctrl" 'Export Address Table[[:space:]]+0+4$' "zarncontrol's export address table has four entries"
+if grep -q -E '\+base\[ *[23]\]' <<<"$ctrl"; then
+  echo "FAIL: zarncontrol exports ordinal 2 or 3"; fail=1
+else
+  echo "ok: zarncontrol's ordinals 2 and 3 are empty"
+fi
 [ -z "$(ordtable "$site")" ] && echo "ok: zarnsite exports no names" || { echo "FAIL: zarnsite exports names"; fail=1; }
 [ -z "$(ordtable "$ctrl")" ] && echo "ok: zarncontrol exports no names" || { echo "FAIL: zarncontrol exports names"; fail=1; }
 if [ "$arch" = x86_64 ]; then ord='8000000000000'; else ord='8000000'; fi

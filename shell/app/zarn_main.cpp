@@ -1,6 +1,7 @@
 #include <windows.h>
 #include "sitemanager/zarnsite.h"
 #include "console/zarncontrol.h"
+#include "shell/doc/pinglink.h"
 
 // Both libraries are bound at load time; keep their imports referenced.
 struct BoundImports {
@@ -12,5 +13,7 @@ volatile BoundImports g_boundImports = {&OpenMySiteCommand, &OpenMyCommandCtrl, 
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // The document's Ping command reaches the library through this entry.
+    BindPingImport();
     return g_boundImports.site ? 0 : 1;
 }

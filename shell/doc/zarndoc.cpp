@@ -21,6 +21,7 @@
 #include "engine/taskdialogs.h"
 #include "engine/viewslots.h"
 #include "framework/commdlgs.h"
+#include "shell/doc/pinglink.h"
 #include "shell/doc/sitetreelink.h"
 #include "shell/mainframe/quickaddrules.h"
 #include "shell/settings/settings.h"
@@ -893,4 +894,8 @@ BOOL CZarnDoc::QueueManualGet(int slot, const char* remotePath, const char* loca
   func->PostMessage(UWM_SHOW_FUNC_TAB, 0, 3);
   return TRUE;
 }
-void CZarnDoc::OnPing() {}
+void CZarnDoc::OnPing()
+{
+  if (PingFn open = PingFunc())
+    open(m_sites);
+}

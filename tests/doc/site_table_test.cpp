@@ -12,6 +12,7 @@
 
 #include "engine/dragpayload.h"
 #include "engine/engineres.h"
+#include "shell/doc/pinglink.h"
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitename.h"
 #include "tests/doc/docfix.h"
@@ -384,6 +385,26 @@ TEST(SiteTable, ImportAddsThroughTheDocumentAndSkipsNamesTaken)
   EXPECT_EQ(third->m_nSites, 2u);
   ASSERT_EQ(g_boxes.size(), 1u);
   EXPECT_EQ(g_boxes[0].text, "The site file is damaged; only the sites before the damage were imported.");
+}
+
+// The Ping command hands the library the live table: the slots as they are.
+CSiteItem** g_pingTable = nullptr;
+int __stdcall RecordPing(CSiteItem** sites)
+{
+  g_pingTable = sites;
+  return 1;
+}
+
+TEST(SiteTable, PingGetsTheLiveTable)
+{
+  auto doc = NewDoc();
+  ASSERT_NE(Add(*doc, "north"), nullptr);
+  doc->OnCmdMsg(ID_PING, CN_COMMAND, nullptr, nullptr);  // no entry bound: nothing happens
+  const PingFn previous = SetPingFunc(&RecordPing);
+  EXPECT_TRUE(doc->OnCmdMsg(ID_PING, CN_COMMAND, nullptr, nullptr));
+  SetPingFunc(previous);
+  ASSERT_EQ(g_pingTable, &doc->m_sites[0]);
+  EXPECT_STREQ(static_cast<SiteFields*>(g_pingTable[SlotOf(*doc, "north")])->m_host, "127.0.0.1");
 }
 
 }  // namespace
