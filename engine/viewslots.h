@@ -17,6 +17,10 @@ extern std::atomic<CWnd*> g_pSerLiView1;  // second server list
 
 // Posted to the function view: select tab lParam (1 the connection log).
 constexpr unsigned int UWM_SHOW_FUNC_TAB = 0x7FA;  // WM_USER+1018
+// To the function view: stop the queue (every item stopped).
+constexpr unsigned int UWM_SCHEDULE_STOP = 0x7FB;  // WM_USER+1019
+// To the function view, on to the sites-status page: refresh its rows.
+constexpr unsigned int UWM_SITES_STATUS_REFRESH = 0x80A;  // WM_USER+1034
 
 // Posted to a server tree: wParam the site's node in that tree, lParam nonzero
 // when the site is connected.
