@@ -4,15 +4,23 @@
 // a worker still holds.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "engine/dragpayload.h"
+#include "engine/listing.h"
 #include "engine/planthread.h"
+#include "engine/viewmessages.h"
+#include "framework/ole.h"
 #include "engine/queuerules.h"
 #include "engine/xfertask.h"
 #include "shell/funcview/funcviewres.h"
 #include "shell/settings/settings.h"
+#include "tests/confirm/boxdriver.h"
 #include "tests/funcview/funcviewfix.h"
+#include "toolkit/clipboard.h"
+#include "views/panelinks.h"
 #include "tests/toolkit/wintest.h"
 
 using namespace funcviewtest;
@@ -164,4 +172,75 @@ TEST(QueueRun, WorkerRowsAndReports)
   host.List().Scroll(CSize(400, 0));  // the status column into view
   EXPECT_EQ(host.Cell(3, 6), "Error");
   host.Shot("funcview_worker_rows");
+}
+
+namespace {
+
+// The local tree's selection as the drop rule reads it.
+struct FakeLocalTree : CLocalTreeLink {
+  CString path;
+  CString SelectedPath() override { return path; }
+  void FollowSiteFolder(int) override {}
+};
+
+// A drop of a payload onto the view as CMyDropTarget hands it over; the
+// result of UWM_DROP.
+LRESULT Drop(Host& host, int sourceSite, DWORD producer, const std::vector<PayloadRow>& rows)
+{
+  DragPayload payload;
+  std::string tooLong;
+  if (!BuildDragPayload(payload, rows.data(), static_cast<int>(rows.size()), sourceSite, "/pub", producer,
+                        PayloadDateText().c_str(), &tooLong))
+    return -1;
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(payload));
+  std::memcpy(::GlobalLock(block), &payload, sizeof(payload));
+  ::GlobalUnlock(block);
+  COleDataSource source;
+  source.CacheGlobalData(static_cast<CLIPFORMAT>(g_clipFormat), block);
+  COleDataObject object;
+  object.Attach(source.GetDataObject(), FALSE);
+  COleDropInfo info(&object, 0, DROPEFFECT_COPY, DROPEFFECT_COPY, CPoint(10, 10));
+  EXPECT_EQ(host.view->SendMessage(UWM_DRAG_OVER, reinterpret_cast<WPARAM>(&info), 0), DROPEFFECT_COPY);
+  const LRESULT r = host.view->SendMessage(UWM_DROP, reinterpret_cast<WPARAM>(&info), 0);
+  ReleasePayloadEntries(payload.m_entries);
+  return r;
+}
+
+}  // namespace
+
+TEST(QueueRun, DropsOfPaneEntries)
+{
+  AfxOleInit();
+  Host host(1);
+  host.harness.AddSite(2121, "joe", "pw");
+  g_optionFlags &= ~(1u << OPTBIT_CONFIRM_DROP);
+  const DWORD self = ::GetCurrentProcessId();
+  const std::vector<PayloadRow> rows = {{"one.txt", 10, kEntryFile}, {"sub", 0, kEntryFolder}};
+
+  // No local folder chosen: the error box, nothing queued.
+  std::vector<std::string> boxes = boxdriver::TextsOfBoxesDuring("ZARN ERROR MESSAGE:", 1169, [&] {
+    EXPECT_EQ(Drop(host, 1, self, rows), FALSE);
+  });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("Please specify receiving path first!"), std::string::npos);
+  EXPECT_EQ(host.List().GetCount(), 0);
+
+  FakeLocalTree tree;
+  tree.path = "C:\\got";
+  SetLocalTreeLink(&tree);
+  EXPECT_EQ(Drop(host, 1, self, rows), TRUE);
+  ASSERT_EQ(host.List().GetCount(), 2);
+  const CPlanItem* a = host.List().GetPlanItem(0);
+  EXPECT_STREQ(a->m_direction, "<-");
+  EXPECT_STREQ(a->m_localPath, "C:\\got");
+  EXPECT_STREQ(a->m_remotePath, "/pub");
+  EXPECT_EQ(a->m_port, 2121);
+  EXPECT_STREQ(a->m_password, "pw");
+  EXPECT_EQ(host.List().GetPlanItem(1)->m_kind, kEntryFolder);
+
+  // Another process's payload, and one of a site slot emptied meanwhile.
+  EXPECT_EQ(Drop(host, 1, self + 4, rows), FALSE);
+  EXPECT_EQ(Drop(host, 7, self, rows), FALSE);
+  EXPECT_EQ(host.List().GetCount(), 2);
+  ClearLocalTreeLink(&tree);
 }
