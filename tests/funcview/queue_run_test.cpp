@@ -19,6 +19,7 @@
 #include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
 #include "tests/funcview/funcviewfix.h"
+#include "tests/support/peers.h"
 #include "toolkit/clipboard.h"
 #include "views/panelinks.h"
 #include "tests/toolkit/wintest.h"
@@ -243,4 +244,39 @@ TEST(QueueRun, DropsOfPaneEntries)
   EXPECT_EQ(Drop(host, 7, self, rows), FALSE);
   EXPECT_EQ(host.List().GetCount(), 2);
   ClearLocalTreeLink(&tree);
+}
+
+// Stop while the scripted server holds the transfer, then Delete at once: the
+// row stays while the worker still holds the item, and goes with the next
+// Delete once it let go; the file gets no byte after that.
+TEST(QueueRun, StopThenDeleteDuringAHeldTransfer)
+{
+  const int port = peers::Port("ZARN_SCRIPTED_PORT");
+  ASSERT_NE(port, 0) << "run under tests/peers/with-peers.sh --scripted";
+  ASSERT_TRUE(peers::Scenario("queue_files"));
+  Host host(1);
+  g_recvTimeout = 20;
+  const std::string local = queuetest::FreshTemp("fvstop");
+  CPlanItem* item = host.Queue("<-", port, "u", "p", local.c_str(), "/", "stall-stop.bin",
+                               static_cast<int64_t>(queuetest::kQueueServedSize));
+  host.Page().SendMessage(WM_COMMAND, ID_QUEUE_RUN, 0);
+  ASSERT_TRUE(wintest::PumpUntil([&] { return host.harness.frame.Count(UWM_DOWNLOAD_BEGIN) > 0; }, 15000))
+      << queuetest::QueueLogText();
+  ASSERT_TRUE(IsHeld(item));
+  host.List().SetAllSelected(true);
+  host.Page().SendMessage(WM_COMMAND, ID_QUEUE_STOP_SELECTION, 0);
+  host.List().SetAllSelected(true);
+  host.Page().SendMessage(WM_COMMAND, ID_QUEUE_DELETE, 0);
+  if (IsHeld(item)) {
+    EXPECT_EQ(host.List().GetCount(), 1);
+    EXPECT_EQ(host.List().GetPlanItem(0), item);
+  }
+  ASSERT_TRUE(wintest::PumpUntil([&] { return !IsHeld(item); }, 15000));
+  EXPECT_EQ(StatusOf(item), PLAN_STOPPED);
+  const int64_t size = queuetest::FileSizeOf(local + "\\stall-stop.bin");
+  host.List().SetAllSelected(true);
+  host.Page().SendMessage(WM_COMMAND, ID_QUEUE_DELETE, 0);
+  EXPECT_EQ(host.List().GetCount(), 0);
+  host.harness.Pump(1000);
+  EXPECT_EQ(queuetest::FileSizeOf(local + "\\stall-stop.bin"), size);
 }
