@@ -61,3 +61,7 @@ protected:
   int m_sortColumn = -1;
   BOOL m_sortAscending = TRUE;
 };
+
+// Whether the queue list holds items: the document's Start Queue update and
+// the workers read it (any thread).
+BOOL QueueHasItems();

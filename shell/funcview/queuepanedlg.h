@@ -88,7 +88,3 @@ protected:
   bool m_tidyAgain = false;  // a tidy passed over held items: run it again on the timer
   bool m_ready = false;
 };
-
-// Whether the queue holds items: the document's Start Queue update and the
-// workers read it (any thread).
-BOOL QueueHasItems();

@@ -162,6 +162,11 @@ void CFuncViewDlg::OnDestroy()
   if (g_pFuncView.load() == this)
     g_pFuncView.store(nullptr);
   m_dropTarget.Revoke();
+  // The sheet frees the pages after this: nothing routes to them any more.
+  m_queue = nullptr;
+  m_listPane = nullptr;
+  for (CWnd*& page : m_pages)
+    page = nullptr;
   CDialog::OnDestroy();
 }
 

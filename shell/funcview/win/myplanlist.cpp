@@ -1,6 +1,9 @@
 #include "shell/funcview/myplanlist.h"
 
+#include <atomic>
+#include <cctype>
 #include <cstdio>
+#include <string>
 #include <cstring>
 
 #include "engine/engineutil.h"
@@ -10,6 +13,16 @@
 #include "views/filerows.h"
 
 IMPLEMENT_DYNCREATE(CMyPlanList, CSortListCtrl)
+
+namespace {
+// Items in the live queue list; workers read it from their threads.
+std::atomic<int> g_queueItems{0};
+}  // namespace
+
+BOOL QueueHasItems()
+{
+  return g_queueItems.load() > 0 ? TRUE : FALSE;
+}
 
 BEGIN_MESSAGE_MAP(CMyPlanList, CSortListCtrl)
   ON_NOTIFY_REFLECT(LVN_GETDISPINFOA, OnGetDispInfo)
@@ -43,6 +56,7 @@ void CMyPlanList::Append(CPlanItem* item)
 void CMyPlanList::Changed()
 {
   m_file.MarkDirty();
+  g_queueItems.store(GetCount());
   if (GetSafeHwnd() == nullptr)
     return;
   // Appends and removals keep the scroll position and the selection's rows.
@@ -210,5 +224,6 @@ void CMyPlanList::OnDestroy()
   m_file.MarkDirty();
   FlushQueueFile();
   QueueFreeAll(m_items);
+  g_queueItems.store(0);
   CSortListCtrl::OnDestroy();
 }

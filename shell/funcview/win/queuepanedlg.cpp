@@ -22,9 +22,6 @@ IMPLEMENT_DYNAMIC(CQueuePaneDlg, CTabPageDialog)
 
 namespace {
 
-// Items in the live queue list; the workers ask it from their threads.
-std::atomic<int> g_queueItems{0};
-
 CSiteItem* DocSite(int i)
 {
   return g_pDoc != nullptr ? g_pDoc->GetSite(i) : nullptr;
@@ -83,11 +80,6 @@ const ContextMenuItem kThreadMenu[] = {
 const char kPlanFilter[] = "ZARN Plan Files (*.pln)|*.pln|All Files(*.*)|*.*||";
 
 }  // namespace
-
-BOOL QueueHasItems()
-{
-  return g_queueItems.load() > 0 ? TRUE : FALSE;
-}
 
 BEGIN_MESSAGE_MAP(CQueuePaneDlg, CTabPageDialog)
   ON_WM_SIZE()
@@ -179,7 +171,6 @@ BOOL CQueuePaneDlg::OnInitDialog()
     AddThreadRow();
 
   m_queue.LoadQueueFileNow();
-  g_queueItems.store(m_queue.GetCount());
   CZarnDoc::s_pfnQueueHasItems = &QueueHasItems;
   SetTimer(kSaveTimer, kSaveMs, nullptr);
   m_ready = true;
@@ -259,7 +250,6 @@ void CQueuePaneDlg::OnTimer(UINT_PTR nIDEvent)
 void CQueuePaneDlg::OnDestroy()
 {
   KillTimer(kSaveTimer);
-  g_queueItems.store(0);
   if (CZarnDoc::s_pfnQueueHasItems == &QueueHasItems)
     CZarnDoc::s_pfnQueueHasItems = nullptr;
   m_ready = false;
@@ -290,7 +280,6 @@ LRESULT CQueuePaneDlg::OnQueueAdd(WPARAM, LPARAM lParam)
     return 0;
   }
   m_queue.Append(item);
-  g_queueItems.store(m_queue.GetCount());
   return 0;
 }
 
@@ -300,7 +289,6 @@ void CQueuePaneDlg::Tidy()
       QueueTidy(m_queue.Items(), IsOptionSet(OPTBIT_QUEUE_AUTODELETE), g_queueRetries);
   m_tidyAgain = r.heldSkipped;
   m_queue.Changed();
-  g_queueItems.store(m_queue.GetCount());
   if (r.runQueue)
     if (CWnd* frame = g_pMainFrame.load())
       ::PostMessageA(frame->GetSafeHwnd(), UWM_RUN_QUEUE, 0, 0);
@@ -456,7 +444,6 @@ void CQueuePaneDlg::OnDelete()
   m_queue.SetAllSelected(false);
   QueueDeleteRows(m_queue.Items(), rows);
   m_queue.Changed();
-  g_queueItems.store(m_queue.GetCount());
 }
 
 void CQueuePaneDlg::OnClear()
@@ -464,7 +451,6 @@ void CQueuePaneDlg::OnClear()
   m_queue.SetAllSelected(false);
   QueueClear(m_queue.Items());
   m_queue.Changed();
-  g_queueItems.store(m_queue.GetCount());
 }
 
 void CQueuePaneDlg::OnFailAction(UINT nID)
@@ -495,7 +481,6 @@ void CQueuePaneDlg::OnImport()
     return;
   if (ReadPlanFile(path, m_queue.Items()) > 0) {
     m_queue.Changed();
-    g_queueItems.store(m_queue.GetCount());
   }
 }
 
