@@ -34,8 +34,11 @@ public:
   void SelectOnly(int row);
   void SetAllSelected(bool selected);
   void InvertSelection();
-  // Redraws the row of an item (a worker's new status or progress).
+  // The row of an item changed (a worker's new status or progress): it is
+  // drawn again with the next repaint tick.
   void RedrawItem(const CPlanItem* item);
+  // The page's repaint tick: one repaint for every change since the last.
+  void RepaintIfStale();
 
   void MarkDirty() { m_file.MarkDirty(); }
   // Writes the queue file when marked; the mark stays after a failed write.
@@ -58,6 +61,7 @@ protected:
   CImageList m_images;
   QueueFileState m_file;
   CString m_cellText;  // the text handed to the control for the cell being drawn
+  bool m_stale = false;  // rows changed since the last repaint tick
   int m_sortColumn = -1;
   BOOL m_sortAscending = TRUE;
 };

@@ -35,6 +35,10 @@ public:
 
   static constexpr UINT_PTR kSaveTimer = 1;
   static constexpr UINT kSaveMs = 2000;
+  // Repaints of the queue list at most this often: a busy queue changes many
+  // rows a second, and painting each change would hold up the workers' requests.
+  static constexpr UINT_PTR kRepaintTimer = 2;
+  static constexpr UINT kRepaintMs = 200;
 
 protected:
   void Layout(int cx, int cy);

@@ -59,8 +59,17 @@ void CMyPlanList::Changed()
   g_queueItems.store(GetCount());
   if (GetSafeHwnd() == nullptr)
     return;
-  // Appends and removals keep the scroll position and the selection's rows.
+  // Appends and removals keep the scroll position and the selection's rows;
+  // the rows' new texts show with the next repaint tick.
   SetItemCountEx(GetCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  m_stale = true;
+}
+
+void CMyPlanList::RepaintIfStale()
+{
+  if (!m_stale || GetSafeHwnd() == nullptr)
+    return;
+  m_stale = false;
   Invalidate(FALSE);
 }
 
@@ -104,13 +113,8 @@ void CMyPlanList::InvertSelection()
 
 void CMyPlanList::RedrawItem(const CPlanItem* item)
 {
-  if (GetSafeHwnd() == nullptr)
-    return;
-  for (int i = 0; i < GetCount(); ++i)
-    if (GetPlanItem(i) == item) {
-      RedrawItems(i, i);
-      return;
-    }
+  if (item != nullptr)
+    m_stale = true;
 }
 
 bool CMyPlanList::FlushQueueFile()

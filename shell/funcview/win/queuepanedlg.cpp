@@ -173,6 +173,7 @@ BOOL CQueuePaneDlg::OnInitDialog()
   m_queue.LoadQueueFileNow();
   CZarnDoc::s_pfnQueueHasItems = &QueueHasItems;
   SetTimer(kSaveTimer, kSaveMs, nullptr);
+  SetTimer(kRepaintTimer, kRepaintMs, nullptr);
   m_ready = true;
   CRect client;
   GetClientRect(&client);
@@ -233,6 +234,10 @@ void CQueuePaneDlg::OnSplitterMoved(NMHDR* pNMHDR, LRESULT* pResult)
 
 void CQueuePaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
+  if (nIDEvent == kRepaintTimer) {
+    m_queue.RepaintIfStale();
+    return;
+  }
   if (nIDEvent != kSaveTimer) {
     CTabPageDialog::OnTimer(nIDEvent);
     return;
@@ -240,7 +245,7 @@ void CQueuePaneDlg::OnTimer(UINT_PTR nIDEvent)
   if (g_planThreadCount.load() > 0) {
     // Workers change statuses and sizes the array does not see.
     m_queue.MarkDirty();
-    m_queue.Invalidate(FALSE);
+    m_queue.RedrawItem(m_queue.GetPlanItem(0));
   }
   if (m_tidyAgain)
     Tidy();
@@ -250,6 +255,7 @@ void CQueuePaneDlg::OnTimer(UINT_PTR nIDEvent)
 void CQueuePaneDlg::OnDestroy()
 {
   KillTimer(kSaveTimer);
+  KillTimer(kRepaintTimer);
   if (CZarnDoc::s_pfnQueueHasItems == &QueueHasItems)
     CZarnDoc::s_pfnQueueHasItems = nullptr;
   m_ready = false;
@@ -374,7 +380,7 @@ LRESULT CQueuePaneDlg::OnTaskFinished(WPARAM wParam, LPARAM)
   m_threads.SetItemText(row, 5, "00:00:00");
   m_threads.SetItemText(row, 6, rec->m_elapsed);
   m_threads.SetItemText(row, 7, rec->m_speed);
-  m_queue.Invalidate(FALSE);
+  m_queue.RedrawItem(m_queue.GetPlanItem(0));
   return 0;
 }
 
