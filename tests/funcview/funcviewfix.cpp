@@ -5,7 +5,6 @@
 #include "engine/planthread.h"
 #include "shell/funcview/funcviewres.h"
 #include "shell/settings/settings.h"
-#include "tests/toolkit/wintest.h"
 
 namespace funcviewtest {
 
@@ -60,22 +59,6 @@ CPlanItem* Host::Queue(const char* direction, int port, const char* user, const 
   item->m_kind = 5;
   view->SendMessage(UWM_QUEUE_ADD, 0, reinterpret_cast<LPARAM>(item));
   return item;
-}
-
-void Host::Shot(const char* name)
-{
-  ::RedrawWindow(frame.GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  harness.Pump(200);
-  const char* dir = std::getenv("ZARN_BINARY_DIR");
-  if (dir == nullptr || *dir == '\0')
-    return;
-  const std::string shots = std::string(dir) + "/shots";
-  wintest::RunHost("mkdir -p " + shots + " && import -window root " + shots + "/" + name + ".png");
-}
-
-POINT CentreOf(CWnd& control)
-{
-  return wintest::ScreenCentre(control.GetSafeHwnd());
 }
 
 std::string TempFile(const std::string& name)

@@ -35,16 +35,13 @@ public:
   std::string Cell(int row, int column) { return static_cast<const char*>(List().GetItemText(row, column)); }
   // Destroys the view (the queue file's last write) before the harness goes.
   void Close();
-  // The screen into $ZARN_BINARY_DIR/shots/<name>.png after a repaint.
-  void Shot(const char* name);
 
   queuetest::Harness harness;
   CWnd frame;
   std::unique_ptr<CTestFuncView> view;
 };
 
-// The frame's screen point of a control's centre.
-POINT CentreOf(CWnd& control);
+// A fresh file name in a folder of its own.
 std::string TempFile(const std::string& name);
 
 }  // namespace funcviewtest

@@ -4,6 +4,7 @@
 // a worker still holds.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -28,6 +29,18 @@ using namespace funcviewtest;
 using queuetest::PyftpdPeer;
 
 namespace {
+
+// The screen into $ZARN_BINARY_DIR/shots/<name>.png after the host repainted.
+void Shot(Host& host, const char* name)
+{
+  ::RedrawWindow(host.frame.GetSafeHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  host.harness.Pump(200);
+  const char* dir = std::getenv("ZARN_BINARY_DIR");
+  if (dir == nullptr || *dir == '\0')
+    return;
+  const std::string shots = std::string(dir) + "/shots";
+  wintest::RunHost("mkdir -p " + shots + " && import -window root " + shots + "/" + name + ".png");
+}
 
 bool AllFinished(CMyPlanList& list)
 {
@@ -65,9 +78,9 @@ TEST(QueueRun, StartButtonRunsThreeDownloadsOnTwoWorkers)
   EXPECT_EQ(host.Cell(0, 6), "Queueing");
   EXPECT_EQ(host.Cell(2, 5), "2,097,152");
   EXPECT_EQ(host.Page().m_threads.GetItemCount(), 2);
-  host.Shot("funcview_queue_before");
+  Shot(host, "funcview_queue_before");
 
-  const POINT start = CentreOf(host.Page().m_start);
+  const POINT start = wintest::ScreenCentre(host.Page().m_start.GetSafeHwnd());
   ASSERT_TRUE(wintest::ClickUntil(start.x, start.y, [&] { return g_planThreadCount.load() > 0 || AllFinished(host.List()); }));
   ASSERT_TRUE(wintest::PumpUntil([&] { return AllFinished(host.List()) && !host.harness.WorkersRunning(); }, 60000))
       << queuetest::QueueLogText();
@@ -83,7 +96,7 @@ TEST(QueueRun, StartButtonRunsThreeDownloadsOnTwoWorkers)
       ++full;
   EXPECT_GE(full, 1);
   host.view->SelectTab(CFuncViewDlg::kQueueTab);  // the workers showed the log
-  host.Shot("funcview_queue_finished");
+  Shot(host, "funcview_queue_finished");
 }
 
 // A held item: Stop marks it, but Delete and Clear only deselect it and the
@@ -172,7 +185,7 @@ TEST(QueueRun, WorkerRowsAndReports)
   }
   host.List().Scroll(CSize(400, 0));  // the status column into view
   EXPECT_EQ(host.Cell(3, 6), "Error");
-  host.Shot("funcview_worker_rows");
+  Shot(host, "funcview_worker_rows");
 }
 
 namespace {
