@@ -41,6 +41,9 @@ public:
   static constexpr UINT kRepaintMs = 200;
 
 protected:
+  // The page's own notifications (the lists' reflected ones, the splitter's)
+  // first; the rest go on to the sheet as every page's do.
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
   void Layout(int cx, int cy);
   void AddThreadRow();
   void Tidy();

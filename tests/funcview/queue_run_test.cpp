@@ -22,6 +22,7 @@
 #include "tests/funcview/funcviewfix.h"
 #include "tests/support/peers.h"
 #include "toolkit/clipboard.h"
+#include "views/filerows.h"
 #include "views/panelinks.h"
 #include "tests/toolkit/wintest.h"
 
@@ -292,4 +293,38 @@ TEST(QueueRun, StopThenDeleteDuringAHeldTransfer)
   EXPECT_EQ(host.List().GetCount(), 0);
   host.harness.Pump(1000);
   EXPECT_EQ(queuetest::FileSizeOf(local + "\\stall-stop.bin"), size);
+}
+
+// A click on a header sorts the queue (the direction flips with every click)
+// and a drag of the splitter moves the border between the two lists.
+TEST(QueueRun, HeaderClickSortsAndTheSplitterMoves)
+{
+  Host host(1);
+  for (const char* name : {"b.txt", "c.txt", "a.txt"})
+    host.Queue("<-", 21, "u", "p", "C:\\in", "/pub", name, 5);
+  CHeaderCtrl* header = host.List().GetHeaderCtrl();
+  ASSERT_NE(header, nullptr);
+  RECT r;
+  header->GetItemRect(4, &r);
+  POINT name = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(header->GetSafeHwnd(), &name);
+  ASSERT_TRUE(wintest::ClickUntil(name.x, name.y, [&] { return host.Cell(0, 4) == "c.txt"; }));
+  EXPECT_EQ(host.Cell(2, 4), "a.txt");
+  EXPECT_EQ(g_sortColumn, 4);
+  ASSERT_TRUE(wintest::ClickUntil(name.x, name.y, [&] { return host.Cell(0, 4) == "a.txt"; }));
+
+  CRect before;
+  host.List().GetWindowRect(&before);
+  const POINT bar = wintest::ScreenCentre(host.Page().m_splitter.GetSafeHwnd());
+  wintest::Xdo(wintest::MoveTo(bar.x, bar.y) + " mousedown 1 sleep 0.2 mousemove " + std::to_string(bar.x) + " " +
+               std::to_string(bar.y + 40) + " sleep 0.2 mouseup 1");
+  ASSERT_TRUE(wintest::PumpUntil([&] {
+    CRect now;
+    host.List().GetWindowRect(&now);
+    return now.Height() > before.Height();
+  }, 5000));
+  CRect list, threads;
+  host.List().GetWindowRect(&list);
+  host.Page().m_threads.GetWindowRect(&threads);
+  EXPECT_GT(threads.top, list.bottom);
 }

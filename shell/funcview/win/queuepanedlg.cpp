@@ -181,6 +181,13 @@ BOOL CQueuePaneDlg::OnInitDialog()
   return TRUE;
 }
 
+BOOL CQueuePaneDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+  if (CDialog::OnNotify(wParam, lParam, pResult))
+    return TRUE;
+  return CTabPageDialog::OnNotify(wParam, lParam, pResult);
+}
+
 int CQueuePaneDlg::ThreadRow(int worker) const
 {
   if (worker < 0 || worker >= kThreadStatusRecords || m_threads.GetSafeHwnd() == nullptr)
