@@ -328,3 +328,19 @@ TEST(QueueRun, HeaderClickSortsAndTheSplitterMoves)
   host.Page().m_threads.GetWindowRect(&threads);
   EXPECT_GT(threads.top, list.bottom);
 }
+
+// A click on the "Queue" tab from another tab shows the page and keeps the
+// choice for the settings.
+TEST(QueueRun, TabClickShowsTheQueuePage)
+{
+  Host host(1, "", CFuncViewDlg::kLogTab);
+  ASSERT_FALSE(host.Page().IsWindowVisible());
+  RECT r;
+  host.view->m_tabs.GetItemRect(CFuncViewDlg::kQueueTab, &r);
+  POINT tab = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(host.view->m_tabs.GetSafeHwnd(), &tab);
+  ASSERT_TRUE(wintest::ClickUntil(tab.x, tab.y, [&] { return host.Page().IsWindowVisible() != FALSE; }));
+  EXPECT_EQ(g_funcViewTab, CFuncViewDlg::kQueueTab);
+  EXPECT_FALSE(host.view->Page(CFuncViewDlg::kLogTab)->IsWindowVisible());
+  Shot(host, "funcview_tabs");
+}

@@ -209,6 +209,7 @@ void CFuncViewDlg::OnTabChange(NMHDR*, LRESULT* pResult)
   if (tab < 0 || tab >= kTabs)
     return;
   g_funcViewTab = tab;
+  m_tabs.ResizePages();  // the sheet hid the old page; the new one is shown here
   PlacePages();
   if (tab == kSitesTab)
     SendMessage(UWM_SITES_STATUS_REFRESH, 0, 0);
