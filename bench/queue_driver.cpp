@@ -5,18 +5,42 @@
 // worker; the login is in.
 //
 //   queue_driver.exe <host> <port> <user> <password> <remote parent> <folder>
-//                    <local folder> <workers>
+//                    <local folder> <workers> [page]
+//
+// With "page" the queue is the real function view's queue page (its window on
+// the screen), else the workers' stand-in of the tests.
 //
 // Prints "queue <files> <seconds> <bytes>" and exits 0 when every item
 // finished.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/planitem.h"
 #include "engine/planthread.h"
 #include "shell/settings/settings.h"
+#include "shell/funcview/funcviewres.h"
+#include "tests/funcview/funcviewfix.h"
 #include "tests/queue/queuefix.h"
+
+namespace {
+
+int Pending(funcviewtest::Host* host, queuetest::Harness& h)
+{
+  if (host == nullptr)
+    return h.view.Pending();
+  int n = 0;
+  for (int i = 0; i < host->List().GetCount(); ++i) {
+    const int32_t s = StatusOf(host->List().GetPlanItem(i));
+    if (s == PLAN_WORKING || s == PLAN_QUEUED)
+      ++n;
+  }
+  return n;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -31,21 +55,47 @@ int main(int argc, char** argv)
   const char* password = argv[4];
   const int workers = std::atoi(argv[8]);
 
-  queuetest::Harness h;
+  const bool page = argc > 9 && std::string(argv[9]) == "page";
+  std::unique_ptr<queuetest::Harness> own;
+  std::unique_ptr<funcviewtest::Host> fv;
+  if (page)
+    fv.reset(new funcviewtest::Host(workers));
+  else
+    own.reset(new queuetest::Harness);
+  queuetest::Harness& h = page ? fv->harness : *own;
   g_recvTimeout = 60;
   g_sendTimeout = 60;
   g_optionFlags |= 1u << OPTBIT_REUSE_CONNECTION;
   g_queueThreadCount = workers;
   CSiteItem* site = h.AddSite(port, user, password);
   CopySiteText(site->m_host, host);
-  h.view.Add("<-", host, port, user, password, argv[7], argv[5], argv[6], 0, 7);
+  if (page) {
+    CPlanItem* folder = new CPlanItem;
+    CopySiteText(folder->m_direction, "<-");
+    CopySiteText(folder->m_host, host);
+    CopySiteText(folder->m_user, user);
+    CopySiteText(folder->m_password, password);
+    CopySiteText(folder->m_localPath, argv[7]);
+    CopySiteText(folder->m_remotePath, argv[5]);
+    CopySiteText(folder->m_fileName, argv[6]);
+    folder->m_port = port;
+    folder->m_anonymous = 0;
+    folder->m_passive = 1;
+    folder->m_kind = 7;
+    fv->view->SendMessage(UWM_QUEUE_ADD, 0, reinterpret_cast<LPARAM>(folder));
+  } else {
+    h.view.Add("<-", host, port, user, password, argv[7], argv[5], argv[6], 0, 7);
+  }
 
   const DWORD start = ::GetTickCount();
-  h.doc->OnStartQueue();
+  if (page)
+    fv->Page().SendMessage(WM_COMMAND, ID_QUEUE_RUN, 0);
+  else
+    h.doc->OnStartQueue();
   DWORD ended = 0;
   for (;;) {
     h.Pump(5);
-    const bool busy = h.WorkersRunning() || h.view.Pending() > 0;
+    const bool busy = h.WorkersRunning() || Pending(fv.get(), h) > 0;
     if (!busy && ended == 0)
       ended = ::GetTickCount();
     if (busy)
@@ -60,7 +110,15 @@ int main(int argc, char** argv)
   int files = 0;
   int failed = 0;
   int64_t bytes = 0;
-  for (CPlanItem* item : h.view.All()) {
+  std::vector<CPlanItem*> all;
+  if (page) {
+    // The tidy took the finished folder item out; its files stay, moved down.
+    for (int i = 0; i < fv->List().GetCount(); ++i)
+      all.push_back(fv->List().GetPlanItem(i));
+  } else {
+    all = h.view.All();
+  }
+  for (CPlanItem* item : all) {
     if (item->m_status != PLAN_FINISHED)
       ++failed;
     else if (item->m_kind != 7) {

@@ -60,8 +60,39 @@ public:
   int32_t m_retryCount;                // failed attempts so far
   int64_t m_fileSize;                  // bytes; stored as 32 bits (saturated)
   int64_t m_bytesDone;                 // bytes moved in the current attempt
-  uint8_t m_spare;
+  uint8_t m_spare;                     // the held mark (HeldBy below); never stored
 };
+
+// The status as workers and the queue page share it: a worker writes only the
+// item it was handed, the page reads it with acquire.
+inline int32_t StatusOf(const CPlanItem* item)
+{
+  return __atomic_load_n(&item->m_status, __ATOMIC_ACQUIRE);
+}
+
+// A worker's status writes; the final one comes before the held mark drops.
+inline void SetStatus(CPlanItem* item, int32_t status)
+{
+  __atomic_store_n(&item->m_status, status, __ATOMIC_RELEASE);
+}
+
+// The held mark: set by the next-item rule when a worker is handed the item,
+// cleared by that worker as its very last touch (after its connection let go
+// of the item and after its final status). While it is set the item belongs
+// to the worker: the queue never frees, edits, requeues or hands it out, so a
+// stopped item is not run twice nor freed under the connection's writes.
+inline bool IsHeld(const CPlanItem* item)
+{
+  return __atomic_load_n(&item->m_spare, __ATOMIC_ACQUIRE) != 0;
+}
+inline void MarkHeld(CPlanItem* item)
+{
+  __atomic_store_n(&item->m_spare, static_cast<uint8_t>(1), __ATOMIC_RELEASE);
+}
+inline void ReleaseHeld(CPlanItem* item)
+{
+  __atomic_store_n(&item->m_spare, static_cast<uint8_t>(0), __ATOMIC_RELEASE);
+}
 
 // The queue's file form, the framework's object array: a count, then each item
 // as an object (class tag once, then back references to the class).

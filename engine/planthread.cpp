@@ -121,6 +121,14 @@ bool CPlanThread::SiteRuns() const
   return m_pSite != nullptr && m_pSite->m_queueRun.load() == 1;
 }
 
+void CPlanThread::DropItem()
+{
+  CPlanItem* item = m_pItem;
+  m_pItem = nullptr;
+  if (item != nullptr)
+    ReleaseHeld(item);
+}
+
 bool CPlanThread::ItemWorking() const
 {
   return m_pItem != nullptr && StatusOf(m_pItem) == PLAN_WORKING;
@@ -237,7 +245,7 @@ BOOL CPlanThread::InitInstance()
     if (m_pItem != nullptr) {
       // Handed out but never run (the site or the program stopped first).
       SetStatus(m_pItem, PLAN_STOPPED);
-      m_pItem = nullptr;
+      DropItem();
     }
     Disconnect();
   }
@@ -280,7 +288,7 @@ void CPlanThread::RunItems()
       FinishStep();
       SetStatus(item, PLAN_FINISHED);
     }
-    m_pItem = nullptr;
+    DropItem();
     if (Stopping())
       return;
     CPlanItem* next = nullptr;

@@ -94,6 +94,9 @@ private:
   bool Prepare();
   void RunItems();
   void Disconnect();
+  // Lets go of the current item: the held mark drops last, after the final
+  // status, so the queue may free or requeue it from then on.
+  void DropItem();
 
   ItemResult UploadFile();
   ItemResult DownloadFile();

@@ -54,14 +54,14 @@ bool CPlanThread::Prepare()
     m_pSite = lookUp != nullptr ? lookUp(m_siteIndex) : nullptr;
     if (m_pSite == nullptr) {
       SetStatus(item, PLAN_STOPPED);
-      m_pItem = nullptr;
+      DropItem();
       return false;
     }
     m_semHeld = true;  // the function view took it with the item
     m_countRaised = true;  // raised by the look-up
     if (m_pSite->m_queueRun.load() == 0) {
       SetStatus(item, PLAN_STOPPED);
-      m_pItem = nullptr;
+      DropItem();
       PostQueueEnded();
       return false;
     }
@@ -86,7 +86,7 @@ bool CPlanThread::Prepare()
         } else {
           SetStatus(item, PLAN_STOPPED);
         }
-        m_pItem = nullptr;
+        DropItem();
         return false;
       }
     }
@@ -127,7 +127,7 @@ bool CPlanThread::Prepare()
       ReportLine(line);
       ++item->m_retryCount;
       SetStatus(item, PLAN_ERROR);
-      m_pItem = nullptr;
+      DropItem();
       PostQueueEnded();
       return false;
     }
@@ -135,7 +135,7 @@ bool CPlanThread::Prepare()
   if (m_pSite->m_queueRun.load() == 1 && !Stopping())
     return true;
   SetStatus(item, PLAN_STOPPED);
-  m_pItem = nullptr;
+  DropItem();
   PostQueueEnded();
   return false;
 }

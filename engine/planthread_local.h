@@ -29,18 +29,6 @@ extern std::atomic<int32_t> g_queueTookItem;
 // How often a wait that has no slice of its own looks at the stop flags.
 constexpr DWORD kPollMs = 200;
 
-inline int32_t StatusOf(const CPlanItem* item)
-{
-  return __atomic_load_n(&item->m_status, __ATOMIC_ACQUIRE);
-}
-
-// The last write of a worker to an item: the queue page may move or free a
-// finished or failed item as soon as it sees the status.
-inline void SetStatus(CPlanItem* item, int32_t status)
-{
-  __atomic_store_n(&item->m_status, status, __ATOMIC_RELEASE);
-}
-
 inline int64_t BytesDoneOf(const CPlanItem* item)
 {
   return __atomic_load_n(&item->m_bytesDone, __ATOMIC_RELAXED);

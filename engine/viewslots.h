@@ -17,8 +17,11 @@ extern std::atomic<CWnd*> g_pSerLiView1;  // second server list
 
 // Posted to the function view: select tab lParam (1 the connection log).
 constexpr unsigned int UWM_SHOW_FUNC_TAB = 0x7FA;  // WM_USER+1018
-// Sent to the function view by Schedule Time Start: the scheduled stop of the queue.
+// Sent to the function view by Schedule Time Start, on to the queue page: the
+// scheduled stop of the queue (every item stopped).
 constexpr unsigned int UWM_SCHEDULE_STOP = 0x7FB;  // WM_USER+1019
+// To the function view, on to the sites-status page: refresh its rows.
+constexpr unsigned int UWM_SITES_STATUS_REFRESH = 0x80A;  // WM_USER+1034
 
 // Posted to a server tree: wParam the site's node in that tree, lParam nonzero
 // when the site is connected.

@@ -40,10 +40,13 @@ static_assert(offsetof(ThreadStatusRecord, m_uploadDone) == 320, "record layout"
 static_assert(offsetof(ThreadStatusRecord, m_downloadDone) == 324, "record layout");
 static_assert(sizeof(ThreadStatusRecord) == 328, "record layout");
 
-// What is bound: the ten records and the transfers-active flag.
+// What is bound: the ten records, the transfers-active flag and the main
+// window's running byte totals of the queue (downloaded, uploaded).
 struct ThreadStatusBinding {
   ThreadStatusRecord* records;          // kThreadStatusRecords of them
   std::atomic<int32_t>* transfersActive;
+  std::atomic<uint64_t>* downloadBytes = nullptr;
+  std::atomic<uint64_t>* uploadBytes = nullptr;
 };
 
 namespace threadstatus_detail {
@@ -51,6 +54,10 @@ inline ThreadStatusRecord g_standInRecords[kThreadStatusRecords] = {};
 inline std::atomic<int32_t> g_standInActive{0};
 inline std::atomic<ThreadStatusRecord*> g_records{nullptr};
 inline std::atomic<std::atomic<int32_t>*> g_active{nullptr};
+inline std::atomic<uint64_t> g_standInDownloaded{0};
+inline std::atomic<uint64_t> g_standInUploaded{0};
+inline std::atomic<std::atomic<uint64_t>*> g_downloaded{nullptr};
+inline std::atomic<std::atomic<uint64_t>*> g_uploaded{nullptr};
 }  // namespace threadstatus_detail
 
 // Binds the table the workers write; null members put the stand-ins back.
@@ -59,6 +66,18 @@ inline void BindThreadStatus(const ThreadStatusBinding& binding)
 {
   threadstatus_detail::g_records.store(binding.records);
   threadstatus_detail::g_active.store(binding.transfersActive);
+  threadstatus_detail::g_downloaded.store(binding.downloadBytes);
+  threadstatus_detail::g_uploaded.store(binding.uploadBytes);
+}
+
+// The main window's running total of the queue's downloaded (or uploaded) bytes.
+inline std::atomic<uint64_t>& QueueByteTotal(bool download)
+{
+  std::atomic<uint64_t>* total =
+      download ? threadstatus_detail::g_downloaded.load() : threadstatus_detail::g_uploaded.load();
+  if (total != nullptr)
+    return *total;
+  return download ? threadstatus_detail::g_standInDownloaded : threadstatus_detail::g_standInUploaded;
 }
 
 // Worker index's record (0..9); null for any other index.

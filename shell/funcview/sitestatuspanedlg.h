@@ -2,6 +2,7 @@
 // its detail list and text box, with a splitter bar between each.
 #pragma once
 
+#include "engine/viewslots.h"
 #include "framework/afxwin.h"
 #include "framework/commctrls.h"
 #include "framework/controls.h"
@@ -9,9 +10,6 @@
 #include "toolkit/splitterbar.h"
 #include "toolkit/tabpagedialog.h"
 
-// Sent to the page: the function view showed the tab again; the tree's
-// refresh resumes.
-constexpr unsigned int UWM_SITES_STATUS_REFRESH = 0x80A;
 
 class CSiteStatusPaneDlg : public CTabPageDialog {
   DECLARE_DYNAMIC(CSiteStatusPaneDlg)

@@ -14,6 +14,7 @@
 #include "engine/queueseam.h"
 #include "engine/viewslots.h"
 #include "engine/xfertask.h"
+#include "shell/funcview/core/queuecore.h"
 #include "shell/settings/meteredsection.h"
 #include "shell/settings/settings.h"
 #include "tests/support/tempfolder.h"
@@ -55,11 +56,6 @@ int AnswerBoxes(const DocBoxRequest&, BOOL* dontShow)
 {
   *dontShow = FALSE;
   return IDOK;
-}
-
-bool EqualNoCase(const char* a, const char* b)
-{
-  return ::lstrcmpiA(a, b) == 0;
 }
 
 bool Running(CWinThread* thread)
@@ -147,84 +143,54 @@ int FakeFuncView::Pending() const
   return n;
 }
 
+namespace {
+
+// The queue as the core's rules take it, and back.
+void ToArray(const std::vector<CPlanItem*>& from, CObArray& to)
+{
+  to.RemoveAll();
+  for (CPlanItem* item : from)
+    to.Add(item);
+}
+void FromArray(const CObArray& from, std::vector<CPlanItem*>& to)
+{
+  to.clear();
+  for (INT_PTR i = 0; i < from.GetSize(); ++i)
+    to.push_back(QueueItemAt(from, i));
+}
+CSiteItem* DocSite(int i)
+{
+  return g_pDoc != nullptr ? g_pDoc->GetSite(i) : nullptr;
+}
+bool TakeUnit(CSiteItem* site)
+{
+  HANDLE sem = site->ConnectionSemaphore();
+  return sem != nullptr && ::WaitForSingleObject(sem, 0) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
 LRESULT FakeFuncView::NextItem(WPARAM wParam, LPARAM lParam)
 {
-  if (g_exitRequested.load() != 0)
-    return 0;
-  if (wParam == 0) {
-    int* slot = reinterpret_cast<int*>(lParam);
-    for (CPlanItem* item : m_items) {
-      if (g_exitRequested.load() != 0)
-        return 0;
-      if (item->m_status != PLAN_QUEUED)
-        continue;
-      item->m_status = PLAN_WORKING;
-      *slot = -1;
-      for (int i = 0; i < MAX_SITES; ++i) {
-        CSiteItem* site = g_pDoc != nullptr ? g_pDoc->GetSite(i) : nullptr;
-        if (site == nullptr || std::strcmp(site->m_host, item->m_host) != 0 || site->m_port != item->m_port ||
-            std::strcmp(site->m_user, item->m_user) != 0)
-          continue;
-        HANDLE sem = site->ConnectionSemaphore();
-        if (sem != nullptr && ::WaitForSingleObject(sem, 0) == WAIT_OBJECT_0) {
-          *slot = i;
-          return reinterpret_cast<LRESULT>(item);
-        }
-        item->m_status = PLAN_QUEUED;  // at its limit
-        goto next;
-      }
-      return reinterpret_cast<LRESULT>(item);
-    next:;
-    }
-    return 0;
-  }
-  const CSiteItem* site = reinterpret_cast<const CSiteItem*>(wParam);
-  for (CPlanItem* item : m_items) {
-    if (item == nullptr || g_exitRequested.load() != 0)
-      return 0;
-    if (item->m_status == PLAN_QUEUED && EqualNoCase(site->m_host, item->m_host) && site->m_port == item->m_port &&
-        std::strcmp(site->m_user, item->m_user) == 0) {
-      item->m_status = PLAN_WORKING;
-      return reinterpret_cast<LRESULT>(item);
-    }
-  }
-  return 0;
+  CObArray items;
+  ToArray(m_items, items);
+  if (wParam == 0)
+    return reinterpret_cast<LRESULT>(
+        QueueNextItem(items, &DocSite, g_exitRequested, &TakeUnit, reinterpret_cast<int*>(lParam)));
+  return reinterpret_cast<LRESULT>(
+      QueueNextItemForSite(items, *reinterpret_cast<const CSiteItem*>(wParam), g_exitRequested));
 }
 
 void FakeFuncView::Tidy()
 {
-  // Each item is looked at once; a moved or removed one lets the next slide
-  // into its place.
-  size_t index = 0;
-  for (size_t seen = 0, n = m_items.size(); seen < n && index < m_items.size(); ++seen) {
-    CPlanItem* item = m_items[index];
-    const int32_t status = __atomic_load_n(&item->m_status, __ATOMIC_ACQUIRE);
-    if (status == PLAN_QUEUED)
-      break;
-    if (status == PLAN_FINISHED) {
-      m_items.erase(m_items.begin() + static_cast<long>(index));
-      if (item->m_kind == 7 || IsOptionSet(OPTBIT_QUEUE_AUTODELETE))
-        m_removed.push_back(item);
-      else
-        m_items.push_back(item);
-      continue;
-    }
-    if (status == PLAN_ERROR) {
-      m_items.erase(m_items.begin() + static_cast<long>(index));
-      if (item->m_failAction == PLAN_FAIL_REMOVE) {
-        m_removed.push_back(item);
-        continue;
-      }
-      m_items.push_back(item);
-      if (item->m_failAction == PLAN_FAIL_RETRY_LAST && item->m_retryCount < g_queueRetries) {
-        item->m_status = PLAN_QUEUED;
-        CWnd* frame = g_pMainFrame.load();
-        if (frame != nullptr)
-          ::PostMessageA(frame->GetSafeHwnd(), UWM_RUN_QUEUE, 0, 0);
-      }
-      continue;
-    }
-    ++index;
+  CObArray items;
+  ToArray(m_items, items);
+  const QueueTidyResult r = QueueTidy(items, IsOptionSet(OPTBIT_QUEUE_AUTODELETE), g_queueRetries, &m_removed);
+  FromArray(items, m_items);
+  if (r.runQueue) {
+    CWnd* frame = g_pMainFrame.load();
+    if (frame != nullptr)
+      ::PostMessageA(frame->GetSafeHwnd(), UWM_RUN_QUEUE, 0, 0);
   }
   ReleaseQueueEndedNotice();
 }

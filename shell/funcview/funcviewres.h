@@ -1,0 +1,53 @@
+// Resource and command ids of the function view and its queue page.
+#pragma once
+
+#define IDD_FUNC_VIEW 142        // the "Function Information" window: the tabs
+#define IDD_QUEUE_PANE 144       // the "Queue" page
+#define IDD_LOG_PANE 143
+#define IDD_SEARCH_PANE 152
+#define IDD_SITES_STATUS_PANE 154
+#define IDD_BATCH_PANE 198
+
+#define IDB_QUEUE_STATUS 130     // the queue list's status images, 16 wide, mask 0xFF00FF
+
+#define IDI_QUEUE_DELETE 192
+#define IDI_QUEUE_DOWN 193
+#define IDI_QUEUE_START 194
+#define IDI_QUEUE_UP 195
+#define IDI_QUEUE_STOP 196
+
+#define IDC_FUNC_TAB 1079
+#define IDC_QUEUE_LIST 1085
+#define IDC_THREAD_LIST 1055
+#define IDC_QUEUE_SPLITTER 1054
+#define IDC_QUEUE_UP 1197
+#define IDC_QUEUE_STOP 1198
+#define IDC_QUEUE_DOWN 1199
+#define IDC_QUEUE_DELETE 1200
+#define IDC_QUEUE_START 1201
+
+// Commands of the "Queue" and "Thread" menus.
+#define ID_QUEUE_SCHEDULE 32773
+#define ID_QUEUE_INFO 32780
+#define ID_QUEUE_FILE_RULES 32781
+#define ID_QUEUE_STOP_SELECTION 32782
+#define ID_QUEUE_MANUAL_GET 32789
+#define ID_QUEUE_FAIL_CLEAR 32804
+#define ID_QUEUE_FAIL_MOVE 32805
+#define ID_QUEUE_FAIL_RESUME 32806
+#define ID_THREAD_INCREASE 32807
+#define ID_THREAD_DECREASE 32808
+#define ID_THREAD_START 32810
+#define ID_THREAD_START_ALL 32811
+#define ID_QUEUE_ITEM_OPTIONS 32812
+#define ID_QUEUE_RUN 32816
+#define ID_QUEUE_SELECT_ALL 32843
+#define ID_QUEUE_INVERT 32844
+#define ID_QUEUE_IMPORT 32854
+#define ID_QUEUE_EXPORT 32855
+#define ID_QUEUE_STOP_ACTIVE 32862
+#define ID_QUEUE_DELETE 32866
+#define ID_QUEUE_CLEAR 32867
+#define ID_QUEUE_STOP_ALL 32868
+#define ID_QUEUE_RESET_ALL 32869
+#define ID_QUEUE_RESET_SELECTION 32878

@@ -1,0 +1,618 @@
+#include "shell/funcview/queuepanedlg.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include "engine/engineutil.h"
+#include "engine/exitrequest.h"
+#include "engine/planthread.h"
+#include "engine/progthread.h"
+#include "engine/queuerules.h"
+#include "engine/siteitem.h"
+#include "engine/viewslots.h"
+#include "engine/xfertask.h"
+#include "shell/doc/threadstatus.h"
+#include "shell/doc/zarndoc.h"
+#include "shell/funcview/funcviewres.h"
+#include "shell/settings/settings.h"
+#include "shell/sitestore/sitetable.h"
+#include "views/contextmenu.h"
+
+IMPLEMENT_DYNAMIC(CQueuePaneDlg, CTabPageDialog)
+
+namespace {
+
+CSiteItem* DocSite(int i)
+{
+  return g_pDoc != nullptr ? g_pDoc->GetSite(i) : nullptr;
+}
+
+bool TakeUnit(CSiteItem* site)
+{
+  HANDLE sem = site->ConnectionSemaphore();
+  return sem != nullptr && ::WaitForSingleObject(sem, 0) == WAIT_OBJECT_0;
+}
+
+bool Running(CWinThread* thread)
+{
+  return thread != nullptr && thread->m_hThread != nullptr &&
+         ::WaitForSingleObject(thread->m_hThread, 0) == WAIT_TIMEOUT;
+}
+
+const ContextMenuItem kQueueMenu[] = {
+    {ID_QUEUE_RUN, "Start &Queue\tCtrl+W"},
+    {ID_QUEUE_SCHEDULE, "Schedule Start"},
+    {ID_QUEUE_MANUAL_GET, "Manual Get"},
+    {ID_QUEUE_FILE_RULES, "File Exists Rules"},
+    {0, nullptr},
+    {ID_QUEUE_STOP_ACTIVE, "Stop Active Task"},
+    {ID_QUEUE_STOP_SELECTION, "Stop the Selection"},
+    {ID_QUEUE_STOP_ALL, "Stop Queue"},
+    {0, nullptr},
+    {ID_QUEUE_DELETE, "Delete"},
+    {ID_QUEUE_CLEAR, "Clear Queue"},
+    {0, nullptr},
+    {ID_QUEUE_FAIL_CLEAR, "Failed: Clear It From Queue"},
+    {ID_QUEUE_FAIL_MOVE, "Failed: Just Move to the Last"},
+    {ID_QUEUE_FAIL_RESUME, "Failed: Move to the Last and Resume"},
+    {0, nullptr},
+    {ID_QUEUE_SELECT_ALL, "Select All"},
+    {ID_QUEUE_INVERT, "Invert Selection"},
+    {0, nullptr},
+    {ID_QUEUE_ITEM_OPTIONS, "Item Options"},
+    {ID_QUEUE_INFO, "Queue Information"},
+    {0, nullptr},
+    {ID_QUEUE_IMPORT, "Import Queue"},
+    {ID_QUEUE_EXPORT, "Export Queue"},
+    {0, nullptr},
+    {ID_QUEUE_RESET_SELECTION, "Reset Selection"},
+    {ID_QUEUE_RESET_ALL, "Reset All"},
+};
+
+const ContextMenuItem kThreadMenu[] = {
+    {ID_THREAD_INCREASE, "Increase Thread"},
+    {ID_THREAD_DECREASE, "Decrease Thread"},
+    {0, nullptr},
+    {ID_THREAD_START, "Start up the Thread"},
+    {ID_THREAD_START_ALL, "Start up All Threads"},
+};
+
+const char kPlanFilter[] = "ZARN Plan Files (*.pln)|*.pln|All Files(*.*)|*.*||";
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CQueuePaneDlg, CTabPageDialog)
+  ON_WM_SIZE()
+  ON_WM_TIMER()
+  ON_WM_DESTROY()
+  ON_WM_CONTEXTMENU()
+  ON_NOTIFY(UWM_SPLITTERBAR_MOVED, IDC_QUEUE_SPLITTER, OnSplitterMoved)
+  ON_MESSAGE(UWM_QUEUE_ADD, OnQueueAdd)
+  ON_MESSAGE(UWM_QUEUE_ENDED, OnQueueEnded)
+  ON_MESSAGE(UWM_SCHEDULE_STOP, OnScheduleStop)
+  ON_MESSAGE(UWM_THREAD_PROGRESS, OnThreadProgress)
+  ON_MESSAGE(UWM_THREAD_RESET, OnThreadReset)
+  ON_MESSAGE(UWM_TASK_FINISHED, OnTaskFinished)
+  ON_COMMAND(ID_QUEUE_RUN, OnStartQueue)
+  ON_COMMAND(ID_QUEUE_SCHEDULE, OnSchedule)
+  ON_COMMAND(ID_QUEUE_FILE_RULES, OnFileRules)
+  ON_COMMAND(ID_QUEUE_MANUAL_GET, OnManualGet)
+  ON_COMMAND(ID_QUEUE_STOP_ACTIVE, OnStopActive)
+  ON_COMMAND(ID_QUEUE_STOP_SELECTION, OnStopSelection)
+  ON_COMMAND(ID_QUEUE_STOP_ALL, OnStopAll)
+  ON_COMMAND(ID_QUEUE_DELETE, OnDelete)
+  ON_COMMAND(ID_QUEUE_CLEAR, OnClear)
+  ON_COMMAND_RANGE(ID_QUEUE_FAIL_CLEAR, ID_QUEUE_FAIL_RESUME, OnFailAction)
+  ON_COMMAND(ID_QUEUE_SELECT_ALL, OnSelectAll)
+  ON_COMMAND(ID_QUEUE_INVERT, OnInvert)
+  ON_COMMAND(ID_QUEUE_ITEM_OPTIONS, OnNothingYet)
+  ON_COMMAND(ID_QUEUE_INFO, OnNothingYet)
+  ON_COMMAND(ID_QUEUE_IMPORT, OnImport)
+  ON_COMMAND(ID_QUEUE_EXPORT, OnExport)
+  ON_COMMAND(ID_QUEUE_RESET_SELECTION, OnResetSelection)
+  ON_COMMAND(ID_QUEUE_RESET_ALL, OnResetAll)
+  ON_BN_CLICKED(IDC_QUEUE_UP, OnMoveUp)
+  ON_BN_CLICKED(IDC_QUEUE_DOWN, OnMoveDown)
+  ON_BN_CLICKED(IDC_QUEUE_START, OnStartQueue)
+  ON_BN_CLICKED(IDC_QUEUE_STOP, OnStopSelection)
+  ON_BN_CLICKED(IDC_QUEUE_DELETE, OnDelete)
+  ON_COMMAND(ID_THREAD_INCREASE, OnIncreaseThread)
+  ON_COMMAND(ID_THREAD_DECREASE, OnDecreaseThread)
+  ON_COMMAND(ID_THREAD_START, OnStartThread)
+  ON_COMMAND(ID_THREAD_START_ALL, OnStartAllThreads)
+  ON_UPDATE_COMMAND_UI(ID_QUEUE_RUN, OnUpdateNeedsItems)
+  ON_UPDATE_COMMAND_UI(ID_QUEUE_SCHEDULE, OnUpdateNeedsItems)
+  ON_UPDATE_COMMAND_UI(ID_THREAD_START, OnUpdateNeedsItems)
+  ON_UPDATE_COMMAND_UI(ID_THREAD_START_ALL, OnUpdateNeedsItems)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_QUEUE_FAIL_CLEAR, ID_QUEUE_FAIL_RESUME, OnUpdateFailAction)
+  ON_UPDATE_COMMAND_UI(ID_THREAD_INCREASE, OnUpdateIncrease)
+  ON_UPDATE_COMMAND_UI(ID_THREAD_DECREASE, OnUpdateDecrease)
+END_MESSAGE_MAP()
+
+CQueuePaneDlg::CQueuePaneDlg(CWnd* pParent) : CTabPageDialog(IDD_QUEUE_PANE, pParent) {}
+
+CQueuePaneDlg::~CQueuePaneDlg()
+{
+  if (CZarnDoc::s_pfnQueueHasItems == &QueueHasItems)
+    CZarnDoc::s_pfnQueueHasItems = nullptr;
+}
+
+BOOL CQueuePaneDlg::OnInitDialog()
+{
+  CTabPageDialog::OnInitDialog();
+  m_queue.SubclassDlgItem(IDC_QUEUE_LIST, this);
+  m_queue.Init();
+  m_threads.SubclassDlgItem(IDC_THREAD_LIST, this);
+  m_threads.Init();
+  struct Button {
+    CIconButton* button;
+    UINT id, icon;
+    const char* tip;
+  } const buttons[] = {
+      {&m_up, IDC_QUEUE_UP, IDI_QUEUE_UP, "\xD1\xA1\xB6\xA8\xC9\xCF\xD2\xC6"},
+      {&m_down, IDC_QUEUE_DOWN, IDI_QUEUE_DOWN, "\xD1\xA1\xB6\xA8\xCF\xC2\xD2\xC6"},
+      {&m_start, IDC_QUEUE_START, IDI_QUEUE_START, "\xC5\xC5\xB6\xD3\xC6\xF0\xB6\xAF"},
+      {&m_stop, IDC_QUEUE_STOP, IDI_QUEUE_STOP, "\xD1\xA1\xB6\xA8\xCD\xA3\xD6\xB9"},
+      {&m_delete, IDC_QUEUE_DELETE, IDI_QUEUE_DELETE, "\xD1\xA1\xB6\xA8\xC9\xBE\xB3\xFD"},
+  };
+  for (const Button& b : buttons) {
+    b.button->SubclassDlgItem(b.id, this);
+    b.button->SetIcon(b.icon);
+    b.button->SetTooltipText(b.tip);
+  }
+  m_splitter.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 4), this, IDC_QUEUE_SPLITTER);
+
+  int workers = g_queueThreadCount;
+  if (workers < 1)
+    workers = 1;
+  if (workers > kQueueThreadSlots)
+    workers = kQueueThreadSlots;
+  for (int i = 0; i < workers; ++i)
+    AddThreadRow();
+
+  m_queue.LoadQueueFileNow();
+  CZarnDoc::s_pfnQueueHasItems = &QueueHasItems;
+  SetTimer(kSaveTimer, kSaveMs, nullptr);
+  SetTimer(kRepaintTimer, kRepaintMs, nullptr);
+  m_ready = true;
+  CRect client;
+  GetClientRect(&client);
+  Layout(client.Width(), client.Height());
+  return TRUE;
+}
+
+BOOL CQueuePaneDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+  if (CDialog::OnNotify(wParam, lParam, pResult))
+    return TRUE;
+  return CTabPageDialog::OnNotify(wParam, lParam, pResult);
+}
+
+int CQueuePaneDlg::ThreadRow(int worker) const
+{
+  if (worker < 0 || worker >= kThreadStatusRecords || m_threads.GetSafeHwnd() == nullptr)
+    return -1;
+  for (int i = 0; i < m_threads.GetItemCount(); ++i)
+    if (static_cast<int>(m_threads.GetItemData(i)) == worker)
+      return i;
+  return -1;
+}
+
+void CQueuePaneDlg::AddThreadRow()
+{
+  const int row = m_threads.GetItemCount();
+  char text[16];
+  std::snprintf(text, sizeof(text), "%d #", row + 1);
+  m_threads.InsertItem(row, text);
+  m_threads.SetItemText(row, 4, "0 %");
+  m_threads.SetItemData(row, static_cast<DWORD_PTR>(row));
+}
+
+void CQueuePaneDlg::Layout(int cx, int cy)
+{
+  if (!m_ready || cx <= 0 || cy <= 0)
+    return;
+  const int listBottom = cy * 6 / 10;
+  m_queue.MoveWindow(0, 0, cx - 35 > 0 ? cx - 35 : 0, listBottom);
+  CIconButton* buttons[] = {&m_up, &m_down, &m_start, &m_stop, &m_delete};
+  for (int i = 0; i < 5; ++i)
+    buttons[i]->MoveWindow(cx - 32, i * 30, 28, 28);
+  m_splitter.MoveWindow(0, listBottom + 3, cx, 4);
+  m_splitter.SetRange(160, cy - 10);
+  const int threadsTop = listBottom + 10;
+  m_threads.MoveWindow(0, threadsTop, cx, cy - threadsTop > 0 ? cy - threadsTop : 0);
+}
+
+void CQueuePaneDlg::OnSize(UINT nType, int cx, int cy)
+{
+  CTabPageDialog::OnSize(nType, cx, cy);
+  Layout(cx, cy);
+}
+
+void CQueuePaneDlg::OnSplitterMoved(NMHDR* pNMHDR, LRESULT* pResult)
+{
+  const int delta = reinterpret_cast<SplitterBarNotify*>(pNMHDR)->delta;
+  CSplitterBar::ChangeHeight(&m_queue, delta, 3);
+  CSplitterBar::ChangeHeight(&m_threads, delta, 4);
+  Invalidate();
+  UpdateWindow();
+  *pResult = 0;
+}
+
+void CQueuePaneDlg::OnTimer(UINT_PTR nIDEvent)
+{
+  if (nIDEvent == kRepaintTimer) {
+    m_queue.RepaintIfStale();
+    return;
+  }
+  if (nIDEvent != kSaveTimer) {
+    CTabPageDialog::OnTimer(nIDEvent);
+    return;
+  }
+  if (g_planThreadCount.load() > 0) {
+    // Workers change statuses and sizes the array does not see.
+    m_queue.MarkDirty();
+    m_queue.RedrawItem(m_queue.GetPlanItem(0));
+  }
+  if (m_tidyAgain)
+    Tidy();
+  m_queue.FlushQueueFile();
+}
+
+void CQueuePaneDlg::OnDestroy()
+{
+  KillTimer(kSaveTimer);
+  KillTimer(kRepaintTimer);
+  if (CZarnDoc::s_pfnQueueHasItems == &QueueHasItems)
+    CZarnDoc::s_pfnQueueHasItems = nullptr;
+  m_ready = false;
+  CTabPageDialog::OnDestroy();
+}
+
+// ---- messages of the workers and the function view ----
+
+LRESULT CQueuePaneDlg::NextItem(WPARAM wParam, LPARAM lParam)
+{
+  CPlanItem* item;
+  if (wParam == 0)
+    item = QueueNextItem(m_queue.Items(), &DocSite, g_exitRequested, &TakeUnit, reinterpret_cast<int*>(lParam));
+  else
+    item = QueueNextItemForSite(m_queue.Items(), *reinterpret_cast<const CSiteItem*>(wParam), g_exitRequested);
+  if (item != nullptr)
+    m_queue.RedrawItem(item);
+  return reinterpret_cast<LRESULT>(item);
+}
+
+LRESULT CQueuePaneDlg::OnQueueAdd(WPARAM, LPARAM lParam)
+{
+  CPlanItem* item = reinterpret_cast<CPlanItem*>(lParam);
+  if (item == nullptr)
+    return 0;
+  if (g_exitRequested.load() != 0) {
+    delete item;  // nobody will run or store it
+    return 0;
+  }
+  m_queue.Append(item);
+  return 0;
+}
+
+void CQueuePaneDlg::Tidy()
+{
+  const QueueTidyResult r =
+      QueueTidy(m_queue.Items(), IsOptionSet(OPTBIT_QUEUE_AUTODELETE), g_queueRetries);
+  m_tidyAgain = r.heldSkipped;
+  m_queue.Changed();
+  if (r.runQueue)
+    if (CWnd* frame = g_pMainFrame.load())
+      ::PostMessageA(frame->GetSafeHwnd(), UWM_RUN_QUEUE, 0, 0);
+}
+
+LRESULT CQueuePaneDlg::OnQueueEnded(WPARAM, LPARAM)
+{
+  Tidy();
+  ReleaseQueueEndedNotice();
+  return 0;
+}
+
+LRESULT CQueuePaneDlg::OnScheduleStop(WPARAM, LPARAM)
+{
+  OnStopAll();
+  return 0;
+}
+
+LRESULT CQueuePaneDlg::OnThreadReset(WPARAM wParam, LPARAM lParam)
+{
+  const int row = ThreadRow(static_cast<int>(wParam));
+  const ThreadStatusRecord* rec = ThreadStatusAt(static_cast<int>(wParam));
+  if (row < 0 || rec == nullptr)
+    return 0;
+  m_threads.SetItemText(row, 1, rec->m_direction == 1 ? "<-" : "->");
+  m_threads.SetItemText(row, 2, rec->m_fileName);
+  m_threads.SetItemText(row, 3, FormatThousands(rec->m_fileSize));
+  m_threads.SetItemText(row, 4, "0 %");
+  m_threads.SetItemText(row, 5, "59:59:59");
+  m_threads.SetItemText(row, 6, "00:00:00");
+  m_threads.SetItemText(row, 7, "00.00");
+  m_queue.RedrawItem(reinterpret_cast<const CPlanItem*>(lParam));
+  return 0;
+}
+
+LRESULT CQueuePaneDlg::OnThreadProgress(WPARAM wParam, LPARAM lParam)
+{
+  const int row = ThreadRow(static_cast<int>(wParam));
+  const ThreadStatusRecord* rec = ThreadStatusAt(static_cast<int>(wParam));
+  if (row < 0 || rec == nullptr)
+    return 0;
+  const uint64_t bytes = static_cast<uint64_t>(static_cast<uint32_t>(lParam));
+  QueueByteTotal(rec->m_direction == 1).fetch_add(bytes);
+  const uint64_t moved = rec->m_bytesMoved;
+  const uint64_t done = moved + rec->m_bytesPresent;
+  const uint64_t size = rec->m_fileSize;
+  const double percent = size == 0 || done == size ? 100.0 : static_cast<double>(done) * 100.0 / size;
+  char text[32];
+  if (percent > 1.0) {
+    std::snprintf(text, sizeof(text), "%d %%", static_cast<int>(percent > 100.0 ? 100.0 : percent));
+    m_threads.SetItemText(row, 4, text);
+  }
+  const uint32_t elapsed = QueueElapsedMs(rec->m_startTick, ::GetTickCount());
+  FormatQueueSpeed(text, sizeof(text), moved, elapsed);
+  m_threads.SetItemText(row, 7, text);
+  // Bytes per millisecond is about KiB per second; what is left at that rate.
+  uint64_t perMs = moved / (elapsed != 0 ? elapsed : 1);
+  if (perMs == 0)
+    perMs = 1;
+  const uint64_t left = size > done ? ((size - done) >> 10) / perMs : 0;
+  std::snprintf(text, sizeof(text), "%.2d:%.2d:%.2d", static_cast<int>(left / 3600 > 99 ? 99 : left / 3600),
+                static_cast<int>((left % 3600) / 60), static_cast<int>(left % 60));
+  m_threads.SetItemText(row, 5, text);
+  FormatQueueElapsed(text, sizeof(text), elapsed);
+  m_threads.SetItemText(row, 6, text);
+  return 0;
+}
+
+LRESULT CQueuePaneDlg::OnTaskFinished(WPARAM wParam, LPARAM)
+{
+  const int row = ThreadRow(static_cast<int>(wParam));
+  const ThreadStatusRecord* rec = ThreadStatusAt(static_cast<int>(wParam));
+  if (row < 0 || rec == nullptr)
+    return 0;
+  const uint64_t done = static_cast<uint64_t>(rec->m_bytesMoved) + rec->m_bytesPresent;
+  const uint64_t size = rec->m_fileSize;
+  const int percent = size == 0 || done == size ? 100 : static_cast<int>(done * 100 / size);
+  char text[32];
+  if (percent > 0) {
+    std::snprintf(text, sizeof(text), "%d %%", percent > 100 ? 100 : percent);
+    m_threads.SetItemText(row, 4, text);
+  }
+  m_threads.SetItemText(row, 5, "00:00:00");
+  m_threads.SetItemText(row, 6, rec->m_elapsed);
+  m_threads.SetItemText(row, 7, rec->m_speed);
+  m_queue.RedrawItem(m_queue.GetPlanItem(0));
+  return 0;
+}
+
+// ---- the queue's commands ----
+
+void CQueuePaneDlg::StartWorkers()
+{
+  if (g_pDoc != nullptr)
+    g_pDoc->StartQueueThreads();
+}
+
+void CQueuePaneDlg::OnStartQueue()
+{
+  if (m_queue.GetCount() == 0)
+    return;
+  OnResetSelection();
+  StartWorkers();
+}
+
+void CQueuePaneDlg::ToMainFrame(UINT id)
+{
+  CWnd* frame = g_pMainFrame.load();
+  if (frame != nullptr)
+    frame->SendMessage(WM_COMMAND, id, 0);
+}
+
+void CQueuePaneDlg::OnSchedule()
+{
+  ToMainFrame(ID_QUEUE_SCHEDULE);
+}
+
+void CQueuePaneDlg::OnFileRules()
+{
+  ToMainFrame(ID_QUEUE_FILE_RULES);
+}
+
+void CQueuePaneDlg::OnManualGet()
+{
+  if (g_pDoc != nullptr)
+    g_pDoc->OnManualGet();
+}
+
+void CQueuePaneDlg::OnStopActive()
+{
+  QueueStopWorking(m_queue.Items());
+  m_queue.Changed();
+}
+
+void CQueuePaneDlg::OnStopSelection()
+{
+  QueueStopRows(m_queue.Items(), m_queue.SelectedRows());
+  m_queue.Changed();
+}
+
+void CQueuePaneDlg::OnStopAll()
+{
+  QueueStopAll(m_queue.Items());
+  m_queue.Changed();
+}
+
+void CQueuePaneDlg::OnDelete()
+{
+  const std::vector<int> rows = m_queue.SelectedRows();
+  if (rows.empty())
+    return;
+  // What a worker holds stays, deselected; the rest goes.
+  m_queue.SetAllSelected(false);
+  QueueDeleteRows(m_queue.Items(), rows);
+  m_queue.Changed();
+}
+
+void CQueuePaneDlg::OnClear()
+{
+  m_queue.SetAllSelected(false);
+  QueueClear(m_queue.Items());
+  m_queue.Changed();
+}
+
+void CQueuePaneDlg::OnFailAction(UINT nID)
+{
+  g_defItemRetries = static_cast<int32_t>(nID - ID_QUEUE_FAIL_CLEAR);
+}
+
+void CQueuePaneDlg::OnSelectAll()
+{
+  m_queue.SetAllSelected(true);
+}
+
+void CQueuePaneDlg::OnInvert()
+{
+  m_queue.InvertSelection();
+}
+
+void CQueuePaneDlg::OnNothingYet() {}
+
+void CQueuePaneDlg::OnImport()
+{
+  CFileDialog box(TRUE, "pln", "ftpplan", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, kPlanFilter, this);
+  if (box.DoModal() != IDOK)
+    return;
+  const CString path = box.GetPathName();
+  // The queue file is the queue itself: loading it again would double it.
+  if (SamePlanPath(path, g_queueFilePath))
+    return;
+  if (ReadPlanFile(path, m_queue.Items()) > 0) {
+    m_queue.Changed();
+  }
+}
+
+void CQueuePaneDlg::OnExport()
+{
+  CFileDialog box(FALSE, "pln", "ftpplan", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kPlanFilter, this);
+  if (box.DoModal() != IDOK)
+    return;
+  WritePlanFile(box.GetPathName(), m_queue.Items());
+}
+
+void CQueuePaneDlg::OnResetSelection()
+{
+  QueueResetRows(m_queue.Items(), m_queue.SelectedRows(), &DocSite);
+  m_queue.Changed();
+}
+
+void CQueuePaneDlg::OnResetAll()
+{
+  QueueResetAll(m_queue.Items(), &DocSite);
+  m_queue.Changed();
+}
+
+void CQueuePaneDlg::MoveSelected(bool up)
+{
+  const std::vector<int> rows = m_queue.SelectedRows();
+  if (rows.size() != 1)
+    return;
+  const INT_PTR to = QueueMove(m_queue.Items(), rows[0], up);
+  m_queue.Changed();
+  m_queue.SelectOnly(static_cast<int>(to));
+}
+
+void CQueuePaneDlg::OnMoveUp()
+{
+  MoveSelected(true);
+}
+
+void CQueuePaneDlg::OnMoveDown()
+{
+  MoveSelected(false);
+}
+
+// ---- the workers' commands ----
+
+void CQueuePaneDlg::OnIncreaseThread()
+{
+  if (g_queueThreadCount >= kQueueThreadSlots)
+    return;
+  AddThreadRow();
+  ++g_queueThreadCount;
+}
+
+void CQueuePaneDlg::OnDecreaseThread()
+{
+  const int last = m_threads.GetItemCount() - 1;
+  if (g_queueThreadCount < 2 || last < 1)
+    return;
+  const int worker = static_cast<int>(m_threads.GetItemData(last));
+  if (g_pDoc != nullptr && worker >= 0 && worker < kQueueThreadSlots) {
+    CWinThread*& slot = g_pDoc->m_queueThreads[worker];
+    if (Running(slot))
+      return;
+    // An empty slot has nothing to free: only its row goes.
+    delete slot;
+    slot = nullptr;
+  }
+  m_threads.DeleteItem(last);
+  --g_queueThreadCount;
+}
+
+void CQueuePaneDlg::OnStartThread()
+{
+  if (g_pDoc == nullptr || m_queue.GetCount() == 0)
+    return;
+  for (int i = m_threads.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = m_threads.GetNextItem(i, LVNI_SELECTED))
+    g_pDoc->StartQueueThread(static_cast<int>(m_threads.GetItemData(i)));
+}
+
+void CQueuePaneDlg::OnStartAllThreads()
+{
+  if (m_queue.GetCount() != 0)
+    StartWorkers();
+}
+
+void CQueuePaneDlg::OnUpdateNeedsItems(CCmdUI* pCmdUI)
+{
+  pCmdUI->Enable(m_queue.GetCount() > 0);
+}
+
+void CQueuePaneDlg::OnUpdateFailAction(CCmdUI* pCmdUI)
+{
+  pCmdUI->SetCheck(g_defItemRetries == static_cast<int32_t>(pCmdUI->m_nID - ID_QUEUE_FAIL_CLEAR) ? 1 : 0);
+}
+
+void CQueuePaneDlg::OnUpdateIncrease(CCmdUI* pCmdUI)
+{
+  pCmdUI->Enable(g_queueThreadCount < kQueueThreadSlots);
+}
+
+void CQueuePaneDlg::OnUpdateDecrease(CCmdUI* pCmdUI)
+{
+  pCmdUI->Enable(g_queueThreadCount >= 2);
+}
+
+void CQueuePaneDlg::OnContextMenu(CWnd* pWnd, CPoint point)
+{
+  const bool queue = pWnd == &m_queue || (pWnd != nullptr && pWnd->m_hWnd == m_queue.m_hWnd);
+  const bool threads = pWnd != nullptr && pWnd->m_hWnd == m_threads.m_hWnd;
+  if (!queue && !threads)
+    return;
+  if (point.x == -1 && point.y == -1)
+    ::GetCursorPos(&point);
+  BCMenu menu;
+  CMenu* popup = queue ? BuildContextPopup(menu, kQueueMenu, sizeof(kQueueMenu) / sizeof(kQueueMenu[0]), this)
+                       : BuildContextPopup(menu, kThreadMenu, sizeof(kThreadMenu) / sizeof(kThreadMenu[0]), this);
+  if (popup == nullptr)
+    return;
+  const UINT id = TrackContextPopup(menu, popup, point, this);
+  if (id != 0)
+    SendMessage(WM_COMMAND, id, 0);
+}
