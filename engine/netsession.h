@@ -120,7 +120,7 @@ private:
 // limit are awaited (never longer than that limit): the server has just proved
 // silent, so a whole time-out more would only hold the worker. Then the
 // connection is failed.
-constexpr uint32_t kSilentAbortReplyMs = 5000;
+constexpr uint32_t kSilentAbortReplyMs = 3000;
 // The client waits this much longer than the window, so the window's failure
 // (logged) ends the wait rather than the client's own give-up.
 constexpr uint32_t kSilentAbortMarginMs = 2000;
