@@ -245,7 +245,7 @@ void CConfirmReplaceDlg::OnConfigure()
     return;
   StopTimer();
   if (hook(this) && m_pRulesWord != nullptr)
-    m_pRulesWord->store((int32_t)g_fileRule);
+    m_pRulesWord->store(static_cast<int32_t>(g_fileRule.load()));
   StartTimer();
 }
 

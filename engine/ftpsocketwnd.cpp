@@ -400,6 +400,10 @@ void CFtpSocketWnd::CloseControlConnection()
     if (m_pSite->SiteOptionDigits[7] != '0') {
       ConnLogPrintf("%s::The server disconnected, preparing to reconnect\r\n", Host());
       m_pSite->m_connected = 0;
+      // Connecting again: a queue worker that waits for the site waits for
+      // that login instead of failing its item on the old idle mark.
+      if (m_pSite->m_hIdleEvent != nullptr)
+        ::ResetEvent(m_pSite->m_hIdleEvent);
     } else {
       ConnLogPrintf("%s::The server is disconnected, exiting\r\n", Host());
       m_pSite->m_connected = 0;

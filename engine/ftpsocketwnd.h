@@ -153,15 +153,20 @@ protected:
   // The window-side push (ABOR and QUIT rules, sequencer started when idle).
   void PushWindowSide(int verb, const char* arg);
   void PushFront(int verb, const char* arg);
-  void SendAbort();
+  // ABOR after the data connection is closed; owed replies consumed before
+  // anything else. An upload is given up by its data connection alone (the
+  // server answers that), unless evenForUpload: a failed local read may come
+  // before the server took the data connection, and only ABOR makes it answer.
+  void SendAbort(bool evenForUpload = false);
   // Sends what is left of ABOR (after the rest of a command cut by a full
   // buffer); a full buffer keeps the rest for the next FD_WRITE.
   void FlushAbort();
   // A final reply while replies are owed: consumed, whatever its code; the
   // last one ends the abort.
   void ConsumeOwedReply(int code);
-  // The site's download time-out (above 10) or g_recvTimeout, in ms.
-  UINT OwedRepliesLimitMs() const;
+  // The site's download time-out (above 10) or g_recvTimeout, in ms; after
+  // a command failed on its idle limit, SilentAbortReplyMs of that.
+  UINT OwedRepliesLimitMs(bool afterSilence) const;
   // Sends the next pending command (or the rest of a half-sent one).
   void RunSequencer();
   // The next pending command starts, or with none the event is set.
@@ -267,6 +272,7 @@ protected:
   int32_t m_repliesOwed = 0;
   bool m_transferReplyDue = false;  // the current transfer verb's final reply has not come
   bool m_abortWaited = false;       // a client waits for the abort's end (cleared when it is woken)
+  bool m_dataGivenUp = false;       // while an abort closes the data connection: reset, not drained
   bool m_abortDue = false;          // ABOR still to go out, whole
   bool m_abortUrgent = false;       // out of band, for a transfer between two servers
   size_t m_abortSent = 0;           // bytes of ABOR already sent

@@ -2,7 +2,8 @@
 // command cut by a full buffer), and the final replies it leaves owed (the
 // given-up command's and its own) are consumed, whatever their code, before
 // any reply is taken for a later command or a later command is sent. A server
-// that does not answer within the idle limit fails the connection.
+// that does not answer within the idle limit fails the connection; one that
+// already let a command fail on that limit gets only a few seconds.
 #include "engine/ftpsocketwnd.h"
 
 #include <cstring>
@@ -17,30 +18,39 @@ constexpr UINT_PTR kOwedRepliesTimer = 1;
 
 }  // namespace
 
-void CFtpSocketWnd::SendAbort()
+void CFtpSocketWnd::SendAbort(bool evenForUpload)
 {
   NetSession& s = *m_pSession;
+  const bool afterSilence = s.m_abortAfterSilence.exchange(0) != 0;
   // After an abort the server's folder and type are no longer taken on trust.
   s.ForgetAcknowledged();
   const int current = s.m_current.m_verb;
   // A transfer between two servers has no data connection here: only ABOR,
   // urgent, stops it.
   const bool urgent = s.m_replyText[0] != '\0';
-  if (!urgent && (current == VERB_STOR || current == VERB_STOW || current == VERB_APPE)) {
+  if (!urgent && !evenForUpload && (current == VERB_STOR || current == VERB_STOW || current == VERB_APPE)) {
     if (m_dataSocket != INVALID_SOCKET)
       SendMessage(UWM_DATA_SOCKET, (WPARAM)m_dataSocket, FD_CLOSE);
     else
       OnDataClosed(false);  // refused before the server connected: no close will come
     return;
   }
-  // The data connection goes first (and the pending commands with it).
+  // The data connection goes first (and the pending commands with it); what
+  // the server still sends of a given-up transfer is not drained into its file.
+  m_dataGivenUp = true;
   CloseDataConnection();
+  m_dataGivenUp = false;
   if (m_ctrlSocket == INVALID_SOCKET)
     return;
   // The caller waits for the abort's end, unless the window wakes it first.
   m_abortWaited = true;
-  if (m_repliesOwed > 0 || m_abortDue)
-    return;  // an ABOR under way answers for this one too
+  if (m_repliesOwed > 0 || m_abortDue) {
+    // An ABOR under way answers for this one too; a server that has since
+    // proved silent gets no longer than the short bound.
+    if (afterSilence)
+      SetTimer(kOwedRepliesTimer, OwedRepliesLimitMs(true), nullptr);
+    return;
+  }
   // The command the server is working on still owes its final reply.
   if (current != VERB_NONE && (!IsTransferVerb(current) || m_transferReplyDue))
     ++m_repliesOwed;
@@ -49,7 +59,7 @@ void CFtpSocketWnd::SendAbort()
   m_abortDue = true;
   m_abortUrgent = urgent;
   m_abortSent = 0;
-  SetTimer(kOwedRepliesTimer, OwedRepliesLimitMs(), nullptr);
+  SetTimer(kOwedRepliesTimer, OwedRepliesLimitMs(afterSilence), nullptr);
   FlushAbort();
 }
 
@@ -127,13 +137,14 @@ void CFtpSocketWnd::ConsumeOwedReply(int code)
   }
 }
 
-UINT CFtpSocketWnd::OwedRepliesLimitMs() const
+UINT CFtpSocketWnd::OwedRepliesLimitMs(bool afterSilence) const
 {
   int32_t seconds = m_pSite != nullptr && m_pSite->m_downloadTimeout > 10 ? (int32_t)m_pSite->m_downloadTimeout
                                                                             : g_recvTimeout;
   if (seconds < 1)
     seconds = 1;
-  return (UINT)seconds * 1000u;
+  const UINT limit = (UINT)seconds * 1000u;
+  return afterSilence ? SilentAbortReplyMs(limit) : limit;
 }
 
 void CFtpSocketWnd::OnTimer(UINT_PTR nIDEvent)

@@ -537,8 +537,12 @@ void CFtpDataPath::SendFromFile(CFtpSocketWnd& w, int verb)
         // read as a success.
         w.m_pSession->m_alive = 0;
         ConnLogPrintf("%s::Reading the local file failed, transfer aborted.\r\n", w.Host());
+        // The data connection is reset and ABOR follows: a server that had not
+        // yet taken the data connection would otherwise never answer the upload.
+        w.SendAbort(true);
+        return;
       }
-      if (!ok || got == 0) {
+      if (got == 0) {
         w.SendMessage(UWM_DATA_SOCKET, (WPARAM)s, FD_CLOSE);
         return;
       }
@@ -566,7 +570,8 @@ void CFtpDataPath::Drain(CFtpSocketWnd& w, SOCKET s, int verb)
   // The loop read the end already: nothing can follow it.
   if (w.m_dataEnded)
     return;
-  const bool sound = (w.m_pSite == nullptr || w.m_pSite->m_queueRun == 1) && w.m_pSession->m_alive != 0;
+  const bool sound =
+      (w.m_pSite == nullptr || w.m_pSite->m_queueRun == 1) && w.m_pSession->m_alive != 0 && !w.m_dataGivenUp;
   if (sound && (verb == VERB_RETR || verb == VERB_RETW)) {
     for (int reads = 0; reads < kDrainReads; ++reads) {
       const RecvOutcome r = FillBuffer(w, s, verb);
@@ -680,7 +685,7 @@ void CFtpSocketWnd::CloseDataSocket()
     if (CFtpDataPath::TakeBackFromRelay(*this)) {
       // Orderly while the transfer is sound; a failed or stopped one resets the
       // connection, so the server cannot take a cut file for a whole one.
-      const bool sound = (m_pSite == nullptr || m_pSite->m_queueRun == 1) && session.m_alive != 0;
+      const bool sound = (m_pSite == nullptr || m_pSite->m_queueRun == 1) && session.m_alive != 0 && !m_dataGivenUp;
       LINGER linger;
       linger.l_onoff = sound ? 0 : 1;
       linger.l_linger = 0;
@@ -777,7 +782,12 @@ LRESULT CFtpSocketWnd::OnDataSocket(WPARAM wParam, LPARAM lParam)
   if (s != m_dataSocket)
     return 0;
   const int verb = m_pSession->m_current.m_verb;
-  const bool running = m_pSite == nullptr || m_pSite->m_queueRun == 1;
+  // A queue item the user stopped takes no more data while its worker comes
+  // to abort it: the rest of the file must not race in unthrottled first.
+  const CPlanItem* item = m_pSession->m_pItem;
+  const bool running = (m_pSite == nullptr || m_pSite->m_queueRun == 1) &&
+                       (item == nullptr || !IsQueueVerb(verb) ||
+                        __atomic_load_n(&item->m_status, __ATOMIC_RELAXED) == PLAN_WORKING);
   switch (event) {
     case FD_CONNECT:
       CFtpDataPath::OnConnect(*this, error);

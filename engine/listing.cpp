@@ -111,6 +111,112 @@ bool IsIsoDateTime(const std::string& line, const Token& date, const Token* time
          DigitsAt(line, d + 8, 2) && DigitsAt(line, t, 2) && line[t + 2] == ':' && DigitsAt(line, t + 3, 2);
 }
 
+bool IsMonthName(const std::string& line, const Token& t)
+{
+  static const char kMonths[] = "janfebmaraprmayjunjulaugsepoctnovdec";
+  if (t.end - t.begin != 3)
+    return false;
+  char m[3];
+  for (int i = 0; i < 3; ++i) {
+    const char c = line[t.begin + i];
+    m[i] = (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
+  }
+  for (size_t i = 0; i + 3 <= sizeof(kMonths) - 1; i += 3)
+    if (memcmp(kMonths + i, m, 3) == 0)
+      return true;
+  return false;
+}
+
+bool AllDigits(const std::string& line, const Token& t)
+{
+  return t.end > t.begin && DigitsAt(line, t.begin, t.end - t.begin);
+}
+
+// A day (one or two digits), then a year (four digits) or a time (H:MM or HH:MM).
+bool IsDayAndTimeOrYear(const std::string& line, const Token& day, const Token& last)
+{
+  const size_t dayLength = day.end - day.begin, lastLength = last.end - last.begin;
+  if (dayLength < 1 || dayLength > 2 || !AllDigits(line, day))
+    return false;
+  if (lastLength == 4 && AllDigits(line, last))
+    return true;
+  const size_t colon = last.end - 3;
+  return (lastLength == 4 || lastLength == 5) && line[colon] == ':' && DigitsAt(line, last.begin, colon - last.begin) &&
+         DigitsAt(line, colon + 1, 2);
+}
+
+// A word of an owner or group name: a letter in it, no colon, no month name.
+bool IsAccountWord(const std::string& line, const Token& t)
+{
+  bool letter = false;
+  for (size_t i = t.begin; i < t.end; ++i) {
+    const char c = line[i];
+    if (c == ':')
+      return false;
+    letter = letter || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  }
+  return letter && !IsMonthName(line, t);
+}
+
+// Where a Unix line's date starts when an owner or group with blanks in it
+// ("Domain Users", from servers that map Windows accounts) pushed it right of
+// the columns it stands in otherwise: the first month, day and time or year
+// (or long-iso date and time) with the size before it and a name after it.
+// 0 when the first date found stands where it always does, or there is none:
+// the columns are counted then.
+size_t ShiftedDateColumn(const std::string& line, const std::vector<Token>& tokens, size_t* nameColumn)
+{
+  constexpr size_t kFirstShifted = 6;  // past the month column of a line with group
+  for (size_t t = 3; t + 2 < tokens.size(); ++t) {
+    size_t name = 0;
+    if (IsIsoDateTime(line, tokens[t], &tokens[t + 1]))
+      name = t + 2;
+    else if (t + 3 < tokens.size() && IsMonthName(line, tokens[t]) &&
+             IsDayAndTimeOrYear(line, tokens[t + 1], tokens[t + 2]))
+      name = t + 3;
+    if (name == 0)
+      continue;
+    if (t < kFirstShifted || !AllDigits(line, tokens[1]) || !AllDigits(line, tokens[t - 1]))
+      return 0;
+    // Between the first word of the owner and the size only words of account
+    // names: a number, a time or a month there is a column of some other
+    // layout, and such a line is counted as ever.
+    for (size_t w = 3; w + 1 < t; ++w)
+      if (!IsAccountWord(line, tokens[w]))
+        return 0;
+    *nameColumn = name;
+    return t;
+  }
+  return 0;
+}
+
+void FillUnixEntry(const std::string& line, const Token& attributes, const std::string& date, int64_t size,
+                   EntryRecord& entry)
+{
+  const char type = line[attributes.begin];
+  CopyField(entry.m_attributes, kEntryAttrLen, line.data() + attributes.begin, attributes.end - attributes.begin);
+  CopyField(entry.m_date, kEntryDateLen, date.data(), date.size());
+  entry.m_size = size;
+  entry.m_kind = (type == 'd' || type == 'D') ? kEntryFolder : kEntryFile;
+}
+
+// A line whose date ShiftedDateColumn found: the size before the date, the
+// name everything after it; the date written as the counted columns write it.
+bool TakeShiftedUnixLine(const std::string& line, const std::vector<Token>& tokens, size_t dateColumn,
+                         size_t nameColumn, EntryRecord& entry)
+{
+  if (!TakeName(line, tokens[nameColumn].begin, entry))
+    return false;
+  std::string date;
+  for (size_t t = dateColumn; t < nameColumn; ++t) {
+    if (t != dateColumn)
+      date += '-';
+    date.append(line, tokens[t].begin, tokens[t].end - tokens[t].begin);
+  }
+  FillUnixEntry(line, tokens[0], date, ParseSize(line, tokens[dateColumn - 1]), entry);
+  return true;
+}
+
 // Unix long format: permissions, links, owner, [group,] size, month, day,
 // time or year, name; or, in place of the three date columns, a long-iso date
 // and time. The column flags belong to the line: a listing may mix lines with
@@ -120,6 +226,10 @@ bool ParseUnixLine(const std::string& line, const std::vector<Token>& tokens, En
   const char type = line[tokens[0].begin];
   if (!IsListedType(type))
     return false;  // symbolic links and special files are not listed
+  size_t nameColumn = 0;
+  const size_t dateColumn = ShiftedDateColumn(line, tokens, &nameColumn);
+  if (dateColumn != 0)
+    return TakeShiftedUnixLine(line, tokens, dateColumn, nameColumn, entry);
   bool groupSeen = false;
   bool noGroupSeen = false;
   int64_t size = 0;
@@ -180,10 +290,7 @@ bool ParseUnixLine(const std::string& line, const std::vector<Token>& tokens, En
   }
   if (nameBegin == std::string::npos || !TakeName(line, nameBegin, entry))
     return false;
-  CopyField(entry.m_attributes, kEntryAttrLen, line.data() + tokens[0].begin, tokens[0].end - tokens[0].begin);
-  CopyField(entry.m_date, kEntryDateLen, date.data(), date.size());
-  entry.m_size = size;
-  entry.m_kind = (type == 'd' || type == 'D') ? kEntryFolder : kEntryFile;
+  FillUnixEntry(line, tokens[0], date, size, entry);
   return true;
 }
 

@@ -116,6 +116,22 @@ private:
   int32_t m_count;
 };
 
+// How long replies owed after the ABOR of a command that failed on the idle
+// limit are awaited (never longer than that limit): the server has just proved
+// silent, so a whole time-out more would only hold the worker. Then the
+// connection is failed.
+constexpr uint32_t kSilentAbortReplyMs = 3000;
+// The client waits this much longer than the window, so the window's failure
+// (logged) ends the wait rather than the client's own give-up.
+constexpr uint32_t kSilentAbortMarginMs = 2000;
+// How long GiveUp waits for the window to close the connection.
+constexpr uint32_t kGiveUpCloseWaitMs = 3000;
+// The window's bound on those replies for a command whose idle limit was idleMs.
+inline uint32_t SilentAbortReplyMs(uint32_t idleMs)
+{
+  return idleMs != 0 && idleMs < kSilentAbortReplyMs ? idleMs : kSilentAbortReplyMs;
+}
+
 // The record of one FTP connection, in the order the engine has always kept it.
 // The client allocates it (every field zero or null) and sets the site and the
 // keeper flag; the window fills the rest when it is created.
@@ -153,6 +169,10 @@ struct NetSession {
   // Set by the relay pump when it gave up because the bytes stopped coming (or
   // the partner never got ready) within its time-out; the task clears it.
   std::atomic<int32_t> m_relayStalled{0};
+  // Set by the client before the ABOR of a command that failed on its idle
+  // limit; the window takes it with the ABOR and bounds the owed replies by
+  // SilentAbortReplyMs.
+  std::atomic<int32_t> m_abortAfterSilence{0};
   // What the server last acknowledged on this connection: the absolute folder
   // of a CWD and the argument of a TYPE ("" when unknown). The window skips a
   // CWD or TYPE that would repeat them. Written on the window's thread;
@@ -201,16 +221,21 @@ struct NetSession {
   // posted; the window's handle or null.
   HWND PostVerb(int verb);
   // Gives up a server gone silent: its late reply would be taken for the
-  // next command's. Empties the queue, marks the connection dead, says QUIT.
+  // next command's. Empties the queue, marks the connection dead and has the
+  // window close it (waiting up to kGiveUpCloseWaitMs for that).
   void GiveUp();
   // ABOR to the window, sent (the caller waits for the window to take it) or
   // posted. A connection still up answers it by setting the finished event,
   // so the event is reset first; true then (an answer is owed). False
   // without a window or control connection: nothing will answer.
-  bool Abort(bool send);
+  // afterSilence: the command failed on its idle limit (the window then waits
+  // SilentAbortReplyMs for the owed replies).
+  bool Abort(bool send, bool afterSilence = false);
   // Abort, then its answer awaited as WaitForEnd (no idle restart); a server
   // silent for limitMs is given up (GiveUp) and WAIT_IDLE returned. WAIT_DONE
-  // as well when no answer was owed.
-  WaitEnd AbortAndWait(bool send, uint32_t sliceMs, uint32_t limitMs, const std::function<bool()>& keepOn);
+  // as well when no answer was owed. After silence the wait is bounded by
+  // the window's short bound plus kSilentAbortMarginMs as well.
+  WaitEnd AbortAndWait(bool send, uint32_t sliceMs, uint32_t limitMs, const std::function<bool()>& keepOn,
+                       bool afterSilence = false);
 #endif
 };

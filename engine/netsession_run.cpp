@@ -74,14 +74,21 @@ void NetSession::GiveUp()
 {
   m_queue.Clear();
   m_alive = 0;
-  PostVerb(VERB_QUIT);
+  // Closed before the caller goes on (bounded: a window that does not answer
+  // still closes when it takes the message): a connection handed back to its
+  // keeper while the close is on the way would be lent again at once.
+  const HWND hWnd = WindowHandle();
+  DWORD_PTR result = 0;
+  if (hWnd != nullptr)
+    ::SendMessageTimeoutA(hWnd, UWM_NET_SEND, (WPARAM)VERB_QUIT, 0, SMTO_NORMAL, kGiveUpCloseWaitMs, &result);
 }
 
-bool NetSession::Abort(bool send)
+bool NetSession::Abort(bool send, bool afterSilence)
 {
   const HWND hWnd = WindowHandle();
   if (hWnd == nullptr)
     return false;
+  m_abortAfterSilence = afterSilence ? 1 : 0;
   // A closed connection set the event when it closed, and answers nothing.
   const bool answers = m_pWnd->GetControlSocket() != INVALID_SOCKET;
   if (answers)
@@ -94,10 +101,15 @@ bool NetSession::Abort(bool send)
 }
 
 NetSession::WaitEnd NetSession::AbortAndWait(bool send, uint32_t sliceMs, uint32_t limitMs,
-                                             const std::function<bool()>& keepOn)
+                                             const std::function<bool()>& keepOn, bool afterSilence)
 {
-  if (!Abort(send))
+  if (!Abort(send, afterSilence))
     return WAIT_DONE;
+  if (afterSilence) {
+    const uint32_t bound = SilentAbortReplyMs(limitMs) + kSilentAbortMarginMs;
+    if (limitMs == 0 || bound < limitMs)
+      limitMs = bound;
+  }
   const WaitEnd end = WaitForEnd(sliceMs, limitMs, keepOn);
   if (end == WAIT_IDLE)
     GiveUp();

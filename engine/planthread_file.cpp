@@ -203,7 +203,8 @@ CPlanThread::ItemResult CPlanThread::Transfer(CFile& file, bool upload, int verb
     // awaited; no answer to ABOR either gives the connection up.
     if (Stopping() || !SiteRuns())
       session->Abort(Stopping());
-    else if (session->AbortAndWait(false, kPlanAbortWaitMs, kPlanAbortWaitMs, nullptr) == NetSession::WAIT_IDLE)
+    else if (session->AbortAndWait(false, kPlanAbortWaitMs, kPlanAbortWaitMs, nullptr, timedOut) ==
+             NetSession::WAIT_IDLE)
       m_connectionLost = true;
   }
   // Taken back on the connection's thread before the file is closed, so no

@@ -85,7 +85,7 @@ CPlanThread::ItemResult CPlanThread::DownloadFolder()
   const bool timedOut = end == NetSession::WAIT_IDLE;
   if (!signalled || session->m_alive.load() == 0 || !SiteRuns() || !ItemWorking() || Stopping()) {
     if (timedOut && hWnd != nullptr &&
-        session->AbortAndWait(true, kPlanAbortWaitMs, kPlanAbortWaitMs, nullptr) == NetSession::WAIT_IDLE)
+        session->AbortAndWait(true, kPlanAbortWaitMs, kPlanAbortWaitMs, nullptr, true) == NetSession::WAIT_IDLE)
       m_connectionLost = true;
     // The data connection closed on the window's thread before the block goes.
     if (hWnd == nullptr || ::SendMessageA(hWnd, UWM_NET_DETACH, 0, 1) == 0)

@@ -521,9 +521,10 @@ int CProgThread::ListRemoteFolder(const char* path, bool recursive)
   const bool onlyLost = running && !alive && !m_timedOut && !SpaceRunStale();
   // The answer to ABOR, bounded too: a silent server would hold the task and
   // a borrowed keeper connection until the user stopped the site.
-  if (!onlyLost && session->AbortAndWait(true, kAbortSliceMs, idleMs, [&] {
-        return g_exitRequested.load() == 0 && site->m_queueRun.load() != 0;
-      }) == NetSession::WAIT_IDLE)
+  if (!onlyLost && session->AbortAndWait(
+                       true, kAbortSliceMs, idleMs,
+                       [&] { return g_exitRequested.load() == 0 && site->m_queueRun.load() != 0; },
+                       m_timedOut) == NetSession::WAIT_IDLE)
     m_timedOut = true;
   FreeListingText(session);
   return 0;

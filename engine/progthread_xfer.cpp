@@ -136,8 +136,9 @@ int CProgThread::TransferOneFile(BatchJobRecord* job, const char* name, int verb
     // the server never takes a cut upload for a whole file. Bounded: a server
     // that never answers must not hold the task.
     session->m_alive = 0;
-    session->AbortAndWait(true, kXferSliceMs, idleMs,
-                          [&] { return site->m_queueRun.load() == 1 && g_exitRequested.load() == 0; });
+    session->AbortAndWait(
+        true, kXferSliceMs, idleMs, [&] { return site->m_queueRun.load() == 1 && g_exitRequested.load() == 0; },
+        timedOut);
   }
   FinishJob(job);
   return 0;

@@ -1,6 +1,6 @@
 #include "shell/settings/filerules.h"
 
-uint32_t g_fileRule = 0;
+std::atomic<uint32_t> g_fileRule{0};
 std::atomic<int32_t> g_queueFileExistsRules{-1};
 
 namespace {
@@ -55,7 +55,7 @@ bool FileRuleAll(uint32_t word, FileRuleDirection direction, int value)
 void PrimeQueueFileExistsRules()
 {
     int32_t expected = -1;
-    g_queueFileExistsRules.compare_exchange_strong(expected, static_cast<int32_t>(g_fileRule & kFileRuleMask));
+    g_queueFileExistsRules.compare_exchange_strong(expected, static_cast<int32_t>(g_fileRule.load() & kFileRuleMask));
 }
 
 void QueueFileRuleSet(FileRuleDirection direction, FileRuleSize size, int value)
@@ -63,7 +63,7 @@ void QueueFileRuleSet(FileRuleDirection direction, FileRuleSize size, int value)
     PrimeQueueFileExistsRules();
     int32_t old = g_queueFileExistsRules.load();
     for (;;) {
-        uint32_t base = old == -1 ? (g_fileRule & kFileRuleMask) : static_cast<uint32_t>(old);
+        uint32_t base = old == -1 ? (g_fileRule.load() & kFileRuleMask) : static_cast<uint32_t>(old);
         int32_t next = static_cast<int32_t>(FileRuleSet(base, direction, size, value) & kFileRuleMask);
         if (g_queueFileExistsRules.compare_exchange_weak(old, next))
             return;
@@ -73,6 +73,6 @@ void QueueFileRuleSet(FileRuleDirection direction, FileRuleSize size, int value)
 // The working copy keeps only the rule bits, so no stored word can read as -1.
 void ApplyFileRuleFromDialog(uint32_t word)
 {
-    g_fileRule = word;
+    g_fileRule.store(word);
     g_queueFileExistsRules.store(static_cast<int32_t>(word & kFileRuleMask));
 }

@@ -60,8 +60,10 @@ FileExistsAction FileRuleAction(uint32_t word, FileRuleDirection direction, File
 // True when all three fields of the direction hold this value.
 bool FileRuleAll(uint32_t word, FileRuleDirection direction, int value);
 
-// The saved rules ("FILERULE"); 0 asks in all six cases.
-extern uint32_t g_fileRule;
+// The saved rules ("FILERULE"); 0 asks in all six cases. Atomic: "&Configure"
+// in the replace box runs the File Exists dialog on the queue worker's thread
+// that asked, and its OK writes this word while other workers read it.
+extern std::atomic<uint32_t> g_fileRule;
 
 // The running queue's working copy of g_fileRule; -1 = not primed. Queue
 // workers and the replace box change it from several threads.

@@ -124,7 +124,7 @@ void SaveSettings(const MainWindowSettings& window)
     FormatViewColors(colors, sizeof colors);
 
     key.SetStringValue("CONFIGADVVASK", advanced);
-    key.SetDwordValue("FILERULE", g_fileRule);
+    key.SetDwordValue("FILERULE", g_fileRule.load());
     key.SetDwordValue("PROXYTYPE", static_cast<DWORD>(g_proxyType));
     key.SetStringValue("PROXYIP", g_proxyHost);
     key.SetDwordValue("PROXYPORT", static_cast<DWORD>(g_proxyPort));

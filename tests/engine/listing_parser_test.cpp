@@ -171,6 +171,32 @@ TEST(ListingParser, IsoDatesKeepTheWholeName)
   EXPECT_STREQ(p.entries[2].m_date, "Mar-3-2002");
 }
 
+TEST(ListingParser, OwnersAndGroupsWithBlanksKeepTheName)
+{
+  // Servers that map Windows accounts: the date, not the column count, says
+  // where the name starts.
+  Parsed p = Parse("drwxrwxr-x   3 builder  Domain Users     4096 Dec  9  2009 release notes\r\n"
+                   "-rw-r--r--   1 John Smith Domain Users  1234 jan 15 10:30 a  b.txt\r\n"
+                   "-rw-r--r--   1 ACME\\Jo Domain Admins   77 2021-03-04 05:06 iso name\r\n"
+                   // An owner with a blank and no group column reads as owner and group.
+                   "-rw-r--r--   1 Domain Users        88 Feb  2  2002 no group\r\n");
+  ASSERT_EQ(p.count, 4);
+  EXPECT_STREQ(p.entries[0].m_name, "release notes");
+  EXPECT_EQ(p.entries[0].m_kind, kEntryFolder);
+  EXPECT_EQ(p.entries[0].m_size, 4096);
+  EXPECT_STREQ(p.entries[0].m_date, "Dec-9-2009");
+  EXPECT_STREQ(p.entries[0].m_attributes, "drwxrwxr-x");
+  EXPECT_STREQ(p.entries[1].m_name, "a  b.txt");
+  EXPECT_EQ(p.entries[1].m_size, 1234);
+  EXPECT_STREQ(p.entries[1].m_date, "jan-15-10:30");
+  EXPECT_EQ(p.entries[1].m_kind, kEntryFile);
+  EXPECT_STREQ(p.entries[2].m_name, "iso name");
+  EXPECT_EQ(p.entries[2].m_size, 77);
+  EXPECT_STREQ(p.entries[2].m_date, "2021-03-04-05:06");
+  EXPECT_STREQ(p.entries[3].m_name, "no group");
+  EXPECT_EQ(p.entries[3].m_size, 88);
+}
+
 TEST(ListingParser, EmptyResults)
 {
   int count = 77;

@@ -914,3 +914,92 @@ def list_gated(s):
         time.sleep(0.2)
         s.send("226 Directory send OK.\r\n")
     _serve_data(s, {"LIST": on_list})
+
+
+# ---- a server that falls silent mid-transfer (tests/xfer, tests/queue) ------------
+
+SILENT_SIZE = 1024 * 1024
+
+
+def _silent_until_closed(s):
+    """Records what the client sends and answers nothing, until it closes."""
+    while s.readline(timeout=300) is not None:
+        pass
+
+
+def silent_transfer(s):
+    """RETR of a name starting with "nofinal": all SILENT_SIZE bytes of pattern()
+    and the data connection closed, but no final reply; "halfstall": half of
+    them, then nothing on either connection. After either the server answers
+    nothing (ABOR included) until the client closes. Other RETRs serve
+    SILENT_SIZE bytes whole; SIZE answers SILENT_SIZE."""
+    data = pattern(SILENT_SIZE)
+
+    def on_retr(s, verb, line):
+        name = line.split(" ", 1)[-1].rsplit("/", 1)[-1]
+        if s.data_conn is None:
+            s.send("425 No data connection.\r\n")
+            return
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        if name.startswith("nofinal"):
+            s.send_data(data, close=True)
+        elif name.startswith("halfstall"):
+            s.data_conn.sendall(data[:SILENT_SIZE // 2])
+        else:
+            s.send_data(data, close=True)
+            time.sleep(0.1)
+            s.send("226 Transfer complete.\r\n")
+            return
+        _silent_until_closed(s)
+        return False
+
+    def on_size(s, verb, line):
+        s.send("213 %d\r\n" % SILENT_SIZE)
+    _serve_data(s, {"RETR": on_retr, "SIZE": on_size})
+
+
+# ---- a stopped download started again at once (tests/queue) -------------------------
+
+RESUME_SIZE = 64 * 1024 * 1024
+_resume_data = []
+
+
+def retr_resume_abor_late(s):
+    """RETR serves pattern(RESUME_SIZE) from the offset of a REST before it; a
+    data connection the client lets go mid-file gets 426. ABOR is answered
+    300 ms late with 226."""
+    if not _resume_data:
+        _resume_data.append(pattern(RESUME_SIZE))
+    data = _resume_data[0]
+    rest = 0
+
+    def on_rest(s, verb, line):
+        nonlocal rest
+        rest = int(line.split(" ", 1)[1])
+        s.send("350 Restarting at %d.\r\n" % rest)
+
+    def on_size(s, verb, line):
+        s.send("213 %d\r\n" % RESUME_SIZE)
+
+    def on_retr(s, verb, line):
+        nonlocal rest
+        offset, rest = rest, 0
+        if s.data_conn is None:
+            s.send("425 No data connection.\r\n")
+            return
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        try:
+            s.data_conn.sendall(memoryview(data)[offset:])
+            s.data_conn.close()
+            s.data_conn = None
+            time.sleep(0.1)
+            s.send("226 Transfer complete.\r\n")
+        except OSError:
+            s.data_conn.close()
+            s.data_conn = None
+            s.send("426 Connection closed; transfer aborted.\r\n")
+
+    def on_abor(s, verb, line):
+        time.sleep(0.3)
+        s.send("226 ABOR command successful.\r\n")
+    _serve_data(s, {"REST": on_rest, "SIZE": on_size, "RETR": on_retr, "ABOR": on_abor})

@@ -171,6 +171,50 @@ TEST_F(QueueResume, ClosingTheProgramEndsEveryWorkerAndSendsNothing)
   g_exitRequested = 0;
 }
 
+// A server that falls silent after the whole file or in the middle of it: the
+// item fails at the site's idle limit (11 s), the ABOR nobody answers holds the
+// worker only a few seconds more, and the next item starts within the limit
+// plus 10 s and comes in whole.
+TEST_F(QueueResume, ASilentServerFreesTheWorkerForTheNextItemSoon)
+{
+  const size_t kServed = 1024 * 1024;  // the scenario's SILENT_SIZE
+  for (const char* name : {"nofinal.bin", "halfstall.bin"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(peers::Scenario("silent_transfer"));
+    Harness h;
+    g_queueThreadCount = 1;
+    CSiteItem* site = h.AddSite(port, "u", "p");
+    site->m_downloadTimeout = 11;
+    const std::string local = FreshTemp(std::string("silent_") + name);
+    CPlanItem* silent = h.view.Add("<-", "127.0.0.1", port, "u", "p", local.c_str(), "/", name,
+                                   static_cast<int64_t>(kServed));
+    CPlanItem* next = h.view.Add("<-", "127.0.0.1", port, "u", "p", local.c_str(), "/", "next.bin",
+                                 static_cast<int64_t>(kServed));
+    silent->m_failAction = PLAN_FAIL_MOVE_LAST;
+    next->m_failAction = PLAN_FAIL_MOVE_LAST;
+    h.doc->OnStartQueue();
+    h.doc->m_sites[0]->m_queueRun = 0;
+    auto waitBegins = [&](int n, DWORD waitMs) {
+      const DWORD from = ::GetTickCount();
+      while (h.frame.Count(UWM_DOWNLOAD_BEGIN) < n && ::GetTickCount() - from < waitMs)
+        h.Pump(20);
+      return ::GetTickCount();
+    };
+    const DWORD first = waitBegins(1, 20000);
+    ASSERT_EQ(h.frame.Count(UWM_DOWNLOAD_BEGIN), 1) << QueueLogText();
+    const DWORD second = waitBegins(2, 40000);
+    ASSERT_EQ(h.frame.Count(UWM_DOWNLOAD_BEGIN), 2)
+        << silent->m_status << " " << next->m_status << " " << next->m_retryCount << " "
+        << h.view.Count(UWM_NEXT_QUEUE_ITEM) << "\n" << QueueLogText();
+    EXPECT_GE(second - first, 11000u - 500u) << "given up before its idle limit";
+    EXPECT_LT(second - first, 11000u + 10000u) << QueueLogText();
+    EXPECT_TRUE(h.WaitWorkersEnded(30000));
+    EXPECT_EQ(silent->m_status, PLAN_ERROR) << QueueLogText();
+    EXPECT_EQ(next->m_status, PLAN_FINISHED) << QueueLogText();
+    EXPECT_TRUE(ReadAll(local + "\\next.bin") == QueueServedData(kServed));
+  }
+}
+
 // A queue item whose file is gone (550) or busy (450) is refused and aborted;
 // the answer owed to that ABOR, late or of any code, is never taken for the
 // next item's commands on the same connection, which then runs whole.

@@ -115,7 +115,7 @@ TEST_F(FileRules, QueueWorkingCopy)
     EXPECT_EQ(g_queueFileExistsRules.load(), 0x12);
 
     ApplyFileRuleFromDialog(0x9249);
-    EXPECT_EQ(g_fileRule, 0x9249u);
+    EXPECT_EQ(g_fileRule.load(), 0x9249u);
     EXPECT_EQ(g_queueFileExistsRules.load(), 0x9249);
     // A word with every bit set still cannot read as "not primed".
     ApplyFileRuleFromDialog(0xFFFFFFFFu);

@@ -202,7 +202,7 @@ TEST_F(SettingsRegistry, EveryGlobalRoundTrips)
     EXPECT_EQ(g_optionFlags, 0x80000005u);
     EXPECT_EQ(g_proxyType, 12);
     EXPECT_EQ(g_proxyPort, 3128);
-    EXPECT_EQ(g_fileRule, 0x9249u);
+    EXPECT_EQ(g_fileRule.load(), 0x9249u);
     EXPECT_STREQ(g_proxyHost, "proxy.example.net");
     EXPECT_STREQ(g_proxyUser, "pu");
     EXPECT_STREQ(g_proxyPassword, "pp \xD6\xD0");
@@ -233,7 +233,7 @@ TEST_F(SettingsRegistry, MissingValuesKeepTheirDefaults)
     EXPECT_STREQ(g_asciiExtensions, kDefaultAsciiExtensions);
     EXPECT_STREQ(g_anonymousPassword, kDefaultAnonymousPassword);
     EXPECT_STREQ(g_proxyHost, "");
-    EXPECT_EQ(g_fileRule, 0u);
+    EXPECT_EQ(g_fileRule.load(), 0u);
     EXPECT_EQ(Advanced(w), "0,5,120,5,120,120,120,0,0,1,1,0,0,0,0,0,1460,2,5,5,0,0");
     for (uint32_t c : g_viewColors)
         EXPECT_EQ(c, 0xFFFFFFu);
@@ -297,7 +297,7 @@ TEST_F(SettingsRegistry, WrongTypesCountAsMissing)
     EXPECT_EQ(g_proxyPort, 1080);
     EXPECT_STREQ(g_proxyHost, "");
     EXPECT_EQ(g_connectTimeout, 120);
-    EXPECT_EQ(g_fileRule, 0u);
+    EXPECT_EQ(g_fileRule.load(), 0u);
 
     CRegKeyWrap key(HKEY_CURRENT_USER);
     ASSERT_TRUE(key.OpenKey(HKEY_CURRENT_USER, kSettingsKeyPath));

@@ -39,7 +39,8 @@ std::string Snapshot()
     add(&g_optionFlags, sizeof g_optionFlags);
     add(&g_proxyType, sizeof g_proxyType);
     add(&g_proxyPort, sizeof g_proxyPort);
-    add(&g_fileRule, sizeof g_fileRule);
+    const uint32_t rule = g_fileRule.load();
+    add(&rule, sizeof rule);
     int32_t queue = g_queueFileExistsRules.load();
     add(&queue, sizeof queue);
     add(g_viewColors, sizeof g_viewColors);

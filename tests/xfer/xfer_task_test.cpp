@@ -605,6 +605,36 @@ protected:
     return session == nullptr || (session->m_pJob != job && session->m_pFile == nullptr);
   }
 
+  // A download from the silent_transfer scenario with the site's idle limit
+  // at 11 s: it fails at that limit, and the ABOR nobody answers holds the
+  // worker a few seconds more at most (its thread ends within the limit plus
+  // 10 s), the connection failed with the usual text.
+  void ExpectSilentServerLetGo(const char* name)
+  {
+    Connect("silent_transfer");
+    site.m_downloadTimeout = 11;
+    Sinks sinks;
+    LifetimeView view;
+    g_pFuncView = &view;
+    const std::string target = local + "\\silent";
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    HTREEITEM node = reinterpret_cast<HTREEITEM>(intptr_t(0x66));
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_DOWNLOAD, &site, node, "/", target.c_str(), 0,
+                                              Entries({{name, 1 << 20}})),
+                        60000));
+    const DWORD ended = ::GetTickCount() - start;
+    Own(view);
+    ASSERT_TRUE(view.Settle());
+    ASSERT_EQ(view.jobs.size(), 1u);
+    const LifetimeView::Seen seen = view.SeenOf(0);
+    EXPECT_EQ(seen.state, JOB_ERROR) << LogDump();
+    EXPECT_GE(seen.endTick - seen.startTick, 11000u - 500u) << "failed before its idle limit";
+    EXPECT_LT(ended, 11000u + 10000u) << LogDump();
+    EXPECT_TRUE(LetGo(view.jobs[0]));
+    EXPECT_GE(FindLog("127.0.0.1::Connection failed. Please check the network."), 0) << LogDump();
+  }
+
   static constexpr DWORD kIdleMs = 2000;
   int port = 0;
   bool started = false;
@@ -753,4 +783,14 @@ TEST_F(XferScripted, UnansweredFolderChangeEndsTheTask)
   EXPECT_LT(::GetTickCount() - start, kIdleMs + 6000);
   EXPECT_TRUE(sinks.funcView.Of(UWM_BATCH_ADD).empty());
   EXPECT_GE(FindLog("This server response timeout"), 0) << LogDump();
+}
+
+TEST_F(XferScripted, ASilentServerAfterTheWholeFileFreesTheWorkerSoon)
+{
+  ExpectSilentServerLetGo("nofinal.bin");
+}
+
+TEST_F(XferScripted, ASilentServerInTheMiddleOfTheFileFreesTheWorkerSoon)
+{
+  ExpectSilentServerLetGo("halfstall.bin");
 }
