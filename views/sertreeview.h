@@ -120,6 +120,7 @@ public:
   int m_initialised = 0;
   CTreeCtrl m_tree;
   CHoverButton m_dualViewButton;    // the second pane's only
+  HICON m_dualViewIcon = nullptr;   // the button's icon, ours to destroy
   CImageList m_imageList;
   CCaptionStatic m_caption;
 

@@ -170,13 +170,19 @@ void CLocLiView::OnRename()
 
 void CLocLiView::OnDelete()
 {
-  const std::vector<int> rows = SelectedRows();
+  const std::vector<ChosenRow> chosen = ChosenRows();
+  const CString folder = FolderPath();
   // Never the drives themselves.
-  if (rows.empty() || !ShowsFolder()) {
+  if (chosen.empty() || !ShowsFolder()) {
     Refuse(IDS_SELECTION_ERROR);
     return;
   }
   if (!Confirm(OPTBIT_CONFIRM_DELETE_FILE, IDS_CONFIRM_DELETE_SELECTION))
+    return;
+  // The box pumped messages: the entries chosen are found again by name, in
+  // the folder they were chosen in.
+  const std::vector<int> rows = RowsNow(chosen);
+  if (rows.empty() || FolderPath() != folder)
     return;
   std::vector<std::string> paths;
   for (int row : rows)
@@ -238,16 +244,17 @@ void CLocLiView::OnAddToQueue()
     Refuse(IDS_NO_RECEIVING_PATH);
     return;
   }
-  const std::vector<int> rows = SelectedRows();
-  if (rows.empty())
+  const std::vector<ChosenRow> chosen = ChosenRows();
+  const CString localFolder = FolderPath();
+  if (chosen.empty())
     return;
   if (!Confirm(OPTBIT_CONFIRM_UPLOAD, IDS_CONFIRM_UPLOAD))
     return;
-  // The box pumped messages: the folders are read again.
+  // The box pumped messages: the folders and the rows are read again.
   site = ShowsFolder() ? FirstPaneFolder(&remotePath) : nullptr;
-  if (site == nullptr)
+  const std::vector<int> rows = RowsNow(chosen);
+  if (site == nullptr || rows.empty() || FolderPath() != localFolder)
     return;
-  const CString localFolder = FolderPath();
   site->m_queueRun = 1;
   std::vector<CPlanItem*> items;
   for (int row : rows) {

@@ -253,9 +253,15 @@ void CLocTrView::OnDelete()
   m_contextNode = nullptr;
   if (!IsFolderNode(node))
     return;
+  const NodeKey key = m_helper.KeyOf(&m_tree, node);
+  const std::string path(NodePath(node));
   if (!Confirm(OPTBIT_CONFIRM_DELETE_FILE, IDS_CONFIRM_DELETE_SELECTION))
     return;
-  const std::string path(NodePath(node));
+  // The box pumped messages: a relist may have deleted the node and given its
+  // handle to another. The folder is found again by what it stands for.
+  node = m_helper.FindByKey(&m_tree, key);
+  if (node == nullptr || std::string(NodePath(node)) != path)
+    return;
   std::string from = path;
   from.append(2, '\0');
   SHFILEOPSTRUCTA op = {};
