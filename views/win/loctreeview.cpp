@@ -22,7 +22,6 @@ IMPLEMENT_DYNCREATE(CLocTrView, CMenuView)
 
 namespace {
 
-constexpr UINT kDualServerViewCommand = 32841;
 constexpr int kTitleTop = 3;
 constexpr int kTitleBottom = 22;
 const char kTitle[] = "  [Work View] Local Disk";
@@ -70,7 +69,7 @@ int CLocTrView::OnCreate(LPCREATESTRUCT lpcs)
   if (!m_caption.Create("", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, 0xFFFF))
     return -1;
   if (!m_dualViewButton.Create("", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, CRect(0, 6, 16, 21), this,
-                               kLocDualViewButtonId))
+                               kDualViewButtonId))
     return -1;
   HICON icon = m_imageList.GetImageCount() > 2 ? m_imageList.ExtractIcon(2) : nullptr;
   if (icon == nullptr)
@@ -128,7 +127,7 @@ void CLocTrView::OnDraw(CDC* pDC)
 void CLocTrView::OnDualView()
 {
   if (CWnd* main = g_pMainFrame.load())
-    main->SendMessage(WM_COMMAND, kDualServerViewCommand, 0);
+    main->SendMessage(WM_COMMAND, viewcmd::kDualServerView, 0);
 }
 
 void CLocTrView::OnInitialUpdate()

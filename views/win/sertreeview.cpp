@@ -191,7 +191,7 @@ BOOL CSerTrViewBase::OnSetCursor(CWnd*, UINT, UINT)
 void CSerTrViewBase::OnDualViewButton()
 {
   if (CWnd* frame = g_pMainFrame.load())
-    frame->SendMessage(WM_COMMAND, kDualServerViewCommand);
+    frame->SendMessage(WM_COMMAND, viewcmd::kDualServerView);
 }
 
 void CSerTrViewBase::OnTreeSetFocus(NMHDR*, LRESULT* pResult)

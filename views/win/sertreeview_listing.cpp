@@ -26,7 +26,6 @@ CString NameOf(const char* field, size_t size) { return CString(field, (int)strn
 
 // The label of the child that gives a node not yet listed its expand button
 // (the same as CViewHelper::InsertTreeItem's).
-const char kPlaceholderLabel[] = "asd";
 
 }  // namespace
 

@@ -8,13 +8,14 @@
 #include "engine/progthread.h"
 #include "engine/shellseam.h"
 #include "shell/doc/zarndoc.h"
+#include "views/viewcmds.h"
 #include "views/viewpaths.h"
 
 char g_localRootPaths[kLocalRootPathsLen];
 
-namespace {
-
 const char kPlaceholderLabel[] = "asd";
+
+namespace {
 
 // Labels from the top-level node down to node; empty for the root (the first
 // top-level node, inserted before anything else).
