@@ -693,14 +693,15 @@ TEST(ViewsSerList, RowsMovingUnderTheChoiceLeaveDeleteOnTheChosenEntry)
   EXPECT_LE(retries, 1) << "header clicks were dropped";
 
   // Delete c.txt; while its box is up, a.txt's removal lands (the rows below
-  // it move up one) and then a listing that puts a new entry in front.
+  // it move up one: c.txt's old index is d.txt's now), then the folder's
+  // listing again, with a new entry behind.
   g_optionFlags |= 1u << OPTBIT_CONFIRM_DELETE_FILE;
   Bench::Select(l, {"c.txt"});
   EntryRecord removed = {};
   strcpy(removed.m_name, "a.txt");
   removed.m_kind = kEntryFile;
   EntryRecord relisted[6] = {};
-  const char* names[] = {"0.txt", "b.txt", "c.txt", "d.txt", "e.txt"};
+  const char* names[] = {"b.txt", "c.txt", "d.txt", "e.txt", "zz.txt"};
   for (int i = 0; i < 5; ++i) {
     strcpy(relisted[i].m_name, names[i]);
     relisted[i].m_kind = kEntryFile;
