@@ -243,8 +243,17 @@ TEST(ViewsSerList, FolderCommandsChangeExactlyTheChosenEntries)
   const std::string refused = "This name cannot be used on the server:\r\n";
   Bench::Select(l, {"b.txt"});
   l->OnRename();
-  EXPECT_EQ(WithErrorBoxes([&] { Bench::EndEdit(l, "../b.txt"); }),
-            (std::vector<std::string>{refused + "../b.txt"}));
+  std::string said;
+  boxdriver::Driver shooter([&] {
+    if (HWND box = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 20000)) {
+      said = boxdriver::ItemText(box, 1169);
+      viewhost::Shot("serlist_name_refused");
+      boxdriver::Click(box, IDOK);
+    }
+  });
+  Bench::EndEdit(l, "../b.txt");
+  shooter.Join();
+  EXPECT_EQ(said, refused + "../b.txt");
   l->OnMakeFolder();
   EXPECT_EQ(WithErrorBoxes([&] { Bench::EndEdit(l, ".."); }), (std::vector<std::string>{refused + ".."}));
   Bench::Select(l, {"b.txt"});
