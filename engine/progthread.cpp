@@ -14,25 +14,18 @@
 #include "engine/netsession.h"
 #include "engine/siteitem.h"
 #include "engine/taskthreads.h"
+#include "engine/viewmessages.h"
 #include "engine/viewslots.h"
 #include "shell/settings/settings.h"
 
-std::atomic<CWnd*> g_pMainFrame{nullptr};
-std::atomic<CWnd*> g_pLocTrView{nullptr};
+ViewSlot g_pMainFrame;
+ViewSlot g_pLocTrView;
 std::atomic<uint32_t> g_taskConnectWaitMs{60000};
 
 namespace {
 
 const DWORD kRunSliceMs = 2000;
 const DWORD kAbortSliceMs = 3000;
-
-LRESULT SendTo(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-  HWND hWnd = wnd != nullptr ? wnd->GetSafeHwnd() : nullptr;
-  if (hWnd == nullptr)
-    return 0;
-  return ::SendMessageA(hWnd, message, wParam, lParam);
-}
 
 DWORD Since(DWORD start)
 {
@@ -106,11 +99,6 @@ static void CopyPath(char* to, const char* from)
   std::snprintf(to, kTaskPathLen, "%s", from != nullptr ? from : "");
 }
 
-static CWnd* TreeOfPane(int paneFlag)
-{
-  return paneFlag == 1 ? g_pSerTrView.load() : g_pSerTrView1.load();
-}
-
 CProgThread::CProgThread(int paneFlag, TaskCode task, CSiteItem* site, HTREEITEM node, const char* path, int value,
                          EntryRecord* entries)
 {
@@ -122,7 +110,9 @@ CProgThread::CProgThread(int paneFlag, TaskCode task, CSiteItem* site, HTREEITEM
   CopyPath(m_firstPath, path);
   m_value = value;
   m_pEntries = entries;
-  m_pResultWnd = TreeOfPane(paneFlag);
+  m_hResultTree = ServerTreeSlot(paneFlag).Window();
+  if (task == TASK_DOWNLOAD)
+    m_hLocalTree = g_pLocTrView.Window();
   // Taken here, on the GUI thread in request order: a request whose connect is
   // slow must not overtake a later one and make the later one stale.
   if (task == TASK_LIST)
@@ -157,7 +147,9 @@ CProgThread::CProgThread(int paneFlag, TaskCode task, CSiteItem* site, CSiteItem
   CopyPath(m_secondPath, secondPath);
   m_value = value;
   m_pEntries = entries;
-  m_pResultWnd = TreeOfPane(paneFlag);
+  m_hResultTree = ServerTreeSlot(paneFlag).Window();
+  if (task == TASK_DOWNLOAD)
+    m_hLocalTree = g_pLocTrView.Window();
 }
 
 CProgThread::CProgThread(int paneFlag, TaskCode task, CSiteItem* site, HTREEITEM node, const char* firstPath,
@@ -258,7 +250,7 @@ void CProgThread::ReportLine(const char* text)
   if (g_exitRequested.load() != 0)
     return;
   if (IsOptionSet(OPTBIT_NOTIFIER))
-    SendTo(g_pMainFrame.load(), UWM_NOTIFY_POPUP, 0, reinterpret_cast<LPARAM>(text));
+    SendToView(g_pMainFrame, UWM_NOTIFY_POPUP, 0, reinterpret_cast<LPARAM>(text));
   ConnLogWrite(text);
 }
 
@@ -452,12 +444,34 @@ void CProgThread::RunTask()
   }
 }
 
-CWnd* CProgThread::ResultWnd() const
+namespace {
+
+LRESULT SendIfStill(const ViewSlot& slot, HWND built, UINT message, WPARAM wParam, LPARAM lParam)
 {
-  // A tree may have gone since the task was built: its slot is cleared then.
-  if (m_task == TASK_SPACE_USED || m_pResultWnd == nullptr)
-    return m_pResultWnd;
-  return TreeOfPane(m_paneFlag);
+  if (built == nullptr || g_exitRequested.load() != 0 || slot.Window() != built)
+    return 0;
+  return SendToView(slot, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CProgThread::SendResult(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+  return SendIfStill(ServerTreeSlot(m_paneFlag), m_hResultTree, message, wParam, lParam);
+}
+
+void CProgThread::SendEntryAdded(HTREEITEM node, const EntryRecord& entry, const char* folder) const
+{
+  EntryRecord added = entry;
+  std::snprintf(added.m_second, sizeof(added.m_second), "%s", folder != nullptr ? folder : "");
+  if (folder != nullptr && std::strlen(folder) >= sizeof(added.m_second))
+    added.m_second[0] = '\0';  // a folder cut would name another: said as none
+  SendResult(UWM_ENTRY_ADDED, reinterpret_cast<WPARAM>(node), reinterpret_cast<LPARAM>(&added));
+}
+
+LRESULT CProgThread::SendLocalResult(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+  return SendIfStill(g_pLocTrView, m_hLocalTree, message, wParam, lParam);
 }
 
 // ---- waits ----
@@ -555,7 +569,6 @@ void CProgThread::TaskList()
   NetSession* session = m_pSession1;
   CSiteItem* site = m_pSite;
   std::string message = std::string(site->m_host) + "::" + m_firstPath;
-  CWnd* result = ResultWnd();
   const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
 
   if (ListRemoteFolder(m_firstPath, false) == 1) {
@@ -569,13 +582,13 @@ void CProgThread::TaskList()
     if (entries != nullptr) {
       if (IsListingGenerationCurrent(m_paneFlag, m_generation) && site->m_queueRun.load() != 0 &&
           g_exitRequested.load() == 0)
-        SendTo(result, UWM_LISTING_READY, node, reinterpret_cast<LPARAM>(entries));
+        SendResult(UWM_LISTING_READY, node, reinterpret_cast<LPARAM>(entries));
       message += " search is complete\r\n";
     } else {
       message += " is empty, search is complete\r\n";
     }
     if (site->m_queueRun.load() != 0 && g_exitRequested.load() == 0) {
-      SendTo(result, UWM_LISTING_STATUS, node, static_cast<LPARAM>(session->m_entryCount));
+      SendResult(UWM_LISTING_STATUS, node, static_cast<LPARAM>(session->m_entryCount));
       // Only the newest request's listing is kept: a node deleted meanwhile
       // (its handle may go to a new node) moves the generation, and a file
       // written while it moved is taken back.
@@ -623,7 +636,7 @@ void CProgThread::TaskSearchList()
   if (entries != nullptr) {
     if (IsListingGenerationCurrent(1, m_generation) && site->m_queueRun.load() != 0 &&
         g_exitRequested.load() == 0)
-      SendTo(ResultWnd(), UWM_CACHED_LISTING, node, reinterpret_cast<LPARAM>(entries));
+      SendResult(UWM_CACHED_LISTING, node, reinterpret_cast<LPARAM>(entries));
     delete[] entries;
     message += " search is complete\r\n";
   } else if (count == 0) {
@@ -638,7 +651,7 @@ void CProgThread::TaskSearchList()
   if (g_exitRequested.load() != 0)
     return;
   if (site->m_queueRun.load() != 0)
-    SendTo(ResultWnd(), UWM_LISTING_STATUS, node, 0);
+    SendResult(UWM_LISTING_STATUS, node, 0);
   ReportLine(message.c_str());
 }
 

@@ -11,6 +11,7 @@
 
 #include "engine/listing.h"
 #include "engine/progtask.h"
+#include "engine/viewslots.h"
 #include "framework/afxwin.h"
 
 class CSiteItem;
@@ -26,9 +27,9 @@ constexpr UINT UWM_LISTING_READY = 0x7E8;   // WM_USER+1000: lParam entry array
 constexpr UINT UWM_CACHED_LISTING = 0x7E9;  // WM_USER+1001: lParam entry array from the cache
 constexpr UINT UWM_LISTING_STATUS = 0x7EA;  // WM_USER+1002: lParam entry count, or 0
 
-// Windows the workers report to; null sends nothing.
-extern std::atomic<CWnd*> g_pMainFrame;
-extern std::atomic<CWnd*> g_pLocTrView;
+// Windows the workers report to; an empty slot sends nothing.
+extern ViewSlot g_pMainFrame;
+extern ViewSlot g_pLocTrView;
 
 // The connect limits (login of an own connection, a free semaphore unit), in ms.
 extern std::atomic<uint32_t> g_taskConnectWaitMs;
@@ -103,7 +104,7 @@ public:
   char m_secondPath[kTaskPathLen] = {};
   CSiteItem* m_pSite = nullptr;
   CSiteItem* m_pSite2 = nullptr;
-  CWnd* m_pResultWnd = nullptr;
+  CWnd* m_pResultWnd = nullptr;  // the space-used task's dialog
   int32_t m_borrowed1 = 0;
   int32_t m_borrowed2 = 0;
   int32_t m_matchCase = 0;
@@ -143,8 +144,15 @@ public:
   int WriteListingCache(const EntryRecord* entries, int count);
   EntryRecord* ReadListingCache(int* count);
 
-  // The window results go to: the tree of the pane flag as it is now.
-  CWnd* ResultWnd() const;
+  // Sends to the tree the task was built for (the pane's server tree, or the
+  // local tree for a download), while that same window is still the pane's:
+  // a tree closed or made anew since then gets nothing, since the task's node
+  // means nothing to it.
+  LRESULT SendResult(UINT message, WPARAM wParam, LPARAM lParam) const;
+  LRESULT SendLocalResult(UINT message, WPARAM wParam, LPARAM lParam) const;
+  // UWM_ENTRY_ADDED for the node, the record saying the server folder it went
+  // into (the tree takes it only while the node still stands for that folder).
+  void SendEntryAdded(HTREEITEM node, const EntryRecord& entry, const char* folder) const;
 
   // Stop predicate of the space-used run: the dialog started a newer run.
   bool SpaceRunStale() const;
@@ -254,6 +262,10 @@ private:
   bool m_semTaken1 = false;
   bool m_semTaken2 = false;
   bool m_timedOut = false;  // the last ListRemoteFolder ended on its idle limit
+
+  // The trees' windows when the task was built (see SendResult).
+  HWND m_hResultTree = nullptr;
+  HWND m_hLocalTree = nullptr;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -24,16 +24,6 @@ namespace {
 
 const DWORD kOpsSliceMs = 2000;
 
-LRESULT SendIfRunning(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-  if (g_exitRequested.load() != 0)
-    return 0;
-  HWND hWnd = wnd != nullptr ? wnd->GetSafeHwnd() : nullptr;
-  if (hWnd == nullptr)
-    return 0;
-  return ::SendMessageA(hWnd, message, wParam, lParam);
-}
-
 // An argument the push would cut could name another file or folder.
 bool Fits(const char* arg)
 {
@@ -239,8 +229,8 @@ void CProgThread::TaskMakeDir()
       message += " create failed. ";
       break;
     default:
-      SendIfRunning(ResultWnd(), UWM_ENTRY_ADDED, node, reinterpret_cast<LPARAM>(&m_pEntries[0]));
-      SendIfRunning(ResultWnd(), UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
+      SendEntryAdded(m_hNode, m_pEntries[0], m_firstPath);
+      SendResult(UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
       message += " create finished.\r\n";
       break;
   }
@@ -259,8 +249,8 @@ void CProgThread::TaskRename()
     EntryRecord* e = &m_pEntries[i];
     if (RenameOne(e->m_name, e->m_second) == 1) {
       message += "::Rename is complete\r\n";
-      SendIfRunning(ResultWnd(), UWM_ENTRY_RENAMED, node, reinterpret_cast<LPARAM>(e));
-      SendIfRunning(ResultWnd(), UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
+      SendResult(UWM_ENTRY_RENAMED, node, reinterpret_cast<LPARAM>(e));
+      SendResult(UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
     } else if (session->m_alive.load() == 0) {
       message += "::Maybe you don't have the permission or the name is illegal, task failure.\r\n";
     } else {
@@ -290,11 +280,11 @@ void CProgThread::TaskMove()
         LogFormat("%s::Moving file stop by user\r\n", site->m_host);
       break;
     }
-    SendIfRunning(ResultWnd(), UWM_ENTRY_REMOVED, node, reinterpret_cast<LPARAM>(e));
+    SendResult(UWM_ENTRY_REMOVED, node, reinterpret_cast<LPARAM>(e));
   }
   if (g_exitRequested.load() != 0)
     return;
-  SendIfRunning(ResultWnd(), UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
+  SendResult(UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
   if (session->m_alive.load() != 0 && site->m_queueRun.load() != 0) {
     std::string line = std::string(site->m_host) + "::Moving file completed\r\n";
     ReportLine(line.c_str());
@@ -326,7 +316,7 @@ void CProgThread::TaskDelete()
     }
     LogFormat("%s::Preparing to delete %s file\r\n", host, e->m_name);
     if (DeleteOneFile(e->m_name) == 1) {
-      SendIfRunning(ResultWnd(), UWM_ENTRY_REMOVED, node, reinterpret_cast<LPARAM>(e));
+      SendResult(UWM_ENTRY_REMOVED, node, reinterpret_cast<LPARAM>(e));
       continue;
     }
     if (site->m_queueRun.load() == 0)
@@ -352,7 +342,7 @@ void CProgThread::TaskDelete()
       std::memset(&removed, 0, sizeof(removed));
       std::snprintf(removed.m_name, sizeof(removed.m_name), "%s", folders[i].c_str());
       removed.m_kind = kEntryFolder;
-      SendIfRunning(ResultWnd(), UWM_ENTRY_REMOVED, node, reinterpret_cast<LPARAM>(&removed));
+      SendResult(UWM_ENTRY_REMOVED, node, reinterpret_cast<LPARAM>(&removed));
     } else {
       LogFormat(dirError, host);  // refused: said, and the folder stays in the views
     }
@@ -361,7 +351,7 @@ void CProgThread::TaskDelete()
     return;
   session->m_pFile = nullptr;
   LogFormat("%s::Deleting task is complete. \r\n", host);
-  SendIfRunning(ResultWnd(), UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
+  SendResult(UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
 }
 
 void CProgThread::TaskSetAttributes()
@@ -376,7 +366,7 @@ void CProgThread::TaskSetAttributes()
   }
   if (g_exitRequested.load() != 0)
     return;
-  SendIfRunning(ResultWnd(), UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
+  SendResult(UWM_DROP_LISTING_CACHE, 0, static_cast<LPARAM>(node));
   LogFormat("%s::Setting up attribute is complete\r\n", site->m_host);
 }
 
@@ -395,7 +385,7 @@ void CProgThread::TaskChangePassword()
     std::snprintf(site->m_password, sizeof(site->m_password), "%s", m_secondPath);
     message += "::The password change is complete\r\n";
     if (g_exitRequested.load() == 0)
-      SendIfRunning(g_pMainFrame.load(), UWM_SAVE_SITE, reinterpret_cast<WPARAM>(site), 0);
+      SendToView(g_pMainFrame, UWM_SAVE_SITE, reinterpret_cast<WPARAM>(site), 0);
   } else {
     message += "::The password change failed, maybe you don't have the permission or the server doesn's support.\r\n";
   }
@@ -467,7 +457,7 @@ void CProgThread::SearchEntries(const char* path, EntryRecord* entries)
     if (everything || MatchPattern(m_secondPath, e->m_name, m_matchCase != 0) == 1) {
       e->m_tag = m_value;
       std::snprintf(e->m_second, sizeof(e->m_second), "%s", path);
-      SendIfRunning(g_pFuncView.load(), UWM_SEARCH_RESULTS, 0, reinterpret_cast<LPARAM>(e));
+      SendToView(g_pFuncView, UWM_SEARCH_RESULTS, 0, reinterpret_cast<LPARAM>(e));
     }
   }
   delete[] entries;

@@ -75,14 +75,6 @@ HWND WndOf(const NetSession* session)
   return session != nullptr ? session->WindowHandle() : nullptr;
 }
 
-LRESULT SendToWnd(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-  HWND hWnd = wnd != nullptr ? wnd->GetSafeHwnd() : nullptr;
-  if (hWnd == nullptr || Exiting())
-    return 0;
-  return ::SendMessageA(hWnd, message, wParam, lParam);
-}
-
 uint32_t IdleMs(int32_t siteSeconds, int32_t globalSeconds)
 {
   int32_t seconds = siteSeconds > 10 ? siteSeconds : globalSeconds;
@@ -98,8 +90,7 @@ bool JobGoesOn(const BatchJobRecord* job)
 
 bool CanHandOver()
 {
-  CWnd* view = g_pFuncView.load();
-  return !Exiting() && view != nullptr && view->GetSafeHwnd() != nullptr;
+  return !Exiting() && g_pFuncView.Window() != nullptr;
 }
 
 // Waits for both events together in slices while goOn() holds; true when both came.
@@ -262,7 +253,6 @@ void CProgThread::SiteToSiteEnd(bool fxp)
 {
   if (Exiting())
     return;
-  CWnd* result = ResultWnd();
   const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
   m_pSession1->m_pJob = nullptr;
   m_pSession2->m_pJob = nullptr;
@@ -272,13 +262,13 @@ void CProgThread::SiteToSiteEnd(bool fxp)
     std::snprintf(line, sizeof(line), "%s::--->::%s::Site to Site transfer is complete. \r\n", m_pSite->m_host,
                   m_pSite2->m_host);
     ReportLine(line);
-    SendToWnd(result, UWM_LISTING_STATUS, node, 0);
+    SendResult(UWM_LISTING_STATUS, node, 0);
     if (m_paneFlag == 1)
-      SendToWnd(result, UWM_DROP_LISTING_CACHE, 0, reinterpret_cast<LPARAM>(m_hNode));
+      SendResult(UWM_DROP_LISTING_CACHE, 0, reinterpret_cast<LPARAM>(m_hNode));
   } else {
-    SendToWnd(result, UWM_LISTING_STATUS, node, 0);
+    SendResult(UWM_LISTING_STATUS, node, 0);
     if (m_paneFlag == 1)
-      SendToWnd(result, UWM_DROP_LISTING_CACHE, 0, reinterpret_cast<LPARAM>(m_hNode));
+      SendResult(UWM_DROP_LISTING_CACHE, 0, reinterpret_cast<LPARAM>(m_hNode));
     std::snprintf(line, sizeof(line), "%s::--->::%s Site to Site transfer complete. \r\n", m_pSite->m_host,
                   m_pSite2->m_host);
     ReportLine(line);
@@ -461,7 +451,7 @@ int CProgThread::FxpFolder(const EntryRecord& folder, const std::string& source,
     return 0;
   if (made == 1 && top) {
     EntryRecord added = folder;
-    SendToWnd(ResultWnd(), UWM_ENTRY_ADDED, reinterpret_cast<WPARAM>(m_hNode), reinterpret_cast<LPARAM>(&added));
+    SendEntryAdded(m_hNode, added, m_secondPath);
   }
   return FxpTree(source.c_str(), target.c_str(), direction);
 }
@@ -510,7 +500,6 @@ void CProgThread::TaskSiteFxp()
 {
   const char* h1 = m_pSite->m_host;
   const char* h2 = m_pSite2->m_host;
-  const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
   if (SiteToSiteStart()) {
     int direction = FXP_SOURCE_PASSIVE;
     std::vector<EntryRecord> folders;
@@ -551,7 +540,7 @@ void CProgThread::TaskSiteFxp()
         }
       }
       if (ok)
-        SendToWnd(ResultWnd(), UWM_ENTRY_ADDED, node, reinterpret_cast<LPARAM>(&rec));
+        SendEntryAdded(m_hNode, rec, m_secondPath);
     }
     for (const EntryRecord& folder : folders) {
       if (!Runs(m_pSite) || !Runs(m_pSite2) || Exiting())
@@ -682,20 +671,20 @@ int CProgThread::RelayEntry(EntryRecord& rec, const std::string& source, const s
   job->m_bytesDone = 0;
   const bool handed = CanHandOver();
   if (handed)
-    SendToWnd(g_pFuncView.load(), UWM_BATCH_ADD, 0, reinterpret_cast<LPARAM>(job));
+    SendToView(g_pFuncView, UWM_BATCH_ADD, 0, reinterpret_cast<LPARAM>(job));
   std::snprintf(rec.m_second, sizeof(rec.m_second), "%s", targetPath.c_str());
 
   const int ok = RelayOneFile(job, rec.m_name);
   const int32_t outcome = m_s2sOutcome;
   // From here the job is the list's: it may be freed once the call returns.
   if (handed)
-    SendToWnd(g_pFuncView.load(), UWM_TASK_FINISHED, reinterpret_cast<WPARAM>(job), 0);
+    SendToView(g_pFuncView, UWM_TASK_FINISHED, reinterpret_cast<WPARAM>(job), 0);
   else
     delete job;
   job = nullptr;
   if (ok) {
     if (top)
-      SendToWnd(ResultWnd(), UWM_ENTRY_ADDED, reinterpret_cast<WPARAM>(m_hNode), reinterpret_cast<LPARAM>(&rec));
+      SendEntryAdded(m_hNode, rec, m_secondPath);
     return 1;
   }
   const char* text;
@@ -727,7 +716,7 @@ int CProgThread::RelayFolder(const EntryRecord& folder, const std::string& sourc
   }
   if (made == 1 && top) {
     EntryRecord added = folder;
-    SendToWnd(ResultWnd(), UWM_ENTRY_ADDED, reinterpret_cast<WPARAM>(m_hNode), reinterpret_cast<LPARAM>(&added));
+    SendEntryAdded(m_hNode, added, m_secondPath);
   }
   return RelayTree(source.c_str(), target.c_str());
 }

@@ -29,18 +29,22 @@ const DWORD kRunSliceMs = 2000;
 // How long letting go of a transfer waits for its connection window.
 const DWORD kDetachWaitMs = 15000;
 
-LRESULT SendToWnd(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam)
+// "<host>::Can't create local file <path>: <the system's reason>" for the log.
+std::string LocalCreateFailedLine(const char* host, const std::string& path, LONG osError)
 {
-  HWND hWnd = wnd != nullptr ? wnd->GetSafeHwnd() : nullptr;
-  if (hWnd == nullptr || g_exitRequested.load() != 0)
-    return 0;
-  return ::SendMessageA(hWnd, message, wParam, lParam);
+  char reason[256] = {};
+  if (osError <= 0 || ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                       (DWORD)osError, 0, reason, sizeof(reason), nullptr) == 0)
+    std::snprintf(reason, sizeof(reason), "error %ld", (long)osError);
+  std::string text = reason;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  return std::string(host) + "::Can't create local file " + path + ": " + text + "\r\n";
 }
 
 bool CanHandOver()
 {
-  CWnd* view = g_pFuncView.load();
-  return g_exitRequested.load() == 0 && view != nullptr && view->GetSafeHwnd() != nullptr;
+  return g_exitRequested.load() == 0 && g_pFuncView.Window() != nullptr;
 }
 
 void Copy(char* out, size_t size, const std::string& text)
@@ -179,7 +183,6 @@ void CProgThread::UploadEntries(EntryRecord* entries, int maxCount, const char* 
 {
   NetSession* session = m_pSession1;
   CSiteItem* site = m_pSite;
-  CWnd* result = ResultWnd();
   const WPARAM node = reinterpret_cast<WPARAM>(m_hNode);
   if (!ChangeRemoteFolder(remoteFolder)) {
     session->m_pJob = nullptr;
@@ -206,7 +209,7 @@ void CProgThread::UploadEntries(EntryRecord* entries, int maxCount, const char* 
     job->m_size = static_cast<uint64_t>(rec.m_size);
     const bool handed = CanHandOver();
     if (handed)
-      SendToWnd(g_pFuncView.load(), UWM_BATCH_ADD, 0, reinterpret_cast<LPARAM>(job));
+      SendToView(g_pFuncView, UWM_BATCH_ADD, 0, reinterpret_cast<LPARAM>(job));
 
     CFile file;
     if (!file.Open(localPath.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary)) {
@@ -214,7 +217,7 @@ void CProgThread::UploadEntries(EntryRecord* entries, int maxCount, const char* 
       job->m_startTick = ::GetTickCount();
       FinishJob(job);
       if (handed)
-        SendToWnd(g_pFuncView.load(), UWM_TASK_FINISHED, reinterpret_cast<WPARAM>(job), 0);
+        SendToView(g_pFuncView, UWM_TASK_FINISHED, reinterpret_cast<WPARAM>(job), 0);
       else
         delete job;
       break;
@@ -225,7 +228,7 @@ void CProgThread::UploadEntries(EntryRecord* entries, int maxCount, const char* 
     session->m_pFile = nullptr;
     file.Abort();
     if (handed)
-      SendToWnd(g_pFuncView.load(), UWM_TASK_FINISHED, reinterpret_cast<WPARAM>(job), 0);
+      SendToView(g_pFuncView, UWM_TASK_FINISHED, reinterpret_cast<WPARAM>(job), 0);
     else
       delete job;
     if (!ok) {
@@ -238,11 +241,11 @@ void CProgThread::UploadEntries(EntryRecord* entries, int maxCount, const char* 
     // The server got the converted name: report that one.
     EntryRecord added = rec;
     std::snprintf(added.m_name, sizeof(added.m_name), "%s", name);
-    SendToWnd(result, UWM_ENTRY_ADDED, node, reinterpret_cast<LPARAM>(&added));
+    SendEntryAdded(m_hNode, added, remoteFolder);
   }
-  SendToWnd(result, UWM_LISTING_STATUS, node, 0);
+  SendResult(UWM_LISTING_STATUS, node, 0);
   if (m_paneFlag == 1)
-    SendToWnd(result, UWM_DROP_LISTING_CACHE, 0, reinterpret_cast<LPARAM>(m_hNode));
+    SendResult(UWM_DROP_LISTING_CACHE, 0, reinterpret_cast<LPARAM>(m_hNode));
   session->m_pJob = nullptr;
 }
 
@@ -287,11 +290,12 @@ int CProgThread::TaskDownload(bool openMode)
     job->m_size = static_cast<uint64_t>(rec.m_size);
     const bool handed = CanHandOver();
     if (handed)
-      SendToWnd(g_pFuncView.load(), UWM_BATCH_ADD, 0, reinterpret_cast<LPARAM>(job));
+      SendToView(g_pFuncView, UWM_BATCH_ADD, 0, reinterpret_cast<LPARAM>(job));
 
     int ok = 0;
     bool stop = false;
     CFile file;
+    CFileException openError;
     if (!IsSafeLocalName(name)) {
       // A listed name must never reach outside the chosen folder or a device.
       char line[600];
@@ -302,7 +306,9 @@ int CProgThread::TaskDownload(bool openMode)
       FinishJob(job);
       stop = openMode;
     } else if (!file.Open(localPath.c_str(),
-                          CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone | CFile::typeBinary)) {
+                          CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone | CFile::typeBinary,
+                          &openError)) {
+      ReportLine(LocalCreateFailedLine(site->m_host, localPath, openError.m_lOsError).c_str());
       job->m_state = JOB_ERROR;
       job->m_startTick = ::GetTickCount();
       FinishJob(job);
@@ -324,7 +330,7 @@ int CProgThread::TaskDownload(bool openMode)
       break;
   }
   if (!openMode && g_exitRequested.load() == 0) {
-    SendToWnd(g_pLocTrView.load(), UWM_LISTING_STATUS, reinterpret_cast<WPARAM>(m_hNode), 0);
+    SendLocalResult(UWM_LISTING_STATUS, reinterpret_cast<WPARAM>(m_hNode), 0);
     char line[320];
     std::snprintf(line, sizeof(line), "%s::Downloading is complete. \r\n", site->m_host);
     ReportLine(line);

@@ -4,7 +4,10 @@
 
 #include "framework/afxwin.h"
 
-constexpr UINT UWM_ENTRY_ADDED = 0x7EB;         // WM_USER+1003: wParam node, lParam the entry record
+// WM_USER+1003: wParam node, lParam the entry record. To a server tree, the
+// record's second text is the folder it was added in (empty: not said); to the
+// local tree, the entry's full path.
+constexpr UINT UWM_ENTRY_ADDED = 0x7EB;
 constexpr UINT UWM_DROP_LISTING_CACHE = 0x7ED;  // WM_USER+1005: wParam 0, lParam the node
 
 // A drag over a window that is not a view (wParam the COleDropInfo, lParam 0;

@@ -1,28 +1,62 @@
 #include "engine/viewslots.h"
 
+#include "engine/exitrequest.h"
 #include "engine/siteitem.h"
-#include "framework/afxwin.h"
 
-std::atomic<CWnd*> g_pSerTrView{nullptr};
-std::atomic<CWnd*> g_pSerTrView1{nullptr};
-std::atomic<CWnd*> g_pFuncView{nullptr};
-std::atomic<CWnd*> g_pSerLiView{nullptr};
-std::atomic<CWnd*> g_pSerLiView1{nullptr};
+ViewSlot g_pSerTrView;
+ViewSlot g_pSerTrView1;
+ViewSlot g_pFuncView;
+ViewSlot g_pSerLiView;
+ViewSlot g_pSerLiView1;
+ViewSlot g_pLocLiView;
 
-static void PostTo(CWnd* view, HTREEITEM node, int connected)
+ViewSlot& ViewSlot::operator=(CWnd* wnd)
 {
-  // A window going away in the meantime only loses the post.
-  HWND hWnd = view != nullptr ? view->GetSafeHwnd() : nullptr;
-  if (hWnd != nullptr)
-    ::PostMessageA(hWnd, UWM_SITE_STATE, (WPARAM)node, (LPARAM)connected);
+  std::lock_guard<std::mutex> hold(m_lock);
+  m_wnd.store(wnd);
+  return *this;
+}
+
+bool ViewSlot::compare_exchange_strong(CWnd*& expected, CWnd* desired)
+{
+  std::lock_guard<std::mutex> hold(m_lock);
+  return m_wnd.compare_exchange_strong(expected, desired);
+}
+
+HWND ViewSlot::Window() const
+{
+  // Under the lock: the owner cannot clear the slot and free the object
+  // between the load and the read of its handle.
+  std::lock_guard<std::mutex> hold(m_lock);
+  CWnd* wnd = m_wnd.load();
+  return wnd != nullptr ? wnd->m_hWnd : nullptr;
+}
+
+LRESULT SendToView(const ViewSlot& slot, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (g_exitRequested.load() != 0)
+    return 0;
+  HWND hWnd = slot.Window();
+  // A window destroyed since the read only fails the send.
+  return hWnd != nullptr && ::IsWindow(hWnd) ? ::SendMessageA(hWnd, message, wParam, lParam) : 0;
+}
+
+BOOL PostToView(const ViewSlot& slot, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  HWND hWnd = slot.Window();
+  return hWnd != nullptr && ::PostMessageA(hWnd, message, wParam, lParam);
+}
+
+ViewSlot& ServerTreeSlot(int paneFlag)
+{
+  return paneFlag == 1 ? g_pSerTrView : g_pSerTrView1;
 }
 
 void PostSiteState(CSiteItem* site, int connected)
 {
   if (site == nullptr)
     return;
-  PostTo(g_pSerTrView.load(), site->m_hTreeNode, connected);
-  PostTo(g_pSerTrView1.load(), site->m_hTreeNode1, connected);
+  // A window going away in the meantime only loses the post.
+  PostToView(g_pSerTrView, UWM_SITE_STATE, (WPARAM)site->m_hTreeNode, (LPARAM)connected);
+  PostToView(g_pSerTrView1, UWM_SITE_STATE, (WPARAM)site->m_hTreeNode1, (LPARAM)connected);
 }
-
-std::atomic<CWnd*> g_pLocLiView{nullptr};

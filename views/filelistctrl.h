@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "toolkit/sortlist.h"
+#include "views/chosenrows.h"
 #include "views/filerows.h"
 #include "views/iconstrip.h"
 
@@ -21,6 +22,9 @@ public:
   // The chain's rows become the control's (see CFileRowStore::FillRows),
   // sorted by the current sort column when there is one.
   void FillFromChain(CFileListItem* first, int n);
+  // The rows replaced by the chain's (a folder listed again): the rows selected
+  // before stay selected where their names are listed again.
+  void ReplaceRows(CFileListItem* first, int n);
   void DeleteAllItems();
   int InsertItem(int index, const char* name, int kind);
   BOOL DeleteItem(int index);
@@ -28,7 +32,7 @@ public:
   void UpdateItemCount();
   int GetItemKind(int index) const { return RowKind(index); }
   uint64_t GetItemSize(int index) const { return RowSize(index); }
-  BOOL SetItemKind(int index, int value) { return SetRowKind(index, value); }
+  BOOL SetItemKind(int index, int value);
   BOOL SetItemText(int index, int column, const char* text);
   BOOL SetItemDisplayName(int index, const char* text) { return SetRowDisplayName(index, text); }
   void SetItemImage(int index, int image) { SetRowImage(index, image); }
@@ -44,6 +48,24 @@ public:
   int LookupIcon(CFileListItem* row);
 
 protected:
+  // The owner-data control keeps its selection as indices: whatever moves the
+  // rows (fill, insert, removal, sort, a kind moving a row to the other run)
+  // goes through Keeping, which selects the same records afterwards.
+  struct Marks {
+    std::vector<ChosenRow> selected;
+    std::vector<ChosenRow> focused;
+  };
+  Marks TakeMarks() const;
+  void PutMarks(const Marks& marks);
+  template <typename Change>
+  auto Keeping(Change change) -> decltype(change())
+  {
+    const Marks marks = TakeMarks();
+    auto result = change();
+    PutMarks(marks);
+    return result;
+  }
+
   // Server rows: the shell answers by type alone (folder, or the file's
   // extension), so each type is asked once.
   std::unordered_map<std::string, int> m_iconByType;

@@ -52,6 +52,10 @@ public:
 
   // The selected rows, in list order.
   std::vector<int> SelectedRows() const;
+  // The selected rows' records: what a command takes before any box or dialog.
+  std::vector<ChosenRow> ChosenRows() const { return ChosenOf(m_list, SelectedRows()); }
+  // Where those records are now, in list order (records gone are left out).
+  std::vector<int> RowsNow(const std::vector<ChosenRow>& chosen) const { return RowsOfChosen(m_list, chosen); }
   // The row under a point of the view's client area, -1 for none.
   int RowAt(CPoint viewPoint) const;
 

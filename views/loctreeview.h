@@ -18,10 +18,10 @@
 #include "views/captionstatic.h"
 #include "views/menuview.h"
 #include "views/panelinks.h"
+#include "views/viewcmds.h"
 #include "views/viewhelper.h"
 
 constexpr UINT kLocTreeId = 1077;
-constexpr UINT kLocDualViewButtonId = 1189;
 
 class CLocTrView : public CMenuView, public CLocalTreeLink {
   DECLARE_DYNCREATE(CLocTrView)
@@ -112,7 +112,6 @@ protected:
   void FinishRename(HTREEITEM item, HTREEITEM parent, const CString& text);
   bool Confirm(int bit, UINT stringId);
   void RunContextMenu(HTREEITEM node, CPoint screen);
-  void RunCommand(UINT id);
 
   afx_msg int OnCreate(LPCREATESTRUCT lpcs);
   afx_msg void OnSize(UINT nType, int cx, int cy);

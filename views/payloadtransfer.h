@@ -27,3 +27,6 @@ DROPEFFECT DragPayloadRows(const PayloadRow* rows, int count, int sourceSite, co
 
 // The error box for a path that does not fit a field.
 void ShowPathTooLong(CWnd* owner, const std::string& path);
+// A name typed in a server view (see CheckRemoteName): true when usable; else
+// false, with a box saying why (none for an empty name).
+bool AcceptRemoteName(CWnd* owner, const char* name);

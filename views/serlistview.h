@@ -12,40 +12,11 @@
 #include "engine/dragpayload.h"
 #include "engine/listing.h"
 #include "views/filelistview.h"
+#include "views/viewcmds.h"
 #include "views/viewhelper.h"
 
 class CSerTrViewBase;
 class CSiteItem;
-
-// Command ids of the lists (menu resources and context menus).
-enum : UINT {
-  ID_LIST_MASK_SELECT = 32800,
-  ID_LIST_MANUAL_CONTROL = 32815,
-  ID_LIST_MAKE_FOLDER = 32817,
-  ID_LIST_RENAME = 32818,
-  ID_LIST_MOVE = 32819,
-  ID_LIST_REFRESH = 32820,
-  ID_LIST_DELETE = 32821,
-  ID_LIST_CHMOD = 32822,
-  ID_LIST_SELECT_ALL = 32823,
-  ID_LIST_INVERT = 32825,
-  ID_LIST_COPY_URL = 32826,
-  ID_LIST_STOP_WORK = 32827,
-  ID_LIST_MODIFY_INFO = 32829,
-  ID_LIST_DELETE_SITE = 32830,
-  ID_LIST_VIEW = 32832,
-  ID_LIST_EDIT = 32833,
-  ID_LIST_BACK = 32837,
-  ID_LIST_ADD_TO_QUEUE = 32838,
-  ID_LIST_CHANGE_PASSWORD = 32839,
-  ID_LIST_DIR_STRUCTURE = 32857,
-  ID_LIST_SEARCH = 32859,
-  ID_LIST_COPY_PATH = 32860,
-  ID_LIST_CONNECT = 32881,
-  ID_LIST_DISCONNECT = 32882,
-  ID_LIST_COPY = 57634,
-  ID_LIST_PASTE = 57637,
-};
 
 extern const char kDriveLetterText[];
 

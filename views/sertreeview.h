@@ -16,13 +16,12 @@
 #include "views/captionstatic.h"
 #include "views/menuview.h"
 #include "views/panelinks.h"
+#include "views/viewcmds.h"
 #include "views/viewhelper.h"
 
 class CPartnerList;
 class CSiteItem;
 
-constexpr UINT kDualViewButtonId = 1189;
-constexpr UINT kDualServerViewCommand = 32841;
 constexpr int kSerTreeBandTop = 3;     // the title band: below the focus strip
 constexpr int kSerTreeTop = 22;        // the tree: below the title band
 
@@ -102,9 +101,6 @@ public:
   // The context menu of node in m_contextMenu (m_contextNode set), its update
   // handlers run; the popup, not tracked. Null when none could be made.
   CMenu* BuildContextMenu(HTREEITEM node);
-  // A command chosen from the context menu: the view's own handler, or
-  // WM_COMMAND to the view for the commands the document and frame handle.
-  void RunContextCommand(UINT id);
   // The node whose label is being edited (null when none), and the node a
   // Make Folder waits on for its listing before the new folder's edit starts.
   HTREEITEM EditNode() const { return m_editNode; }
@@ -121,6 +117,7 @@ public:
   int m_initialised = 0;
   CTreeCtrl m_tree;
   CHoverButton m_dualViewButton;    // the second pane's only
+  HICON m_dualViewIcon = nullptr;   // the button's icon, ours to destroy
   CImageList m_imageList;
   CCaptionStatic m_caption;
 

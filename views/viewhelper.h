@@ -7,6 +7,7 @@
 #include "framework/commctrls.h"
 #include "engine/listing.h"
 #include "views/imagelists.h"
+#include "views/nodekey.h"
 
 class CProgThread;
 
@@ -35,6 +36,9 @@ public:
   void OpenRowInTree(CTreeCtrl* tree, CListCtrl* list, int row);
   int FindListItem(CListCtrl* list, const EntryRecord* record);
   HTREEITEM FindChildOfRow(CTreeCtrl* tree, CListCtrl* list, int row);
+  // What node stands for (see NodeKey), and the node standing for key now.
+  NodeKey KeyOf(CTreeCtrl* tree, HTREEITEM node);
+  HTREEITEM FindByKey(CTreeCtrl* tree, const NodeKey& key);
   // Through the document's thread list; FALSE without a document or when the
   // thread cannot be made (the caller then deletes the object).
   BOOL StartTaskThread(CProgThread* thread);

@@ -115,10 +115,9 @@ bool WaitThreadPumping(HANDLE h, DWORD waitMs)
 constexpr DWORD kQueueWorkerEndWaitMs = 15000;
 constexpr DWORD kQueueWorkerEndSliceMs = 50;
 
-HWND SlotWindow(std::atomic<CWnd*>& slot)
+HWND SlotWindow(const ViewSlot& slot)
 {
-  CWnd* wnd = slot.load();
-  return wnd != nullptr ? wnd->m_hWnd : nullptr;
+  return slot.Window();
 }
 
 void SendToFuncView(UINT message, WPARAM wParam, LPARAM lParam)

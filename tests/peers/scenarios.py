@@ -1003,3 +1003,19 @@ def retr_resume_abor_late(s):
         time.sleep(0.3)
         s.send("226 ABOR command successful.\r\n")
     _serve_data(s, {"REST": on_rest, "SIZE": on_size, "RETR": on_retr, "ABOR": on_abor})
+
+
+def store_gated(s):
+    """STOR: 150, the data taken, then 226 only once the file LIST_GATE.<port>
+    exists (the test closes windows meanwhile)."""
+    import os
+    gate = "%s.%d" % (LIST_GATE, s.conn.getsockname()[1])
+
+    def on_stor(s, verb, line):
+        s.send("150 Ok to send data.\r\n")
+        s.recv_data()
+        deadline = time.time() + 60
+        while not os.path.exists(gate) and time.time() < deadline:
+            time.sleep(0.05)
+        s.send("226 Transfer complete.\r\n")
+    _serve_data(s, {"STOR": on_stor})

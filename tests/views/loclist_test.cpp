@@ -318,6 +318,29 @@ TEST(ViewsLocList, DeletesLeaveTheListAsTheDiskIs)
   const std::vector<std::string> left = queuetest::EntriesIn(folder);
   EXPECT_EQ(left.size(), 25u);
   EXPECT_EQ(b.Rows(), std::set<std::string>(left.begin(), left.end()));
+  g_halfThenFail = false;
+
+  // Past the path limit: "<folder>\dddddddddd.bak" is 263 characters, and cut
+  // to 259 it names its neighbour "<folder>\dddddddddd". Delete and Properties
+  // name the chosen file whole.
+  const std::string deep = b.dir + "\\" + std::string(248 - b.dir.size() - 1, 'p');
+  ASSERT_EQ(deep.size(), 248u);
+  queuetest::MakeDirs(deep);
+  tasktest::MakeFile(deep, "dddddddddd", 1);
+  tasktest::MakeFile(deep, "dddddddddd.bak", 1);
+  b.Open(deep);
+  ASSERT_EQ(b.Rows(), (std::set<std::string>{"dddddddddd", "dddddddddd.bak"}));
+  const std::string bak = deep + "\\dddddddddd.bak";
+  ASSERT_EQ(bak.size(), 263u);
+  b.list->SetItemState(-1, 0, LVIS_SELECTED);
+  b.list->SetItemState(b.Row("dddddddddd.bak"), LVIS_SELECTED, LVIS_SELECTED);
+  b.view->OnAttribute();
+  ASSERT_FALSE(g_properties.empty());
+  EXPECT_EQ(g_properties.back(), bak);
+  g_properties.clear();
+  b.view->OnDelete();
+  EXPECT_EQ(g_lastList, std::vector<std::string>{bak});
+  EXPECT_TRUE(tasktest::Exists(deep + "\\dddddddddd")) << "the neighbour of the cut path was deleted";
 }
 
 // The whole host, as a user meets it: the lower rows start on the local pane

@@ -17,6 +17,7 @@
 
 #include "engine/confirmdlg.h"
 #include "engine/engineutil.h"
+#include "engine/fileops.h"
 #include "engine/planthread.h"
 #include "engine/progthread.h"
 #include "engine/shellseam.h"
@@ -238,6 +239,30 @@ TEST(ViewsSerList, FolderCommandsChangeExactlyTheChosenEntries)
   ASSERT_TRUE(Bench::EndEdit(l, "  "));
   EXPECT_EQ(b.doc().GetTaskThreadCount(), 0);
   EXPECT_EQ(Bench::Rows(l), all);
+  // Names that would leave the folder: a box each, no task, nothing moved.
+  const std::string refused = "This name cannot be used on the server:\r\n";
+  Bench::Select(l, {"b.txt"});
+  l->OnRename();
+  std::string said;
+  boxdriver::Driver shooter([&] {
+    if (HWND box = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 20000)) {
+      said = boxdriver::ItemText(box, 1169);
+      viewhost::Shot("serlist_name_refused");
+      boxdriver::Click(box, IDOK);
+    }
+  });
+  Bench::EndEdit(l, "../b.txt");
+  shooter.Join();
+  EXPECT_EQ(said, refused + "../b.txt");
+  l->OnMakeFolder();
+  EXPECT_EQ(WithErrorBoxes([&] { Bench::EndEdit(l, ".."); }), (std::vector<std::string>{refused + ".."}));
+  Bench::Select(l, {"b.txt"});
+  l->OnRename();
+  EXPECT_EQ(WithErrorBoxes([&] { Bench::EndEdit(l, std::string(256, 'r').c_str()); }).size(), 1u)
+      << "a name longer than the server's 255";
+  EXPECT_EQ(b.doc().GetTaskThreadCount(), 0);
+  EXPECT_EQ(Bench::Rows(l), all);
+  EXPECT_TRUE(tasktest::Exists(root + "\\work\\b.txt"));
 
   // A listing delivered while the new folder is named takes the placeholder;
   // the end of the edit then deletes no other row and makes nothing.
@@ -628,3 +653,90 @@ TEST(ViewsSerList, UserCopiesPastesAndDragsAcrossPanesAndQueuesADownload)
 }
 
 }  // namespace
+
+// Rows move under the user's choice: a header click re-sorts, a worker's
+// removal and a listing land while the Delete box is up (sent from another
+// thread, as the workers send them). The list keeps the same entries selected
+// and Delete removes exactly the entry chosen, never its new neighbour.
+TEST(ViewsSerList, RowsMovingUnderTheChoiceLeaveDeleteOnTheChosenEntry)
+{
+  Bench b;
+  const std::string root = Bench::Root(2);
+  for (const char* f : {"moving\\a.txt", "moving\\b.txt", "moving\\c.txt", "moving\\d.txt", "moving\\e.txt"})
+    tasktest::MakeFile(root, f, 10);
+  CSiteItem* site = b.AddSite(1, 2);
+  ASSERT_TRUE(b.Make());
+  ASSERT_TRUE(b.Open(b.tree1, site->m_hTreeNode));
+  HTREEITEM moving = Bench::Child(b.tree1, site->m_hTreeNode, "moving");
+  ASSERT_NE(moving, nullptr);
+  ASSERT_TRUE(b.Open(b.tree1, moving));
+  CSerLiView* l = b.list1;
+  auto selected = [&] {
+    std::set<std::string> names;
+    for (int row : l->SelectedRows())
+      names.insert(std::string(l->m_list.GetItemText(row, 0)));
+    return names;
+  };
+  const std::set<std::string> onlyC = {"c.txt"};
+
+  // A user's clicks on the Name header reverse the order and back; c.txt stays
+  // chosen. A click the X server dropped is clicked again, at most twice more.
+  Bench::Select(l, {"c.txt"});
+  CRect header;
+  l->m_list.GetHeaderCtrl()->GetItemRect(0, &header);
+  l->m_list.GetHeaderCtrl()->ClientToScreen(&header);
+  int retries = 0;
+  auto sortUntilFirst = [&](const char* first) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      retries += attempt > 0;
+      viewhost::Xdo(wintest::MoveTo(header.CenterPoint().x, header.CenterPoint().y) + " click 1");
+      if (wintest::PumpUntil([&] { return l->m_list.GetItemText(0, 0) == first; }, 5000))
+        return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(sortUntilFirst("e.txt")) << "no descending sort after " << retries << " retries";
+  EXPECT_EQ(selected(), onlyC);
+  ASSERT_TRUE(sortUntilFirst("a.txt")) << "no ascending sort after " << retries << " retries";
+  EXPECT_EQ(selected(), onlyC);
+  EXPECT_LE(retries, 1) << "header clicks were dropped";
+
+  // Delete c.txt; while its box is up, a.txt's removal lands (the rows below
+  // it move up one: c.txt's old index is d.txt's now), then the folder's
+  // listing again, with a new entry behind.
+  g_optionFlags |= 1u << OPTBIT_CONFIRM_DELETE_FILE;
+  Bench::Select(l, {"c.txt"});
+  EntryRecord removed = {};
+  strcpy(removed.m_name, "a.txt");
+  removed.m_kind = kEntryFile;
+  EntryRecord relisted[6] = {};
+  const char* names[] = {"b.txt", "c.txt", "d.txt", "e.txt", "zz.txt"};
+  for (int i = 0; i < 5; ++i) {
+    strcpy(relisted[i].m_name, names[i]);
+    relisted[i].m_kind = kEntryFile;
+    relisted[i].m_size = 10;
+  }
+  std::atomic<bool> boxSeen{false}, selectionKept{false};
+  boxdriver::Driver driver([&] {
+    HWND box = boxdriver::WaitForBox("Operation Confirmation", 20000);
+    if (box == nullptr)
+      return;
+    boxSeen = true;
+    b.tree1->SendMessage(UWM_ENTRY_REMOVED, (WPARAM)moving, (LPARAM)&removed);
+    b.tree1->SendMessage(UWM_LISTING_READY, (WPARAM)moving, (LPARAM)relisted);
+    selectionKept = l->m_list.GetSelectedCount() == 1 &&
+                    l->m_list.GetItemText(l->m_list.GetNextItem(-1, LVNI_SELECTED), 0) == "c.txt";
+    boxdriver::Click(box, IDOK);
+  });
+  l->OnDelete();
+  driver.Join();
+  g_optionFlags &= ~(1u << OPTBIT_CONFIRM_DELETE_FILE);
+  ASSERT_TRUE(boxSeen);
+  EXPECT_TRUE(selectionKept) << "the list lost the chosen row when rows moved";
+  ASSERT_TRUE(wintest::PumpUntil([&] { return Bench::Row(l, "c.txt") < 0; }, 20000));
+  ASSERT_TRUE(b.Idle());
+  EXPECT_FALSE(tasktest::Exists(root + "\\moving\\c.txt"));
+  for (const char* kept : {"a.txt", "b.txt", "d.txt", "e.txt"})
+    EXPECT_TRUE(tasktest::Exists(root + "\\moving\\" + kept)) << kept << " was deleted in c.txt's place";
+  EXPECT_GE(Bench::Row(l, "d.txt"), 0);
+}

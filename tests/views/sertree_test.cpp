@@ -259,6 +259,17 @@ TEST_F(SerTree, SiteNodesRenamedAndRemovedWithTheirRows)
   EXPECT_EQ(Children(two, t2.GetRootItem()), 1);
   EXPECT_EQ(list2->m_list.GetItemCount(), 1);
   EXPECT_GE(RowOf(list2->m_list, "site3"), 0);
+
+  // The second tree's dual-view button icon is the tree's own: it goes with
+  // the tree (the main window closes and makes views again).
+  HICON icon = two->m_dualViewIcon;
+  ICONINFO info = {};
+  ASSERT_TRUE(icon != nullptr && ::GetIconInfo(icon, &info));
+  ::DeleteObject(info.hbmColor);
+  ::DeleteObject(info.hbmMask);
+  two->DestroyWindow();  // the view deletes itself
+  two = nullptr;
+  EXPECT_FALSE(::GetIconInfo(icon, &info)) << "the icon outlived its tree";
 }
 
 TEST_F(SerTree, ListingsFromTheServersLandInTheirOwnPaneAndFolder)

@@ -5,6 +5,7 @@
 // drag copying folders from the first server to the second.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -504,3 +505,62 @@ TEST_F(TreeCmds, UserMakesAndCopiesFoldersWithTheMouse)
 }
 
 }  // namespace
+
+// A folder node kept across the Delete box: while the box is up the node goes
+// and the tree control gives its handle to a new node in another folder, which
+// holds an entry of the deleted one's name. Answering the box deletes nothing
+// anywhere. A late "entry added" for one folder adds nothing to another folder
+// that now has the node the reply names.
+TEST_F(TreeCmds, AReusedNodeHandleNamesNoOtherFolder)
+{
+  MakeFolder(Root(2), "hold\\x");
+  MakeFolder(Root(2), "other\\x");
+  Make();
+  CTreeCtrl& t = one->GetTreeCtrl();
+  HTREEITEM siteA = m_doc.m_sites[0]->m_hTreeNode;
+  ASSERT_TRUE(SelectAndList(one, siteA) && Idle());
+  HTREEITEM hold = Child(one, siteA, "hold"), other = Child(one, siteA, "other");
+  ASSERT_TRUE(hold != nullptr && other != nullptr);
+  ASSERT_TRUE(SelectAndList(one, other) && Idle());
+  ASSERT_TRUE(SelectAndList(one, hold) && Idle());
+  HTREEITEM x = Child(one, hold, "x");
+  ASSERT_NE(x, nullptr);
+
+  g_optionFlags |= 1u << OPTBIT_CONFIRM_DELETE_FILE;
+  HTREEITEM fresh = nullptr;
+  std::atomic<bool> boxSeen{false};
+  boxdriver::Driver driver([&] {
+    HWND box = boxdriver::WaitForBox("Operation Confirmation", 20000);
+    if (box == nullptr)
+      return;
+    boxSeen = true;
+    // x goes with its placeholder child: one of the next inserts gets its handle.
+    t.DeleteItem(x);
+    for (int i = 0; i < 4 && fresh != x; ++i)
+      fresh = t.InsertItem(("new" + std::to_string(i)).c_str(), other);
+    boxdriver::Click(box, IDOK);
+  });
+  one->SetContextNode(x);
+  one->OnDelete();
+  driver.Join();
+  g_optionFlags &= ~(1u << OPTBIT_CONFIRM_DELETE_FILE);
+  ASSERT_TRUE(boxSeen);
+  ASSERT_EQ(fresh, x) << "the tree control gave new nodes other handles: nothing here is tested";
+  ASSERT_TRUE(Idle());
+  EXPECT_TRUE(Exists(Root(2) + "\\other\\x")) << "the entry of the reused node's folder was deleted";
+  EXPECT_TRUE(Exists(Root(2) + "\\hold\\x"));
+
+  // Replies name their folder: one for "hold" while "other" is shown adds nothing.
+  ASSERT_TRUE(SelectAndList(one, other) && Idle());
+  CString holdPath, otherPath;
+  ASSERT_TRUE(one->NodePath(hold, &holdPath, nullptr) && one->NodePath(other, &otherPath, nullptr));
+  EntryRecord late = Entry("late", kEntryFolder);
+  snprintf(late.m_second, sizeof late.m_second, "%s", (const char*)holdPath);
+  one->SendMessage(UWM_ENTRY_ADDED, (WPARAM)other, (LPARAM)&late);
+  EXPECT_EQ(Child(one, other, "late"), nullptr);
+  EXPECT_LT(RowOf(list1->m_list, "late"), 0);
+  snprintf(late.m_second, sizeof late.m_second, "%s/", (const char*)otherPath);
+  one->SendMessage(UWM_ENTRY_ADDED, (WPARAM)other, (LPARAM)&late);
+  EXPECT_NE(Child(one, other, "late"), nullptr);
+  EXPECT_GE(RowOf(list1->m_list, "late"), 0);
+}

@@ -444,12 +444,21 @@ TEST_F(XferTask, MissingSourceAndUncreatableTargetEndInError)
   const std::string target = local + "_blocked";
   ::CreateDirectoryA(target.c_str(), nullptr);
   ::CreateDirectoryA((target + "\\blocked").c_str(), nullptr);
+  const int before = ConnLogCount();
   ASSERT_TRUE(RunTask(list, new CProgThread(1, TASK_DOWNLOAD, &site, node, "/xf", target.c_str(), 0,
                                             Entries({{"blocked", 3}}))));
   Own(sinks2.funcView);
   ASSERT_EQ(Jobs(sinks2.funcView).size(), 1u);
   EXPECT_EQ(Jobs(sinks2.funcView)[0]->m_state.load(), JOB_ERROR);
   EXPECT_EQ(Jobs(sinks2.funcView)[0]->m_running.load(), 0);
+  // The log names the file and the system's reason before the end line.
+  const std::string said = std::string(site.m_host) + "::Can't create local file " + target + "\\blocked: ";
+  const int failed = FindLog(said, before);
+  ASSERT_GE(failed, 0) << LogDump();
+  const std::string line = nettest::LogLines()[(size_t)failed];
+  EXPECT_NE(line.find_first_not_of("\r\n ", line.find(said) + said.size()), std::string::npos)
+      << "no reason given: " << line;
+  EXPECT_GT(FindLog("::Downloading is complete.", before), failed) << LogDump();
 }
 
 TEST_F(XferTask, OpenAndEditThroughTheTemporaryCopy)

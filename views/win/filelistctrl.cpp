@@ -26,10 +26,49 @@ void CFileListCtrl::UpdateItemCount()
     SetItemCount(RowCount());
 }
 
+CFileListCtrl::Marks CFileListCtrl::TakeMarks() const
+{
+  Marks marks;
+  if (m_hWnd == nullptr || GetSelectedCount() == 0)
+    return marks;  // nothing chosen: nothing to follow (a large fill stays one pass)
+  std::vector<int> rows;
+  for (int i = GetNextItem(-1, LVNI_SELECTED); i >= 0; i = GetNextItem(i, LVNI_SELECTED))
+    rows.push_back(i);
+  marks.selected = ChosenOf(*this, rows);
+  const int focused = GetNextItem(-1, LVNI_FOCUSED);
+  if (focused >= 0)
+    marks.focused = ChosenOf(*this, {focused});
+  return marks;
+}
+
+void CFileListCtrl::PutMarks(const Marks& marks)
+{
+  if (m_hWnd == nullptr || marks.selected.empty())
+    return;
+  SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  for (int row : RowsOfChosen(*this, marks.selected))
+    SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+  for (int row : RowsOfChosen(*this, marks.focused))
+    SetItemState(row, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
 void CFileListCtrl::FillFromChain(CFileListItem* first, int n)
 {
-  FillRows(first, n, m_nSortColumn, m_bSortAscending);
-  UpdateItemCount();
+  Keeping([&] {
+    FillRows(first, n, m_nSortColumn, m_bSortAscending);
+    UpdateItemCount();
+    return 0;
+  });
+}
+
+void CFileListCtrl::ReplaceRows(CFileListItem* first, int n)
+{
+  Keeping([&] {
+    ClearRows();
+    FillRows(first, n, m_nSortColumn, m_bSortAscending);
+    UpdateItemCount();
+    return 0;
+  });
 }
 
 void CFileListCtrl::DeleteAllItems()
@@ -40,16 +79,25 @@ void CFileListCtrl::DeleteAllItems()
 
 int CFileListCtrl::InsertItem(int index, const char* name, int kind)
 {
-  const int used = InsertRow(index, name, kind);
-  UpdateItemCount();
-  return used;
+  return Keeping([&] {
+    const int used = InsertRow(index, name, kind);
+    UpdateItemCount();
+    return used;
+  });
 }
 
 BOOL CFileListCtrl::DeleteItem(int index)
 {
-  const bool done = DeleteRow(index);
-  UpdateItemCount();
-  return done ? TRUE : FALSE;
+  return Keeping([&] {
+    const bool done = DeleteRow(index);
+    UpdateItemCount();
+    return done ? TRUE : FALSE;
+  });
+}
+
+BOOL CFileListCtrl::SetItemKind(int index, int value)
+{
+  return Keeping([&] { return SetRowKind(index, value); });
 }
 
 BOOL CFileListCtrl::SetItemText(int index, int column, const char* text)
@@ -149,8 +197,11 @@ void CFileListCtrl::OnColumnClick(NMHDR* pNMHDR, LRESULT* pResult)
   g_sortAscending = ascending;
   SetSortColumn(column, ascending);
   if (RowCount() > 0) {
-    SortRuns(column, ascending);
-    UpdateItemCount();
+    Keeping([&] {
+      SortRuns(column, ascending);
+      UpdateItemCount();
+      return 0;
+    });
   }
   *pResult = 0;
 }

@@ -107,9 +107,12 @@ CString CLocLiView::RowPath(int row) const
   const CFileListItem* item = m_list.Row(row);
   if (item == nullptr)
     return CString();
-  if (item->m_displayName[0] != '\0')
-    return CString(item->m_displayName);
-  return CString(JoinRowPath(std::string(FolderPath()), item->m_name, true).c_str());
+  // From the folder and the name: the row's stored path is cut at its field's
+  // width and could name another entry of a long folder.
+  const CString folder = FolderPath();
+  if (folder.IsEmpty())
+    return CString(item->m_displayName);  // a drive row: its root path
+  return CString(JoinRowPath(std::string(folder), item->m_name, true).c_str());
 }
 
 HTREEITEM CLocLiView::RowNode(int row)

@@ -14,12 +14,11 @@
 #include "views/loctreerules.h"
 #include "views/loctreeview.h"
 #include "views/maskselectdlg.h"
+#include "views/viewcmds.h"
 
 namespace {
 
-constexpr UINT kMaskSelect = 32800, kMakeFolder = 32817, kRename = 32818, kRefresh = 32820, kDelete = 32821,
-               kAttribute = 32822, kSelectAll = 32823, kInvert = 32825, kView = 32832, kBack = 32837,
-               kAddToQueue = 32838, kCopy = 57634, kPaste = 57637;
+using namespace viewcmd;
 const ContextMenuItem kNoRow[] = {{kBack, "&Back"},
                        {0, nullptr},
                        {kMakeFolder, "Make &Folder"},
@@ -49,7 +48,7 @@ const ContextMenuItem kRow[] = {{kBack, "&Back"},
                      {kDelete, "&Delete\tShift+Del"},
                      {0, nullptr},
                      {kRename, "Re&name"},
-                     {kAttribute, "&Attribute"},
+                     {kAttributes, "&Attribute"},
                      {0, nullptr},
                      {kRefresh, "&Refresh"}};
 
@@ -67,7 +66,7 @@ BEGIN_MESSAGE_MAP(CLocLiView, CFileListView)
   ON_COMMAND(kRename, OnRename)
   ON_COMMAND(kRefresh, OnRefresh)
   ON_COMMAND(kDelete, OnDelete)
-  ON_COMMAND(kAttribute, OnAttribute)
+  ON_COMMAND(kAttributes, OnAttribute)
   ON_COMMAND(kSelectAll, OnSelectAll)
   ON_COMMAND(kInvert, OnInvertSelection)
   ON_COMMAND(kCopy, OnCopy)
@@ -80,7 +79,7 @@ BEGIN_MESSAGE_MAP(CLocLiView, CFileListView)
   ON_UPDATE_COMMAND_UI(kRename, OnUpdateFolderOne)
   ON_UPDATE_COMMAND_UI(kRefresh, OnUpdateAlways)
   ON_UPDATE_COMMAND_UI(kDelete, OnUpdateFolderSome)
-  ON_UPDATE_COMMAND_UI(kAttribute, OnUpdateFolder)
+  ON_UPDATE_COMMAND_UI(kAttributes, OnUpdateFolder)
   ON_UPDATE_COMMAND_UI(kSelectAll, OnUpdateFolder)
   ON_UPDATE_COMMAND_UI(kInvert, OnUpdateFolder)
   ON_UPDATE_COMMAND_UI(kCopy, OnUpdateFolderSome)
@@ -170,13 +169,19 @@ void CLocLiView::OnRename()
 
 void CLocLiView::OnDelete()
 {
-  const std::vector<int> rows = SelectedRows();
+  const std::vector<ChosenRow> chosen = ChosenRows();
+  const CString folder = FolderPath();
   // Never the drives themselves.
-  if (rows.empty() || !ShowsFolder()) {
+  if (chosen.empty() || !ShowsFolder()) {
     Refuse(IDS_SELECTION_ERROR);
     return;
   }
   if (!Confirm(OPTBIT_CONFIRM_DELETE_FILE, IDS_CONFIRM_DELETE_SELECTION))
+    return;
+  // The box pumped messages: the entries chosen are found again by name, in
+  // the folder they were chosen in.
+  const std::vector<int> rows = RowsNow(chosen);
+  if (rows.empty() || FolderPath() != folder)
     return;
   std::vector<std::string> paths;
   for (int row : rows)
@@ -238,16 +243,17 @@ void CLocLiView::OnAddToQueue()
     Refuse(IDS_NO_RECEIVING_PATH);
     return;
   }
-  const std::vector<int> rows = SelectedRows();
-  if (rows.empty())
+  const std::vector<ChosenRow> chosen = ChosenRows();
+  const CString localFolder = FolderPath();
+  if (chosen.empty())
     return;
   if (!Confirm(OPTBIT_CONFIRM_UPLOAD, IDS_CONFIRM_UPLOAD))
     return;
-  // The box pumped messages: the folders are read again.
+  // The box pumped messages: the folders and the rows are read again.
   site = ShowsFolder() ? FirstPaneFolder(&remotePath) : nullptr;
-  if (site == nullptr)
+  const std::vector<int> rows = RowsNow(chosen);
+  if (site == nullptr || rows.empty() || FolderPath() != localFolder)
     return;
-  const CString localFolder = FolderPath();
   site->m_queueRun = 1;
   std::vector<CPlanItem*> items;
   for (int row : rows) {

@@ -22,7 +22,6 @@ IMPLEMENT_DYNCREATE(CLocTrView, CMenuView)
 
 namespace {
 
-constexpr UINT kDualServerViewCommand = 32841;
 constexpr int kTitleTop = 3;
 constexpr int kTitleBottom = 22;
 const char kTitle[] = "  [Work View] Local Disk";
@@ -70,7 +69,7 @@ int CLocTrView::OnCreate(LPCREATESTRUCT lpcs)
   if (!m_caption.Create("", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, 0xFFFF))
     return -1;
   if (!m_dualViewButton.Create("", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, CRect(0, 6, 16, 21), this,
-                               kLocDualViewButtonId))
+                               kDualViewButtonId))
     return -1;
   HICON icon = m_imageList.GetImageCount() > 2 ? m_imageList.ExtractIcon(2) : nullptr;
   if (icon == nullptr)
@@ -128,7 +127,7 @@ void CLocTrView::OnDraw(CDC* pDC)
 void CLocTrView::OnDualView()
 {
   if (CWnd* main = g_pMainFrame.load())
-    main->SendMessage(WM_COMMAND, kDualServerViewCommand, 0);
+    main->SendMessage(WM_COMMAND, viewcmd::kDualServerView, 0);
 }
 
 void CLocTrView::ApplyViewColor()
@@ -296,7 +295,9 @@ void CLocTrView::ListFolder(HTREEITEM node, bool fillList)
     EntryRecord e = {};
     CopyField(e.m_name, sizeof e.m_name, found.cFileName);
     const std::string full = folder + found.cFileName;
-    CopyField(e.m_second, sizeof e.m_second, full.c_str());
+    // The row's path for its icon; one that does not fit is left out, never cut.
+    if (full.size() < sizeof e.m_second)
+      CopyField(e.m_second, sizeof e.m_second, full.c_str());
     CopyField(e.m_date, sizeof e.m_date, DateText(found.ftLastWriteTime).c_str());
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       e.m_kind = kEntryFolder;
@@ -313,11 +314,10 @@ void CLocTrView::ListFolder(HTREEITEM node, bool fillList)
   CFileListCtrl* list = fillList ? LocalList() : nullptr;
   if (list == nullptr)
     return;
-  list->DeleteAllItems();
   CFileListItem* first = nullptr;
   for (size_t i = rows.size(); i-- > 0;)
     first = NewFileListItem(first, &rows[i]);
-  list->FillFromChain(first, (int)rows.size());
+  list->ReplaceRows(first, (int)rows.size());
   char text[160];
   snprintf(text, sizeof text, "Total: %ld Folders, %ld Files(%s)", (long)list->m_folderCount,
            (long)list->m_fileCount, (const char*)FormatSize64(list->m_totalBytes));
@@ -371,6 +371,11 @@ LRESULT CLocTrView::OnEntryAdded(WPARAM wParam, LPARAM lParam)
   HTREEITEM node = reinterpret_cast<HTREEITEM>(wParam);
   const EntryRecord* record = reinterpret_cast<const EntryRecord*>(lParam);
   if (record == nullptr || node == nullptr || node != m_tree.GetSelectedItem())
+    return 0;
+  // The entry's path names its folder: a reply for a handle since given to
+  // another node adds nothing there.
+  const std::string entryPath(record->m_second, strnlen(record->m_second, sizeof record->m_second));
+  if (!IsEntryOfLocalFolder(std::string(NodePath(node)), entryPath))
     return 0;
   if (record->m_kind == kEntryFolder) {
     CString text(record->m_name);

@@ -17,8 +17,7 @@
 
 namespace {
 
-constexpr UINT kMakeFolder = 32817, kRename = 32818, kRefresh = 32820, kDelete = 32821, kAttributes = 32822,
-               kView = 32832, kBack = 32837, kAddToQueue = 32838, kCopy = 57634, kPaste = 57637;
+using namespace viewcmd;
 const char kRenameError[] = "Rename Error. ";
 
 bool Gone(const char* path)
@@ -35,7 +34,7 @@ BEGIN_MESSAGE_MAP(CLocTrView, CMenuView)
   ON_WM_CREATE()
   ON_WM_SIZE()
   ON_WM_DESTROY()
-  ON_BN_CLICKED(kLocDualViewButtonId, OnDualView)
+  ON_BN_CLICKED(kDualViewButtonId, OnDualView)
   ON_NOTIFY(NM_RCLICK, kLocTreeId, OnTreeRClick)
   ON_NOTIFY(TVN_BEGINDRAGA, kLocTreeId, OnBeginDrag)
   ON_NOTIFY(TVN_SELCHANGEDA, kLocTreeId, OnSelChanged)
@@ -253,9 +252,15 @@ void CLocTrView::OnDelete()
   m_contextNode = nullptr;
   if (!IsFolderNode(node))
     return;
+  const NodeKey key = m_helper.KeyOf(&m_tree, node);
+  const std::string path(NodePath(node));
   if (!Confirm(OPTBIT_CONFIRM_DELETE_FILE, IDS_CONFIRM_DELETE_SELECTION))
     return;
-  const std::string path(NodePath(node));
+  // The box pumped messages: a relist may have deleted the node and given its
+  // handle to another. The folder is found again by what it stands for.
+  node = m_helper.FindByKey(&m_tree, key);
+  if (node == nullptr || std::string(NodePath(node)) != path)
+    return;
   std::string from = path;
   from.append(2, '\0');
   SHFILEOPSTRUCTA op = {};
@@ -330,24 +335,8 @@ void CLocTrView::RunContextMenu(HTREEITEM node, CPoint screen)
                       ? BuildContextPopup(m_contextMenu, kFolder, sizeof kFolder / sizeof kFolder[0], this)
                       : BuildContextPopup(m_contextMenu, kTopLevel, sizeof kTopLevel / sizeof kTopLevel[0], this);
   const UINT chosen = TrackContextPopup(m_contextMenu, popup, screen, this);
+  // Through the message map, with the context node set.
   if (chosen != 0)
-    RunCommand(chosen);
+    SendMessage(WM_COMMAND, chosen, 0);
   m_contextNode = nullptr;
-}
-
-void CLocTrView::RunCommand(UINT id)
-{
-  switch (id) {
-    case kMakeFolder: OnMakeFolder(); break;
-    case kRename: OnRename(); break;
-    case kRefresh: OnRefresh(); break;
-    case kDelete: OnDelete(); break;
-    case kAttributes: OnAttributes(); break;
-    case kView: OnViewNode(); break;
-    case kBack: OnBack(); break;
-    case kAddToQueue: OnAddToQueue(); break;
-    case kCopy: OnCopy(); break;
-    case kPaste: OnPaste(); break;
-    default: break;
-  }
 }

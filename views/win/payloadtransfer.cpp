@@ -4,6 +4,7 @@
 
 #include "engine/confirmdlg.h"
 #include "toolkit/clipboard.h"
+#include "views/remotename.h"
 
 namespace {
 
@@ -25,6 +26,23 @@ bool BuildOrRefuse(DragPayload& payload, const PayloadRow* rows, int count, int 
 void ShowPathTooLong(CWnd* owner, const std::string& path)
 {
   ShowConfirmDlgText(owner, PathTooLongText(path).c_str(), kConfirmModeError, FALSE);
+}
+
+bool AcceptRemoteName(CWnd* owner, const char* name)
+{
+  switch (CheckRemoteName(name)) {
+    case RemoteNameCheck::kOk:
+      return true;
+    case RemoteNameCheck::kEmpty:
+      return false;
+    case RemoteNameCheck::kTooLong:
+      ShowPathTooLong(owner, name);
+      return false;
+    case RemoteNameCheck::kLeavesFolder:
+      ShowConfirmDlgText(owner, (std::string(kRemoteNameRefusedText) + name).c_str(), kConfirmModeError, FALSE);
+      return false;
+  }
+  return false;
 }
 
 BOOL CopyPayloadRows(const PayloadRow* rows, int count, int sourceSite, const char* sourcePath, CWnd* owner)

@@ -30,8 +30,8 @@ FileListSpec SpecOf(const SerListPane& pane)
   return FileListSpec{pane.listId, kColumns, kRemoteListColor, FALSE, pane.partnerSlot};
 }
 
-std::atomic<CWnd*>& ListSlot(int paneFlag) { return paneFlag != 0 ? g_pSerLiView : g_pSerLiView1; }
-std::atomic<CWnd*>& TreeSlot(int paneFlag) { return paneFlag != 0 ? g_pSerTrView : g_pSerTrView1; }
+ViewSlot& ListSlot(int paneFlag) { return paneFlag != 0 ? g_pSerLiView : g_pSerLiView1; }
+ViewSlot& TreeSlot(int paneFlag) { return ServerTreeSlot(paneFlag != 0 ? 1 : 0); }
 
 }  // namespace
 
@@ -216,10 +216,8 @@ void CSerLiViewBase::NewFolderEditEnded(const CString& text)
   HTREEITEM node = SelectedNode();
   if (text.IsEmpty() || node == nullptr || !ShowsFolder())
     return;
-  if (text.GetLength() >= (int)kEntryNameLen) {
-    ShowPathTooLong(this, std::string(text));
+  if (!AcceptRemoteName(this, text))
     return;
-  }
   EntryRecord* entry = new EntryRecord[2]();
   snprintf(entry[0].m_date, sizeof entry[0].m_date, "%s", PayloadDateText().c_str());
   snprintf(entry[0].m_name, sizeof entry[0].m_name, "%s", (const char*)text);
@@ -235,10 +233,8 @@ void CSerLiViewBase::RenameEnded(int row, const CString& text)
   // An empty old name is a new-folder row whose edit another edit ended.
   if (text.IsEmpty() || old.IsEmpty() || text == old || node == nullptr || row < 0 || row >= m_list.GetItemCount())
     return;
-  if (text.GetLength() >= (int)kEntrySecondLen) {
-    ShowPathTooLong(this, std::string(text));
+  if (!AcceptRemoteName(this, text))
     return;
-  }
   EntryRecord* entry = RowEntries({row}, false);
   snprintf(entry[0].m_second, sizeof entry[0].m_second, "%s", (const char*)text);
   LaunchRenameTask(m_pane.paneFlag, node, entry);

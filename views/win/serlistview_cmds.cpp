@@ -170,10 +170,15 @@ void CSerLiViewBase::OpenRow(HTREEITEM node, int row, bool edit)
 {
   if (node == nullptr || m_list.GetItemKind(row) != kRowFile)
     return;
+  const std::vector<ChosenRow> chosen = ChosenOf(m_list, {row});
   if (!Confirm(edit ? OPTBIT_CONFIRM_EDIT : OPTBIT_CONFIRM_LOOKUP,
                edit ? IDS_CONFIRM_EDIT_REMOTE : IDS_CONFIRM_LOOKUP))
     return;
-  LaunchOpenFileTask(m_pane.paneFlag, node, RowEntries({row}, false), edit ? TRUE : FALSE);
+  // The box pumped messages: the file is found again by its name.
+  const std::vector<int> rows = RowsNow(chosen);
+  if (rows.size() != 1 || SelectedNode() != node)
+    return;
+  LaunchOpenFileTask(m_pane.paneFlag, node, RowEntries(rows, false), edit ? TRUE : FALSE);
 }
 
 void CSerLiViewBase::OnView()
@@ -236,9 +241,9 @@ void CSerLiViewBase::OnRename()
 
 void CSerLiViewBase::OnMove()
 {
-  const std::vector<int> rows = SelectedRows();
+  const std::vector<ChosenRow> chosen = ChosenRows();
   HTREEITEM node = SelectedNode();
-  if (!ShowsFolder() || rows.empty())
+  if (!ShowsFolder() || chosen.empty())
     return;
   CSerTrViewBase* tree = Tree();
   CString source;
@@ -274,7 +279,8 @@ void CSerLiViewBase::OnMove()
   }
   // The dialog pumped messages: the site and the rows are read again.
   site = g_pDoc->GetSite(slot);
-  if (site == nullptr || SelectedNode() != node)
+  const std::vector<int> rows = RowsNow(chosen);
+  if (site == nullptr || SelectedNode() != node || rows.empty())
     return;
   EntryRecord* entries = RowEntries(rows, true);
   site->m_queueRun = 1;
@@ -302,25 +308,31 @@ void CSerLiViewBase::OnRefresh()
 
 void CSerLiViewBase::OnDelete()
 {
-  const std::vector<int> rows = SelectedRows();
-  if (!ShowsFolder() || rows.empty()) {
+  const std::vector<ChosenRow> chosen = ChosenRows();
+  HTREEITEM node = SelectedNode();
+  if (!ShowsFolder() || chosen.empty()) {
     Refuse(IDS_SELECTION_ERROR);
     return;
   }
   if (!Confirm(OPTBIT_CONFIRM_DELETE_FILE, IDS_CONFIRM_DELETE_SELECTION))
     return;
-  HTREEITEM node = SelectedNode();
-  if (node == nullptr || SelectedRows() != rows)
-    return;  // the selection changed while the box was up
+  // The box pumped messages: replies may have moved, removed or re-listed the
+  // rows. The entries chosen are found again by name; another folder shown
+  // ends the command.
+  const std::vector<int> rows = RowsNow(chosen);
+  if (node == nullptr || SelectedNode() != node || rows.empty())
+    return;
   LaunchDeleteTask(m_pane.paneFlag, node, RowEntries(rows, false), (int)rows.size());
 }
 
 void CSerLiViewBase::OnChmod()
 {
-  const std::vector<int> rows = SelectedRows();
-  if (!ShowsFolder() || rows.empty())
+  const std::vector<int> chosenRows = SelectedRows();
+  HTREEITEM chosenNode = SelectedNode();
+  if (!ShowsFolder() || chosenRows.empty())
     return;
-  const CFileListItem* first = m_list.Row(rows[0]);
+  const std::vector<ChosenRow> chosen = ChosenOf(m_list, chosenRows);
+  const CFileListItem* first = m_list.Row(chosenRows[0]);
   ChmodValues values;
   values.mode = PermTextToMode(first != nullptr ? first->m_attributes : "");
   const int current = values.mode;
@@ -328,7 +340,8 @@ void CSerLiViewBase::OnChmod()
   if (dialogs == nullptr || !dialogs->Chmod(this, values))
     return;
   HTREEITEM node = SelectedNode();
-  if (node == nullptr || SelectedRows() != rows)
+  const std::vector<int> rows = RowsNow(chosen);
+  if (node == nullptr || node != chosenNode || rows.empty())
     return;
   if (rows.size() == 1 && values.mode == current)
     return;
@@ -424,13 +437,14 @@ void CSerLiViewBase::OnAddToQueue()
     Refuse(IDS_NO_RECEIVING_PATH);
     return;
   }
-  const std::vector<int> rows = SelectedRows();
-  if (rows.empty())
+  const std::vector<ChosenRow> chosen = ChosenRows();
+  if (chosen.empty())
     return;
   if (!Confirm(OPTBIT_CONFIRM_DOWNLOAD, IDS_CONFIRM_DOWNLOAD))
     return;
   CSiteItem* site = g_pDoc != nullptr ? g_pDoc->GetSite(slot) : nullptr;
   CWnd* func = g_pFuncView.load();
+  const std::vector<int> rows = RowsNow(chosen);
   if (site == nullptr || func == nullptr || func->m_hWnd == nullptr || SelectedNode() != node)
     return;
   site->m_queueRun = 1;

@@ -77,15 +77,24 @@ void CSerLiViewBase::OnPaste()
       target = node;
   if (target == tree->GetTreeCtrl().GetRootItem())
     return;  // the root names no site
+  CTreeCtrl* treeCtrl = &tree->GetTreeCtrl();
+  const NodeKey targetKey = KeyOf(treeCtrl, target);
+  const NodeKey selectedKey = KeyOf(treeCtrl, selected);
   if (!Confirm(OPTBIT_CONFIRM_PASTE, IDS_CONFIRM_PASTE))
     return;
+  // The box pumped messages: the tree may be gone, and the nodes' handles may
+  // name other folders now. Both are found again by what they stand for.
+  tree = Tree();
+  if (tree == nullptr || &tree->GetTreeCtrl() != treeCtrl)
+    return;
+  target = FindByKey(treeCtrl, targetKey);
+  selected = FindByKey(treeCtrl, selectedKey);
   DragPayload payload;
   int count = 0;
   EntryRecord* entries = const_cast<EntryRecord*>(ReadClipboardPayload(&payload, &count, this));
   CString path;
   int site = -1;
-  // The box pumped messages: the target is looked at again.
-  if (entries == nullptr || count <= 0 || !tree->NodePath(target, &path, &site))
+  if (target == nullptr || entries == nullptr || count <= 0 || !tree->NodePath(target, &path, &site))
     return;
   if (!SetPayloadPath(payload.m_targetPath, path)) {
     ShowPathTooLong(this, std::string(path));

@@ -8,8 +8,12 @@
 namespace {
 
 // The document's and main window's commands on the site list.
-constexpr UINT kSiteManager = 32849, kQuickAdd = 32828, kImportSites = 32835, kExportSites = 32836,
-               kFindSite = 32831, kDisconnectAll = 32840;
+using viewcmd::kDisconnectAll;
+using viewcmd::kExportSites;
+using viewcmd::kFindSite;
+using viewcmd::kImportSites;
+using viewcmd::kSiteManager;
+constexpr UINT kQuickAdd = viewcmd::kQuickAddSite;
 
 const ContextMenuItem kSitesNoRow[] = {{kSiteManager, "Site Manager..\tF4"},
                             {0, nullptr},

@@ -22,7 +22,7 @@ namespace {
 const SerTreePane kFirstPane = {1, "  [Work-View] Remote View 1", false, true};
 const SerTreePane kSecondPane = {0, "  [Work-View] Remote View 2", true, false};
 
-std::atomic<CWnd*>& ViewSlot(int paneFlag) { return paneFlag != 0 ? g_pSerTrView : g_pSerTrView1; }
+ViewSlot& TreeSlot(int paneFlag) { return ServerTreeSlot(paneFlag != 0 ? 1 : 0); }
 
 }  // namespace
 
@@ -129,13 +129,14 @@ int CSerTrViewBase::OnCreate(LPCREATESTRUCT lpcs)
                                  kDualViewButtonId))
       return -1;
     // The button draws the icon and leaves it to us; the image list keeps its own copy.
-    m_dualViewButton.SetButtonIcon(ImageList_GetIcon(m_imageList, 2, ILD_TRANSPARENT));
+    m_dualViewIcon = ImageList_GetIcon(m_imageList, 2, ILD_TRANSPARENT);
+    m_dualViewButton.SetButtonIcon(m_dualViewIcon);
   }
   const DWORD style = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS |
                       TVS_SHOWSELALWAYS;
   if (!m_tree.Create(style, CRect(0, kSerTreeTop, 10, kSerTreeTop + 10), this, kSerTreeCtrlId))
     return -1;
-  ViewSlot(m_pane.paneFlag) = this;
+  TreeSlot(m_pane.paneFlag) = this;
   SetServerTreeAccess(m_pane.paneFlag, this);
   SetSiteTreeLink(m_pane.paneFlag, this);
   return 0;
@@ -144,14 +145,14 @@ int CSerTrViewBase::OnCreate(LPCREATESTRUCT lpcs)
 void CSerTrViewBase::OnDestroy()
 {
   CWnd* self = this;
-  ViewSlot(m_pane.paneFlag).compare_exchange_strong(self, nullptr);
+  TreeSlot(m_pane.paneFlag).compare_exchange_strong(self, nullptr);
   ClearServerTreeAccess(m_pane.paneFlag, this);
   ClearSiteTreeLink(m_pane.paneFlag, this);
-  // The button's icon came from us.
-  if (m_dualViewButton.m_hWnd != nullptr)
-    if (HICON icon = (HICON)m_dualViewButton.SendMessage(BM_GETIMAGE, IMAGE_ICON))
-      ::DestroyIcon(icon);
   CView::OnDestroy();
+  // The button keeps the icon without owning it (it sets no BM_SETIMAGE).
+  if (m_dualViewIcon != nullptr)
+    ::DestroyIcon(m_dualViewIcon);
+  m_dualViewIcon = nullptr;
 }
 
 void CSerTrViewBase::OnSize(UINT nType, int cx, int cy)
@@ -190,7 +191,7 @@ BOOL CSerTrViewBase::OnSetCursor(CWnd*, UINT, UINT)
 void CSerTrViewBase::OnDualViewButton()
 {
   if (CWnd* frame = g_pMainFrame.load())
-    frame->SendMessage(WM_COMMAND, kDualServerViewCommand);
+    frame->SendMessage(WM_COMMAND, viewcmd::kDualServerView);
 }
 
 void CSerTrViewBase::OnTreeSetFocus(NMHDR*, LRESULT* pResult)

@@ -37,13 +37,6 @@ EntryRecord* NewFolderRecord(const char* name, HTREEITEM node)
   return e;
 }
 
-// A name the server can take as one folder of the node: it fits the record,
-// names no other folder ("/") and cannot end the command line early.
-bool IsUsableRemoteName(const CString& name)
-{
-  return !name.IsEmpty() && (size_t)name.GetLength() < kEntryNameLen && strpbrk(name, "/\r\n") == nullptr;
-}
-
 }  // namespace
 
 // ---- kinds of nodes and the command node ----
@@ -269,10 +262,8 @@ void CSerTrViewBase::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     m_tree.DeleteItem(item);
     if (text.IsEmpty() || !inFolder)
       return;
-    if (!IsUsableRemoteName(text)) {
-      ShowPathTooLong(this, std::string(text));
+    if (!AcceptRemoteName(this, text))
       return;
-    }
     LaunchMakeFolderTask(m_pane.paneFlag, parent, NewFolderRecord(text, target));
     return;
   }
@@ -281,10 +272,8 @@ void CSerTrViewBase::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
   const CString oldLabel = m_tree.GetItemText(item);
   if (text == oldLabel)
     return;
-  if (!IsUsableRemoteName(text)) {
-    ShowPathTooLong(this, std::string(text));
+  if (!AcceptRemoteName(this, text))
     return;
-  }
   EntryRecord* e = NewFolderRecord(oldLabel, item);
   snprintf(e[0].m_second, sizeof e[0].m_second, "%s", (const char*)text);
   // The label keeps its text until the server renamed (UWM_ENTRY_RENAMED).
@@ -307,6 +296,7 @@ void CSerTrViewBase::OnMove()
     return;
   }
   const CString name = m_tree.GetItemText(node);
+  const NodeKey key = m_helper.KeyOf(&m_tree, node);
   MoveToValues values;
   CTaskDialogs* dialogs = TaskDialogs();
   if (dialogs == nullptr || !dialogs->MoveTo(this, values))
@@ -319,9 +309,12 @@ void CSerTrViewBase::OnMove()
     target = "/" + target;
   if (target == parentPath)
     return;
-  // The dialog pumped messages: the node and the site are taken again.
-  if (!HasNode(node) || g_pDoc->GetSite(siteIndex) != site)
+  // The dialog pumped messages: the node (by what it stands for) and the site
+  // are taken again.
+  node = m_helper.FindByKey(&m_tree, key);
+  if (node == nullptr || g_pDoc->GetSite(siteIndex) != site)
     return;
+  parent = m_tree.GetParentItem(node);
   site->m_queueRun = 1;
   CProgThread* task = new CProgThread(m_pane.paneFlag, TASK_MOVE, site, parent, parentPath, target, 1,
                                       NewFolderRecord(name, node));
@@ -340,7 +333,12 @@ void CSerTrViewBase::OnDelete()
     return;
   }
   const CString name = m_tree.GetItemText(node);
-  if (!Confirm(OPTBIT_CONFIRM_DELETE_FILE, IDS_CONFIRM_DELETE_SELECTION) || !HasNode(node))
+  const NodeKey key = m_helper.KeyOf(&m_tree, node);
+  if (!Confirm(OPTBIT_CONFIRM_DELETE_FILE, IDS_CONFIRM_DELETE_SELECTION))
+    return;
+  // The box pumped messages: the handle may name another folder now.
+  node = m_helper.FindByKey(&m_tree, key);
+  if (node == nullptr)
     return;
   LaunchDeleteTask(m_pane.paneFlag, m_tree.GetParentItem(node), NewFolderRecord(name, node), 1);
 }
@@ -361,7 +359,11 @@ void CSerTrViewBase::OnAddToQueue()
     ShowConfirmDlg(this, IDS_NO_RECEIVING_PATH, kConfirmModeError);
     return;
   }
-  if (!Confirm(OPTBIT_CONFIRM_DOWNLOAD, IDS_CONFIRM_DOWNLOAD) || !HasNode(node))
+  const NodeKey key = m_helper.KeyOf(&m_tree, node);
+  if (!Confirm(OPTBIT_CONFIRM_DOWNLOAD, IDS_CONFIRM_DOWNLOAD))
+    return;
+  node = m_helper.FindByKey(&m_tree, key);
+  if (node == nullptr)
     return;
   int siteIndex = -1;
   const CString remoteFolder = m_helper.GetItemPath(&m_tree, m_tree.GetParentItem(node), &siteIndex, FALSE);
@@ -420,7 +422,11 @@ void CSerTrViewBase::OnPaste()
   HTREEITEM node = CommandNode();
   if (node == nullptr || node == m_tree.GetRootItem() || m_tree.GetParentItem(node) == nullptr)
     return;
-  if (!Confirm(OPTBIT_CONFIRM_PASTE, IDS_CONFIRM_PASTE) || !HasNode(node))
+  const NodeKey key = m_helper.KeyOf(&m_tree, node);
+  if (!Confirm(OPTBIT_CONFIRM_PASTE, IDS_CONFIRM_PASTE))
+    return;
+  node = m_helper.FindByKey(&m_tree, key);
+  if (node == nullptr)
     return;
   DragPayload payload;
   int count = 0;

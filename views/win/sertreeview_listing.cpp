@@ -26,7 +26,6 @@ CString NameOf(const char* field, size_t size) { return CString(field, (int)strn
 
 // The label of the child that gives a node not yet listed its expand button
 // (the same as CViewHelper::InsertTreeItem's).
-const char kPlaceholderLabel[] = "asd";
 
 }  // namespace
 
@@ -130,8 +129,16 @@ int CSerTrViewBase::RequestListing(HTREEITEM node)
   }
   if (!cached)
     DeleteChildren(node);
-  if (site->m_connected.load() == 0 && !g_pDoc->ConnectSite(siteIndex))
-    return 0;
+  if (site->m_connected.load() == 0) {
+    const NodeKey key = m_helper.KeyOf(&m_tree, node);
+    if (!g_pDoc->ConnectSite(siteIndex))
+      return 0;
+    // The connect prompt pumped messages: the site may have been deleted (its
+    // slot emptied or filled anew) and the node's handle given to another.
+    site = g_pDoc->GetSite(siteIndex);
+    if (site == nullptr || m_helper.FindByKey(&m_tree, key) != node)
+      return 0;
+  }
   site->m_queueRun = 1;
   CProgThread* task =
       new CProgThread(m_pane.paneFlag, cached ? TASK_SEARCH_LIST : TASK_LIST, site, node, path, 1, nullptr);
@@ -185,8 +192,7 @@ void CSerTrViewBase::FillFromListing(HTREEITEM node, const EntryRecord* entries,
     m_tree.SetRedraw(TRUE);
   // The rows are replaced, also when a second listing of the node arrives.
   if (CPartnerList* list = Partner()) {
-    list->FileList().DeleteAllItems();
-    list->FileList().FillFromChain(first, n);
+    list->FileList().ReplaceRows(first, n);
   } else
     while (first != nullptr) {
       CFileListItem* next = first->m_pNext;
@@ -245,10 +251,15 @@ LRESULT CSerTrViewBase::OnEntryAdded(WPARAM wParam, LPARAM lParam)
   if (node == nullptr || e == nullptr || node != m_tree.GetSelectedItem() || e->m_name[0] == '\0' ||
       IsDotName(e->m_name))
     return 0;
+  // The worker names the folder it added to: a handle deleted and given to
+  // another node since then takes nothing.
+  const CString folder = NameOf(e->m_second, sizeof e->m_second);
+  if (!SameServerFolder(std::string(m_helper.GetItemPath(&m_tree, node, nullptr, FALSE)), std::string(folder)))
+    return 0;
   const CString name = NameOf(e->m_name, sizeof e->m_name);
   if (e->m_kind == kEntryFolder && ChildNamed(node, name) == nullptr) {
     CString text = name;
-    if (HTREEITEM child = m_helper.InsertTreeItem(node, &m_tree, text, NameOf(e->m_second, sizeof e->m_second), FALSE))
+    if (HTREEITEM child = m_helper.InsertTreeItem(node, &m_tree, text, nullptr, FALSE))
       m_tree.SetItemData(child, m_tree.GetItemData(node));
   }
   CPartnerList* list = Partner();

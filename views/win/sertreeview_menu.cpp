@@ -88,8 +88,10 @@ void CSerTrViewBase::OnContextMenu(NMHDR*, LRESULT* pResult)
   }
   CMenu* popup = BuildContextMenu(node);
   const UINT chosen = TrackContextPopup(m_contextMenu, popup, screen, this);
+  // The view's one dispatch (its message map, the document's and the main
+  // window's after it), with the context node set.
   if (chosen != 0)
-    RunContextCommand(chosen);
+    SendMessage(WM_COMMAND, chosen, 0);
   m_contextNode = nullptr;
 }
 
@@ -101,38 +103,4 @@ CMenu* CSerTrViewBase::BuildContextMenu(HTREEITEM node)
   if (IsSiteNode(node))
     return Build(m_contextMenu, kSiteItems, this);
   return Build(m_contextMenu, kFolderItems, this);
-}
-
-void CSerTrViewBase::RunContextCommand(UINT id)
-{
-  switch (id) {
-    case kManualControl: OnManualControl(); break;
-    case kMakeFolder: OnMakeFolder(); break;
-    case kRename: OnRename(); break;
-    case kMove: OnMove(); break;
-    case kRefresh: OnRefresh(); break;
-    case kDelete: OnDelete(); break;
-    case kStopWork: OnStopWork(); break;
-    case kModifyInfo: OnModifyInfo(); break;
-    case kDeleteSite: OnDeleteSite(); break;
-    case kView: OnViewNode(); break;
-    case kBack: OnBack(); break;
-    case kAddToQueue: OnAddToQueue(); break;
-    case kChangePassword: OnChangePassword(); break;
-    case kDirectoryStructure: OnDirectoryStructure(); break;
-    case kSearch: OnSearch(); break;
-    case kCopyPath: OnCopyPath(); break;
-    case kConnect: OnConnect(); break;
-    case kDisconnect: OnDisconnect(); break;
-    case kCopy: OnCopy(); break;
-    case kPaste: OnPaste(); break;
-    // The document's and the main window's, up the view's command route.
-    case kQuickAddSite:
-    case kFindSite:
-    case kImportSites:
-    case kExportSites:
-    case kDisconnectAll:
-    case kSiteManager: SendMessage(WM_COMMAND, id); break;
-    default: break;
-  }
 }

@@ -8,13 +8,14 @@
 #include "engine/progthread.h"
 #include "engine/shellseam.h"
 #include "shell/doc/zarndoc.h"
+#include "views/viewcmds.h"
 #include "views/viewpaths.h"
 
 char g_localRootPaths[kLocalRootPathsLen];
 
-namespace {
-
 const char kPlaceholderLabel[] = "asd";
+
+namespace {
 
 // Labels from the top-level node down to node; empty for the root (the first
 // top-level node, inserted before anything else).
@@ -47,6 +48,21 @@ HTREEITEM ChildByLabel(CTreeCtrl* tree, HTREEITEM parent, const CString& name, b
   }
   return nullptr;
 }
+
+// The tree control as FindNodeByKey walks it.
+struct TreeWalk {
+  using Node = HTREEITEM;
+  CTreeCtrl* tree;
+  Node TopFirst() const
+  {
+    HTREEITEM root = tree->GetRootItem();
+    return root != nullptr ? tree->GetChildItem(root) : nullptr;
+  }
+  Node FirstChild(Node node) const { return tree->GetChildItem(node); }
+  Node Next(Node node) const { return tree->GetNextSiblingItem(node); }
+  std::string Label(Node node) const { return std::string(tree->GetItemText(node)); }
+  intptr_t Data(Node node) const { return (intptr_t)tree->GetItemData(node); }
+};
 
 bool IsCacheNode(CTreeCtrl* tree, HTREEITEM item, LPARAM itemData)
 {
@@ -102,6 +118,21 @@ CString CViewHelper::GetItemPath(CTreeCtrl* tree, HTREEITEM node, int* site, BOO
   if (item != nullptr)
     start.assign(item->m_remoteFolder, strnlen(item->m_remoteFolder, sizeof item->m_remoteFolder));
   return CString(ComposeServerPath(start.c_str(), labels));
+}
+
+NodeKey CViewHelper::KeyOf(CTreeCtrl* tree, HTREEITEM node)
+{
+  NodeKey key;
+  HTREEITEM top = nullptr;
+  key.labels = LabelPath(tree, node, &top);
+  if (top != nullptr)
+    key.top = (intptr_t)tree->GetItemData(top);
+  return key;
+}
+
+HTREEITEM CViewHelper::FindByKey(CTreeCtrl* tree, const NodeKey& key)
+{
+  return FindNodeByKey(TreeWalk{tree}, key);
 }
 
 CString CViewHelper::GetRowPath(CListCtrl* list, CTreeCtrl* tree, int row, int* site, BOOL local)
