@@ -101,7 +101,7 @@ CFuncViewDlg::CFuncViewDlg(CWnd* pParent) : CDialog(IDD_FUNC_VIEW, pParent) {}
 CFuncViewDlg::~CFuncViewDlg()
 {
   if (g_pFuncView.load() == this)
-    g_pFuncView.store(nullptr);
+    g_pFuncView = nullptr;
   if (GetSafeHwnd() != nullptr)
     DestroyWindow();
 }
@@ -149,7 +149,7 @@ BOOL CFuncViewDlg::OnInitDialog()
   m_tabs.SetBkColor(0xC8C8C8);
   m_tabs.SetDrawStyle(2);
   CShadedTabCtrl::EnableCustomLook(TRUE, 31);
-  g_pFuncView.store(this);
+  g_pFuncView = this;
   m_dropTarget.Register(this);
   if (g_funcViewTab >= 0 && g_funcViewTab < kTabs)
     SelectTab(g_funcViewTab);
@@ -160,7 +160,7 @@ BOOL CFuncViewDlg::OnInitDialog()
 void CFuncViewDlg::OnDestroy()
 {
   if (g_pFuncView.load() == this)
-    g_pFuncView.store(nullptr);
+    g_pFuncView = nullptr;
   m_dropTarget.Revoke();
   // The sheet frees the pages after this: nothing routes to them any more.
   m_queue = nullptr;

@@ -143,7 +143,7 @@ void CInterfaceOptionsPage::Apply(OptionsRecord& options)
 
 namespace {
 
-void ApplyTo(std::atomic<CWnd*>& slot)
+void ApplyTo(const ViewSlot& slot)
 {
   CWnd* wnd = slot.load();
   if (wnd == nullptr || !::IsWindow(wnd->m_hWnd))
