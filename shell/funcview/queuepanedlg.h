@@ -75,7 +75,8 @@ protected:
   afx_msg void OnFailAction(UINT nID);
   afx_msg void OnSelectAll();
   afx_msg void OnInvert();
-  afx_msg void OnNothingYet();
+  afx_msg void OnItemOptions();
+  afx_msg void OnQueueInfo();
   afx_msg void OnImport();
   afx_msg void OnExport();
   afx_msg void OnResetSelection();

@@ -16,6 +16,7 @@
 #include "shell/funcview/funcviewres.h"
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitetable.h"
+#include "shell/funcview/queueinfodlg.h"
 #include "views/contextmenu.h"
 
 IMPLEMENT_DYNAMIC(CQueuePaneDlg, CTabPageDialog)
@@ -105,8 +106,8 @@ BEGIN_MESSAGE_MAP(CQueuePaneDlg, CTabPageDialog)
   ON_COMMAND_RANGE(ID_QUEUE_FAIL_CLEAR, ID_QUEUE_FAIL_RESUME, OnFailAction)
   ON_COMMAND(ID_QUEUE_SELECT_ALL, OnSelectAll)
   ON_COMMAND(ID_QUEUE_INVERT, OnInvert)
-  ON_COMMAND(ID_QUEUE_ITEM_OPTIONS, OnNothingYet)
-  ON_COMMAND(ID_QUEUE_INFO, OnNothingYet)
+  ON_COMMAND(ID_QUEUE_ITEM_OPTIONS, OnItemOptions)
+  ON_COMMAND(ID_QUEUE_INFO, OnQueueInfo)
   ON_COMMAND(ID_QUEUE_IMPORT, OnImport)
   ON_COMMAND(ID_QUEUE_EXPORT, OnExport)
   ON_COMMAND(ID_QUEUE_RESET_SELECTION, OnResetSelection)
@@ -481,8 +482,6 @@ void CQueuePaneDlg::OnInvert()
   m_queue.InvertSelection();
 }
 
-void CQueuePaneDlg::OnNothingYet() {}
-
 void CQueuePaneDlg::OnImport()
 {
   CFileDialog box(TRUE, "pln", "ftpplan", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, kPlanFilter, this);
@@ -615,4 +614,17 @@ void CQueuePaneDlg::OnContextMenu(CWnd* pWnd, CPoint point)
   const UINT id = TrackContextPopup(menu, popup, point, this);
   if (id != 0)
     SendMessage(WM_COMMAND, id, 0);
+}
+
+void CQueuePaneDlg::OnItemOptions()
+{
+  const int row = m_queue.GetNextItem(-1, LVNI_FOCUSED);
+  if (EditPlanItem(m_queue.GetPlanItem(row), this) != 0)
+    m_queue.Changed();  // the count again, and the edited item to the queue file
+}
+
+void CQueuePaneDlg::OnQueueInfo()
+{
+  CQueueInfoDlg dlg(INFO_QUEUE, &m_queue, this);
+  dlg.DoModal();
 }
