@@ -22,6 +22,7 @@
 #include "engine/viewslots.h"
 #include "framework/commdlgs.h"
 #include "shell/doc/pinglink.h"
+#include "shell/doc/sitemanagerlink.h"
 #include "shell/doc/sitetreelink.h"
 #include "shell/mainframe/quickaddrules.h"
 #include "shell/settings/settings.h"
@@ -856,7 +857,12 @@ void CZarnDoc::OnFindSite()
   if (CSiteTreeLink* tree = SiteTreeLink(1))
     tree->FindSiteByDialog();
 }
-void CZarnDoc::OnSiteManager() {}
+void CZarnDoc::OnSiteManager()
+{
+  // The library sends its work-site changes to the main window while it runs.
+  if (SiteManagerFn open = SiteManagerFunc())
+    open(m_sites, AfxGetMainWnd());
+}
 void CZarnDoc::OnManualGet()
 {
   CTaskDialogs* dialogs = TaskDialogs();

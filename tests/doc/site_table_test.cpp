@@ -13,6 +13,7 @@
 #include "engine/dragpayload.h"
 #include "engine/engineres.h"
 #include "shell/doc/pinglink.h"
+#include "shell/doc/sitemanagerlink.h"
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitename.h"
 #include "tests/doc/docfix.h"
@@ -393,6 +394,28 @@ int __stdcall RecordPing(CSiteItem** sites)
 {
   g_pingTable = sites;
   return 1;
+}
+
+CSiteItem** g_siteManagerTable = nullptr;
+CWnd* g_siteManagerParent = reinterpret_cast<CWnd*>(1);
+int __stdcall RecordSiteManager(CSiteItem** sites, CWnd* parent)
+{
+  g_siteManagerTable = sites;
+  g_siteManagerParent = parent;
+  return 1;
+}
+
+// Site Manager too: the slots themselves, edited in place, and the main window.
+TEST(SiteTable, SiteManagerGetsTheLiveTable)
+{
+  auto doc = NewDoc();
+  doc->OnCmdMsg(ID_SITE_MANAGER, CN_COMMAND, nullptr, nullptr);  // no entry bound: nothing happens
+  EXPECT_EQ(g_siteManagerTable, nullptr);
+  const SiteManagerFn previous = SetSiteManagerFunc(&RecordSiteManager);
+  EXPECT_TRUE(doc->OnCmdMsg(ID_SITE_MANAGER, CN_COMMAND, nullptr, nullptr));
+  SetSiteManagerFunc(previous);
+  EXPECT_EQ(g_siteManagerTable, &doc->m_sites[0]);
+  EXPECT_EQ(g_siteManagerParent, AfxGetMainWnd());
 }
 
 TEST(SiteTable, PingGetsTheLiveTable)
