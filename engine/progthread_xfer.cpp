@@ -323,7 +323,7 @@ int CProgThread::TaskDownload(bool openMode)
     // Every handed job is reported once it is let go (refused and unopened
     // files too): the list counts its running jobs and drops finished ones.
     if (handed)
-      SendToWnd(g_pFuncView.load(), UWM_TASK_FINISHED, reinterpret_cast<WPARAM>(job), 0);
+      SendToView(g_pFuncView, UWM_TASK_FINISHED, reinterpret_cast<WPARAM>(job), 0);
     else
       delete job;
     if (openMode) {
