@@ -78,7 +78,8 @@ public:
   int TransferKind() const { return m_kind; }
   size_t QueuedCount() const { return m_queue.size(); }
 
-  // The control socket connected: log in after the greeting.
+  // The control socket connected (the host called Reset before making it):
+  // log in after the greeting.
   void OnConnected(int socket, const std::string& user, const std::string& password, bool anonymous);
   void OnControlBytes(const char* data, size_t size);
   void OnControlClosed(int socket);

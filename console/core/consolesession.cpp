@@ -95,7 +95,12 @@ ConsoleSession::ConsoleSession(ConsoleSessionHost* host) : m_host(host)
 
 void ConsoleSession::OnConnected(int socket, const std::string& user, const std::string& password, bool anonymous)
 {
-  Reset();
+  // The host reset the old connection before it made this socket; only the
+  // state is cleared here, so the new socket is not closed.
+  ClearTransfer();
+  m_queue.clear();
+  m_replies.Reset();
+  m_complete = false;
   m_connected = true;
   char line[96];
   snprintf(line, sizeof(line), "status:>Control Socket already connected(socket %d)\r\n", socket);

@@ -131,6 +131,12 @@ TEST_F(Console, GreetingPrecedesUserAndPassIsMasked)
   EXPECT_EQ(host.wire, "USER bob\r\nPASS secret\r\n");
   EXPECT_TRUE(host.Logged("PASS ********"));
   EXPECT_FALSE(host.Logged("secret"));
+  // A new connection's socket is never closed by the session taking it up.
+  s.OnConnected(6, "", "", true);
+  EXPECT_EQ(host.controlCloses, 0);
+  Reply("220 again\r\n");
+  Tick();
+  EXPECT_EQ(host.wire.substr(host.wire.size() - 16), "USER anonymous\r\n");
 }
 
 TEST_F(Console, EverySplitOfAMultiLineReplyCompletesOnce)
