@@ -1,5 +1,6 @@
 // The console's conversation against scripted control and data streams.
 #include "console/consolesession.h"
+#include "console/fadeprogresstext.h"
 
 #include <gtest/gtest.h>
 
@@ -338,6 +339,10 @@ TEST(ConsoleText, SummaryAndLogLimit)
             "Total:Received 5,368,709,120 bytes \xD3\xDA 5.000 seconds (1048576.00 Kbytes/sec)");
   EXPECT_EQ(FormatConsoleSummary(false, 100, 10), "Total:Received 100 bytes \xD3\xDA 0.027 seconds (3.61 Kbytes/sec)");
   EXPECT_EQ(FormatConsoleSummary(false, 0, 10), "");
+  // The bar's range is 1..99: its text is of the upper bound, rounded.
+  EXPECT_EQ(FadeProgressText(50, 99), "51%");
+  EXPECT_EQ(FadeProgressText(99, 99), "100%");
+  EXPECT_EQ(FadeProgressText(5, 0), "0%");
   std::string log;
   for (int i = 0; i < 1000; ++i) {
     AppendConsoleLog(log, "line " + std::to_string(i));
