@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "console/commandsetdlg.h"
 #include "console/consoleres.h"
+#include "console/editex.h"
 #include "tests/confirm/boxdriver.h"
 #include "tests/framework_gui/guitest.h"
 #include "tests/support/xside.h"
@@ -57,6 +60,74 @@ TEST(CommandSettings, ShowsTheValuesAndAZeroTimeOutBecomesOne)
   EXPECT_EQ(dlg.m_ascii, 1);
   EXPECT_EQ(dlg.m_passive, 0);
   EXPECT_EQ(dlg.m_listOption, 1);
+}
+
+std::string Clipboard()
+{
+  std::string text;
+  if (!::OpenClipboard(nullptr))
+    return text;
+  if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+    if (const char* p = static_cast<const char*>(::GlobalLock(h))) {
+      text = p;
+      ::GlobalUnlock(h);
+    }
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+void PutClipboard(const std::string& text)
+{
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  memcpy(::GlobalLock(h), text.c_str(), text.size() + 1);
+  ::GlobalUnlock(h);
+  ::SetClipboardData(CF_TEXT, h);
+  ::CloseClipboard();
+}
+
+std::string WindowText(HWND h)
+{
+  char text[1024] = "";
+  ::GetWindowTextA(h, text, sizeof text);
+  return text;
+}
+
+// The console's log: read-only, so neither typing nor the edit messages of
+// its default menu change it, while copying still works.
+TEST(LogEdit, ReadOnlyLogCopiesButNeverChanges)
+{
+  guitest::BecomeGuiThread();
+  CRuntimeClass* rc = RUNTIME_CLASS(CEditEx);
+  std::unique_ptr<CObject> made(rc->CreateObject());
+  ASSERT_NE(dynamic_cast<CEditEx*>(made.get()), nullptr);  // dynamic creation works
+
+  CEditEx log;
+  EXPECT_EQ(log.SetBkColor(0x000000), ::GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(log.SetTextColor(0xFFFFFF), ::GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_EQ(log.SetBkColor(0x000000), 0x000000u);
+  HWND host = ::CreateWindowExA(0, "STATIC", "log", WS_POPUP | WS_VISIBLE, 50, 50, 320, 180, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  ASSERT_TRUE(log.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_READONLY | WS_VSCROLL,
+                         CRect(0, 0, 300, 160), CWnd::FromHandle(host), 1002));
+  const std::string lines = "220 ready\r\nUSER bob\r\n331 password";
+  ::SetWindowTextA(log.m_hWnd, lines.c_str());
+
+  PutClipboard("pasted");
+  ::SendMessageA(log.m_hWnd, EM_SETSEL, 0, -1);
+  for (UINT m : {WM_PASTE, WM_CUT, WM_CLEAR})
+    ::SendMessageA(log.m_hWnd, m, 0, 0);
+  ::SendMessageA(log.m_hWnd, WM_CHAR, 'x', 0);
+  EXPECT_EQ(WindowText(log.m_hWnd), lines);
+
+  ::SendMessageA(log.m_hWnd, EM_SETSEL, 0, 9);
+  ::SendMessageA(log.m_hWnd, WM_COPY, 0, 0);
+  EXPECT_EQ(Clipboard(), "220 ready");
+  log.DestroyWindow();
+  ::DestroyWindow(host);
 }
 
 }  // namespace
