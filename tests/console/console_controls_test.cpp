@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "console/commandhelpdlg.h"
 #include "console/commandsetdlg.h"
 #include "console/consoleres.h"
 #include "console/editex.h"
@@ -24,7 +25,7 @@ void Shot(const char* name)
     return;
   const std::string shots = std::string(dir) + "/shots";
   xside::RunUnix("mkdir -p " + shots + " && import -window root " + shots + "/" + name + ".png", "zarn-console",
-                 30000, false);
+                 30000, true);
 }
 
 int ComboCount(HWND box, int id) { return (int)::SendDlgItemMessageA(box, id, CB_GETCOUNT, 0, 0); }
@@ -128,6 +129,33 @@ TEST(LogEdit, ReadOnlyLogCopiesButNeverChanges)
   EXPECT_EQ(Clipboard(), "220 ready");
   log.DestroyWindow();
   ::DestroyWindow(host);
+}
+
+// The help window: every line listed, Close only hides it, and it goes with
+// the window that owns it.
+TEST(CommandHelp, ListsTheCommandsAndCloseHides)
+{
+  guitest::BecomeGuiThread();
+  HWND owner = ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  CCommandHelpDlg* help = new CCommandHelpDlg;
+  ASSERT_TRUE(help->Create(CWnd::FromHandle(owner)));
+  HWND box = help->m_hWnd;
+  help->ShowWindow(SW_SHOW);
+  ::UpdateWindow(box);
+  EXPECT_EQ(ComboCount(box, IDC_HELP_LINES), 58);
+  char first[128] = "";
+  ::SendDlgItemMessageA(box, IDC_HELP_LINES, CB_GETLBTEXT, 0, (LPARAM)first);
+  EXPECT_STREQ(first, "NOTE: In order to use Manual Control Center,");
+  Shot("console_help");
+
+  ::SendMessageA(::GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0);
+  EXPECT_TRUE(::IsWindow(box));
+  EXPECT_FALSE(::IsWindowVisible(box));
+  help->ShowWindow(SW_SHOW);  // shown again, as Help does
+  EXPECT_TRUE(::IsWindowVisible(box));
+  ::DestroyWindow(owner);  // deletes the help object with its window
+  EXPECT_FALSE(::IsWindow(box));
 }
 
 }  // namespace
