@@ -1,4 +1,4 @@
-// Transfer type, thousands separators and file-list rows.
+// Transfer type and file-list rows.
 #include "engine/engineutil.h"
 
 #include <cstring>
@@ -59,24 +59,6 @@ CString GetTransferTypeText(const char* path, int transferType, const char* asci
 CString GetTransferTypeText(const char* path)
 {
   return GetTransferTypeText(path, g_transferType, g_asciiExtensions);
-}
-
-CString FormatThousands(uint64_t value)
-{
-  char digits[24];
-  int n = 0;
-  do {
-    digits[n++] = (char)('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  char text[32];
-  int length = 0;
-  for (int i = n - 1; i >= 0; --i) {
-    text[length++] = digits[i];
-    if (i > 0 && i % 3 == 0)
-      text[length++] = ',';
-  }
-  return CString(text, length);
 }
 
 IMPLEMENT_DYNAMIC(CFileListItem, CObject)

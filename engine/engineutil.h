@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/listing.h"
+#include "engine/thousands.h"
 #include "framework/fwstring.h"
 #include "framework/object.h"
 
@@ -17,8 +18,6 @@ CString GetTransferTypeText(const char* path);
 // own settings).
 CString GetTransferTypeText(const char* path, int transferType, const char* asciiList);
 
-// "1,234,567": the decimal text with a comma between groups of three digits.
-CString FormatThousands(uint64_t value);
 // A byte count in the largest of Bytes, KBytes, MBytes, GBytes and TBytes that
 // gives at least 1, with two decimals cut (not rounded): 1536 "1.50 KBytes".
 CString FormatSize64(uint64_t value);

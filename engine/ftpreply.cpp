@@ -79,8 +79,10 @@ void FtpReplyAssembler::Log(const std::string& line, bool welcome)
   Event e;
   e.kind = Event::LOG;
   e.text.reserve(m_host.size() + line.size() + 20);
-  e.text = m_host;
-  e.text += welcome ? "::Welcome Message:" : "::Reply: ";
+  if (!m_rawLog) {
+    e.text = m_host;
+    e.text += welcome ? "::Welcome Message:" : "::Reply: ";
+  }
   e.text += line;
   e.text += "\r\n";
   m_events.push_back(std::move(e));

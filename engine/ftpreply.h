@@ -37,6 +37,9 @@ public:
 
   // The site's host that starts every log line.
   void SetHost(const char* host);
+  // Raw form: each line is logged as received, "line\r\n", with no host or
+  // prefix (the manual console shows the server's words as they are).
+  void SetRawLog(bool raw) { m_rawLog = raw; }
 
   // Takes the next bytes of the stream.
   void Feed(const void* data, size_t size);
@@ -68,5 +71,6 @@ private:
   bool m_lineCut = false;  // bytes past kMaxLine were dropped from m_line
   int m_blockCode = -1;    // code of the open block, -1 outside a block
   bool m_blockWelcome = false;
+  bool m_rawLog = false;
   std::deque<Event> m_events;
 };

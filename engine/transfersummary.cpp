@@ -4,11 +4,6 @@
 #include "engine/engineutil.h"
 #include "engine/netsession.h"
 
-uint32_t RateElapsedMs(uint32_t elapsedMs)
-{
-  return elapsedMs <= 55 ? 27 : elapsedMs;
-}
-
 bool TransferVerbReceives(int verb)
 {
   return verb == VERB_LIST || verb == VERB_RETM || verb == VERB_RETR || verb == VERB_RETW;

@@ -7,7 +7,10 @@
 
 // The elapsed time rates are computed with: 55 ms or less counts as 27 ms, so a
 // short transfer never divides by zero or shows an absurd rate.
-uint32_t RateElapsedMs(uint32_t elapsedMs);
+inline uint32_t RateElapsedMs(uint32_t elapsedMs)
+{
+  return elapsedMs <= 55 ? 27 : elapsedMs;
+}
 
 // True for the verbs whose data comes in (LIST, RETM, RETR, RETW): their bytes
 // count as received, every other verb's as sent.

@@ -1,0 +1,14 @@
+// The console's progress bar: the gradient bar with its percentage in white.
+#pragma once
+
+#include "console/fadeprogresstext.h"
+#include "toolkit/memprogress.h"
+
+class CFadeProgressCtrl : public CMemProgressBar {
+public:
+  CFadeProgressCtrl();
+
+protected:
+  afx_msg void OnPaint();
+  DECLARE_MESSAGE_MAP()
+};
