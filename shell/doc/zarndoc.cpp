@@ -263,8 +263,12 @@ CZarnDoc::~CZarnDoc()
 
 BOOL CZarnDoc::OnNewDocument()
 {
+  // Loading the sites again would put a second table over live keepers.
+  if (m_initialised)
+    return TRUE;
   if (!CDocument::OnNewDocument())
     return FALSE;
+  m_initialised = true;
   g_pDoc = this;
   m_guiThreadId = ::GetCurrentThreadId();
   SetSiteStoreMessageHook(&StoreMessageToBox);
@@ -290,6 +294,15 @@ BOOL CZarnDoc::OnNewDocument()
 
   PostToFuncView(UWM_SHOW_FUNC_TAB, 0, (LPARAM)g_funcViewTab);
   SendToFuncView(UWM_SITES_STATUS_REBUILD, 0, 0);
+  return TRUE;
+}
+
+BOOL CZarnDoc::OnOpenDocument(LPCTSTR lpszPathName)
+{
+  if (!m_initialised && !OnNewDocument())
+    return FALSE;
+  // A file that is no site file gets its box from the import; the program runs on.
+  ImportSitesFrom(lpszPathName);
   return TRUE;
 }
 

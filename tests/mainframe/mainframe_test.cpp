@@ -1,0 +1,132 @@
+// The program's start-up and main window in-process, as zarn.exe runs them:
+// the application object's InitInstance makes the document, the frame with its
+// views, bars and function view; the tests then use its commands and close it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/progthread.h"
+#include "shell/app/clientapp.h"
+#include "shell/doc/zarndoc.h"
+#include "shell/mainframe/mainframe.h"
+#include "shell/settings/settings.h"
+#include "tests/confirm/boxdriver.h"
+#include "tests/toolkit/wintest.h"
+#include "toolkit/clipboard.h"
+
+CClientApp theApp;
+
+namespace {
+
+bool g_socketsFail = false;
+int g_socketStarts = 0;
+bool FakeStartSockets()
+{
+  ++g_socketStarts;
+  return !g_socketsFail;
+}
+const ClientAppSeam kSeam = {&FakeStartSockets};
+
+// A payload of "an earlier run" in the private format.
+void PutStalePayload()
+{
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 540);
+  ::SetClipboardData(g_clipFormat, block);
+  ::CloseClipboard();
+  ASSERT_TRUE(::IsClipboardFormatAvailable(g_clipFormat));
+}
+
+void Pump(DWORD ms, const std::function<bool()>& done)
+{
+  const DWORD start = ::GetTickCount();
+  MSG msg;
+  while (!done() && ::GetTickCount() - start < ms) {
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT)
+        continue;
+      if (!theApp.PreTranslateMessage(&msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+      }
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+CMainFrame* Frame() { return DYNAMIC_DOWNCAST(CMainFrame, theApp.m_pMainWnd); }
+
+}  // namespace
+
+// One start for the whole run (one application object, one document); the
+// cases follow each other in the order a user meets them.
+TEST(MainFrame, StartsUsesItsCommandsAndEnds)
+{
+  SetClientAppSeam(&kSeam);
+  g_socketsFail = true;
+  PutStalePayload();
+  // An embedded start: no splash and no tip; the sockets fail.
+  theApp.m_lpCmdLine = const_cast<LPTSTR>("-Embedding");
+  theApp.m_hInstance = ::GetModuleHandleA(nullptr);
+  theApp.m_nThreadID = ::GetCurrentThreadId();
+  BOOL started = FALSE;
+  const std::vector<std::string> boxes =
+      boxdriver::TextsOfBoxesDuring("ZARN", 0xFFFF, [&] { started = theApp.InitInstance(); });
+  ASSERT_TRUE(started) << "main window " << theApp.m_pMainWnd << " doc " << g_pDoc;
+  // The main window shares the caption (an empty text): only boxes count.
+  std::vector<std::string> texts;
+  for (const std::string& b : boxes)
+    if (!b.empty())
+      texts.push_back(b);
+  ASSERT_EQ(1u, texts.size());
+  EXPECT_EQ("Winsock Error", texts[0]);
+  EXPECT_EQ(1, g_socketStarts);
+  // The stale payload went although the sockets failed.
+  EXPECT_FALSE(::IsClipboardFormatAvailable(g_clipFormat));
+
+  CMainFrame* frame = Frame();
+  ASSERT_NE(nullptr, frame);
+  EXPECT_EQ(frame, g_pMainFrame.load());
+  EXPECT_NE(nullptr, g_pDoc);
+  Pump(500, [] { return false; });
+  // Thirteen status panes; the function bar docked at the bottom.
+  EXPECT_EQ(13, (int)frame->m_statusBar.SendMessage(SB_GETPARTS, 0, 0));
+  ASSERT_NE(nullptr, frame->m_funcBar.GetParent());
+  EXPECT_EQ(AFX_IDW_DOCKBAR_BOTTOM, (UINT)frame->m_funcBar.GetParent()->GetDlgCtrlID());
+  EXPECT_TRUE(frame->m_funcView.IsWindowVisible());
+  // The menu is the owner-drawn one of resource 128.
+  EXPECT_EQ(frame->m_menu.m_hMenu, ::GetMenu(frame->m_hWnd));
+  wintest::Shot("main_window");
+
+  // New changes no site: the document and its table stay.
+  CZarnDoc* doc = g_pDoc;
+  const UINT sites = doc->m_nSites;
+  frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+  EXPECT_EQ(doc, g_pDoc);
+  EXPECT_EQ(sites, doc->m_nSites);
+
+  // The tray's click hides the window, a second one shows it again.
+  frame->SendMessage(UWM_TRAY_NOTIFY, 128, WM_LBUTTONDOWN);
+  EXPECT_FALSE(frame->IsWindowVisible());
+  frame->SendMessage(UWM_TRAY_NOTIFY, 128, WM_LBUTTONDOWN);
+  EXPECT_TRUE(frame->IsWindowVisible());
+
+  // After the queue: hang up, quit and turn off toggle bits 29, 6, 7; Idle clears them.
+  g_optionFlags &= ~((1u << 29) | (1u << 6) | (1u << 7));
+  frame->SendMessage(WM_COMMAND, 32791, 0);
+  frame->SendMessage(WM_COMMAND, 32792, 0);
+  frame->SendMessage(WM_COMMAND, 32793, 0);
+  EXPECT_EQ((1u << 29) | (1u << 6) | (1u << 7), g_optionFlags & ((1u << 29) | (1u << 6) | (1u << 7)));
+  frame->SendMessage(WM_COMMAND, 32792, 0);
+  EXPECT_EQ(0u, g_optionFlags & (1u << 6));
+  frame->SendMessage(WM_COMMAND, 32794, 0);
+  EXPECT_EQ(0u, g_optionFlags & ((1u << 29) | (1u << 6) | (1u << 7)));
+
+  // Exit ends the window within 5 s.
+  HWND hwnd = frame->m_hWnd;
+  frame->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
+  Pump(5000, [&] { return !::IsWindow(hwnd); });
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_EQ(nullptr, g_pMainFrame.load());
+}
