@@ -228,6 +228,11 @@ CZarnDoc::CZarnDoc()
   m_sites[0] = site;
 }
 
+namespace {
+// How long the document's end waits for a keeper it told to stop.
+constexpr DWORD kKeeperEndWaitMs = 2000;
+}  // namespace
+
 CZarnDoc::~CZarnDoc()
 {
   if (m_hSitesKey != nullptr)
@@ -253,6 +258,13 @@ CZarnDoc::~CZarnDoc()
   const bool tasksEnded = m_taskThreads.EndAll(kTaskThreadEndWaitMs);
   if (StopQueueWorkers() && tasksEnded) {
     for (CSiteItem*& site : m_sites) {
+      // A keeper that does not end (blocked in a name look-up) would hold the
+      // site's teardown for ever: that site is left to the process's end.
+      if (site != nullptr && site->m_pKeeperThread != nullptr && site->m_pKeeperThread->m_hThread != nullptr &&
+          ::WaitForSingleObject(site->m_pKeeperThread->m_hThread, kKeeperEndWaitMs) == WAIT_TIMEOUT) {
+        site = nullptr;
+        continue;
+      }
       delete site;
       site = nullptr;
     }

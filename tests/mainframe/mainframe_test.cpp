@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/progthread.h"
+#include "engine/siteitem.h"
 #include "shell/app/clientapp.h"
 #include "shell/doc/zarndoc.h"
 #include "shell/mainframe/mainframe.h"
@@ -123,10 +124,28 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
   frame->SendMessage(WM_COMMAND, 32794, 0);
   EXPECT_EQ(0u, g_optionFlags & ((1u << 29) | (1u << 6) | (1u << 7)));
 
-  // Exit ends the window within 5 s.
+  // Exit with a keeper that never ends (it ignores its flag, as one blocked in
+  // a name look-up does): the window closes once the lowered grace is over.
+  CSiteItem* site = g_pDoc->GetSite(0);
+  ASSERT_NE(nullptr, site);
+  HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  CWinThread* stuck = AfxBeginThread(
+      [](LPVOID event) -> UINT { return ::WaitForSingleObject((HANDLE)event, INFINITE); }, release,
+      THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+  ASSERT_NE(nullptr, stuck);
+  stuck->m_bAutoDelete = FALSE;
+  stuck->ResumeThread();
+  site->m_pKeeperThread = stuck;
+  CMainFrame::SetKeeperGraceForTest(1500);
   HWND hwnd = frame->m_hWnd;
+  const DWORD start = ::GetTickCount();
   frame->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
-  Pump(5000, [&] { return !::IsWindow(hwnd); });
+  Pump(8000, [&] { return !::IsWindow(hwnd); });
+  const DWORD took = ::GetTickCount() - start;
   EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_GE(took, 1400u);
+  EXPECT_LT(took, 8000u);
+  // The stuck keeper's site was left alone; let the thread go now.
+  ::SetEvent(release);
   EXPECT_EQ(nullptr, g_pMainFrame.load());
 }
