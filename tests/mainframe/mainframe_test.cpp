@@ -14,6 +14,7 @@
 #include "tests/confirm/boxdriver.h"
 #include "tests/toolkit/wintest.h"
 #include "toolkit/clipboard.h"
+#include "views/contextmenu.h"
 
 CClientApp theApp;
 
@@ -123,6 +124,25 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
   EXPECT_EQ(0u, g_optionFlags & (1u << 6));
   frame->SendMessage(WM_COMMAND, 32794, 0);
   EXPECT_EQ(0u, g_optionFlags & ((1u << 29) | (1u << 6) | (1u << 7)));
+
+  // A view's context menu finds menu 188 and toolbar 171 in the module: the
+  // items of commands with a button show its image.
+  {
+    BCMenu menu;
+    const ContextMenuItem items[] = {{32881, "&Connect"}, {0, nullptr}, {32815, "&Manual Control..\tF5"}};
+    CMenu* popup = BuildContextPopup(menu, items, 3, frame);
+    ASSERT_NE(nullptr, popup);
+    for (int pos : {0, 2}) {
+      MENUITEMINFOW info = {};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_DATA;
+      ASSERT_TRUE(::GetMenuItemInfoW(popup->m_hMenu, pos, TRUE, &info));
+      const auto* data = reinterpret_cast<const MenuItemData*>(info.dwItemData);
+      ASSERT_NE(nullptr, data);
+      EXPECT_GE(data->globalIndex, 0) << "item " << pos;
+    }
+    menu.DestroyMenu();
+  }
 
   // Exit with a keeper that never ends (it ignores its flag, as one blocked in
   // a name look-up does): the window closes once the lowered grace is over.
