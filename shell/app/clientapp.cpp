@@ -33,7 +33,7 @@ void SetClientAppSeam(const ClientAppSeam* seam) { g_seam = seam != nullptr ? se
 BEGIN_MESSAGE_MAP(CClientApp, CWinApp)
   ON_COMMAND(104, ShowTipOfTheDay)
   ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
-  ON_COMMAND(ID_FILE_NEW, OnFileNew)
+  ON_COMMAND(ID_FILE_NEW, OnFileNewOnce)
   ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
   ON_COMMAND(ID_FILE_PRINT_SETUP, OnFilePrintSetup)
 END_MESSAGE_MAP()
@@ -97,6 +97,13 @@ BOOL CClientApp::InitInstance()
   if (sockets && (g_optionFlags & (1u << 26)) != 0)
     ShowTipAtStartup();
   return TRUE;
+}
+
+void CClientApp::OnFileNewOnce()
+{
+  if (g_pDoc != nullptr)
+    return;
+  OnFileNew();
 }
 
 void CClientApp::ShowTipAtStartup()

@@ -23,6 +23,9 @@ public:
   static void BindProgramImports();
 
 protected:
+  // New makes the document once; later it changes nothing (the trees and the
+  // sites with their keepers stay as they are).
+  afx_msg void OnFileNewOnce();
   afx_msg void ShowTipOfTheDay();
   afx_msg void OnAppAbout();
   DECLARE_MESSAGE_MAP()

@@ -15,6 +15,10 @@
 #include "tests/toolkit/wintest.h"
 #include "toolkit/clipboard.h"
 #include "views/contextmenu.h"
+#include "views/listpanedlg.h"
+#include "views/loctreeview.h"
+#include "views/serlistview.h"
+#include "views/sertreeview.h"
 
 CClientApp theApp;
 
@@ -104,9 +108,13 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
   // New changes no site: the document and its table stay.
   CZarnDoc* doc = g_pDoc;
   const UINT sites = doc->m_nSites;
+  HWND tree = ::GetDlgItem(frame->m_splitter.GetView(frame->m_serTreeId)->m_hWnd, 1078);
+  ASSERT_NE(nullptr, tree);
+  const LRESULT nodes = ::SendMessageA(tree, TVM_GETCOUNT, 0, 0);
   frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
   EXPECT_EQ(doc, g_pDoc);
   EXPECT_EQ(sites, doc->m_nSites);
+  EXPECT_EQ(nodes, ::SendMessageA(tree, TVM_GETCOUNT, 0, 0));
 
   // The tray's click hides the window, a second one shows it again.
   frame->SendMessage(UWM_TRAY_NOTIFY, 128, WM_LBUTTONDOWN);
@@ -124,6 +132,31 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
   EXPECT_EQ(0u, g_optionFlags & (1u << 6));
   frame->SendMessage(WM_COMMAND, 32794, 0);
   EXPECT_EQ(0u, g_optionFlags & ((1u << 29) | (1u << 6) | (1u << 7)));
+
+  // The local tree's dual-view button, clicked as a user does: the second
+  // server tree takes row 1 and the list pane shows the second server list.
+  {
+    ASSERT_EQ(0, g_dualServerView);
+    CWnd* local = frame->m_splitter.GetView(frame->m_splitter.GetShownView(1, 0));
+    ASSERT_TRUE(local != nullptr && local->IsKindOf(RUNTIME_CLASS(CLocTrView)));
+    HWND button = ::GetDlgItem(local->m_hWnd, kLocDualViewButtonId);
+    ASSERT_NE(nullptr, button);
+    const POINT at = wintest::ScreenCentre(button);
+    EXPECT_TRUE(wintest::ClickUntil(at.x, at.y, [] { return g_dualServerView == 1; }));
+    CWnd* shown = frame->m_splitter.GetView(frame->m_splitter.GetShownView(1, 0));
+    ASSERT_NE(nullptr, shown);
+    EXPECT_TRUE(shown->IsKindOf(RUNTIME_CLASS(CSerTrView1)));
+    CListPaneDlg* pane = frame->m_funcView.ListPane();
+    ASSERT_NE(nullptr, pane);
+    CWnd* list1 = pane->List(CListPaneDlg::kSerList1);
+    ASSERT_NE(nullptr, list1);
+    EXPECT_TRUE(list1->IsKindOf(RUNTIME_CLASS(CSerLiView1)));
+    // Its own visibility: the Files List tab need not be the one shown.
+    EXPECT_NE(0, list1->GetStyle() & WS_VISIBLE);
+    wintest::Shot("dual_server_view");
+    frame->SendMessage(WM_COMMAND, 32841, 0);
+    EXPECT_EQ(0, g_dualServerView);
+  }
 
   // A view's context menu finds menu 188 and toolbar 171 in the module: the
   // items of commands with a button show its image.

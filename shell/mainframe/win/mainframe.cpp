@@ -185,6 +185,15 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
     m_splitter.SetRowInfo(0, room.Height() / 2 > 20 ? room.Height() / 2 : 20, 20);
     m_splitter.RecalcLayout();
   }
+  // The list pane took its rows from its template's size: the same for it.
+  if (CListPaneDlg* pane = m_funcView.ListPane()) {
+    if (pane->m_splitter.m_hWnd != nullptr && !(IsOptionSet(21) && g_savedListSplit > 0)) {
+      CRect room;
+      pane->GetClientRect(&room);
+      pane->m_splitter.SetRowInfo(0, room.Height() / 2 > 20 ? room.Height() / 2 : 20, 0);
+      pane->m_splitter.RecalcLayout();
+    }
+  }
   return 0;
 }
 
@@ -467,7 +476,7 @@ const int kToggleTabs[] = {0, 1, 2, 3, 5, 4};
 void CMainFrame::OnToggleFuncTab(UINT nID)
 {
   if (m_funcView.m_hWnd != nullptr)
-    m_funcView.SendMessage(UWM_SHOW_FUNC_TAB, (WPARAM)kToggleTabs[nID - 32774], 0);
+    m_funcView.SendMessage(UWM_SHOW_FUNC_TAB, 0, (LPARAM)kToggleTabs[nID - 32774]);
 }
 void CMainFrame::OnUpdateToggleFuncTab(CCmdUI* pCmdUI)
 {
