@@ -16,46 +16,43 @@ constexpr int kPaneFirst = 0xE900;
 constexpr int kServerTree = 1078;
 constexpr UINT kExitCommand = 57665;
 
+BOOL CALLBACK MainWindowProbe(HWND w, LPARAM out)
+{
+  char title[64] = {};
+  ::GetWindowTextA(w, title, sizeof title);
+  if (std::strcmp(title, "ZARN") == 0 && ::IsWindowVisible(w) && ::GetDlgItem(w, kPaneFirst) != nullptr) {
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindMainWindow()
 {
   HWND found = nullptr;
-  ::EnumWindows(
-      [](HWND w, LPARAM out) -> BOOL {
-        char title[64] = {};
-        ::GetWindowTextA(w, title, sizeof title);
-        if (std::strcmp(title, "ZARN") == 0 && ::IsWindowVisible(w) &&
-            ::GetDlgItem(w, kPaneFirst) != nullptr) {
-          *reinterpret_cast<HWND*>(out) = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      (LPARAM)&found);
+  ::EnumWindows(&MainWindowProbe, (LPARAM)&found);
   return found;
+}
+
+BOOL CALLBACK ServerTreeProbe(HWND w, LPARAM out)
+{
+  if (::GetDlgCtrlID(w) != kServerTree)
+    return TRUE;
+  for (HWND up = ::GetParent(w); up != nullptr; up = ::GetParent(up)) {
+    if (::GetDlgCtrlID(up) == kPaneFirst) {
+      *reinterpret_cast<HWND*>(out) = w;
+      return FALSE;
+    }
+  }
+  return TRUE;
 }
 
 // A tree control of id 1078 below a window of id 0xE900 below the frame.
 HWND FindServerTree(HWND frame)
 {
-  struct Search {
-    HWND tree;
-  } search = {nullptr};
-  ::EnumChildWindows(
-      frame,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (::GetDlgCtrlID(w) != kServerTree)
-          return TRUE;
-        for (HWND up = ::GetParent(w); up != nullptr; up = ::GetParent(up)) {
-          if (::GetDlgCtrlID(up) == kPaneFirst) {
-            s->tree = w;
-            return FALSE;
-          }
-        }
-        return TRUE;
-      },
-      (LPARAM)&search);
-  return search.tree;
+  HWND tree = nullptr;
+  ::EnumChildWindows(frame, &ServerTreeProbe, (LPARAM)&tree);
+  return tree;
 }
 
 }  // namespace
