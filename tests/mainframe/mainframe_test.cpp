@@ -122,6 +122,13 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
   frame->SendMessage(UWM_TRAY_NOTIFY, 128, WM_LBUTTONDOWN);
   EXPECT_TRUE(frame->IsWindowVisible());
 
+  // Minimise lives in the tray: hidden, and the tray menu's Display brings it back.
+  frame->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(frame->IsWindowVisible());
+  frame->SendMessage(WM_COMMAND, 32876, 0);
+  EXPECT_TRUE(frame->IsWindowVisible());
+  EXPECT_FALSE(frame->IsIconic());
+
   // After the queue: hang up, quit and turn off toggle bits 29, 6, 7; Idle clears them.
   g_optionFlags &= ~((1u << 29) | (1u << 6) | (1u << 7));
   frame->SendMessage(WM_COMMAND, 32791, 0);
