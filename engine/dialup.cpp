@@ -51,6 +51,22 @@ DialUpApi LoadDialUpApi(const char* rasLibrary, const char* internetLibrary)
 
 void SetDialUpApi(const DialUpApi* api) { g_dialUpApi.store(api); }
 
+int ActiveDialUpCount()
+{
+  const DialUpApi* api = CurrentDialUpApi();
+  if (api->enumConnections == nullptr)
+    return 0;
+  std::vector<RasConnV4> connections(1);
+  connections[0].dwSize = sizeof(RasConnV4);
+  DWORD bytes = sizeof(RasConnV4);
+  DWORD count = 0;
+  const DWORD result = api->enumConnections(connections.data(), &bytes, &count);
+  // Too small a buffer still tells that there are several.
+  if (result == ERROR_BUFFER_TOO_SMALL)
+    return (int)(bytes / sizeof(RasConnV4)) > 1 ? (int)(bytes / sizeof(RasConnV4)) : 2;
+  return result == ERROR_SUCCESS ? (int)count : 0;
+}
+
 int HangUpAllConnections()
 {
   const DialUpApi* api = CurrentDialUpApi();

@@ -94,6 +94,9 @@ const DialUpApi* CurrentDialUpApi();
 // the number hung up.
 int HangUpAllConnections();
 
+// The number of active dial-up connections (0 when RAS is missing or fails).
+int ActiveDialUpCount();
+
 // The names of the phone-book entries (the buffer grown once to the size RAS
 // asks for); none when RAS is missing or fails.
 std::vector<std::string> EnumDialUpEntries();

@@ -1,7 +1,9 @@
 #include <windows.h>
-#include "sitemanager/zarnsite.h"
+
 #include "console/zarncontrol.h"
+#include "shell/app/clientapp.h"
 #include "shell/doc/pinglink.h"
+#include "sitemanager/zarnsite.h"
 
 // Both libraries are bound at load time; keep their imports referenced.
 struct BoundImports {
@@ -11,9 +13,10 @@ struct BoundImports {
 };
 volatile BoundImports g_boundImports = {&OpenMySiteCommand, &OpenMyCommandCtrl, &OpenMyPingFunc};
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+// The one application object.
+CClientApp theApp;
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
-    // The document's Ping command reaches the library through this entry.
-    BindPingImport();
-    return g_boundImports.site ? 0 : 1;
+    return AfxWinMain(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
 }

@@ -228,6 +228,11 @@ CZarnDoc::CZarnDoc()
   m_sites[0] = site;
 }
 
+namespace {
+// How long the document's end waits for a keeper it told to stop.
+constexpr DWORD kKeeperEndWaitMs = 2000;
+}  // namespace
+
 CZarnDoc::~CZarnDoc()
 {
   if (m_hSitesKey != nullptr)
@@ -253,6 +258,13 @@ CZarnDoc::~CZarnDoc()
   const bool tasksEnded = m_taskThreads.EndAll(kTaskThreadEndWaitMs);
   if (StopQueueWorkers() && tasksEnded) {
     for (CSiteItem*& site : m_sites) {
+      // A keeper that does not end (blocked in a name look-up) would hold the
+      // site's teardown for ever: that site is left to the process's end.
+      if (site != nullptr && site->m_pKeeperThread != nullptr && site->m_pKeeperThread->m_hThread != nullptr &&
+          ::WaitForSingleObject(site->m_pKeeperThread->m_hThread, kKeeperEndWaitMs) == WAIT_TIMEOUT) {
+        site = nullptr;
+        continue;
+      }
       delete site;
       site = nullptr;
     }
@@ -263,8 +275,12 @@ CZarnDoc::~CZarnDoc()
 
 BOOL CZarnDoc::OnNewDocument()
 {
+  // Loading the sites again would put a second table over live keepers.
+  if (m_initialised)
+    return TRUE;
   if (!CDocument::OnNewDocument())
     return FALSE;
+  m_initialised = true;
   g_pDoc = this;
   m_guiThreadId = ::GetCurrentThreadId();
   SetSiteStoreMessageHook(&StoreMessageToBox);
@@ -290,6 +306,15 @@ BOOL CZarnDoc::OnNewDocument()
 
   PostToFuncView(UWM_SHOW_FUNC_TAB, 0, (LPARAM)g_funcViewTab);
   SendToFuncView(UWM_SITES_STATUS_REBUILD, 0, 0);
+  return TRUE;
+}
+
+BOOL CZarnDoc::OnOpenDocument(LPCTSTR lpszPathName)
+{
+  if (!m_initialised && !OnNewDocument())
+    return FALSE;
+  // A file that is no site file gets its box from the import; the program runs on.
+  ImportSitesFrom(lpszPathName);
   return TRUE;
 }
 

@@ -76,7 +76,11 @@ public:
   CZarnDoc();
   ~CZarnDoc() override;
 
+  // The document is made once: a second New changes nothing (the sites and
+  // their keepers stay). Opening a file first makes the document if needed,
+  // then imports the file's sites.
   BOOL OnNewDocument() override;
+  BOOL OnOpenDocument(LPCTSTR lpszPathName) override;
 
   // ---- the site table ----
   CSiteItem* AddSite(SiteRecord* record);
@@ -148,6 +152,7 @@ protected:
   CCriticalSection m_siteLock;
   DWORD m_guiThreadId;
   int m_promptingSlot;  // the slot whose connect prompt is up, or -1
+  bool m_initialised = false;  // OnNewDocument's work done
   // The slot DeleteSite is working on, or -1: its waits answer messages, and a
   // delete, connect or change that comes in there is refused. Written under
   // the site lock.

@@ -1,0 +1,124 @@
+// CMainFrame: the program's one top-level window. The trees in a splitter, the
+// function view docked at the bottom in "Function Information:", the toolbar in
+// a rebar, the status bar, the tray icon and the notifier; it loads and saves
+// the settings and carries the window-level commands and the close sequence.
+#pragma once
+
+#include <atomic>
+
+#include "framework/bars.h"
+#include "framework/docview.h"
+#include "shell/app/trayicon.h"
+#include "shell/doc/threadstatus.h"
+#include "shell/funcview/funcviewdlg.h"
+#include "shell/mainframe/framerules.h"
+#include "shell/settings/settings.h"
+#include "shell/tools/taskbarnotifier.h"
+#include "toolkit/bcmenu.h"
+#include "toolkit/cooldialogbar.h"
+#include "toolkit/panesplitter.h"
+#include "toolkit/toolbarex.h"
+
+class CSpaceUsedDlg;
+
+constexpr UINT UWM_TRAY_NOTIFY = 0x803;
+constexpr UINT kFuncBarId = 142;
+constexpr UINT kCloseTimerId = 100;
+constexpr UINT kMainMenuResource = 128;
+constexpr UINT kMainToolbarResource = 171;
+
+class CMainFrame : public CFrameWnd {
+  DECLARE_DYNCREATE(CMainFrame)
+public:
+  CMainFrame();
+  ~CMainFrame() override;
+
+  BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  // The owner-drawn menu of resource 128 with toolbar 171's images.
+  HMENU NewMenu();
+
+  // Saves the bar layout, the splitter rows and the window's size, hides the
+  // window and saves the settings (before a close).
+  void CaptureGeometry();
+  // The close sequence: every keeper told at once, the window closed when they
+  // ended or once the grace is over. fromExit: Exit rather than the caption.
+  void BeginClose(bool fromExit);
+  // Tests lower the grace.
+  static void SetKeeperGraceForTest(uint32_t ms) { s_keeperGraceMs = ms; }
+
+  // ---- members, in this order ----
+  BCMenu m_menu;
+  CTrayIcon m_trayIcon;
+  MainWindowSettings m_window;
+  CSpaceUsedDlg* m_pSpaceUsedDlg = nullptr;
+  CTaskbarNotifier m_notifier;
+  CPaneSplitterWnd m_splitter;
+  int m_serTreeId = -1;
+  int m_serTree1Id = -1;
+  int m_locTreeId = -1;
+  ThreadStatusRecord* m_pThreadStatus = nullptr;
+  std::atomic<int32_t> m_transfersActive{0};
+  CReBar m_reBar;
+  CToolBarEx m_toolBar;
+  CStatusBar m_statusBar;
+  CCoolDialogBar m_funcBar;
+  CFuncViewDlg m_funcView;
+  HIMAGELIST m_toolImages[2] = {};  // normal and hot images of the toolbar
+
+protected:
+  BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
+  int RunningKeepers() const;
+  void ShowWindowFromTray();
+  void HideWindowToTray();
+
+  afx_msg int OnCreate(LPCREATESTRUCT lpcs);
+  afx_msg void OnDestroy();
+  afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
+  afx_msg void OnTimer(UINT_PTR nIDEvent);
+  afx_msg void OnGetMinMaxInfo(MINMAXINFO* lpMMI);
+  afx_msg void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
+  afx_msg void OnMeasureItem(int nIDCtl, LPMEASUREITEMSTRUCT lpMeasureItemStruct);
+  afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
+  afx_msg LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnSitesChanged(WPARAM wParam, LPARAM lParam);
+
+  afx_msg void OnDisplayMainWindow();
+  afx_msg void OnUpdateDisplayMainWindow(CCmdUI* pCmdUI);
+  afx_msg void OnHideMainWindow();
+  afx_msg void OnUpdateHideMainWindow(CCmdUI* pCmdUI);
+  afx_msg void OnPreferences();
+  afx_msg void OnExit();
+  afx_msg void OnDualServerView();
+  afx_msg void OnUpdateDualServerView(CCmdUI* pCmdUI);
+  afx_msg void OnSwitchFuncView();
+  afx_msg void OnUpdateSwitchFuncView(CCmdUI* pCmdUI);
+  afx_msg void OnHangUp();
+  afx_msg void OnUpdateHangUp(CCmdUI* pCmdUI);
+  afx_msg void OnDialDefault();
+  afx_msg void OnUpdateDialDefault(CCmdUI* pCmdUI);
+  afx_msg void OnHelpTopics();
+  afx_msg void OnHomePage();
+  afx_msg void OnScheduleStart();
+  afx_msg void OnToggleFuncTab(UINT nID);
+  afx_msg void OnUpdateToggleFuncTab(CCmdUI* pCmdUI);
+  afx_msg void OnTransferType(UINT nID);
+  afx_msg void OnUpdateTransferType(CCmdUI* pCmdUI);
+  afx_msg void OnSpaceUsed();
+  afx_msg void OnUpdateSpaceUsed(CCmdUI* pCmdUI);
+  afx_msg void OnAfterQueueIdle();
+  afx_msg void OnUpdateAfterQueueIdle(CCmdUI* pCmdUI);
+  afx_msg void OnAfterQueueBit(UINT nID);
+  afx_msg void OnUpdateAfterQueueBit(CCmdUI* pCmdUI);
+  afx_msg void OnPortMonitor();
+  afx_msg void OnManualControl();
+  DECLARE_MESSAGE_MAP()
+
+private:
+  KeeperCloseWait m_closeWait;
+  bool m_closeFromExit = false;
+  bool m_closing = false;
+  CCreateContext m_context;  // kept for the list pane's and later view switches
+  static uint32_t s_keeperGraceMs;
+};
+
+extern CMainFrame* g_pZarnFrame;  // the main window as itself (g_pMainFrame is its CWnd)

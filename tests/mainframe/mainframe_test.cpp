@@ -1,0 +1,211 @@
+// The program's start-up and main window in-process, as zarn.exe runs them:
+// the application object's InitInstance makes the document, the frame with its
+// views, bars and function view; the tests then use its commands and close it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/progthread.h"
+#include "engine/siteitem.h"
+#include "shell/app/clientapp.h"
+#include "shell/doc/zarndoc.h"
+#include "shell/mainframe/mainframe.h"
+#include "shell/settings/settings.h"
+#include "tests/confirm/boxdriver.h"
+#include "tests/toolkit/wintest.h"
+#include "toolkit/clipboard.h"
+#include "views/contextmenu.h"
+#include "views/listpanedlg.h"
+#include "views/loctreeview.h"
+#include "views/serlistview.h"
+#include "views/sertreeview.h"
+
+CClientApp theApp;
+
+namespace {
+
+bool g_socketsFail = false;
+int g_socketStarts = 0;
+bool FakeStartSockets()
+{
+  ++g_socketStarts;
+  return !g_socketsFail;
+}
+const ClientAppSeam kSeam = {&FakeStartSockets};
+
+// A payload of "an earlier run" in the private format.
+void PutStalePayload()
+{
+  ASSERT_TRUE(::OpenClipboard(nullptr));
+  ::EmptyClipboard();
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 540);
+  ::SetClipboardData(g_clipFormat, block);
+  ::CloseClipboard();
+  ASSERT_TRUE(::IsClipboardFormatAvailable(g_clipFormat));
+}
+
+void Pump(DWORD ms, const std::function<bool()>& done)
+{
+  const DWORD start = ::GetTickCount();
+  MSG msg;
+  while (!done() && ::GetTickCount() - start < ms) {
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT)
+        continue;
+      if (!theApp.PreTranslateMessage(&msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+      }
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+CMainFrame* Frame() { return DYNAMIC_DOWNCAST(CMainFrame, theApp.m_pMainWnd); }
+
+}  // namespace
+
+// One start for the whole run (one application object, one document); the
+// cases follow each other in the order a user meets them.
+TEST(MainFrame, StartsUsesItsCommandsAndEnds)
+{
+  SetClientAppSeam(&kSeam);
+  g_socketsFail = true;
+  PutStalePayload();
+  // An embedded start: no splash and no tip; the sockets fail.
+  theApp.m_lpCmdLine = const_cast<LPTSTR>("-Embedding");
+  theApp.m_hInstance = ::GetModuleHandleA(nullptr);
+  theApp.m_nThreadID = ::GetCurrentThreadId();
+  BOOL started = FALSE;
+  const std::vector<std::string> boxes =
+      boxdriver::TextsOfBoxesDuring("ZARN", 0xFFFF, [&] { started = theApp.InitInstance(); });
+  ASSERT_TRUE(started) << "main window " << theApp.m_pMainWnd << " doc " << g_pDoc;
+  // The main window shares the caption (an empty text): only boxes count.
+  std::vector<std::string> texts;
+  for (const std::string& b : boxes)
+    if (!b.empty())
+      texts.push_back(b);
+  ASSERT_EQ(1u, texts.size());
+  EXPECT_EQ("Winsock Error", texts[0]);
+  EXPECT_EQ(1, g_socketStarts);
+  // The stale payload went although the sockets failed.
+  EXPECT_FALSE(::IsClipboardFormatAvailable(g_clipFormat));
+
+  CMainFrame* frame = Frame();
+  ASSERT_NE(nullptr, frame);
+  EXPECT_EQ(frame, g_pMainFrame.load());
+  EXPECT_NE(nullptr, g_pDoc);
+  Pump(500, [] { return false; });
+  // Thirteen status panes; the function bar docked at the bottom.
+  EXPECT_EQ(13, (int)frame->m_statusBar.SendMessage(SB_GETPARTS, 0, 0));
+  ASSERT_NE(nullptr, frame->m_funcBar.GetParent());
+  EXPECT_EQ(AFX_IDW_DOCKBAR_BOTTOM, (UINT)frame->m_funcBar.GetParent()->GetDlgCtrlID());
+  EXPECT_TRUE(frame->m_funcView.IsWindowVisible());
+  // The menu is the owner-drawn one of resource 128.
+  EXPECT_EQ(frame->m_menu.m_hMenu, ::GetMenu(frame->m_hWnd));
+  wintest::Shot("main_window");
+
+  // New changes no site: the document and its table stay.
+  CZarnDoc* doc = g_pDoc;
+  const UINT sites = doc->m_nSites;
+  HWND tree = ::GetDlgItem(frame->m_splitter.GetView(frame->m_serTreeId)->m_hWnd, 1078);
+  ASSERT_NE(nullptr, tree);
+  const LRESULT nodes = ::SendMessageA(tree, TVM_GETCOUNT, 0, 0);
+  frame->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+  EXPECT_EQ(doc, g_pDoc);
+  EXPECT_EQ(sites, doc->m_nSites);
+  EXPECT_EQ(nodes, ::SendMessageA(tree, TVM_GETCOUNT, 0, 0));
+
+  // The tray's click hides the window, a second one shows it again.
+  frame->SendMessage(UWM_TRAY_NOTIFY, 128, WM_LBUTTONDOWN);
+  EXPECT_FALSE(frame->IsWindowVisible());
+  frame->SendMessage(UWM_TRAY_NOTIFY, 128, WM_LBUTTONDOWN);
+  EXPECT_TRUE(frame->IsWindowVisible());
+
+  // Minimise lives in the tray: hidden, and the tray menu's Display brings it back.
+  frame->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(frame->IsWindowVisible());
+  frame->SendMessage(WM_COMMAND, 32876, 0);
+  EXPECT_TRUE(frame->IsWindowVisible());
+  EXPECT_FALSE(frame->IsIconic());
+
+  // After the queue: hang up, quit and turn off toggle bits 29, 6, 7; Idle clears them.
+  g_optionFlags &= ~((1u << 29) | (1u << 6) | (1u << 7));
+  frame->SendMessage(WM_COMMAND, 32791, 0);
+  frame->SendMessage(WM_COMMAND, 32792, 0);
+  frame->SendMessage(WM_COMMAND, 32793, 0);
+  EXPECT_EQ((1u << 29) | (1u << 6) | (1u << 7), g_optionFlags & ((1u << 29) | (1u << 6) | (1u << 7)));
+  frame->SendMessage(WM_COMMAND, 32792, 0);
+  EXPECT_EQ(0u, g_optionFlags & (1u << 6));
+  frame->SendMessage(WM_COMMAND, 32794, 0);
+  EXPECT_EQ(0u, g_optionFlags & ((1u << 29) | (1u << 6) | (1u << 7)));
+
+  // The local tree's dual-view button, clicked as a user does: the second
+  // server tree takes row 1 and the list pane shows the second server list.
+  {
+    ASSERT_EQ(0, g_dualServerView);
+    CWnd* local = frame->m_splitter.GetView(frame->m_splitter.GetShownView(1, 0));
+    ASSERT_TRUE(local != nullptr && local->IsKindOf(RUNTIME_CLASS(CLocTrView)));
+    HWND button = ::GetDlgItem(local->m_hWnd, kLocDualViewButtonId);
+    ASSERT_NE(nullptr, button);
+    const POINT at = wintest::ScreenCentre(button);
+    EXPECT_TRUE(wintest::ClickUntil(at.x, at.y, [] { return g_dualServerView == 1; }));
+    CWnd* shown = frame->m_splitter.GetView(frame->m_splitter.GetShownView(1, 0));
+    ASSERT_NE(nullptr, shown);
+    EXPECT_TRUE(shown->IsKindOf(RUNTIME_CLASS(CSerTrView1)));
+    CListPaneDlg* pane = frame->m_funcView.ListPane();
+    ASSERT_NE(nullptr, pane);
+    CWnd* list1 = pane->List(CListPaneDlg::kSerList1);
+    ASSERT_NE(nullptr, list1);
+    EXPECT_TRUE(list1->IsKindOf(RUNTIME_CLASS(CSerLiView1)));
+    // Its own visibility: the Files List tab need not be the one shown.
+    EXPECT_NE(0, list1->GetStyle() & WS_VISIBLE);
+    wintest::Shot("dual_server_view");
+    frame->SendMessage(WM_COMMAND, 32841, 0);
+    EXPECT_EQ(0, g_dualServerView);
+  }
+
+  // A view's context menu finds menu 188 and toolbar 171 in the module: the
+  // items of commands with a button show its image.
+  {
+    BCMenu menu;
+    const ContextMenuItem items[] = {{32881, "&Connect"}, {0, nullptr}, {32815, "&Manual Control..\tF5"}};
+    CMenu* popup = BuildContextPopup(menu, items, 3, frame);
+    ASSERT_NE(nullptr, popup);
+    for (int pos : {0, 2}) {
+      MENUITEMINFOW info = {};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_DATA;
+      ASSERT_TRUE(::GetMenuItemInfoW(popup->m_hMenu, pos, TRUE, &info));
+      const auto* data = reinterpret_cast<const MenuItemData*>(info.dwItemData);
+      ASSERT_NE(nullptr, data);
+      EXPECT_GE(data->globalIndex, 0) << "item " << pos;
+    }
+    menu.DestroyMenu();
+  }
+
+  // Exit with a keeper that never ends (it ignores its flag, as one blocked in
+  // a name look-up does): the window closes once the lowered grace is over.
+  CSiteItem* site = g_pDoc->GetSite(0);
+  ASSERT_NE(nullptr, site);
+  HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  CWinThread* stuck = AfxBeginThread(
+      [](LPVOID event) -> UINT { return ::WaitForSingleObject((HANDLE)event, INFINITE); }, release,
+      THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+  ASSERT_NE(nullptr, stuck);
+  stuck->m_bAutoDelete = FALSE;
+  stuck->ResumeThread();
+  site->m_pKeeperThread = stuck;
+  CMainFrame::SetKeeperGraceForTest(1500);
+  HWND hwnd = frame->m_hWnd;
+  const DWORD start = ::GetTickCount();
+  frame->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
+  Pump(8000, [&] { return !::IsWindow(hwnd); });
+  const DWORD took = ::GetTickCount() - start;
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_GE(took, 1400u);
+  EXPECT_LT(took, 8000u);
+  // The stuck keeper's site was left alone; let the thread go now.
+  ::SetEvent(release);
+  EXPECT_EQ(nullptr, g_pMainFrame.load());
+}
