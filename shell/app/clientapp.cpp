@@ -10,6 +10,11 @@
 #include "shell/app/splashwnd.h"
 #include "shell/app/tipdlg.h"
 #include "shell/doc/pinglink.h"
+#include "shell/doc/sitemanagerlink.h"
+#include "shell/funcview/batchpanedlg.h"
+#include "shell/funcview/logpanedlg.h"
+#include "shell/funcview/searchpanedlg.h"
+#include "shell/tools/nettrafficpage.h"
 #include "shell/doc/zarndoc.h"
 #include "shell/mainframe/mainframe.h"
 #include "shell/options/settingsdlg.h"
@@ -46,6 +51,13 @@ void CClientApp::BindProgramImports()
   BindShellTaskDialogs();
   InstallOptionDialogs();
   BindPingImport();
+  BindSiteManagerImport();
+  // The function view's pages are made by template id when the frame makes
+  // the view: they register before the shell command creates the frame.
+  RegisterLogPanes();
+  RegisterSearchPane();
+  RegisterBatchPane();
+  SetLogPaneLowerPageMaker(CreateNetTrafficPage);
 }
 
 BOOL CClientApp::InitInstance()

@@ -146,7 +146,7 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
     ASSERT_EQ(0, g_dualServerView);
     CWnd* local = frame->m_splitter.GetView(frame->m_splitter.GetShownView(1, 0));
     ASSERT_TRUE(local != nullptr && local->IsKindOf(RUNTIME_CLASS(CLocTrView)));
-    HWND button = ::GetDlgItem(local->m_hWnd, kLocDualViewButtonId);
+    HWND button = ::GetDlgItem(local->m_hWnd, kDualViewButtonId);
     ASSERT_NE(nullptr, button);
     const POINT at = wintest::ScreenCentre(button);
     EXPECT_TRUE(wintest::ClickUntil(at.x, at.y, [] { return g_dualServerView == 1; }));
