@@ -233,9 +233,12 @@ TEST_F(ViewsHelper, CacheFilesGoWithTheirNodes)
   EXPECT_FALSE(IsListingGenerationCurrent(1, generation));
   EXPECT_FALSE(Exists(file(b)));
 
-  // Files of an earlier run are gone when the document starts; others stay.
+  // Files of an earlier run are gone when the next run's document starts
+  // over the stored sites; others stay.
   Touch(folder + "123456");
   Touch(folder + "-42");
+  m_doc.reset();
+  m_doc = std::make_unique<CZarnDoc>();
   ASSERT_TRUE(m_doc->OnNewDocument());
   EXPECT_FALSE(Exists(folder + "123456"));
   EXPECT_FALSE(Exists(folder + "-42"));
