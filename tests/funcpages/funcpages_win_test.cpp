@@ -17,6 +17,7 @@
 #include "engine/xfertask.h"
 #include "framework/archive.h"
 #include "framework/file.h"
+#include "shell/funcview/core/queuefile.h"
 #include "shell/funcview/batchpanedlg.h"
 #include "shell/funcview/funcviewres.h"
 #include "shell/funcview/listpagesres.h"
@@ -24,35 +25,14 @@
 #include "shell/funcview/searchpanedlg.h"
 #include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
+#include "tests/funcpages/pagesfix.h"
 #include "tests/funcview/funcviewfix.h"
 #include "tests/toolkit/wintest.h"
 
 using namespace funcviewtest;
+using namespace pagestest;
 
 namespace {
-
-const char kErrorCaption[] = "ZARN ERROR MESSAGE:";
-
-void SetOption(int bit, bool on)
-{
-  if (on)
-    g_optionFlags |= (1u << bit);
-  else
-    g_optionFlags &= ~(1u << bit);
-}
-
-struct Pages {
-  Pages() { RegisterSearchPane(); RegisterBatchPane(); }
-};
-
-CSearchPaneDlg& SearchPage(Host& host)
-{
-  return *static_cast<CSearchPaneDlg*>(host.view->Page(CFuncViewDlg::kSearchTab));
-}
-CBatchPaneDlg& BatchPage(Host& host)
-{
-  return *static_cast<CBatchPaneDlg*>(host.view->Page(CFuncViewDlg::kBatchTab));
-}
 
 void Found(Host& host, const std::string& name, const char* folder, int64_t size, int slot)
 {
@@ -66,61 +46,6 @@ void Found(Host& host, const std::string& name, const char* folder, int64_t size
   e.m_kind = 0;
   e.m_tag = slot;
   host.view->SendMessage(UWM_SEARCH_RESULTS, 0, reinterpret_cast<LPARAM>(&e));
-}
-
-std::vector<std::string> ErrorBoxesDuring(Host& host, const std::function<void()>& body)
-{
-  return boxdriver::TextsOfBoxesDuring(kErrorCaption, IDC_CONFIRM_TEXT, [&] {
-    body();
-    host.harness.Pump(300);
-  });
-}
-
-std::vector<std::pair<std::string, std::string>> InfoRows(HWND box)
-{
-  std::vector<std::pair<std::string, std::string>> rows;
-  HWND list = ::GetDlgItem(box, IDC_INFO_LIST);
-  const int n = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    char a[64] = {}, b[64] = {};
-    LVITEMA item = {};
-    item.iSubItem = 0;
-    item.pszText = a;
-    item.cchTextMax = sizeof a;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    item.iSubItem = 1;
-    item.pszText = b;
-    item.cchTextMax = sizeof b;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    rows.emplace_back(a, b);
-  }
-  return rows;
-}
-
-// Runs command on page while a driver reads the information box and closes it.
-std::vector<std::pair<std::string, std::string>> InfoBoxOf(CWnd& page, const char* caption, const char* shot)
-{
-  std::vector<std::pair<std::string, std::string>> rows;
-  boxdriver::Driver driver([&] {
-    HWND box = boxdriver::WaitForBox(caption, 15000);
-    if (box == nullptr)
-      return;
-    rows = InfoRows(box);
-    wintest::Shot(shot);
-    boxdriver::Click(box, IDOK);
-    boxdriver::WaitGone(box);
-  });
-  page.SendMessage(WM_COMMAND, ID_QUEUE_INFO, 0);
-  driver.Join();
-  return rows;
-}
-
-std::string ValueOf(const std::vector<std::pair<std::string, std::string>>& rows, const char* label)
-{
-  for (const auto& r : rows)
-    if (r.first == label)
-      return r.second;
-  return "<missing>";
 }
 
 }  // namespace
@@ -381,25 +306,27 @@ TEST(QueueBoxes, ItemOptionsAppliesTheRulesAndInformationCounts)
   cancel.Join();
   EXPECT_EQ(first->m_status, PLAN_ERROR);
 
-  // The edited item stored and read back has every field in place.
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    StorePlanItems(ar, host.List().Items());
-    ar.Close();
-  }
-  file.SeekToBegin();
+  // The edited item exported and imported again: every stored field in place.
+  const std::string path = TempFile("edited.pln");
+  ASSERT_TRUE(WritePlanFile(path.c_str(), host.List().Items()));
   CObArray back;
-  {
-    CArchive ar(&file, CArchive::load);
-    ASSERT_EQ(LoadPlanItems(ar, back), 3);
-  }
+  ASSERT_EQ(ReadPlanFile(path.c_str(), back), 3);
   const CPlanItem* again = static_cast<CPlanItem*>(back.GetAt(0));
+  for (auto field : {&CPlanItem::m_localPath, &CPlanItem::m_remotePath, &CPlanItem::m_fileName})
+    EXPECT_STREQ(again->*field, first->*field);
+  EXPECT_STREQ(again->m_direction, first->m_direction);
   EXPECT_STREQ(again->m_host, first->m_host);
-  EXPECT_STREQ(again->m_remotePath, "/newdir");
-  EXPECT_STREQ(again->m_fileName, "a.txt");
   EXPECT_STREQ(again->m_user, "joe");
   EXPECT_STREQ(again->m_password, "pw");
+  EXPECT_STREQ(again->m_remotePath, "/newdir");
   EXPECT_EQ(again->m_port, 2200);
+  EXPECT_EQ(again->m_fileSize, first->m_fileSize);
+  EXPECT_EQ(again->m_passive, first->m_passive);
+  EXPECT_EQ(again->m_anonymous, first->m_anonymous);
+  EXPECT_EQ(again->m_kind, first->m_kind);
+  EXPECT_EQ(again->m_failAction, first->m_failAction);
+  EXPECT_EQ(again->m_status, first->m_status);
+  // The item after it is read in its place: no field shifted into it.
+  EXPECT_STREQ(static_cast<CPlanItem*>(back.GetAt(1))->m_fileName, "b.txt");
   for (INT_PTR i = 0; i < back.GetSize(); ++i) delete static_cast<CPlanItem*>(back.GetAt(i));
 }

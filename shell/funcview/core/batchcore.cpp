@@ -50,8 +50,14 @@ void BatchJobList::StopAll()
     job->m_stopRequested = 1;
 }
 
+void (*BatchJobList::s_freeHook)(BatchJobRecord* job) = nullptr;
+
 void BatchJobList::Free(BatchJobRecord* job)
 {
+  if (s_freeHook != nullptr) {
+    s_freeHook(job);
+    return;
+  }
   delete job;
 }
 

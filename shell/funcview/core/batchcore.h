@@ -44,6 +44,10 @@ public:
   // Jobs whose m_running is set, counted now.
   int RunningCount() const;
 
+  // When set, takes each job the lists free instead of delete (the tests'
+  // check that nothing writes a job after it was let go).
+  static void (*s_freeHook)(BatchJobRecord* job);
+
 private:
   static void Free(BatchJobRecord* job);
   std::vector<BatchJobRecord*> m_jobs;
