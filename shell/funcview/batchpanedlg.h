@@ -7,8 +7,8 @@
 
 #include "framework/afxwin.h"
 #include "shell/funcview/core/batchcore.h"
+#include "shell/funcview/listpanebase.h"
 #include "toolkit/sortlist.h"
-#include "toolkit/tabpagedialog.h"
 
 class CMyBackList : public CSortListCtrl {
   DECLARE_DYNCREATE(CMyBackList)
@@ -35,12 +35,11 @@ protected:
   CString m_cellText;
 };
 
-class CBatchPaneDlg : public CTabPageDialog {
+class CBatchPaneDlg : public CListPaneBase {
   DECLARE_DYNAMIC(CBatchPaneDlg)
 public:
   explicit CBatchPaneDlg(CWnd* pParent = nullptr);
   BOOL OnInitDialog() override;
-  bool m_autoDelete = false;  // made with new by the page maker
 
   CMyBackList m_list;
   static constexpr UINT_PTR kRefreshTimer = 1;
@@ -48,12 +47,10 @@ public:
   bool TimerRunning() const { return m_timer.Running(); }
 
 protected:
-  void PostNcDestroy() override;
-  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-  afx_msg void OnSize(UINT nType, int cx, int cy);
+  CListCtrl& PaneList() override { return m_list; }
+  const ContextMenuItem* PaneMenu(size_t* count) const override;
   afx_msg void OnTimer(UINT_PTR nIDEvent);
   afx_msg void OnDestroy();
-  afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
   afx_msg LRESULT OnBatchAdd(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnTaskFinished(WPARAM wParam, LPARAM lParam);
   afx_msg void OnStopSelection();

@@ -7,8 +7,8 @@
 
 #include "framework/afxwin.h"
 #include "shell/funcview/core/searchcore.h"
+#include "shell/funcview/listpanebase.h"
 #include "toolkit/sortlist.h"
-#include "toolkit/tabpagedialog.h"
 
 class CMySearchList : public CSortListCtrl {
   DECLARE_DYNCREATE(CMySearchList)
@@ -42,12 +42,11 @@ protected:
   BOOL m_sortAscending = TRUE;
 };
 
-class CSearchPaneDlg : public CTabPageDialog {
+class CSearchPaneDlg : public CListPaneBase {
   DECLARE_DYNAMIC(CSearchPaneDlg)
 public:
   explicit CSearchPaneDlg(CWnd* pParent = nullptr);
   BOOL OnInitDialog() override;
-  bool m_autoDelete = false;  // made with new by the page maker
 
   CMySearchList m_list;
 
@@ -55,10 +54,8 @@ public:
   void DownloadRows(bool allRows);
 
 protected:
-  void PostNcDestroy() override;
-  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-  afx_msg void OnSize(UINT nType, int cx, int cy);
-  afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
+  CListCtrl& PaneList() override { return m_list; }
+  const ContextMenuItem* PaneMenu(size_t* count) const override;
   afx_msg LRESULT OnSearchResults(WPARAM wParam, LPARAM lParam);
   afx_msg void OnDownload();
   afx_msg void OnDownloadAll();

@@ -45,12 +45,7 @@ void CMyBackList::Init()
 
 std::vector<int> CMyBackList::SelectedRows() const
 {
-  std::vector<int> rows;
-  if (GetSafeHwnd() == nullptr)
-    return rows;
-  for (int i = GetNextItem(-1, LVNI_SELECTED); i >= 0; i = GetNextItem(i, LVNI_SELECTED))
-    rows.push_back(i);
-  return rows;
+  return SelectedListRows(*this);
 }
 
 void CMyBackList::Changed()
@@ -68,8 +63,7 @@ void CMyBackList::SetAllSelected(bool selected)
 
 void CMyBackList::InvertSelection()
 {
-  for (int i = 0; i < GetCount(); ++i)
-    SetItemState(i, (GetItemState(i, LVIS_SELECTED) & LVIS_SELECTED) != 0 ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+  InvertListSelection(*this, GetCount());
 }
 
 void CMyBackList::RedrawRunning()
@@ -111,13 +105,11 @@ void CMyBackList::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
 
 // ---- the page ----
 
-IMPLEMENT_DYNAMIC(CBatchPaneDlg, CTabPageDialog)
+IMPLEMENT_DYNAMIC(CBatchPaneDlg, CListPaneBase)
 
-BEGIN_MESSAGE_MAP(CBatchPaneDlg, CTabPageDialog)
-  ON_WM_SIZE()
+BEGIN_MESSAGE_MAP(CBatchPaneDlg, CListPaneBase)
   ON_WM_TIMER()
   ON_WM_DESTROY()
-  ON_WM_CONTEXTMENU()
   ON_MESSAGE(UWM_BATCH_ADD, OnBatchAdd)
   ON_MESSAGE(UWM_TASK_FINISHED, OnTaskFinished)
   ON_COMMAND(ID_BATCH_STOP_SELECTION, OnStopSelection)
@@ -129,35 +121,14 @@ BEGIN_MESSAGE_MAP(CBatchPaneDlg, CTabPageDialog)
   ON_COMMAND(ID_QUEUE_INVERT, OnInvert)
 END_MESSAGE_MAP()
 
-CBatchPaneDlg::CBatchPaneDlg(CWnd* pParent) : CTabPageDialog(IDD_BATCH_LIST_PANE, pParent) {}
+CBatchPaneDlg::CBatchPaneDlg(CWnd* pParent) : CListPaneBase(IDD_BATCH_LIST_PANE, pParent) {}
 
 BOOL CBatchPaneDlg::OnInitDialog()
 {
-  CTabPageDialog::OnInitDialog();
+  CListPaneBase::OnInitDialog();
   m_list.SubclassDlgItem(IDC_BATCH_LIST, this);
   m_list.Init();
   return TRUE;
-}
-
-void CBatchPaneDlg::PostNcDestroy()
-{
-  CTabPageDialog::PostNcDestroy();
-  if (m_autoDelete)
-    delete this;
-}
-
-BOOL CBatchPaneDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
-  if (CDialog::OnNotify(wParam, lParam, pResult))
-    return TRUE;
-  return CTabPageDialog::OnNotify(wParam, lParam, pResult);
-}
-
-void CBatchPaneDlg::OnSize(UINT nType, int cx, int cy)
-{
-  CTabPageDialog::OnSize(nType, cx, cy);
-  if (m_list.GetSafeHwnd() != nullptr)
-    m_list.MoveWindow(0, 0, cx, cy);
 }
 
 LRESULT CBatchPaneDlg::OnBatchAdd(WPARAM, LPARAM lParam)
@@ -192,7 +163,7 @@ LRESULT CBatchPaneDlg::OnTaskFinished(WPARAM wParam, LPARAM)
 void CBatchPaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
   if (nIDEvent != kRefreshTimer) {
-    CTabPageDialog::OnTimer(nIDEvent);
+    CListPaneBase::OnTimer(nIDEvent);
     return;
   }
   m_list.RedrawRunning();
@@ -207,7 +178,7 @@ void CBatchPaneDlg::OnDestroy()
   KillTimer(kRefreshTimer);
   // Running jobs stay with their tasks; the rest go.
   m_list.Jobs().FreeAll();
-  CTabPageDialog::OnDestroy();
+  CListPaneBase::OnDestroy();
 }
 
 void CBatchPaneDlg::OnStopSelection()
@@ -238,43 +209,19 @@ void CBatchPaneDlg::OnClear()
 void CBatchPaneDlg::OnSelectAll() { m_list.SetAllSelected(true); }
 void CBatchPaneDlg::OnInvert() { m_list.InvertSelection(); }
 
+const ContextMenuItem* CBatchPaneDlg::PaneMenu(size_t* count) const
+{
+  *count = sizeof(kBatchMenu) / sizeof(kBatchMenu[0]);
+  return kBatchMenu;
+}
+
 void CBatchPaneDlg::OnInfo()
 {
   CQueueInfoDlg dlg(INFO_BATCH, &m_list, this);
   dlg.DoModal();
 }
 
-void CBatchPaneDlg::OnContextMenu(CWnd* pWnd, CPoint point)
-{
-  if (pWnd == nullptr || pWnd->m_hWnd != m_list.m_hWnd)
-    return;
-  if (point.x == -1 && point.y == -1)
-    ::GetCursorPos(&point);
-  BCMenu menu;
-  CMenu* popup = BuildContextPopup(menu, kBatchMenu, sizeof(kBatchMenu) / sizeof(kBatchMenu[0]), this);
-  if (popup == nullptr)
-    return;
-  const UINT id = TrackContextPopup(menu, popup, point, this);
-  if (id != 0)
-    SendMessage(WM_COMMAND, id, 0);
-}
-
-namespace {
-
-CTabPageDialog* MakeBatchPane(CWnd* parent)
-{
-  CBatchPaneDlg* page = new CBatchPaneDlg(parent);
-  if (!page->Create(IDD_BATCH_LIST_PANE, parent)) {
-    delete page;
-    return nullptr;
-  }
-  page->m_autoDelete = true;
-  return page;
-}
-
-}  // namespace
-
 void RegisterBatchPane()
 {
-  RegisterFuncViewPage(IDD_BATCH_LIST_PANE, MakeBatchPane);
+  RegisterFuncViewPage(IDD_BATCH_LIST_PANE, &CListPaneBase::Make<CBatchPaneDlg, IDD_BATCH_LIST_PANE>);
 }

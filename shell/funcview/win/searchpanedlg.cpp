@@ -82,12 +82,7 @@ void CMySearchList::Changed()
 
 std::vector<int> CMySearchList::SelectedRows() const
 {
-  std::vector<int> rows;
-  if (GetSafeHwnd() == nullptr)
-    return rows;
-  for (int i = GetNextItem(-1, LVNI_SELECTED); i >= 0; i = GetNextItem(i, LVNI_SELECTED))
-    rows.push_back(i);
-  return rows;
+  return SelectedListRows(*this);
 }
 
 void CMySearchList::RemoveRows(const std::vector<int>& rows)
@@ -112,8 +107,7 @@ void CMySearchList::SetAllSelected(bool selected)
 
 void CMySearchList::InvertSelection()
 {
-  for (int i = 0; i < GetCount(); ++i)
-    SetItemState(i, (GetItemState(i, LVIS_SELECTED) & LVIS_SELECTED) != 0 ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+  InvertListSelection(*this, GetCount());
 }
 
 void CMySearchList::SortBy(int column)
@@ -185,11 +179,9 @@ void CMySearchList::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 
 // ---- the page ----
 
-IMPLEMENT_DYNAMIC(CSearchPaneDlg, CTabPageDialog)
+IMPLEMENT_DYNAMIC(CSearchPaneDlg, CListPaneBase)
 
-BEGIN_MESSAGE_MAP(CSearchPaneDlg, CTabPageDialog)
-  ON_WM_SIZE()
-  ON_WM_CONTEXTMENU()
+BEGIN_MESSAGE_MAP(CSearchPaneDlg, CListPaneBase)
   ON_MESSAGE(UWM_SEARCH_RESULTS, OnSearchResults)
   ON_COMMAND(ID_SEARCH_DOWNLOAD, OnDownload)
   ON_COMMAND(ID_SEARCH_DOWNLOAD_ALL, OnDownloadAll)
@@ -200,35 +192,14 @@ BEGIN_MESSAGE_MAP(CSearchPaneDlg, CTabPageDialog)
   ON_COMMAND(ID_QUEUE_INVERT, OnInvert)
 END_MESSAGE_MAP()
 
-CSearchPaneDlg::CSearchPaneDlg(CWnd* pParent) : CTabPageDialog(IDD_SEARCH_LIST_PANE, pParent) {}
+CSearchPaneDlg::CSearchPaneDlg(CWnd* pParent) : CListPaneBase(IDD_SEARCH_LIST_PANE, pParent) {}
 
 BOOL CSearchPaneDlg::OnInitDialog()
 {
-  CTabPageDialog::OnInitDialog();
+  CListPaneBase::OnInitDialog();
   m_list.SubclassDlgItem(IDC_SEARCH_LIST, this);
   m_list.Init();
   return TRUE;
-}
-
-void CSearchPaneDlg::PostNcDestroy()
-{
-  CTabPageDialog::PostNcDestroy();
-  if (m_autoDelete)
-    delete this;
-}
-
-BOOL CSearchPaneDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
-  if (CDialog::OnNotify(wParam, lParam, pResult))
-    return TRUE;
-  return CTabPageDialog::OnNotify(wParam, lParam, pResult);
-}
-
-void CSearchPaneDlg::OnSize(UINT nType, int cx, int cy)
-{
-  CTabPageDialog::OnSize(nType, cx, cy);
-  if (m_list.GetSafeHwnd() != nullptr)
-    m_list.MoveWindow(0, 0, cx, cy);
 }
 
 LRESULT CSearchPaneDlg::OnSearchResults(WPARAM, LPARAM lParam)
@@ -282,43 +253,19 @@ void CSearchPaneDlg::OnClear() { m_list.RemoveAll(); }
 void CSearchPaneDlg::OnSelectAll() { m_list.SetAllSelected(true); }
 void CSearchPaneDlg::OnInvert() { m_list.InvertSelection(); }
 
+const ContextMenuItem* CSearchPaneDlg::PaneMenu(size_t* count) const
+{
+  *count = sizeof(kSearchMenu) / sizeof(kSearchMenu[0]);
+  return kSearchMenu;
+}
+
 void CSearchPaneDlg::OnInfo()
 {
   CQueueInfoDlg dlg(INFO_SEARCH, &m_list, this);
   dlg.DoModal();
 }
 
-void CSearchPaneDlg::OnContextMenu(CWnd* pWnd, CPoint point)
-{
-  if (pWnd == nullptr || pWnd->m_hWnd != m_list.m_hWnd)
-    return;
-  if (point.x == -1 && point.y == -1)
-    ::GetCursorPos(&point);
-  BCMenu menu;
-  CMenu* popup = BuildContextPopup(menu, kSearchMenu, sizeof(kSearchMenu) / sizeof(kSearchMenu[0]), this);
-  if (popup == nullptr)
-    return;
-  const UINT id = TrackContextPopup(menu, popup, point, this);
-  if (id != 0)
-    SendMessage(WM_COMMAND, id, 0);
-}
-
-namespace {
-
-CTabPageDialog* MakeSearchPane(CWnd* parent)
-{
-  CSearchPaneDlg* page = new CSearchPaneDlg(parent);
-  if (!page->Create(IDD_SEARCH_LIST_PANE, parent)) {
-    delete page;
-    return nullptr;
-  }
-  page->m_autoDelete = true;
-  return page;
-}
-
-}  // namespace
-
 void RegisterSearchPane()
 {
-  RegisterFuncViewPage(IDD_SEARCH_LIST_PANE, MakeSearchPane);
+  RegisterFuncViewPage(IDD_SEARCH_LIST_PANE, &CListPaneBase::Make<CSearchPaneDlg, IDD_SEARCH_LIST_PANE>);
 }
