@@ -305,6 +305,9 @@ TEST_F(PagesWithPeers, StopDuringAHeldDownloadAndDeleteOnlyOnceItEnded)
       << nettest::LogDump();
   BatchJobRecord* job = rows.Jobs().At(0);
   EXPECT_EQ(Cell(rows, 0, 4), "Downloading");
+  EXPECT_EQ(Cell(rows, 0, 3), "65,536");
+  CBatchPaneDlg& page = BatchPage(host);
+  EXPECT_TRUE(page.TimerRunning());
   host.view->SelectTab(CFuncViewDlg::kBatchTab);
   host.harness.Pump(100);
 
@@ -319,6 +322,7 @@ TEST_F(PagesWithPeers, StopDuringAHeldDownloadAndDeleteOnlyOnceItEnded)
   ASSERT_EQ(rows.GetCount(), 1);
   EXPECT_EQ(job->m_running.load(), 0);
   EXPECT_EQ(Cell(rows, 0, 4), "Interrupt");
+  EXPECT_TRUE(wintest::PumpUntil([&] { return !page.TimerRunning(); }, 4000));
 
   // Once the task let it go, Delete frees it.
   ASSERT_TRUE(ChooseFromRowMenu(rows, 0, ID_BATCH_DELETE));
