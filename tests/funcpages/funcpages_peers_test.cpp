@@ -167,6 +167,9 @@ TEST_F(PagesWithPeers, SearchListsMatchesAndDownloadsGoOnlyToTheirOwnServer)
     EXPECT_EQ(item->m_port, site.m_port);
     EXPECT_STREQ(item->m_user, "zarn");
     EXPECT_STREQ(item->m_password, "secret");
+    EXPECT_EQ(item->m_passive, 1);
+    EXPECT_EQ(item->m_anonymous, 0);
+    EXPECT_EQ(item->m_fileSize, std::strcmp(item->m_fileName, "two.txt") == 0 ? 2000 : &site == &b ? 30 : 10);
     EXPECT_STREQ(item->m_localPath, "C:\\dl");
     EXPECT_STREQ(item->m_remotePath, std::strcmp(item->m_fileName, "two.txt") == 0 ? "/fs/sub" : "/fs");
   }
