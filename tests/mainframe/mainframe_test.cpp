@@ -3,13 +3,17 @@
 // views, bars and function view; the tests then use its commands and close it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "engine/progthread.h"
 #include "engine/siteitem.h"
 #include "shell/app/clientapp.h"
 #include "shell/doc/zarndoc.h"
 #include "shell/mainframe/mainframe.h"
+#include "shell/settings/regkey.h"
 #include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
 #include "tests/toolkit/wintest.h"
@@ -61,6 +65,46 @@ void Pump(DWORD ms, const std::function<bool()>& done)
   }
 }
 
+// A bitmap as a 24-bit BMP file.
+void SaveBitmap(const char* path, HDC dc, HBITMAP bitmap)
+{
+  BITMAP info = {};
+  ::GetObjectA(bitmap, sizeof info, &info);
+  BITMAPINFOHEADER header = {sizeof header, info.bmWidth, info.bmHeight, 1, 24, BI_RGB};
+  const DWORD row = ((DWORD)info.bmWidth * 3 + 3) & ~3u;
+  std::vector<char> pixels(row * info.bmHeight);
+  ::GetDIBits(dc, bitmap, 0, info.bmHeight, pixels.data(), (BITMAPINFO*)&header, DIB_RGB_COLORS);
+  BITMAPFILEHEADER file = {0x4D42, (DWORD)(sizeof file + sizeof header + pixels.size()), 0, 0,
+                           (DWORD)(sizeof file + sizeof header)};
+  if (FILE* f = std::fopen(path, "wb")) {
+    std::fwrite(&file, sizeof file, 1, f);
+    std::fwrite(&header, sizeof header, 1, f);
+    std::fwrite(pixels.data(), 1, pixels.size(), f);
+    std::fclose(f);
+  }
+}
+
+// The image ids an icon directory of this module names.
+std::vector<WORD> IconImages(LPCSTR group)
+{
+  std::vector<WORD> ids;
+  HMODULE module = ::GetModuleHandleA(nullptr);
+  HRSRC found = ::FindResourceA(module, group, MAKEINTRESOURCEA(14));
+  if (found == nullptr)
+    return ids;
+  const BYTE* data = static_cast<const BYTE*>(::LockResource(::LoadResource(module, found)));
+  const WORD count = *reinterpret_cast<const WORD*>(data + 4);
+  for (WORD i = 0; i < count; ++i)
+    ids.push_back(*reinterpret_cast<const WORD*>(data + 6 + 14 * i + 12));
+  return ids;
+}
+
+BOOL CALLBACK CollectGroup(HMODULE, LPCSTR, LPSTR name, LONG_PTR out)
+{
+  reinterpret_cast<std::vector<LPCSTR>*>(out)->push_back(IS_INTRESOURCE(name) ? name : nullptr);
+  return TRUE;
+}
+
 CMainFrame* Frame() { return DYNAMIC_DOWNCAST(CMainFrame, theApp.m_pMainWnd); }
 
 }  // namespace
@@ -103,6 +147,23 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
   EXPECT_TRUE(frame->m_funcView.IsWindowVisible());
   // The menu is the owner-drawn one of resource 128.
   EXPECT_EQ(frame->m_menu.m_hMenu, ::GetMenu(frame->m_hWnd));
+  // The program's icon (window and tray) keeps images of its own: no other
+  // icon of the module names them (objects that number their images alike
+  // lose one of each at the link, and an icon shows another's pictures).
+  {
+    const std::vector<WORD> own = IconImages(MAKEINTRESOURCEA(128));
+    ASSERT_FALSE(own.empty());
+    std::vector<LPCSTR> groups;
+    ::EnumResourceNamesA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(14), CollectGroup, (LONG_PTR)&groups);
+    EXPECT_GT(groups.size(), 1u);
+    for (LPCSTR group : groups) {
+      if (group == nullptr || group == MAKEINTRESOURCEA(128))
+        continue;
+      for (WORD image : IconImages(group))
+        for (WORD mine : own)
+          EXPECT_NE(mine, image) << "icon " << (UINT)(UINT_PTR)group;
+    }
+  }
   wintest::Shot("main_window");
 
   // New changes no site: the document and its table stay.
@@ -182,6 +243,94 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
       EXPECT_GE(data->globalIndex, 0) << "item " << pos;
     }
     menu.DestroyMenu();
+  }
+
+  // The own caption: band 140 and the buttons painted from their bitmaps; the
+  // pointer over close lights it; the maximise button and a double click on
+  // the caption maximise and restore.
+  {
+    auto paint = [&](HDC* out, HBITMAP* bitmap) {
+      CRect wr;
+      frame->GetWindowRect(&wr);
+      HDC screen = ::GetDC(nullptr);
+      *out = ::CreateCompatibleDC(screen);
+      *bitmap = ::CreateCompatibleBitmap(screen, wr.Width(), wr.Height());
+      ::ReleaseDC(nullptr, screen);
+      ::SelectObject(*out, *bitmap);
+      frame->PaintCaption(*out);
+    };
+    auto colourAt = [&](int x, int y) {
+      HDC dc;
+      HBITMAP bitmap;
+      paint(&dc, &bitmap);
+      const COLORREF c = ::GetPixel(dc, x, y);
+      ::DeleteDC(dc);
+      ::DeleteObject(bitmap);
+      return c;
+    };
+    auto screenPoint = [&](const CaptionRect& r) {
+      CRect wr;
+      frame->GetWindowRect(&wr);
+      return MAKELPARAM(wr.left + (r.left + r.right) / 2, wr.top + (r.top + r.bottom) / 2);
+    };
+    EXPECT_EQ(0, frame->GetStyle() & WS_SYSMENU);
+    CaptionLayout layout = frame->CurrentCaptionLayout();
+    const CaptionRect close = layout.buttons[(int)CaptionButton::Close];
+    // The close button's face away from its glyph: blue, red under the pointer.
+    COLORREF c = colourAt(close.left + 2, close.top + 2);
+    EXPECT_GT(GetBValue(c), GetRValue(c)) << std::hex << c;
+    frame->SendMessage(WM_NCMOUSEMOVE, HTCAPTION, screenPoint(close));
+    EXPECT_EQ(CaptionButton::Close, frame->m_hotCaptionButton);
+    c = colourAt(close.left + 2, close.top + 2);
+    EXPECT_GT(GetRValue(c), GetBValue(c)) << std::hex << c;
+    if (const char* dir = std::getenv("ZARN_SHOT_DIR")) {
+      // The caption as painted (a display without a window manager shows no
+      // caption of its own), for a person to look at.
+      HDC dc;
+      HBITMAP bitmap;
+      paint(&dc, &bitmap);
+      SaveBitmap((std::string(dir) + "/caption.bmp").c_str(), dc, bitmap);
+      ::DeleteDC(dc);
+      ::DeleteObject(bitmap);
+    }
+    frame->SendMessage(WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(0, 0));
+    EXPECT_EQ(CaptionButton::None, frame->m_hotCaptionButton);
+
+    frame->SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, screenPoint(layout.buttons[(int)CaptionButton::Maximize]));
+    EXPECT_TRUE(frame->IsZoomed());
+    layout = frame->CurrentCaptionLayout();
+    frame->SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, screenPoint(layout.buttons[(int)CaptionButton::Maximize]));
+    EXPECT_FALSE(frame->IsZoomed());
+    layout = frame->CurrentCaptionLayout();
+    CaptionRect band = layout.caption;
+    band.right = band.left + 40;
+    frame->SendMessage(WM_NCLBUTTONDBLCLK, HTCAPTION, screenPoint(band));
+    EXPECT_TRUE(frame->IsZoomed());
+    frame->SendMessage(WM_NCLBUTTONDBLCLK, HTCAPTION, screenPoint(band));
+    EXPECT_FALSE(frame->IsZoomed());
+    EXPECT_TRUE(frame->IsWindowVisible());
+  }
+
+  // Font: the font dialog's OK stores "FONT" and every child window takes it.
+  {
+    boxdriver::Driver driver([] {
+      if (HWND box = boxdriver::WaitForBox("Font"))
+        boxdriver::Click(box, IDOK);
+    });
+    frame->SendMessage(WM_COMMAND, 32864, 0);
+    driver.Join();
+    CRegKeyWrap key;
+    CString stored;
+    ASSERT_TRUE(key.OpenKey(HKEY_CURRENT_USER, kSettingsKeyPath));
+    ASSERT_TRUE(key.GetStringValue("FONT", stored));
+    CString own;
+    frame->m_font.Format(own);
+    EXPECT_STREQ((LPCSTR)own, (LPCSTR)stored);
+    CFontColor parsed;
+    EXPECT_TRUE(parsed.Parse(stored));
+    EXPECT_EQ((LRESULT)frame->m_font.m_hObject, frame->m_statusBar.SendMessage(WM_GETFONT));
+    EXPECT_EQ((LRESULT)frame->m_font.m_hObject, ::SendMessageA(tree, WM_GETFONT, 0, 0));
+    ::RegDeleteValueA(key.m_hKey, "FONT");
   }
 
   // Exit with a keeper that never ends (it ignores its flag, as one blocked in
