@@ -3,6 +3,7 @@
 // views, bars and function view; the tests then use its commands and close it.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -331,6 +332,57 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
     EXPECT_EQ((LRESULT)frame->m_font.m_hObject, frame->m_statusBar.SendMessage(WM_GETFONT));
     EXPECT_EQ((LRESULT)frame->m_font.m_hObject, ::SendMessageA(tree, WM_GETFONT, 0, 0));
     ::RegDeleteValueA(key.m_hKey, "FONT");
+  }
+
+  // A user's right click on a site of the first server tree: the tree's menu
+  // shows toolbar 171's images beside the commands that have a button.
+  {
+    const HTREEITEM root = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    const HTREEITEM site = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)root);
+    ASSERT_NE(nullptr, site);
+    RECT r;
+    *reinterpret_cast<HTREEITEM*>(&r) = site;
+    ASSERT_TRUE(::SendMessageA(tree, TVM_GETITEMRECT, TRUE, (LPARAM)&r));
+    POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ClientToScreen(tree, &at);
+    std::atomic<bool> done{false};
+    int items = 0, withImage = 0, connectImage = -1;
+    boxdriver::Driver driver([&] {
+      for (int attempt = 0; attempt < 3 && items == 0; ++attempt) {
+        wintest::Xdo(wintest::MoveTo(at.x, at.y) + " click 3");
+        HWND popup = nullptr;
+        for (int i = 0; i < 60 && popup == nullptr; ++i, ::Sleep(50)) {
+          HWND shown = ::FindWindowA("#32768", nullptr);
+          popup = shown != nullptr && ::IsWindowVisible(shown) ? shown : nullptr;
+        }
+        HMENU menu = popup != nullptr ? (HMENU)::SendMessageA(popup, MN_GETHMENU, 0, 0) : nullptr;
+        for (int i = 0; menu != nullptr && i < ::GetMenuItemCount(menu); ++i) {
+          MENUITEMINFOW info = {};
+          info.cbSize = sizeof info;
+          info.fMask = MIIM_DATA | MIIM_ID | MIIM_FTYPE;
+          if (!::GetMenuItemInfoW(menu, i, TRUE, &info) || (info.fType & MFT_SEPARATOR) != 0)
+            continue;
+          ++items;
+          const auto* data = reinterpret_cast<const MenuItemData*>(info.dwItemData);
+          const int image = data != nullptr ? data->globalIndex : -1;
+          if (image >= 0)
+            ++withImage;
+          if (info.wID == 32881)
+            connectImage = image;
+        }
+        if (popup != nullptr) {
+          wintest::Shot("tree_context_menu");
+          wintest::Xdo("key Escape");
+        }
+      }
+      done = true;
+    });
+    wintest::PumpUntil([&] { return done.load(); }, 30000);
+    driver.Join();
+    Pump(200, [] { return false; });
+    EXPECT_GT(items, 0);
+    EXPECT_GT(withImage, 0);
+    EXPECT_GE(connectImage, 0);
   }
 
   // Exit with a keeper that never ends (it ignores its flag, as one blocked in
