@@ -184,7 +184,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
   }
 
   m_trayIcon.Create(this, kMainMenuResource, ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(kMainMenuResource)),
-                    "ZARN", UWM_TRAY_NOTIFY);
+                    "Pelmoro ZARN v3.69", UWM_TRAY_NOTIFY);
   ShowWindow(SW_SHOW);
   CenterWindow(GetDesktopWindow());
   CreateMainNotifier(m_notifier, this);
