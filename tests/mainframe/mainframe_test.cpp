@@ -12,6 +12,8 @@
 #include "engine/progthread.h"
 #include "engine/siteitem.h"
 #include "shell/app/clientapp.h"
+#include "shell/funcview/funcviewres.h"
+#include "shell/funcview/queuepanedlg.h"
 #include "shell/doc/zarndoc.h"
 #include "shell/mainframe/mainframe.h"
 #include "shell/settings/regkey.h"
@@ -383,6 +385,50 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
     EXPECT_GT(items, 0);
     EXPECT_GT(withImage, 0);
     EXPECT_GE(connectImage, 0);
+  }
+
+  // The queue page's buttons tell what they do when the pointer rests on
+  // them: the up button's tip is its GBK text.
+  {
+    frame->SendMessage(WM_COMMAND, 32777, 0);
+    Pump(300, [] { return false; });
+    ASSERT_NE(nullptr, frame->m_funcView.QueuePage());
+    HWND up = ::GetDlgItem(frame->m_funcView.QueuePage()->m_hWnd, IDC_QUEUE_UP);
+    ASSERT_TRUE(up != nullptr && ::IsWindowVisible(up));
+    const POINT at = wintest::ScreenCentre(up);
+    std::string shown;
+    auto tipShown = [&] {
+      struct Found {
+        std::string text;
+      } found;
+      ::EnumThreadWindows(
+          ::GetCurrentThreadId(),
+          [](HWND w, LPARAM out) -> BOOL {
+            char cls[64] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            if (lstrcmpiA(cls, TOOLTIPS_CLASSA) != 0 || !::IsWindowVisible(w))
+              return TRUE;
+            char text[128] = {};
+            TTTOOLINFOA ti = {};
+            ti.cbSize = sizeof ti;
+            ti.lpszText = text;
+            if (::SendMessageA(w, TTM_GETCURRENTTOOLA, 0, (LPARAM)&ti) && text[0] != '\0')
+              reinterpret_cast<Found*>(out)->text = text;
+            return TRUE;
+          },
+          (LPARAM)&found);
+      shown = found.text;
+      return !shown.empty();
+    };
+    for (int attempt = 0; attempt < 3 && !tipShown(); ++attempt) {
+      wintest::Xdo(wintest::MoveTo(at.x, at.y) + " mousemove " + std::to_string(at.x + 1) + " " +
+                   std::to_string(at.y + 1));
+      wintest::PumpUntil(tipShown, 4000);
+    }
+    EXPECT_EQ("\xD1\xA1\xB6\xA8\xC9\xCF\xD2\xC6", shown);
+    wintest::Shot("queue_button_tip");
+    wintest::Xdo("mousemove 5 5");
+    frame->SendMessage(WM_COMMAND, 32774, 0);
   }
 
   // Exit with a keeper that never ends (it ignores its flag, as one blocked in
