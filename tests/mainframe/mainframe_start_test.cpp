@@ -15,6 +15,7 @@
 #include "shell/settings/regkey.h"
 #include "shell/settings/settings.h"
 #include "shell/sitestore/sitefile.h"
+#include "views/listpanedlg.h"
 #include "tests/confirm/boxdriver.h"
 
 CClientApp theApp;
@@ -155,6 +156,19 @@ TEST(MainFrameStart, DamagedFileAndBarLayoutThenTheTipAndTheLayoutKept)
   CCoolDialogBar::GlobalLoadState(frame, "ZARN_Bar");
   frame->LoadBarState("ZARN_Bar");
   EXPECT_EQ(AFX_IDW_DOCKBAR_TOP, (UINT)frame->m_funcBar.GetParent()->GetDlgCtrlID());
+
+  // The close keeps both splits: the trees' first row and the first server
+  // list's height.
+  CListPaneDlg* pane = frame->m_funcView.ListPane();
+  ASSERT_NE(nullptr, pane);
+  CRect list;
+  pane->List(CListPaneDlg::kSerList)->GetClientRect(&list);
+  ASSERT_GT(list.Height(), 0);
+  g_savedListSplit = 0;
+  g_savedTreeSplit = 0;
+  frame->CaptureGeometry();
+  EXPECT_EQ(list.Height(), g_savedListSplit);
+  EXPECT_GT(g_savedTreeSplit, 0);
 
   HWND hwnd = frame->m_hWnd;
   frame->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);

@@ -312,6 +312,11 @@ TEST(MainFrame, StartsUsesItsCommandsAndEnds)
     frame->SendMessage(WM_NCLBUTTONDBLCLK, HTCAPTION, screenPoint(band));
     EXPECT_FALSE(frame->IsZoomed());
     EXPECT_TRUE(frame->IsWindowVisible());
+    // Minimise lives in the tray; Display brings the window back.
+    frame->SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, screenPoint(layout.buttons[(int)CaptionButton::Minimize]));
+    EXPECT_FALSE(frame->IsWindowVisible());
+    frame->SendMessage(WM_COMMAND, 32876, 0);
+    EXPECT_TRUE(frame->IsWindowVisible());
   }
 
   // Font: the font dialog's OK stores "FONT" and every child window takes it.

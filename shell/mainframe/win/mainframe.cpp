@@ -277,6 +277,13 @@ void CMainFrame::CaptureGeometry()
     int height = 0, minimum = 0;
     m_splitter.GetRowInfo(0, height, minimum);
     g_savedTreeSplit = height;
+    if (CListPaneDlg* pane = m_funcView.ListPane()) {
+      if (CWnd* list = pane->List(CListPaneDlg::kSerList)) {
+        CRect client;
+        list->GetClientRect(&client);
+        g_savedListSplit = client.Height();
+      }
+    }
     CRect r;
     GetWindowRect(&r);
     m_window.savedWidth = r.Width();
