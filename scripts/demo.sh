@@ -82,8 +82,13 @@ grep -q 'LIST' "$root/ftpd.log" || { echo "demo: no listing was served" >&2; exi
 sleep 1  # the listing reaches the tree
 import -window root "$root/first-view.png"
 "$top/scripts/wine-run.sh" ./demo_driver.exe exit
+# Exit with the site's keeper logged in: the program ends within 5 s.
+exit_start=$(date +%s%N)
 for _ in $(seq 300); do kill -0 "$zarn_pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$zarn_pid" 2>/dev/null; then echo "demo: zarn did not end" >&2; exit 1; fi
+exit_ms=$(( ($(date +%s%N) - exit_start) / 1000000 ))
+echo "demo: zarn ended ${exit_ms} ms after Exit"
+[ "$exit_ms" -le 5000 ] || { echo "demo: zarn took over 5 s to end with a keeper logged in" >&2; exit 1; }
 zarn_pid=
 kill "$ftpd_pid" 2>/dev/null; wait "$ftpd_pid" 2>/dev/null; ftpd_pid=
 ZARN_BUILD_ROOT=$root "$top/scripts/wine-env.sh" down

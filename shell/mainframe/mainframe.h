@@ -10,12 +10,14 @@
 #include "framework/docview.h"
 #include "shell/app/trayicon.h"
 #include "shell/doc/threadstatus.h"
+#include "shell/mainframe/captionlayout.h"
 #include "shell/funcview/funcviewdlg.h"
 #include "shell/mainframe/framerules.h"
 #include "shell/settings/settings.h"
 #include "shell/tools/taskbarnotifier.h"
 #include "toolkit/bcmenu.h"
 #include "toolkit/cooldialogbar.h"
+#include "toolkit/fontcolor.h"
 #include "toolkit/panesplitter.h"
 #include "toolkit/toolbarex.h"
 
@@ -47,6 +49,7 @@ public:
   static void SetKeeperGraceForTest(uint32_t ms) { s_keeperGraceMs = ms; }
 
   // ---- members, in this order ----
+  CFontColor m_font;  // the interface font ("FONT")
   BCMenu m_menu;
   CTrayIcon m_trayIcon;
   MainWindowSettings m_window;
@@ -112,6 +115,29 @@ protected:
   afx_msg void OnPortMonitor();
   afx_msg void OnManualControl();
   DECLARE_MESSAGE_MAP()
+
+  // ---- own caption and its buttons (captionbuttons.cpp) ----
+public:
+  // Paints band 140, the title and the four buttons into a DC of the whole
+  // window (the window's own, or a test's).
+  void PaintCaption(HDC windowDC);
+  CaptionLayout CurrentCaptionLayout() const;
+  CaptionButton CaptionButtonAtScreen(CPoint screen) const;
+  CaptionButton m_hotCaptionButton = CaptionButton::None;  // showing its hover image
+protected:
+  void RepaintCaption();
+  afx_msg void OnNcPaint();
+  afx_msg BOOL OnNcActivate(BOOL bActive);
+  afx_msg void OnMove(int x, int y);
+  afx_msg LRESULT OnNcMouseMove(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnNcMouseLeave(WPARAM wParam, LPARAM lParam);
+  afx_msg void OnNcLButtonDown(UINT nHitTest, CPoint point);
+  afx_msg void OnNcLButtonDblClk(UINT nHitTest, CPoint point);
+
+  // ---- interface font (mainframe_font.cpp) ----
+  void LoadInterfaceFont();  // the stored "FONT", at creation
+  void ApplyInterfaceFont();
+  afx_msg void OnFont();
 
 private:
   KeeperCloseWait m_closeWait;

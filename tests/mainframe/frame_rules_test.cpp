@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "shell/mainframe/captionlayout.h"
 #include "shell/mainframe/framerules.h"
 
 namespace {
@@ -58,4 +59,57 @@ TEST(KeeperCloseWait, ClosesWhenAllEndOrOnceTheGraceIsOver)
   EXPECT_EQ(KeeperCloseWait::Step::Wait, stuck.Poll(1, start + 4999));
   EXPECT_EQ(KeeperCloseWait::Step::CloseGraceOver, stuck.Poll(1, start + 5000));
   EXPECT_EQ(KeeperCloseWait::Step::CloseGraceOver, stuck.Poll(1, start + 90000));
+}
+
+// The own caption: buttons inside the band, apart, never overlapping; the
+// bitmap per state; what a press does.
+TEST(CaptionButtons, LayoutHitsBitmapsAndPresses)
+{
+  const CaptionLayout l = LayOutCaption(800, 4, 4, 18);
+  EXPECT_EQ(4, l.caption.left);
+  EXPECT_EQ(796, l.caption.right);
+  EXPECT_EQ(22, l.caption.bottom);
+  for (int i = 0; i < kCaptionButtonCount; ++i) {
+    const CaptionRect& b = l.buttons[i];
+    EXPECT_GT(b.Width(), 0);
+    EXPECT_GE(b.left, l.caption.left);
+    EXPECT_LE(b.right, l.caption.right);
+    EXPECT_GE(b.top, l.caption.top);
+    EXPECT_LE(b.bottom, l.caption.bottom);
+    for (int j = i + 1; j < kCaptionButtonCount; ++j)
+      EXPECT_TRUE(b.right <= l.buttons[j].left || l.buttons[j].right <= b.left) << i << " and " << j;
+    // Each button's own centre finds it again.
+    EXPECT_EQ((CaptionButton)i, CaptionButtonAt(l, (b.left + b.right) / 2, (b.top + b.bottom) / 2));
+  }
+  // Right to left: close, maximise, minimise, help.
+  EXPECT_GT(l.buttons[0].left, l.buttons[1].left);
+  EXPECT_GT(l.buttons[1].left, l.buttons[2].left);
+  EXPECT_GT(l.buttons[2].left, l.buttons[3].left);
+  EXPECT_EQ(CaptionButton::None, CaptionButtonAt(l, 100, 10));
+  EXPECT_EQ(CaptionButton::None, CaptionButtonAt(l, l.buttons[0].right, l.buttons[0].top));
+  // A window narrower than its frame or a caption of 0: no inverted rectangles.
+  const CaptionLayout tiny = LayOutCaption(3, 4, 4, 0);
+  EXPECT_GE(tiny.caption.right, tiny.caption.left);
+  for (const CaptionRect& b : tiny.buttons) {
+    EXPECT_GT(b.Width(), 0);
+    EXPECT_GT(b.Height(), 0);
+  }
+
+  EXPECT_EQ(177u, CaptionButtonBitmap(CaptionButton::Close, false, false));
+  EXPECT_EQ(161u, CaptionButtonBitmap(CaptionButton::Close, true, true));
+  EXPECT_EQ(166u, CaptionButtonBitmap(CaptionButton::Maximize, false, false));
+  EXPECT_EQ(165u, CaptionButtonBitmap(CaptionButton::Maximize, true, false));
+  EXPECT_EQ(164u, CaptionButtonBitmap(CaptionButton::Maximize, false, true));
+  EXPECT_EQ(163u, CaptionButtonBitmap(CaptionButton::Maximize, true, true));
+  EXPECT_EQ(168u, CaptionButtonBitmap(CaptionButton::Minimize, false, false));
+  EXPECT_EQ(169u, CaptionButtonBitmap(CaptionButton::Help, true, false));
+
+  EXPECT_EQ(CaptionPress::Restore, CaptionPressAction(CaptionButton::Maximize, true, true));
+  EXPECT_EQ(CaptionPress::Maximize, CaptionPressAction(CaptionButton::Maximize, true, false));
+  EXPECT_EQ(CaptionPress::Close, CaptionPressAction(CaptionButton::Close, true, true));
+  // A maximised window's caption is not dragged; a normal one's is, and the
+  // frame's borders stay the system's.
+  EXPECT_EQ(CaptionPress::Ignore, CaptionPressAction(CaptionButton::None, true, true));
+  EXPECT_EQ(CaptionPress::PassOn, CaptionPressAction(CaptionButton::None, true, false));
+  EXPECT_EQ(CaptionPress::PassOn, CaptionPressAction(CaptionButton::None, false, true));
 }

@@ -76,6 +76,15 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
   ON_UPDATE_COMMAND_UI_RANGE(32791, 32793, OnUpdateAfterQueueBit)
   ON_COMMAND(32799, OnPortMonitor)
   ON_COMMAND(32815, OnManualControl)
+  // own caption and interface font
+  ON_WM_NCPAINT()
+  ON_WM_NCACTIVATE()
+  ON_WM_MOVE()
+  ON_MESSAGE(WM_NCMOUSEMOVE, OnNcMouseMove)
+  ON_MESSAGE(WM_NCMOUSELEAVE, OnNcMouseLeave)
+  ON_WM_NCLBUTTONDOWN()
+  ON_WM_NCLBUTTONDBLCLK()
+  ON_COMMAND(32864, OnFont)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame()
@@ -113,7 +122,8 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs)
 {
   if (!CFrameWnd::PreCreateWindow(cs))
     return FALSE;
-  cs.style &= ~(LONG)FWS_ADDTOTITLE;
+  // The frame draws its own caption buttons in place of the system's.
+  cs.style &= ~(LONG)(FWS_ADDTOTITLE | WS_SYSMENU);
   const FrameSize size = OpeningFrameSize(g_optionFlags, m_window, ::GetSystemMetrics(SM_CXSCREEN),
                                           ::GetSystemMetrics(SM_CYSCREEN), FrameSize{cs.cx, cs.cy});
   cs.cx = size.cx;
@@ -166,6 +176,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
   m_funcBar.EnableDocking(CBRS_ALIGN_ANY);
   EnableDocking(CBRS_ALIGN_ANY);
   DockControlBar(&m_funcBar, AFX_IDW_DOCKBAR_BOTTOM);
+  LoadInterfaceFont();
 
   if (IsOptionSet(21) && VerifyBarState("ZARN_Bar")) {
     CCoolDialogBar::GlobalLoadState(this, "ZARN_Bar");
@@ -173,7 +184,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
   }
 
   m_trayIcon.Create(this, kMainMenuResource, ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(kMainMenuResource)),
-                    "ZARN", UWM_TRAY_NOTIFY);
+                    "Pelmoro ZARN v3.69", UWM_TRAY_NOTIFY);
   ShowWindow(SW_SHOW);
   CenterWindow(GetDesktopWindow());
   CreateMainNotifier(m_notifier, this);
@@ -266,6 +277,13 @@ void CMainFrame::CaptureGeometry()
     int height = 0, minimum = 0;
     m_splitter.GetRowInfo(0, height, minimum);
     g_savedTreeSplit = height;
+    if (CListPaneDlg* pane = m_funcView.ListPane()) {
+      if (CWnd* list = pane->List(CListPaneDlg::kSerList)) {
+        CRect client;
+        list->GetClientRect(&client);
+        g_savedListSplit = client.Height();
+      }
+    }
     CRect r;
     GetWindowRect(&r);
     m_window.savedWidth = r.Width();
