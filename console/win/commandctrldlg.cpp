@@ -410,8 +410,11 @@ void CCommandCtrlDlg::OnTimer(UINT_PTR id)
 void CCommandCtrlDlg::OnSize(UINT type, int cx, int cy)
 {
   CDialog::OnSize(type, cx, cy);
-  if (type != SIZE_MINIMIZED)
+  if (type != SIZE_MINIMIZED) {
     m_anchors.Relayout(this);
+    // Moved controls leave their old places painted.
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+  }
 }
 
 void CCommandCtrlDlg::OnDestroy()

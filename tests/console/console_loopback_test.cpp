@@ -44,6 +44,16 @@ Peer PeerNamed(const std::string& name)
   return p;
 }
 
+void Shot(HWND box, const char* name)
+{
+  const std::string dir = peers::Env("ZARN_BINARY_DIR");
+  if (dir.empty())
+    return;
+  ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  xside::RunUnix("mkdir -p " + dir + "/shots && import -window root " + dir + "/shots/" + name + ".png",
+                 "zarn-console", 30000, false);
+}
+
 std::string Join(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
 // Runs the console modally on this thread while body drives it; Close ends it
@@ -126,6 +136,8 @@ TEST_P(ConsoleOnPeer, ListsMovesFilesByteExactAndQuits)
     std::string log = Transfer(box, "LIST");
     EXPECT_NE(log.find("big.bin"), std::string::npos) << log;
     EXPECT_TRUE(DirFiles(local).empty());
+    if (passive && peer.writable.empty())
+      Shot(box, "console_listing");
     ASSERT_TRUE(Settings(box, [](HWND s) { SetCombo(s, IDC_SET_LISTING, 1); }));
     log = Transfer(box, "NLST");
     EXPECT_TRUE(HasLine(log, "odd.bin")) << log;
