@@ -289,6 +289,7 @@ TEST_F(ScriptedConsole, AbortDuringDownload)
     // A command other than ABOR is ignored while the transfer runs.
     boxdriver::SetItemText(box, IDC_CTRL_COMMAND, "NOOP");
     boxdriver::Click(box, IDC_CTRL_SEND);
+    ASSERT_TRUE(xside::WaitFor([&] { return boxdriver::ItemText(box, IDC_CTRL_COMMAND).empty(); }, 5000));
     Type(box, "ABOR");
     EXPECT_TRUE(WaitLine(box, "226")) << LogText(box);
     EXPECT_NE(LogText(box).find("status:>Data Socket already closed."), std::string::npos);
@@ -310,7 +311,8 @@ TEST_F(ScriptedConsole, ServerCloseResetsTheConsole)
   ASSERT_TRUE(peers::Scenario("console_close_queued"));
   CCommandCtrlDlg dlg;
   dlg.m_folder = m_local.c_str();
-  dlg.m_timeout = 1;
+  // The server closes a second after NOOP, before this time-out would end it.
+  dlg.m_timeout = 2;
   RunConsole(dlg, [&](HWND box) {
     ASSERT_TRUE(Connect(box, m_port, "u", "p"));
     Type(box, "NOOP");
@@ -319,7 +321,7 @@ TEST_F(ScriptedConsole, ServerCloseResetsTheConsole)
     ASSERT_TRUE(WaitLine(box, "status:>Control Socket closed by server", 20000)) << LogText(box);
     EXPECT_TRUE(boxdriver::ItemEnabled(box, IDC_CTRL_CONNECT));
     const std::string after = LogText(box);
-    // Two time-out periods: a timer left running would have logged by now.
+    // Longer than the time-out: a timer left running would have logged by now.
     ::Sleep(2500);
     EXPECT_EQ(LogText(box), after);
   });
