@@ -202,6 +202,9 @@ TEST(CommandCtrl, ExportWithoutHostOpensOnPort21Passive)
     EXPECT_FALSE(boxdriver::ItemEnabled(box, IDC_CTRL_SEND));
     EXPECT_FALSE(boxdriver::ItemEnabled(box, IDC_CTRL_COMMAND));
     EXPECT_FALSE(boxdriver::ItemEnabled(box, IDC_CTRL_DISCONNECT));
+    // Enter outside the command edit leaves the console open.
+    ::SendMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(::IsWindowVisible(box));
     // Typing a user name means not anonymous.
     boxdriver::SetItemText(box, IDC_CTRL_USER, "bob");
     EXPECT_EQ(::IsDlgButtonChecked(box, IDC_CTRL_ANONYMOUS), (UINT)BST_UNCHECKED);

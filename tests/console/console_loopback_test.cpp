@@ -234,6 +234,12 @@ TEST_F(ScriptedConsole, LateGreetingThenUserAndTypedCommand)
                    "zarn-console", 20000, false);
     EXPECT_TRUE(WaitLine(box, "200 ok")) << LogText(box);
     EXPECT_TRUE(HasLine(LogText(box), "SYST"));
+
+    ClearLog(box);
+    boxdriver::Click(box, IDC_CTRL_DISCONNECT);
+    EXPECT_TRUE(WaitLine(box, "status:>Connection is closed by user")) << LogText(box);
+    EXPECT_TRUE(boxdriver::ItemEnabled(box, IDC_CTRL_CONNECT));
+    EXPECT_FALSE(boxdriver::ItemEnabled(box, IDC_CTRL_COMMAND));
   });
   const std::vector<std::string> got = peers::Received();
   ASSERT_GE(got.size(), 3u);
