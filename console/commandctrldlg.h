@@ -24,6 +24,8 @@ public:
   ~CCommandCtrlDlg() override;
 
   enum { kPumpTimer = 1124, kTimeoutTimer = 1125, kPumpMs = 100 };
+  // Posted to itself: the lines logged since the last one go into the log.
+  static constexpr UINT kLogFlushMessage = WM_APP + 0x51;
 
   // Connection fields, shown when the dialog opens.
   CString m_host;
@@ -60,6 +62,7 @@ protected:
   void OnTimer(UINT_PTR id);
   void OnSize(UINT type, int cx, int cy);
   void OnDestroy();
+  LRESULT OnLogFlush(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
 private:
@@ -97,6 +100,10 @@ private:
   SOCKET m_listen = INVALID_SOCKET;
   FILE* m_file = nullptr;
   bool m_filling = false;  // the fields are being set in code, not typed
+  // Lines not yet in the log edit: a long listing is one edit update, not
+  // one per line.
+  std::string m_pendingLog;
+  bool m_flushPosted = false;
   CEditEx m_log;
   CFadeProgressCtrl m_progress;
   CAnchorLayout m_anchors;

@@ -80,6 +80,7 @@ BEGIN_MESSAGE_MAP(CCommandCtrlDlg, CDialog)
   ON_EN_CHANGE(IDC_CTRL_PASS, OnUserChange)
   ON_MESSAGE(UWM_CTRL_SOCKET, OnCtrlSocket)
   ON_MESSAGE(UWM_DATA_SOCKET, OnDataSocket)
+  ON_MESSAGE(kLogFlushMessage, OnLogFlush)
   ON_WM_TIMER()
   ON_WM_SIZE()
   ON_WM_DESTROY()
@@ -648,25 +649,40 @@ void CCommandCtrlDlg::Log(const std::string& line)
 
 void CCommandCtrlDlg::AddLog(const std::string& text)
 {
-  HWND log = m_log.m_hWnd;
-  if (log == nullptr)
+  if (m_log.m_hWnd == nullptr)
     return;
-  std::string piece = text;
-  if (piece.find("\r\n") == std::string::npos)
-    piece += "\r\n";
+  // The same 400/100 rule on what waits, so a huge listing never piles up.
+  AppendConsoleLog(m_pendingLog, text);
+  if (!m_flushPosted && ::PostMessageA(m_hWnd, kLogFlushMessage, 0, 0))
+    m_flushPosted = true;
+}
+
+LRESULT CCommandCtrlDlg::OnLogFlush(WPARAM, LPARAM)
+{
+  m_flushPosted = false;
+  HWND log = m_log.m_hWnd;
+  if (log == nullptr || m_pendingLog.empty())
+    return 0;
   const int end = ::GetWindowTextLengthA(log);
   ::SendMessageA(log, EM_SETSEL, (WPARAM)end, (LPARAM)end);
-  ::SendMessageA(log, EM_REPLACESEL, FALSE, (LPARAM)piece.c_str());
-  while ((int)::SendMessageA(log, EM_GETLINECOUNT, 0, 0) > kMaxLogLines) {
-    const int cut = (int)::SendMessageA(log, EM_LINEINDEX, kLogLinesDropped, 0);
-    if (cut <= 0)
-      break;
-    ::SendMessageA(log, EM_SETSEL, 0, (LPARAM)cut);
-    ::SendMessageA(log, EM_REPLACESEL, FALSE, (LPARAM) "");
-    const int now = ::GetWindowTextLengthA(log);
-    ::SendMessageA(log, EM_SETSEL, (WPARAM)now, (LPARAM)now);
+  ::SendMessageA(log, EM_REPLACESEL, FALSE, (LPARAM)m_pendingLog.c_str());
+  m_pendingLog.clear();
+  // Past 400 lines the first 100 go, as often as needed, in one cut.
+  int lines = (int)::SendMessageA(log, EM_GETLINECOUNT, 0, 0);
+  int drop = 0;
+  while (lines - drop > kMaxLogLines)
+    drop += kLogLinesDropped;
+  if (drop > 0) {
+    const int cut = (int)::SendMessageA(log, EM_LINEINDEX, (WPARAM)drop, 0);
+    if (cut > 0) {
+      ::SendMessageA(log, EM_SETSEL, 0, (LPARAM)cut);
+      ::SendMessageA(log, EM_REPLACESEL, FALSE, (LPARAM) "");
+    }
   }
+  const int now = ::GetWindowTextLengthA(log);
+  ::SendMessageA(log, EM_SETSEL, (WPARAM)now, (LPARAM)now);
   ::SendMessageA(log, EM_SCROLLCARET, 0, 0);
+  return 0;
 }
 
 void CCommandCtrlDlg::Progress(int position)

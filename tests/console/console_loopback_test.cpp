@@ -262,6 +262,27 @@ TEST_F(ScriptedConsole, SplitPasvReplyDownloadsWhole)
   });
 }
 
+// A listing longer than the log: the log keeps at most 400 lines, the
+// newest ones.
+TEST_F(ScriptedConsole, LongListingKeepsTheLogShort)
+{
+  ASSERT_TRUE(peers::Scenario("console_long_list"));
+  CCommandCtrlDlg dlg;
+  dlg.m_folder = m_local.c_str();
+  RunConsole(dlg, [&](HWND box) {
+    ASSERT_TRUE(Connect(box, m_port, "u", "p"));
+    // The 226 may come before the lines and be cut off with them.
+    const std::string log = Transfer(box, "LIST", "Total:Received 12,000 bytes", 15000);
+    EXPECT_TRUE(HasLine(log, "entry-0999")) << log.substr(log.size() > 400 ? log.size() - 400 : 0);
+    EXPECT_FALSE(HasLine(log, "entry-0000"));
+    size_t lines = 1;
+    for (size_t p = log.find("\r\n"); p != std::string::npos; p = log.find("\r\n", p + 2))
+      ++lines;
+    EXPECT_LE(lines, 400u);
+    EXPECT_GT(lines, 250u);
+  });
+}
+
 // 550 to RETR and STOR: the local file keeps its bytes; nothing more of the
 // transfer goes out.
 TEST_F(ScriptedConsole, RefusalsLeaveLocalFilesAlone)

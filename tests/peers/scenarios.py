@@ -1066,3 +1066,16 @@ def console_close_queued(s):
     s.readline(timeout=30)
     time.sleep(1.0)
     s.close()
+
+
+def console_long_list(s):
+    """LIST: 1,000 lines "entry-0000" ... "entry-0999" in 4 KB pieces."""
+    def on_list(s, verb, line):
+        s.send("150 Here comes the directory listing.\r\n")
+        text = "".join("entry-%04d\r\n" % i for i in range(1000)).encode("latin-1")
+        for pos in range(0, len(text), 4096):
+            s.data_conn.sendall(text[pos:pos + 4096])
+        s.data_conn.close()
+        s.data_conn = None
+        s.send("226 Directory send OK.\r\n")
+    _serve_data(s, {"LIST": on_list})
