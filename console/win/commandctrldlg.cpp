@@ -313,6 +313,9 @@ LRESULT CCommandCtrlDlg::OnCtrlSocket(WPARAM wParam, LPARAM lParam)
     break;
   }
   case FD_CLOSE:
+    // A download's bytes already here go to its file before the reset.
+    if (m_data != INVALID_SOCKET)
+      DataReceived(m_data, false);
     // Whatever the server said before closing is still read and shown.
     for (int i = 0; i < 64 && m_ctrl == s; ++i) {
       const int got = ::recv(s, buffer, sizeof buffer, 0);
