@@ -283,6 +283,34 @@ TEST_F(ScriptedConsole, LongListingKeepsTheLogShort)
   });
 }
 
+// A 227 naming no usable address, then (after a reconnect) one naming a port
+// where nobody listens: each ends its transfer with its line, nothing else
+// of it goes out, and the console carries on.
+TEST_F(ScriptedConsole, BadPassiveRepliesEndTheTransferOnly)
+{
+  ASSERT_TRUE(peers::Scenario("pasv_field_300"));
+  CCommandCtrlDlg dlg;
+  dlg.m_folder = m_local.c_str();
+  RunConsole(dlg, [&](HWND box) {
+    ASSERT_TRUE(Connect(box, m_port, "u", "p"));
+    Type(box, "RETR x.bin");
+    EXPECT_TRUE(WaitLine(box, "::Initializing Data Socket error.")) << LogText(box);
+    EXPECT_TRUE(HasLine(Reply(box, "NOOP", "200"), "200"));
+    EXPECT_FALSE(HasLine(LogText(box), "RETR"));
+
+    boxdriver::Click(box, IDC_CTRL_DISCONNECT);
+    ASSERT_TRUE(xside::WaitFor([&] { return boxdriver::ItemEnabled(box, IDC_CTRL_CONNECT); }, 5000));
+    ASSERT_TRUE(peers::Scenario("pasv_nobody_listens"));
+    ASSERT_TRUE(Connect(box, m_port, "u", "p"));
+    Type(box, "RETR x.bin");
+    EXPECT_TRUE(WaitLine(box, "::Connecting error,please check network condition.")) << LogText(box);
+    EXPECT_TRUE(HasLine(Reply(box, "NOOP", "200"), "200"));
+  });
+  for (const std::string& line : peers::Received())
+    EXPECT_NE(line.substr(0, 4), "RETR");
+  EXPECT_FALSE(consoledriver::Exists(Join(m_local, "x.bin")));
+}
+
 // 550 to RETR and STOR: the local file keeps its bytes; nothing more of the
 // transfer goes out.
 TEST_F(ScriptedConsole, RefusalsLeaveLocalFilesAlone)
