@@ -218,7 +218,19 @@ TEST_F(ScriptedConsole, LateGreetingThenUserAndTypedCommand)
   CCommandCtrlDlg dlg;
   dlg.m_folder = m_local.c_str();
   RunConsole(dlg, [&](HWND box) {
-    ASSERT_TRUE(Connect(box, m_port, "joe", "secret"));
+    // The settings box is open while the greeting and the login replies land.
+    boxdriver::SetItemText(box, IDC_CTRL_HOST, "127.0.0.1");
+    boxdriver::SetItemText(box, IDC_CTRL_PORT, std::to_string(m_port).c_str());
+    boxdriver::SetItemText(box, IDC_CTRL_USER, "joe");
+    boxdriver::SetItemText(box, IDC_CTRL_PASS, "secret");
+    boxdriver::Click(box, IDC_CTRL_CONNECT);
+    boxdriver::Click(box, IDC_CTRL_OPTIONS);
+    HWND settings = boxdriver::WaitForBox("Settings");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_TRUE(WaitLine(box, "230")) << LogText(box);
+    EXPECT_TRUE(::IsWindowVisible(settings));
+    boxdriver::Click(settings, IDOK);
+    ASSERT_TRUE(boxdriver::WaitGone(settings));
     const std::string log = LogText(box);
     const size_t greeting = log.find("220 scripted ready"), user = log.find("USER joe");
     ASSERT_NE(greeting, std::string::npos) << log;
