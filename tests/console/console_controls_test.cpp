@@ -11,6 +11,7 @@
 #include "console/commandsetdlg.h"
 #include "console/consoleres.h"
 #include "console/editex.h"
+#include "console/fadeprogress.h"
 #include "tests/confirm/boxdriver.h"
 #include "tests/framework_gui/guitest.h"
 #include "tests/support/tempfolder.h"
@@ -302,6 +303,35 @@ TEST(CommandCtrl, LogOpensTheChosenFileAndHelpShows)
   EXPECT_EQ(g_opened.count, 1);
   EXPECT_EQ(g_opened.target, record);
   EXPECT_FALSE(helpWindow != nullptr && ::IsWindow(helpWindow));
+}
+
+// The console's bar: white figures only when asked for (they vanish on the
+// pale start of its white-to-black gradient).
+TEST(FadeProgress, PercentageOnlyWhenShown)
+{
+  guitest::BecomeGuiThread();
+  HWND host = ::CreateWindowExA(0, "STATIC", "bar", WS_POPUP | WS_VISIBLE, 40, 40, 260, 40, nullptr, nullptr, nullptr,
+                                nullptr);
+  ASSERT_NE(host, nullptr);
+  CFadeProgressCtrl bar;
+  ASSERT_TRUE(bar.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 240, 20), CWnd::FromHandle(host), 1020));
+  bar.SetColours(0xFFFFFF, 0x0A0A0A, ::GetSysColor(COLOR_BTNFACE), 0xFFFFFF);
+  bar.SetRange(0, 100);
+  bar.SetPos(10);
+  auto whiteInTheMiddle = [&] {
+    ::RedrawWindow(bar.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    guitest::PumpFor(100);
+    int white = 0;
+    for (int x = 100; x < 140; ++x)
+      for (int y = 4; y < 16; ++y)
+        white += xside::ScreenPixel(bar.m_hWnd, x, y) == 0xFFFFFF;
+    return white;
+  };
+  EXPECT_EQ(whiteInTheMiddle(), 0);
+  bar.SetShowText(TRUE);
+  EXPECT_GT(whiteInTheMiddle(), 0);
+  bar.DestroyWindow();
+  ::DestroyWindow(host);
 }
 
 }  // namespace

@@ -353,6 +353,7 @@ TEST_F(ScriptedConsole, AbortDuringDownload)
     ASSERT_TRUE(Connect(box, m_port, "u", "p"));
     Type(box, "RETR stall.bin");
     ASSERT_TRUE(WaitLine(box, "150"));
+    Shot(box, "console_transfer");
     // A command other than ABOR is ignored while the transfer runs.
     boxdriver::SetItemText(box, IDC_CTRL_COMMAND, "NOOP");
     boxdriver::Click(box, IDC_CTRL_SEND);
