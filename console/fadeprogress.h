@@ -1,4 +1,5 @@
-// The console's progress bar: the gradient bar with its percentage in white.
+// The console's progress bar: the gradient bar, with its percentage in white
+// when SetShowText asks for it.
 #pragma once
 
 #include "console/fadeprogresstext.h"

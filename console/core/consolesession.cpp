@@ -267,6 +267,9 @@ void ConsoleSession::Reset()
     m_host->CloseData(true);
   if (m_connected)
     m_host->CloseControl();
+  // A download cut off keeps every byte that came, not all but the last few KB.
+  if (m_kind == XFER_DOWNLOAD && m_fileOpen && !m_held.empty())
+    m_host->WriteLocal(m_held.data(), m_held.size());
   ClearTransfer();
   m_queue.clear();
   m_replies.Reset();

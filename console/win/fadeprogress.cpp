@@ -9,7 +9,6 @@ END_MESSAGE_MAP()
 CFadeProgressCtrl::CFadeProgressCtrl()
 {
   m_crText = 0xFFFFFF;
-  m_bShowText = TRUE;
 }
 
 void CFadeProgressCtrl::OnPaint()
@@ -23,6 +22,10 @@ void CFadeProgressCtrl::OnPaint()
     return;
   }
   DrawGradient(&dc, rc, filled);
+  // Off unless asked for: white figures are unreadable on the pale start of
+  // the console's own white-to-black bar.
+  if (!m_bShowText)
+    return;
   const std::string text = FadeProgressText(m_nPos, m_nUpper);
   dc.SetTextColor(m_crText);
   dc.SetBkMode(TRANSPARENT);

@@ -6,13 +6,17 @@
 #include <memory>
 #include <string>
 
+#include "console/commandctrldlg.h"
 #include "console/commandhelpdlg.h"
 #include "console/commandsetdlg.h"
 #include "console/consoleres.h"
 #include "console/editex.h"
+#include "console/fadeprogress.h"
 #include "tests/confirm/boxdriver.h"
 #include "tests/framework_gui/guitest.h"
+#include "tests/support/tempfolder.h"
 #include "tests/support/xside.h"
+#include "toolkit/launcher.h"
 
 CWinApp theApp("console_controls");
 
@@ -156,6 +160,178 @@ TEST(CommandHelp, ListsTheCommandsAndCloseHides)
   EXPECT_TRUE(::IsWindowVisible(box));
   ::DestroyWindow(owner);  // deletes the help object with its window
   EXPECT_FALSE(::IsWindow(box));
+}
+
+using CommandCtrlFn = int(__stdcall*)(const char*, int, const char*, const char*, const char*, int, int, CWnd*);
+
+RECT ItemRectIn(HWND box, int id)
+{
+  RECT rc = {};
+  ::GetWindowRect(::GetDlgItem(box, id), &rc);
+  ::MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+// Ordinal 1 of the real library with no host: port 21, passive, the
+// disconnected controls; the controls follow their anchors when the window
+// grows; Close ends it with 1.
+TEST(CommandCtrl, ExportWithoutHostOpensOnPort21Passive)
+{
+  guitest::BecomeGuiThread();
+  WSADATA wsa;
+  ASSERT_EQ(::WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+  const char* bin = std::getenv("ZARN_BINARY_DIR");
+  ASSERT_NE(bin, nullptr);
+  std::string path = std::string("Z:") + bin + "/bin/zarncontrol.dll";
+  for (char& c : path)
+    if (c == '/')
+      c = '\\';
+  HMODULE library = ::LoadLibraryA(path.c_str());
+  ASSERT_NE(library, nullptr) << path;
+  const CommandCtrlFn open =
+      reinterpret_cast<CommandCtrlFn>(reinterpret_cast<void (*)()>(::GetProcAddress(library, MAKEINTRESOURCEA(1))));
+  ASSERT_NE(open, nullptr);
+  const std::string folder = testsupport::TempFolder("console-export");
+
+  boxdriver::Driver driver([&] {
+    HWND box = boxdriver::WaitForBox("ZARN-Manual Control Center", 30000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(boxdriver::ItemText(box, IDC_CTRL_PORT), "21");
+    EXPECT_EQ(boxdriver::ItemText(box, IDC_CTRL_HOST), "");
+    EXPECT_EQ(::IsDlgButtonChecked(box, IDC_CTRL_ANONYMOUS), (UINT)BST_CHECKED);
+    EXPECT_TRUE(boxdriver::ItemEnabled(box, IDC_CTRL_CONNECT));
+    EXPECT_FALSE(boxdriver::ItemEnabled(box, IDC_CTRL_SEND));
+    EXPECT_FALSE(boxdriver::ItemEnabled(box, IDC_CTRL_COMMAND));
+    EXPECT_FALSE(boxdriver::ItemEnabled(box, IDC_CTRL_DISCONNECT));
+    // Enter outside the command edit leaves the console open.
+    ::SendMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(::IsWindowVisible(box));
+    // Typing a user name means not anonymous.
+    boxdriver::SetItemText(box, IDC_CTRL_USER, "bob");
+    EXPECT_EQ(::IsDlgButtonChecked(box, IDC_CTRL_ANONYMOUS), (UINT)BST_UNCHECKED);
+
+    boxdriver::Click(box, IDC_CTRL_OPTIONS);
+    HWND settings = boxdriver::WaitForBox("Settings");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(boxdriver::ItemText(settings, IDC_SET_PASSIVE), "PASV");
+    EXPECT_EQ(boxdriver::ItemText(settings, IDC_SET_FOLDER), folder);
+    boxdriver::Click(settings, IDCANCEL);
+    EXPECT_TRUE(boxdriver::WaitGone(settings));
+
+    const RECT log = ItemRectIn(box, IDC_CTRL_LOG), close = ItemRectIn(box, IDC_CTRL_CLOSE);
+    const RECT command = ItemRectIn(box, IDC_CTRL_COMMAND), options = ItemRectIn(box, IDC_CTRL_OPTIONS);
+    RECT window = {};
+    ::GetWindowRect(box, &window);
+    ::SetWindowPos(box, nullptr, 0, 0, window.right - window.left + 120, window.bottom - window.top + 80,
+                   SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_TRUE(xside::WaitFor([&] { return ItemRectIn(box, IDC_CTRL_CLOSE).left == close.left + 120; }, 5000));
+    const RECT log2 = ItemRectIn(box, IDC_CTRL_LOG), close2 = ItemRectIn(box, IDC_CTRL_CLOSE);
+    const RECT command2 = ItemRectIn(box, IDC_CTRL_COMMAND), options2 = ItemRectIn(box, IDC_CTRL_OPTIONS);
+    EXPECT_EQ(log2.right - log2.left, log.right - log.left + 120);
+    EXPECT_EQ(log2.bottom - log2.top, log.bottom - log.top + 80);
+    EXPECT_EQ(close2.top, close.top + 80);
+    EXPECT_EQ(command2.right - command2.left, command.right - command.left + 120);
+    EXPECT_EQ(command2.top, command.top + 80);
+    EXPECT_EQ(options2.left, options.left);
+    EXPECT_EQ(options2.top, options.top + 80);
+    ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Shot("console_grown");
+    boxdriver::Click(box, IDC_CTRL_CLOSE);
+    EXPECT_TRUE(boxdriver::WaitGone(box));
+  });
+  EXPECT_EQ(open(nullptr, 0, nullptr, nullptr, folder.c_str(), 0, 1, nullptr), 1);
+  driver.Join();
+  ::FreeLibrary(library);
+}
+
+struct Opened {
+  std::string target;
+  int count = 0;
+} g_opened;
+
+INT_PTR RecordOpen(const char* target, int)
+{
+  g_opened.target = target;
+  ++g_opened.count;
+  return 42;
+}
+
+BOOL RecordRun(const char*, int) { return TRUE; }
+
+// Log: the open-file box, then the chosen file goes to the shell's open;
+// the help window comes from Help and goes with the console.
+TEST(CommandCtrl, LogOpensTheChosenFileAndHelpShows)
+{
+  guitest::BecomeGuiThread();
+  const ToolkitLauncher recording = {RecordOpen, RecordRun};
+  SetToolkitLauncher(&recording);
+  const std::string folder = testsupport::TempFolder("console-log");
+  const std::string record = folder + "\\session.txt";
+  FILE* f = fopen(record.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  fputs("log\r\n", f);
+  fclose(f);
+
+  CCommandCtrlDlg dlg;
+  dlg.m_folder = folder.c_str();
+  HWND helpWindow = nullptr;
+  boxdriver::Driver driver([&] {
+    HWND box = boxdriver::WaitForBox("ZARN-Manual Control Center", 30000);
+    ASSERT_NE(box, nullptr);
+    boxdriver::Click(box, IDC_CTRL_LOGFILE);
+    HWND open = boxdriver::WaitForBox("Open", 15000);
+    ASSERT_NE(open, nullptr);
+    // The name field of the system's box (its combo, or the plain edit).
+    const int nameId = ::GetDlgItem(open, 0x47c) != nullptr ? 0x47c : 0x480;
+    for (int attempt = 0; attempt < 3 && ::IsWindowVisible(open); ++attempt) {
+      boxdriver::SetItemText(open, nameId, record.c_str());
+      boxdriver::Click(open, IDOK);
+      boxdriver::WaitGone(open, 3000);
+    }
+    EXPECT_TRUE(xside::WaitFor([&] { return g_opened.count == 1; }, 5000));
+
+    boxdriver::Click(box, IDC_CTRL_HELP);
+    HWND help = boxdriver::WaitForBox("FTP Commands Information", 10000);
+    ASSERT_NE(help, nullptr);
+    helpWindow = help;
+    boxdriver::Click(box, IDC_CTRL_CLOSE);
+    EXPECT_TRUE(boxdriver::WaitGone(box));
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  driver.Join();
+  SetToolkitLauncher(nullptr);
+  EXPECT_EQ(g_opened.count, 1);
+  EXPECT_EQ(g_opened.target, record);
+  EXPECT_FALSE(helpWindow != nullptr && ::IsWindow(helpWindow));
+}
+
+// The console's bar: white figures only when asked for (they vanish on the
+// pale start of its white-to-black gradient).
+TEST(FadeProgress, PercentageOnlyWhenShown)
+{
+  guitest::BecomeGuiThread();
+  HWND host = ::CreateWindowExA(0, "STATIC", "bar", WS_POPUP | WS_VISIBLE, 40, 40, 260, 40, nullptr, nullptr, nullptr,
+                                nullptr);
+  ASSERT_NE(host, nullptr);
+  CFadeProgressCtrl bar;
+  ASSERT_TRUE(bar.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 240, 20), CWnd::FromHandle(host), 1020));
+  bar.SetColours(0xFFFFFF, 0x0A0A0A, ::GetSysColor(COLOR_BTNFACE), 0xFFFFFF);
+  bar.SetRange(0, 100);
+  bar.SetPos(10);
+  auto whiteInTheMiddle = [&] {
+    ::RedrawWindow(bar.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    guitest::PumpFor(100);
+    int white = 0;
+    for (int x = 100; x < 140; ++x)
+      for (int y = 4; y < 16; ++y)
+        white += xside::ScreenPixel(bar.m_hWnd, x, y) == 0xFFFFFF;
+    return white;
+  };
+  EXPECT_EQ(whiteInTheMiddle(), 0);
+  bar.SetShowText(TRUE);
+  EXPECT_GT(whiteInTheMiddle(), 0);
+  bar.DestroyWindow();
+  ::DestroyWindow(host);
 }
 
 }  // namespace

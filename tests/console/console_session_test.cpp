@@ -354,4 +354,30 @@ TEST(ConsoleText, SummaryAndLogLimit)
   EXPECT_NE(log.find("line 999\r\n"), std::string::npos);
 }
 
+// A download cut off by the server or the time-out keeps every byte received.
+TEST_F(Console, CutOffDownloadKeepsItsBytes)
+{
+  for (bool timeout : {false, true}) {
+    LogIn();
+    ASSERT_TRUE(s.OnTyped("RETR part"));
+    Expect("PASV\r\n");
+    Reply("227 ok (10,0,0,2,1,2)\r\n");
+    s.OnDataConnected(9, false);
+    Expect("TYPE I\r\n");
+    Reply("200 ok\r\n");
+    Expect("RETR part\r\n");
+    Reply("150 go\r\n");
+    const std::string bytes(9000, 'x');
+    s.OnDataBytes(bytes.data(), bytes.size());
+    s.OnDataBytes("tail", 4);
+    if (timeout)
+      s.OnTimeout();
+    else
+      s.OnControlClosed(5);
+    EXPECT_EQ(host.files["C:\\dl\\part"], bytes + "tail") << timeout;
+    EXPECT_FALSE(s.Connected());
+    host.files.clear();
+  }
+}
+
 }  // namespace

@@ -1019,3 +1019,63 @@ def store_gated(s):
             time.sleep(0.05)
         s.send("226 Transfer complete.\r\n")
     _serve_data(s, {"STOR": on_stor})
+
+
+# ---- the manual console (tests/console) ------------------------------------
+
+def console_late_greeting(s):
+    """The greeting half a second after the connect; a command sent before it
+    would take the greeting as its reply."""
+    time.sleep(0.5)
+    if s.login():
+        s.serve()
+
+
+def console_split_pasv(s):
+    """PASV answered in three segments cut inside the numbers; RETR then sends
+    8,193 bytes of pattern()."""
+    def on_retr(s, verb, line):
+        s.send("150 Opening BINARY mode data connection.\r\n")
+        s.send_data(pattern(8193), close=True)
+        time.sleep(0.2)
+        s.send("226 Transfer complete.\r\n")
+
+    def split_reply(s, reply):
+        cut = reply.index(",") + 3
+        s.send(reply[:cut], split=[cut - 5], delay=0.2)
+        time.sleep(0.2)
+        return reply[cut:]
+    _serve_data(s, {"RETR": on_retr}, on_pasv=split_reply)
+
+
+def console_refuse(s):
+    """RETR and STOR refused with 550 while the data connection is open."""
+    def refuse(s, verb, line):
+        s.send("550 %s refused.\r\n" % verb)
+        if s.data_conn is not None:
+            s.data_conn.close()
+            s.data_conn = None
+    _serve_data(s, {"RETR": refuse, "STOR": refuse})
+
+
+def console_close_queued(s):
+    """Logged in; the first command after the login gets no answer, the
+    connection closes a second later while the client holds more commands."""
+    if not s.login():
+        return
+    s.readline(timeout=30)
+    time.sleep(1.0)
+    s.close()
+
+
+def console_long_list(s):
+    """LIST: 1,000 lines "entry-0000" ... "entry-0999" in 4 KB pieces."""
+    def on_list(s, verb, line):
+        s.send("150 Here comes the directory listing.\r\n")
+        text = "".join("entry-%04d\r\n" % i for i in range(1000)).encode("latin-1")
+        for pos in range(0, len(text), 4096):
+            s.data_conn.sendall(text[pos:pos + 4096])
+        s.data_conn.close()
+        s.data_conn = None
+        s.send("226 Directory send OK.\r\n")
+    _serve_data(s, {"LIST": on_list})
