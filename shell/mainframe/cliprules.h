@@ -61,7 +61,8 @@ struct FtpUrlParts {
 // another server or file).
 bool ClipSiteFields(const FtpUrlParts& parts, SiteFields& out);
 // The text looks like an address: after leading blanks, "ftp://" or "FTP://"
-// somewhere in it, no control character, at most kClipTextMax characters.
+// somewhere in it, no control character (nor an escaped one: the system's
+// parser cuts a part there), at most kClipTextMax characters.
 bool ClipLooksLikeFtpUrl(const char* text);
 
 // The queue item an address gives in a mode.

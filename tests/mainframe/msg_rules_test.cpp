@@ -231,6 +231,9 @@ TEST(ClipRules, AddressPartsMustFit)
   EXPECT_FALSE(ClipLooksLikeFtpUrl("just some text"));
   EXPECT_FALSE(ClipLooksLikeFtpUrl("ftp://h/a\r\nftp://h/b"));
   EXPECT_FALSE(ClipLooksLikeFtpUrl("   "));
+  EXPECT_FALSE(ClipLooksLikeFtpUrl("ftp://h/a%0Ab.txt"));
+  EXPECT_FALSE(ClipLooksLikeFtpUrl("ftp://h/a%00.txt"));
+  EXPECT_TRUE(ClipLooksLikeFtpUrl("ftp://h/a%20b%2"));
 }
 
 TEST(SiteEditRules, NameFieldIsScannedWithinItsWidth)

@@ -63,6 +63,30 @@ bool HasControl(const std::string& s)
   return false;
 }
 
+int HexValue(char c)
+{
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
+// An escaped control character: the system's parser cuts the part there.
+bool HasEscapedControl(const std::string& s)
+{
+  for (size_t i = 0; i + 2 < s.size(); ++i) {
+    if (s[i] != '%')
+      continue;
+    const int high = HexValue(s[i + 1]), low = HexValue(s[i + 2]);
+    if (high >= 0 && low >= 0 && (high * 16 + low < 0x20 || high * 16 + low == 0x7F))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool ClipLooksLikeFtpUrl(const char* text)
@@ -72,7 +96,7 @@ bool ClipLooksLikeFtpUrl(const char* text)
   while (*text == ' ' || *text == '\t')
     ++text;
   const std::string s(text);
-  if (s.empty() || s.size() > kClipTextMax || HasControl(s))
+  if (s.empty() || s.size() > kClipTextMax || HasControl(s) || HasEscapedControl(s))
     return false;
   return s.find("ftp://") != std::string::npos || s.find("FTP://") != std::string::npos;
 }
