@@ -201,7 +201,8 @@ TEST(ClipboardMonitor, QueuesRemembersAndLeavesTheChain)
   CopyAsAnotherProgram(login);
   EXPECT_EQ(afterFirst, QueueCount());
   ASSERT_STREQ(login.c_str(), g_clipMonitor.lastText);
-  std::string host, user, password;
+  std::string host, user, password, hostAfter;
+  static const char kLater[] = "ftp://later.example.org/pub/";
   std::atomic<bool> seen{false};
   std::thread driver([&] {
     const DWORD start = ::GetTickCount();
@@ -218,6 +219,19 @@ TEST(ClipboardMonitor, QueuesRemembersAndLeavesTheChain)
     host = ItemText(dialog, IDC_QA_HOST);
     user = ItemText(dialog, IDC_QA_USER);
     password = ItemText(dialog, IDC_QA_PASSWORD);
+    // Another copy lands while the box is open: remembered, the box unchanged.
+    HWND owner = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (::OpenClipboard(owner)) {
+      ::EmptyClipboard();
+      HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, sizeof kLater);
+      std::memcpy(::GlobalLock(block), kLater, sizeof kLater);
+      ::GlobalUnlock(block);
+      ::SetClipboardData(CF_TEXT, block);
+      ::CloseClipboard();
+    }
+    ::DestroyWindow(owner);
+    xside::WaitFor([] { return std::strcmp(g_clipMonitor.lastText, kLater) == 0; }, 5000);
+    hostAfter = ItemText(dialog, IDC_QA_HOST);
     seen = true;
     ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   });
@@ -227,6 +241,9 @@ TEST(ClipboardMonitor, QueuesRemembersAndLeavesTheChain)
   EXPECT_EQ("127.0.0.1", host);
   EXPECT_EQ("joe", user);
   EXPECT_EQ("pw", password);
+  EXPECT_EQ("127.0.0.1", hostAfter);
+  EXPECT_STREQ(kLater, g_clipMonitor.lastText);
+  EXPECT_EQ(afterFirst, QueueCount());
 
   frame->SendMessage(WM_COMMAND, 32850, 0);
   g_optionFlags = savedFlags;

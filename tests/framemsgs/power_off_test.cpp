@@ -12,6 +12,7 @@
 #include "engine/exitrequest.h"
 #include "engine/planitem.h"
 #include "engine/planthread.h"
+#include "engine/progthread.h"
 #include "engine/queueseam.h"
 #include "engine/viewslots.h"
 #include "shell/funcview/funcviewres.h"
@@ -139,6 +140,17 @@ TEST(PowerOff, SavesFirstThenShutsDownWithForce)
   g_osPlatformId = VER_PLATFORM_WIN32_NT;
 
   SetPowerOffCalls(nullptr);
+
+  // A worker's notice: the text is the window's own copy once the send returned.
+  {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s", "Queue finished: 3 files");
+    frame->SendMessage(UWM_NOTIFY_POPUP, 0, (LPARAM)text);
+    std::snprintf(text, sizeof text, "%s", "overwritten by the worker");
+    EXPECT_STREQ("Queue finished: 3 files", frame->m_notifier.GetText().GetString());
+    frame->SendMessage(UWM_NOTIFY_POPUP, 0, 0);  // no text: nothing
+    EXPECT_STREQ("Queue finished: 3 files", frame->m_notifier.GetText().GetString());
+  }
   // The item goes again, so later runs of this prefix find the queue as it was.
   page->m_queue.SetAllSelected(true);
   page->SendMessage(WM_COMMAND, ID_QUEUE_DELETE, 0);

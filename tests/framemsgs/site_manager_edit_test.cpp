@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/fileops.h"
 #include "engine/siteitem.h"
 #include "engine/viewslots.h"
 #include "shell/doc/sitemanagermsg.h"
@@ -78,6 +79,16 @@ bool InBothTrees(const std::string& name)
   return has(g_pSerTrView) && has(g_pSerTrView1);
 }
 
+std::string SiteValue(const std::string& name, const char* value)
+{
+  char text[256] = {};
+  DWORD size = sizeof text;
+  const std::string path = std::string(kZarnAppKeyPath) + "\\ZARNSITE\\" + name;
+  if (::RegGetValueA(HKEY_CURRENT_USER, path.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+    return "";
+  return text;
+}
+
 bool BoxSeen(const char* text)
 {
   for (const doctest::SeenBox& b : doctest::g_boxes)
@@ -104,6 +115,11 @@ TEST(SiteManagerEdit, EveryKindOnTheRunningWindow)
   ASSERT_NE(nullptr, site);
   EXPECT_TRUE(InBothTrees("Edit One"));
   EXPECT_TRUE(SiteKeyExists("Edit One"));
+
+  // A task thread's password change: the site is stored again.
+  CopySiteText(site->m_user, "changed-user");
+  framefix::Frame()->SendMessage(UWM_SAVE_SITE, (WPARAM)site, 0);
+  EXPECT_EQ("changed-user", SiteValue("Edit One", "User"));
 
   // Kind 1 on a site with a running task: refused, kept in both trees.
   site->m_taskCount = 1;
@@ -186,6 +202,8 @@ TEST(SiteManagerEdit, EveryKindOnTheRunningWindow)
   EXPECT_FALSE(SiteKeyExists("Edit Three"));
   EXPECT_EQ(0, Edit(SITEEDIT_DELETE, gone));
   EXPECT_EQ(0, Edit(SITEEDIT_CHANGED, gone));
+  framefix::Frame()->SendMessage(UWM_SAVE_SITE, (WPARAM)gone, 0);  // a deleted site: nothing
+  EXPECT_FALSE(SiteKeyExists("Edit Three"));
   request.site = gone;
   std::strcpy(request.newName, "Edit Gone");
   EXPECT_EQ(0, Edit(SITEEDIT_RENAME, &request));

@@ -111,7 +111,6 @@ void ClipboardNotice(CWnd* owner)
 
 void CMainFrame::StartClipboardMonitor()
 {
-  ResetStatusDisplay();
   g_clipMonitor = ClipMonitorState{};
   g_clipMonitor.mode = m_window.clipboardMode;
   if (m_window.clipboardMode != CLIPMODE_OFF) {

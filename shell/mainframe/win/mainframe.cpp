@@ -199,6 +199,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
   ShowWindow(SW_SHOW);
   CenterWindow(GetDesktopWindow());
   CreateMainNotifier(m_notifier, this);
+  ResetStatusDisplay();  // off (collapsed) until a queue run begins
   StartClipboardMonitor();
   RecalcLayout();
   // Half of the room the bars leave, now that they took theirs.
