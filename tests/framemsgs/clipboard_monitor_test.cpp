@@ -162,6 +162,8 @@ TEST(ClipboardMonitor, QueuesRemembersAndLeavesTheChain)
   EXPECT_EQ(frame->m_hWnd, ::GetClipboardViewer());
   framefix::Pump(500, [] { return false; });
   EXPECT_EQ(before, QueueCount()) << "what lay there before the mode was chosen";
+  // The join's own notice came: the next copy is the first one acted on.
+  EXPECT_TRUE(g_clipMonitor.noticeSeen);
 
   // A copy by another program: one item, downloaded byte for byte.
   CopyAsAnotherProgram("");
