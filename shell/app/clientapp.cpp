@@ -2,6 +2,7 @@
 
 #include <winsock2.h>
 
+#include "engine/planthread.h"
 #include "engine/taskdialogs.h"
 #include "framework/commctrls.h"
 #include "framework/dialog.h"
@@ -58,6 +59,8 @@ void CClientApp::BindProgramImports()
   RegisterSearchPane();
   RegisterBatchPane();
   SetLogPaneLowerPageMaker(CreateNetTrafficPage);
+  // Start Queue and every UWM_RUN_QUEUE make their workers through this.
+  SetQueueWorkerFactory(&MakePlanThread);
 }
 
 BOOL CClientApp::InitInstance()

@@ -527,16 +527,8 @@ BOOL CZarnDoc::ModifySite(int i, const SiteLoginValues& v)
     return FALSE;
   const bool renamed = strcmp(site->m_name, v.name) != 0;
   if (renamed) {
-    if (FindSiteNodeByName(v.name) || IsSiteNameTaken(m_sites, v.name, i)) {
-      lock.Unlock();
-      ShowDocBox(0, kSiteNameExistsText, kConfirmModeError, TRUE);
+    if (!NewSiteNameAllowed(i, v.name, lock))
       return FALSE;
-    }
-    if (!IsValidSiteName(v.name)) {
-      lock.Unlock();
-      ShowDocBox(0, kInvalidSiteNameText, kConfirmModeError, TRUE);
-      return FALSE;
-    }
     if (v.host.GetLength() >= kSiteHostLen || v.user.GetLength() >= kSiteUserLen ||
         v.password.GetLength() >= kSitePasswordLen)
       return FALSE;
@@ -562,6 +554,44 @@ BOOL CZarnDoc::ModifySite(int i, const SiteLoginValues& v)
     site->m_cacheFolder[0] = '\0';
     MakeSiteCacheFolder(site);
   }
+  lock.Unlock();
+  NotifySitesChanged();
+  return TRUE;
+}
+
+bool CZarnDoc::NewSiteNameAllowed(int i, const char* name, CSingleLock& lock)
+{
+  // The site's own node may carry the name in another case: that is no clash.
+  const CSiteItem* site = GetSite(i);
+  const bool ownNode = site != nullptr && SiteNamesEqual(site->m_name, name);
+  if ((!ownNode && FindSiteNodeByName(name)) || IsSiteNameTaken(m_sites, name, i)) {
+    lock.Unlock();
+    ShowDocBox(0, kSiteNameExistsText, kConfirmModeError, TRUE);
+    return false;
+  }
+  if (!IsValidSiteName(name)) {
+    lock.Unlock();
+    ShowDocBox(0, kInvalidSiteNameText, kConfirmModeError, TRUE);
+    return false;
+  }
+  return true;
+}
+
+BOOL CZarnDoc::RenameSite(int i, const char* name)
+{
+  CSingleLock lock(&m_siteLock, TRUE);
+  CSiteItem* site = GetSite(i);
+  if (site == nullptr || name == nullptr || m_deletingSlot.load() == i)
+    return FALSE;
+  if (strcmp(site->m_name, name) == 0)
+    return TRUE;
+  if (strlen(name) >= sizeof site->m_name || !NewSiteNameAllowed(i, name, lock))
+    return FALSE;
+  DeleteSiteKey(i);
+  CopySiteText(site->m_name, name);
+  SaveSiteToRegistry(i);
+  site->m_cacheFolder[0] = '\0';
+  MakeSiteCacheFolder(site);
   lock.Unlock();
   NotifySitesChanged();
   return TRUE;

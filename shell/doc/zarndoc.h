@@ -87,6 +87,10 @@ public:
   BOOL DeleteSite(int i);
   // Applies edited login values to site i; FALSE when refused.
   BOOL ModifySite(int i, const SiteLoginValues& values);
+  // Gives site i a new name: refused (FALSE, the box shown) for a name another
+  // site has in any case or an invalid one; else the old registry key goes,
+  // the site is stored under the new one and its cache folder made again.
+  BOOL RenameSite(int i, const char* name);
   BOOL ConnectSite(int i);
   void DisconnectSite(int i, BOOL noPrompt);
   BOOL FindSiteNodeByName(const char* name);
@@ -160,6 +164,9 @@ protected:
   char m_cacheRoot[MAX_PATH];
 
   void MakeSiteCacheFolder(CSiteItem* site);
+  // The checks of a new name for site i, the lock held; on a refusal the lock
+  // is released and the box shown.
+  bool NewSiteNameAllowed(int i, const char* name, CSingleLock& lock);
   void NotifySitesChanged();
   BOOL StartKeeper(CSiteItem* site);
   BOOL StartQueueWorker(int n);

@@ -13,6 +13,7 @@
 #include "shell/mainframe/captionlayout.h"
 #include "shell/funcview/funcviewdlg.h"
 #include "shell/mainframe/framerules.h"
+#include "shell/mainframe/statusrules.h"
 #include "shell/settings/settings.h"
 #include "shell/tools/taskbarnotifier.h"
 #include "toolkit/bcmenu.h"
@@ -22,6 +23,7 @@
 #include "toolkit/toolbarex.h"
 
 class CSpaceUsedDlg;
+class CGraphCtrl;
 
 constexpr UINT UWM_TRAY_NOTIFY = 0x803;
 constexpr UINT kFuncBarId = 142;
@@ -68,6 +70,21 @@ public:
   CFuncViewDlg m_funcView;
   HIMAGELIST m_toolImages[2] = {};  // normal and hot images of the toolbar
 
+  // ---- workers' and site manager's messages, status display, clipboard
+  // monitor (mainframe_msgs.cpp, statusdisplay.cpp, clipmonitor.cpp) ----
+  StatusDisplayState m_status;
+  std::atomic<uint64_t> m_uploadTotal{0};    // bound as the queue's running byte totals
+  std::atomic<uint64_t> m_downloadTotal{0};
+  CGraphCtrl* m_pUploadGraph = nullptr;      // speed displays over panes 7 and 9
+  CGraphCtrl* m_pDownloadGraph = nullptr;
+  HWND m_hNextViewer = nullptr;              // next window of the clipboard-viewer chain
+  void StartStatusDisplay();
+  void ResetStatusDisplay();
+  void OnStatusTimer();
+  // The clipboard mode at start-up (the loaded setting); destruction leaves.
+  void StartClipboardMonitor();
+  void StopClipboardMonitor();
+
 protected:
   BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
   int RunningKeepers() const;
@@ -84,6 +101,20 @@ protected:
   afx_msg LRESULT OnMenuChar(UINT nChar, UINT nFlags, CMenu* pMenu);
   afx_msg LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnSitesChanged(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnSaveSite(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnPowerOff(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnUploadBegin(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnDownloadBegin(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnTaskFinished(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnRunQueue(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnNotifyPopup(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnSiteManagerEdit(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnDrawClipboard(WPARAM wParam, LPARAM lParam);
+  afx_msg LRESULT OnChangeCbChain(WPARAM wParam, LPARAM lParam);
+  afx_msg void OnClipboardMode(UINT nID);
+  afx_msg void OnClipboardModeMonitor();
+  afx_msg void OnClipboardModeDefault();
+  afx_msg void OnUpdateClipboardMode(CCmdUI* pCmdUI);
 
   afx_msg void OnDisplayMainWindow();
   afx_msg void OnUpdateDisplayMainWindow(CCmdUI* pCmdUI);

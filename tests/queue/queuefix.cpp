@@ -262,30 +262,13 @@ LRESULT FakeMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
   switch (message) {
     case UWM_UPLOAD_BEGIN:
     case UWM_DOWNLOAD_BEGIN:
-      if (n >= 0 && n < kThreadStatusRecords) {
-        ThreadStatusRecord& r = m_records[n];
-        r.m_bytesMoved = r.m_bytesPresent = 0;
-        r.m_uploadDone = r.m_downloadDone = 0;
-        std::snprintf(r.m_elapsed, sizeof(r.m_elapsed), "00:00:00");
-        std::snprintf(r.m_speed, sizeof(r.m_speed), "00.00");
-        r.m_fileSize = static_cast<uint32_t>(lParam);
-        r.m_startTick = ::GetTickCount();
-        m_active = 1;
-      }
+      // The display itself is the window's: a begin that would start it only marks the timer.
+      if (StatusOnBegin(m_status, m_records, m_active, n, static_cast<uint32_t>(lParam), ::GetTickCount()) ==
+          StatusBegin::StartDisplay)
+        m_status.timerRunning = true;
       return 0;
     case UWM_TASK_FINISHED:
-      if (n >= 0 && n < kThreadStatusRecords) {
-        ThreadStatusRecord& r = m_records[n];
-        r.m_startTick = 0;
-        r.m_bytesMoved = 0;
-        if (r.m_direction == 0) {
-          m_finishedUploads += r.m_uploadDone;
-          r.m_uploadDone = 0;
-        } else {
-          m_finishedDownloads += r.m_downloadDone;
-          r.m_downloadDone = 0;
-        }
-      }
+      StatusOnFinish(m_status, m_records, n);
       return 0;
     case UWM_RUN_QUEUE:
       if (m_runQueue && g_pDoc != nullptr)

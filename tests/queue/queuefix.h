@@ -16,6 +16,7 @@
 #include "framework/afxwin.h"
 #include "shell/doc/threadstatus.h"
 #include "shell/doc/zarndoc.h"
+#include "shell/mainframe/statusrules.h"
 #include "tests/support/peers.h"
 #include "tests/task/taskfix.h"
 
@@ -68,8 +69,10 @@ public:
 
   ThreadStatusRecord m_records[kThreadStatusRecords] = {};
   std::atomic<int32_t> m_active{0};
-  int m_finishedUploads = 0;
-  int m_finishedDownloads = 0;
+  // The main window's begin and finish rules over these.
+  StatusDisplayState m_status;
+  int32_t& m_finishedUploads = m_status.finishedUploads;
+  int32_t& m_finishedDownloads = m_status.finishedDownloads;
   std::vector<Seen> m_seen;
   std::vector<std::string> m_popups;
   bool m_runQueue = true;  // UWM_RUN_QUEUE starts the document's workers

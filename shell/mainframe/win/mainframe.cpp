@@ -2,6 +2,10 @@
 
 #include "engine/dialup.h"
 #include "engine/exitrequest.h"
+#include "engine/fileops.h"
+#include "engine/planthread.h"
+#include "engine/queueseam.h"
+#include "engine/xfertask.h"
 #include "engine/progthread.h"
 #include "engine/queuerules.h"
 #include "engine/shellseam.h"
@@ -9,6 +13,7 @@
 #include "engine/taskdialogs.h"
 #include "engine/viewslots.h"
 #include "shell/app/splashwnd.h"
+#include "shell/doc/sitemanagermsg.h"
 #include "shell/doc/zarndoc.h"
 #include "shell/funcview/queuepanedlg.h"
 #include "shell/options/settingsdlg.h"
@@ -47,6 +52,23 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
   ON_WM_MENUCHAR()
   ON_MESSAGE(UWM_TRAY_NOTIFY, OnTrayNotify)
   ON_MESSAGE(UWM_SITES_CHANGED, OnSitesChanged)
+  // workers, site manager, clipboard (mainframe_msgs.cpp, clipmonitor.cpp)
+  ON_MESSAGE(UWM_SAVE_SITE, OnSaveSite)
+  ON_MESSAGE(UWM_POWER_OFF, OnPowerOff)
+  ON_MESSAGE(UWM_UPLOAD_BEGIN, OnUploadBegin)
+  ON_MESSAGE(UWM_DOWNLOAD_BEGIN, OnDownloadBegin)
+  ON_MESSAGE(UWM_TASK_FINISHED, OnTaskFinished)
+  ON_MESSAGE(UWM_RUN_QUEUE, OnRunQueue)
+  ON_MESSAGE(UWM_NOTIFY_POPUP, OnNotifyPopup)
+  ON_MESSAGE(UWM_SITE_MANAGER_EDIT, OnSiteManagerEdit)
+  ON_MESSAGE(WM_DRAWCLIPBOARD, OnDrawClipboard)
+  ON_MESSAGE(WM_CHANGECBCHAIN, OnChangeCbChain)
+  ON_COMMAND_RANGE(32813, 32814, OnClipboardMode)
+  ON_COMMAND(32846, OnClipboardModeMonitor)
+  ON_COMMAND(32850, OnClipboardModeDefault)
+  ON_UPDATE_COMMAND_UI_RANGE(32813, 32814, OnUpdateClipboardMode)
+  ON_UPDATE_COMMAND_UI(32846, OnUpdateClipboardMode)
+  ON_UPDATE_COMMAND_UI(32850, OnUpdateClipboardMode)
   ON_COMMAND(32876, OnDisplayMainWindow)
   ON_UPDATE_COMMAND_UI(32876, OnUpdateDisplayMainWindow)
   ON_COMMAND(32877, OnHideMainWindow)
@@ -96,7 +118,7 @@ CMainFrame::CMainFrame()
   SetDefaultSettings(m_window);
   SetMenuStyleFromOptions(g_optionFlags);
   m_pThreadStatus = new ThreadStatusRecord[kThreadStatusRecords]();
-  BindThreadStatus(ThreadStatusBinding{m_pThreadStatus, &m_transfersActive});
+  BindThreadStatus(ThreadStatusBinding{m_pThreadStatus, &m_transfersActive, &m_downloadTotal, &m_uploadTotal});
   if (g_meteredSection == nullptr)
     g_meteredSection = CreateMeteredSection(1, 1, nullptr);
 }
@@ -188,6 +210,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
   ShowWindow(SW_SHOW);
   CenterWindow(GetDesktopWindow());
   CreateMainNotifier(m_notifier, this);
+  ResetStatusDisplay();  // off (collapsed) until a queue run begins
+  StartClipboardMonitor();
   RecalcLayout();
   // Half of the room the bars leave, now that they took theirs.
   if (!(IsOptionSet(21) && g_savedTreeSplit > 0) && m_splitter.m_hWnd != nullptr) {
@@ -251,6 +275,8 @@ HMENU CMainFrame::NewMenu()
 
 void CMainFrame::OnDestroy()
 {
+  StopClipboardMonitor();
+  ResetStatusDisplay();
   if (m_pSpaceUsedDlg != nullptr) {
     m_pSpaceUsedDlg->DestroyWindow();
     delete m_pSpaceUsedDlg;
@@ -340,6 +366,10 @@ void CMainFrame::BeginClose(bool fromExit)
 
 void CMainFrame::OnTimer(UINT_PTR nIDEvent)
 {
+  if (nIDEvent == kStatusTimerId) {
+    OnStatusTimer();
+    return;
+  }
   if (nIDEvent != kCloseTimerId) {
     CFrameWnd::OnTimer(nIDEvent);
     return;

@@ -190,12 +190,6 @@ void CQuickAddSiteDlg::CopyTo(SiteLoginValues& v) const
   v.connLimit = QuickAddConnLimit(m_limitKind, m_limitCount);
 }
 
-bool QuickAddPrefill(SiteLoginValues&)
-{
-  // The clipboard monitor's last address is not parsed yet: nothing to offer.
-  return false;
-}
-
 bool RunQuickAddSiteDialog(CWnd* parent, SiteLoginValues& values)
 {
   CQuickAddSiteDlg dlg(parent);
