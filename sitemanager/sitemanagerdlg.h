@@ -2,6 +2,7 @@
 // and labels in one tree, in a resizable dialog that ends only by Exit.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 
 class CSiteItem;
 class CIniText;
+class CImageList;
 
 class CSiteManagerDlg : public CDialog, private CSiteTreeSink {
 public:
@@ -35,6 +37,75 @@ protected:
   afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg void OnExit();
   DECLARE_MESSAGE_MAP()
+
+  // Property pages
+  void ShowNodeInPages(HTREEITEM item);
+  bool SettlePageEdits();
+
+  // Operations
+public:
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+  // What a tree item stands for.
+  enum class NodeKind { None, WorkHeading, SpareHeading, WorkSite, SpareSite, Label };
+  NodeKind KindOf(HTREEITEM item) const;
+  // The site-file section a spare site's item is stored under.
+  std::string SectionOf(HTREEITEM siteItem) const;
+  // Asks the main window for a work site made from record; inserts and selects
+  // its item. Null when refused.
+  CSiteItem* CopyToWorkSite(SiteRecord& record);
+
+protected:
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+  BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+private:
+  bool RunOperation(UINT id);
+  void OnNewSite();
+  void OnNewLabel();
+  void OnDelete();
+  void OnModifyName();
+  void OnConnect();
+  void OnCopyToWorkSite();
+  void OnImport();
+  void OnExport();
+  void OnOption();
+  bool FinishLabelEdit(HTREEITEM item, const char* text);
+  void RenameSpareSite(HTREEITEM item, const std::string& name);
+  void RenameLabel(HTREEITEM item, const std::string& name);
+  void ShowRightClickMenu();
+  int Box(const char* text, UINT type = MB_OK | MB_ICONWARNING);
+  bool HasChildNamed(HTREEITEM parent, const std::string& name, HTREEITEM except = nullptr) const;
+  std::vector<std::string> LabelsOf(HTREEITEM parent) const;
+  void CollectSites(HTREEITEM item, std::vector<HTREEITEM>& sites) const;
+  HTREEITEM InsertSiteItem(const char* text, HTREEITEM parent, SiteRecord* record);
+  bool WriteSpareSite(HTREEITEM item);
+  void ForgetRecord(const SiteRecord* record);
+  void SaveSpareFile();
+  void LeaveDialog();
+  // Drag and drop (sitemanagerdlg_drag.cpp).
+  void BeginTreeDrag(HTREEITEM item);
+  void DragTo(CPoint dialogPoint);
+  void EndTreeDrag(bool drop);
+  void DropOn(HTREEITEM source, HTREEITEM target);
+  HTREEITEM CopySubtree(HTREEITEM source, HTREEITEM parent);
+
+  // Set while a request to the main window is answered: the main window may
+  // run a box meanwhile, and nothing here may change under it.
+  int m_inFlight = 0;
+  // The section each spare site came from (its name may be cut on reading).
+  std::map<const SiteRecord*, std::string> m_sectionOf;
+  bool m_dragging = false;
+  std::unique_ptr<CImageList> m_dragImage;
+  HTREEITEM m_dragSource = nullptr;
+  HTREEITEM m_dropTarget = nullptr;
+  CPoint m_lastDragPoint;
+  DWORD m_lastPressTick = 0;
+  UINT_PTR m_hoverTimer = 0;
+  UINT_PTR m_applyTimer = 0;
+  HTREEITEM m_renameItem = nullptr;  // an edited label waiting to be taken
+  std::string m_renameText;
 
 private:
   void FillSpareSites();

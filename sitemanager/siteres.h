@@ -20,3 +20,12 @@
 #define IDC_SITE_NEW_LABEL 1060
 #define IDC_SITE_DELETE 1064
 #define IDC_SITE_EXIT 1065
+
+// The tree's context menu and its commands (the buttons run the same code).
+#define IDR_SITE_MENU 1024
+#define ID_SITE_DELETE 32771
+#define ID_SITE_CONNECT 32772
+#define ID_SITE_NEW_SITE 32774
+#define ID_SITE_NEW_LABEL 32775
+#define ID_SITE_MODIFY_NAME 32777
+#define ID_SITE_COPY_TO_WORK 32778

@@ -65,10 +65,8 @@ BOOL CSiteManagerDlg::OnInitDialog()
   m_tree.SelectItem(m_workHeading);
   m_tree.Expand(m_workHeading, TVE_EXPAND);
   m_tree.Expand(m_spareHeading, TVE_EXPAND);
-  // The operations behind these come with the property pages.
-  for (int id : {IDC_SITE_OPTION, IDC_SITE_IMPORT, IDC_SITE_EXPORT, IDC_SITE_APPLY, IDC_SITE_CONNECT,
-                 IDC_SITE_NEW_SITE, IDC_SITE_NEW_LABEL, IDC_SITE_DELETE})
-    ::EnableWindow(::GetDlgItem(m_hWnd, id), FALSE);
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SITE_APPLY), FALSE);
+  m_applyTimer = SetTimer(10, 200, nullptr);
   return TRUE;
 }
 
@@ -77,7 +75,8 @@ void CSiteManagerDlg::FillSpareSites()
   for (int i = 0; i < m_ini->SectionCount(); ++i) {
     std::string name;
     if (m_ini->SectionName(i, name) && !name.empty())
-      LoadSiteSection(*m_ini, name, *this);
+      if (const SiteRecord* record = LoadSiteSection(*m_ini, name, *this))
+        m_sectionOf[record] = name;
   }
 }
 
@@ -106,7 +105,6 @@ void CSiteManagerDlg::OnSize(UINT nType, int cx, int cy)
 
 void CSiteManagerDlg::OnExit()
 {
-  m_tree.DeleteAllItems();  // before the records the items point at
-  m_records.clear();
-  EndDialog(IDOK);
+  if (SettlePageEdits())
+    LeaveDialog();
 }
