@@ -373,7 +373,8 @@ BOOL CSiteManagerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     break;
   case WM_MENUCHAR:
     if (BCMenu::IsOwnMenuHandle(reinterpret_cast<HMENU>(lParam))) {
-      const LRESULT r = BCMenu::OnMenuChar(LOWORD(wParam), HIWORD(wParam), CMenu::FromHandle(reinterpret_cast<HMENU>(lParam)));
+      CMenu* menu = CMenu::FromHandle(reinterpret_cast<HMENU>(lParam));
+      const LRESULT r = BCMenu::OnMenuChar(LOWORD(wParam), HIWORD(wParam), menu);
       if (pResult != nullptr)
         *pResult = r;
       return TRUE;

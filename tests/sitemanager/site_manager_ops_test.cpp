@@ -264,6 +264,31 @@ void Drive(const std::function<void(HWND box, HWND tree)>& body)
   boxdriver::Click(box, IDC_SITE_EXIT);
 }
 
+// The file-name field of an open or save box, wherever the box nests it.
+HWND FileNameField(HWND box)
+{
+  struct Find {
+    HWND found = nullptr;
+    static BOOL CALLBACK Each(HWND h, LPARAM p)
+    {
+      auto* f = reinterpret_cast<Find*>(p);
+      char cls[32] = "";
+      ::GetClassNameA(h, cls, sizeof cls);
+      if (_stricmp(cls, "Edit") == 0 && (::GetDlgCtrlID(h) == 1152 || ::GetDlgCtrlID(::GetParent(h)) == 1148) &&
+          ::IsWindowVisible(h)) {
+        f->found = h;
+        return FALSE;
+      }
+      return TRUE;
+    }
+  } find;
+  xside::WaitFor([&] {
+    ::EnumChildWindows(box, &Find::Each, reinterpret_cast<LPARAM>(&find));
+    return find.found != nullptr;
+  }, 10000, 50);
+  return find.found;
+}
+
 class SiteManagerOps : public ::testing::Test {
 protected:
   void SetUp() override
@@ -304,44 +329,43 @@ TEST_F(SiteManagerOps, WorkSiteRenamesAndDeletesGoOnlyThroughTheMainWindowsAnswe
   int renamesBeforeClash = 0;
   boxdriver::Driver driver([&] {
     Drive([&](HWND box, HWND tree) {
+      // 49 bytes to 49 bytes: one rename request, the tree takes the new name.
+      Rename(tree, Find(tree, {"ZARN Work Site", longOld}), longNew);
+      ASSERT_TRUE(WaitFind(tree, {"ZARN Work Site", longNew}));
+      treeAfterRename = ItemText(tree, Find(tree, {"ZARN Work Site", longNew}));
+      userKept = memcmp(before.m_user, m_program.slots[0]->m_user, sizeof before.m_user) == 0;
 
-    // 49 bytes to 49 bytes: one rename request, the tree takes the new name.
-    Rename(tree, Find(tree, {"ZARN Work Site", longOld}), longNew);
-    ASSERT_TRUE(WaitFind(tree, {"ZARN Work Site", longNew}));
-    treeAfterRename = ItemText(tree, Find(tree, {"ZARN Work Site", longNew}));
-    userKept = memcmp(before.m_user, m_program.slots[0]->m_user, sizeof before.m_user) == 0;
+      // "foo" beside "Foo": refused before anything is sent.
+      renamesBeforeClash = static_cast<int>(m_program.renames.size());
+      Rename(tree, Find(tree, {"ZARN Work Site", longNew}), "foo");
+      clashText = Answer(IDOK);
 
-    // "foo" beside "Foo": refused before anything is sent.
-    renamesBeforeClash = static_cast<int>(m_program.renames.size());
-    Rename(tree, Find(tree, {"ZARN Work Site", longNew}), "foo");
-    clashText = Answer(IDOK);
+      // The main window refuses: the old name stays in field and tree.
+      m_program.refuseRename = true;
+      Rename(tree, Find(tree, {"ZARN Work Site", "Foo"}), "Bar");
+      xside::WaitFor([&] { return m_program.renames.size() == 2; }, 10000, 20);
+      if (Find(tree, {"ZARN Work Site", "Foo"}) != nullptr && Find(tree, {"ZARN Work Site", "Bar"}) == nullptr)
+        treeAfterRefusal = "Foo";
 
-    // The main window refuses: the old name stays in field and tree.
-    m_program.refuseRename = true;
-    Rename(tree, Find(tree, {"ZARN Work Site", "Foo"}), "Bar");
-    xside::WaitFor([&] { return m_program.renames.size() == 2; }, 10000, 20);
-    if (Find(tree, {"ZARN Work Site", "Foo"}) != nullptr && Find(tree, {"ZARN Work Site", "Bar"}) == nullptr)
-      treeAfterRefusal = "Foo";
+      // A refused delete keeps the item.
+      m_program.refuseDelete = true;
+      Select(tree, Find(tree, {"ZARN Work Site", "Foo"}));
+      boxdriver::Click(box, IDC_SITE_DELETE);
+      deleteQuestion = Answer(IDYES);
+      xside::WaitFor([&] { return m_program.sends[SITEEDIT_DELETE] == 1; }, 10000, 20);
+      keptAfterRefusedDelete = Find(tree, {"ZARN Work Site", "Foo"}) != nullptr;
 
-    // A refused delete keeps the item.
-    m_program.refuseDelete = true;
-    Select(tree, Find(tree, {"ZARN Work Site", "Foo"}));
-    boxdriver::Click(box, IDC_SITE_DELETE);
-    deleteQuestion = Answer(IDYES);
-    xside::WaitFor([&] { return m_program.sends[SITEEDIT_DELETE] == 1; }, 10000, 20);
-    keptAfterRefusedDelete = Find(tree, {"ZARN Work Site", "Foo"}) != nullptr;
-
-    // A delete done: the block is gone for good and nothing touches it again.
-    m_program.refuseDelete = false;
-    Select(tree, Find(tree, {"ZARN Work Site", longNew}));
-    boxdriver::Click(box, IDC_SITE_DELETE);
-    Answer(IDYES);
-    goneAfterDelete = WaitFind(tree, {"ZARN Work Site", longNew}, false);
-    // Selection, timers and the leaving run over the freed block's old place;
-    // Connect on a work site asks for it by its first tree node and ends.
-    Select(tree, Find(tree, {"ZARN Work Site", "Foo"}));
-    boxdriver::Click(box, IDC_SITE_CONNECT);
-    boxdriver::WaitGone(box);
+      // A delete done: the block is gone for good and nothing touches it again.
+      m_program.refuseDelete = false;
+      Select(tree, Find(tree, {"ZARN Work Site", longNew}));
+      boxdriver::Click(box, IDC_SITE_DELETE);
+      Answer(IDYES);
+      goneAfterDelete = WaitFind(tree, {"ZARN Work Site", longNew}, false);
+      // Selection, timers and the leaving run over the freed block's old place;
+      // Connect on a work site asks for it by its first tree node and ends.
+      Select(tree, Find(tree, {"ZARN Work Site", "Foo"}));
+      boxdriver::Click(box, IDC_SITE_CONNECT);
+      boxdriver::WaitGone(box);
     });
   });
   EXPECT_EQ(1, Open());
@@ -375,48 +399,47 @@ TEST_F(SiteManagerOps, SpareSitesAndLabelsLandInTheirSections)
   bool dragged = false;
   boxdriver::Driver driver([&] {
     Drive([&](HWND box, HWND tree) {
+      // A label asked for in the work part is refused.
+      Select(tree, Find(tree, {"ZARN Work Site"}));
+      boxdriver::Click(box, IDC_SITE_NEW_LABEL);
+      labelOnWork = Answer(IDOK);
 
-    // A label asked for in the work part is refused.
-    Select(tree, Find(tree, {"ZARN Work Site"}));
-    boxdriver::Click(box, IDC_SITE_NEW_LABEL);
-    labelOnWork = Answer(IDOK);
+      Select(tree, Find(tree, {"ZARN Spare Site"}));
+      boxdriver::Click(box, IDC_SITE_NEW_SITE);
+      Name("Create ZARN Spare Site", "s1");
+      ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "s1"}));
+      Select(tree, Find(tree, {"ZARN Spare Site"}));
+      boxdriver::Click(box, IDC_SITE_NEW_LABEL);
+      Name("Create ZARN Spare Site Label", "L1");
+      ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "L1"}));
+      Select(tree, Find(tree, {"ZARN Spare Site"}));
+      boxdriver::Click(box, IDC_SITE_NEW_LABEL);
+      Name("Create ZARN Spare Site Label", "L2");
+      ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "L2"}));
+      boxdriver::Click(box, IDC_SITE_NEW_SITE);  // L2 is selected
+      Name("Create ZARN Spare Site", "s2.example");
+      ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "L2", "s2.example"}));
+      afterNew = Sections(file);
 
-    Select(tree, Find(tree, {"ZARN Spare Site"}));
-    boxdriver::Click(box, IDC_SITE_NEW_SITE);
-    Name("Create ZARN Spare Site", "s1");
-    ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "s1"}));
-    Select(tree, Find(tree, {"ZARN Spare Site"}));
-    boxdriver::Click(box, IDC_SITE_NEW_LABEL);
-    Name("Create ZARN Spare Site Label", "L1");
-    ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "L1"}));
-    Select(tree, Find(tree, {"ZARN Spare Site"}));
-    boxdriver::Click(box, IDC_SITE_NEW_LABEL);
-    Name("Create ZARN Spare Site Label", "L2");
-    ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "L2"}));
-    boxdriver::Click(box, IDC_SITE_NEW_SITE);  // L2 is selected
-    Name("Create ZARN Spare Site", "s2.example");
-    ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "L2", "s2.example"}));
-    afterNew = Sections(file);
+      Rename(tree, Find(tree, {"ZARN Spare Site", "L2"}), "L3");
+      ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "L3", "s2.example"}));
+      afterRename = Sections(file);
 
-    Rename(tree, Find(tree, {"ZARN Spare Site", "L2"}), "L3");
-    ASSERT_TRUE(WaitFind(tree, {"ZARN Spare Site", "L3", "s2.example"}));
-    afterRename = Sections(file);
+      // s1 dragged onto L1 with the mouse, held past the drag delay first.
+      const POINT from = ItemCentre(tree, Find(tree, {"ZARN Spare Site", "s1"}));
+      const POINT to = ItemCentre(tree, Find(tree, {"ZARN Spare Site", "L1"}));
+      wintest::Xdo(wintest::MoveTo(from.x, from.y) + " mousedown 1 sleep 0.5 mousemove " +
+                   std::to_string(from.x + 4) + " " + std::to_string(from.y + 6) + " sleep 0.2 mousemove " +
+                   std::to_string(to.x) + " " + std::to_string(to.y) + " sleep 0.3 mousemove " +
+                   std::to_string(to.x + 1) + " " + std::to_string(to.y) + " sleep 0.3 mouseup 1");
+      dragged = WaitFind(tree, {"ZARN Spare Site", "L1", "s1"});
+      afterDrag = Sections(file);
 
-    // s1 dragged onto L1 with the mouse, held past the drag delay first.
-    const POINT from = ItemCentre(tree, Find(tree, {"ZARN Spare Site", "s1"}));
-    const POINT to = ItemCentre(tree, Find(tree, {"ZARN Spare Site", "L1"}));
-    wintest::Xdo(wintest::MoveTo(from.x, from.y) + " mousedown 1 sleep 0.5 mousemove " +
-                 std::to_string(from.x + 4) + " " + std::to_string(from.y + 6) + " sleep 0.2 mousemove " +
-                 std::to_string(to.x) + " " + std::to_string(to.y) + " sleep 0.3 mousemove " +
-                 std::to_string(to.x + 1) + " " + std::to_string(to.y) + " sleep 0.3 mouseup 1");
-    dragged = WaitFind(tree, {"ZARN Spare Site", "L1", "s1"});
-    afterDrag = Sections(file);
-
-    Select(tree, Find(tree, {"ZARN Spare Site", "L1"}));
-    boxdriver::Click(box, IDC_SITE_DELETE);
-    Answer(IDYES);
-    WaitFind(tree, {"ZARN Spare Site", "L1"}, false);
-    afterDelete = Sections(file);
+      Select(tree, Find(tree, {"ZARN Spare Site", "L1"}));
+      boxdriver::Click(box, IDC_SITE_DELETE);
+      Answer(IDYES);
+      WaitFind(tree, {"ZARN Spare Site", "L1"}, false);
+      afterDelete = Sections(file);
     });
   });
   EXPECT_EQ(1, Open());
@@ -444,45 +467,45 @@ TEST_F(SiteManagerOps, RefusedCopyNeverConnectsAndAnUnwritableSiteFileIsNotTaken
   bool openAfterConnect = false, menuShown = false;
   boxdriver::Driver driver([&] {
     Drive([&](HWND box, HWND tree) {
-    HTREEITEM spare = Find(tree, {"ZARN Spare Site", "spare"});
-    ASSERT_NE(spare, nullptr);
+      HTREEITEM spare = Find(tree, {"ZARN Spare Site", "spare"});
+      ASSERT_NE(spare, nullptr);
 
-    // The context menu of a spare site, as a right click brings it.
-    const POINT at = ItemCentre(tree, spare);
-    wintest::Xdo(wintest::MoveTo(at.x, at.y) + " click 3");
-    menuShown = xside::WaitFor([] {
-      HWND menu = ::FindWindowA("#32768", nullptr);
-      return menu != nullptr && ::IsWindowVisible(menu);
-    }, 5000, 20);
-    wintest::Shot("site_context_menu");
-    wintest::Xdo("key Escape");
-    xside::WaitFor([] {
-      HWND menu = ::FindWindowA("#32768", nullptr);
-      return menu == nullptr || !::IsWindowVisible(menu);
-    }, 5000, 20);
+      // The context menu of a spare site, as a right click brings it.
+      const POINT at = ItemCentre(tree, spare);
+      wintest::Xdo(wintest::MoveTo(at.x, at.y) + " click 3");
+      menuShown = xside::WaitFor([] {
+        HWND menu = ::FindWindowA("#32768", nullptr);
+        return menu != nullptr && ::IsWindowVisible(menu);
+      }, 5000, 20);
+      wintest::Shot("site_context_menu");
+      wintest::Xdo("key Escape");
+      xside::WaitFor([] {
+        HWND menu = ::FindWindowA("#32768", nullptr);
+        return menu == nullptr || !::IsWindowVisible(menu);
+      }, 5000, 20);
 
-    Select(tree, spare);
-    boxdriver::Click(box, IDC_SITE_CONNECT);
-    // While the main window's box is up, the request is in flight: Exit and
-    // Delete clicked meanwhile do nothing.
-    HWND limitBox = boxdriver::WaitForBox("main");
-    for (int id : {IDC_SITE_EXIT, IDC_SITE_DELETE}) {
-      DWORD_PTR ignored = 0;
-      ::SendMessageTimeoutA(::GetDlgItem(box, id), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
-    }
-    limitText = limitBox != nullptr ? boxdriver::ItemText(limitBox, 0xFFFF) : "(no box)";
-    if (limitBox != nullptr)
-      boxdriver::Click(limitBox, IDOK);
-    boxdriver::WaitGone(limitBox);
-    xside::WaitFor([&] { return m_program.sends[SITEEDIT_ADD] == 1; }, 10000, 20);
-    openAfterConnect = ::IsWindowVisible(box) != FALSE && boxdriver::WaitForBox("ZARN", 0) == nullptr;
+      Select(tree, spare);
+      boxdriver::Click(box, IDC_SITE_CONNECT);
+      // While the main window's box is up, the request is in flight: Exit and
+      // Delete clicked meanwhile do nothing.
+      HWND limitBox = boxdriver::WaitForBox("main");
+      for (int id : {IDC_SITE_EXIT, IDC_SITE_DELETE}) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutA(::GetDlgItem(box, id), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
+      }
+      limitText = limitBox != nullptr ? boxdriver::ItemText(limitBox, 0xFFFF) : "(no box)";
+      if (limitBox != nullptr)
+        boxdriver::Click(limitBox, IDOK);
+      boxdriver::WaitGone(limitBox);
+      xside::WaitFor([&] { return m_program.sends[SITEEDIT_ADD] == 1; }, 10000, 20);
+      openAfterConnect = ::IsWindowVisible(box) != FALSE && boxdriver::WaitForBox("ZARN", 0) == nullptr;
 
-    boxdriver::Click(box, IDC_SITE_OPTION);
-    HWND settings = boxdriver::WaitForBox("Site Manager Settings");
-    ASSERT_NE(settings, nullptr);
-    boxdriver::SetItemText(settings, IDC_SITE_FILE_PATH, unwritable.c_str());
-    boxdriver::Click(settings, IDOK);
-    writeFailed = Answer(IDOK);
+      boxdriver::Click(box, IDC_SITE_OPTION);
+      HWND settings = boxdriver::WaitForBox("Site Manager Settings");
+      ASSERT_NE(settings, nullptr);
+      boxdriver::SetItemText(settings, IDC_SITE_FILE_PATH, unwritable.c_str());
+      boxdriver::Click(settings, IDOK);
+      writeFailed = Answer(IDOK);
     });
   });
   EXPECT_EQ(1, Open());
@@ -495,6 +518,50 @@ TEST_F(SiteManagerOps, RefusedCopyNeverConnectsAndAnUnwritableSiteFileIsNotTaken
   EXPECT_EQ(0, m_program.selected);
   EXPECT_EQ("Write failed! ", writeFailed);
   EXPECT_EQ(0, _stricmp(file.c_str(), ReadSiteManagerSetup().siteFile.c_str()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SiteManagerOps, ImportRebuildsTheSpareSitesFromTheChosenFile)
+{
+  const std::string first = WriteSiteFile("site_manager_ops_import", "[old\x0C]\r\nAddress=old.example\r\n");
+  const std::string label(300, 'L');  // longer than any name the tree makes itself
+  const std::string chosen = testsupport::TempFolder("site_manager_ops_import") + "\\chosen.ini";
+  {
+    CIniText ini("[deep\x0C" + label + "\x0C]\r\nAddress=deep.example\r\n[top\x0C]\r\nAddress=top\r\n", chosen.c_str());
+    ASSERT_TRUE(ini.Save());
+  }
+  bool rebuilt = false, oldGone = false;
+  std::vector<std::string> afterDelete;
+  boxdriver::Driver driver([&] {
+    Drive([&](HWND box, HWND tree) {
+      // The spare site shown when its record is freed.
+      Select(tree, Find(tree, {"ZARN Spare Site", "old"}));
+      boxdriver::Click(box, IDC_SITE_IMPORT);
+      HWND open = boxdriver::WaitForBox("Open");
+      ASSERT_NE(open, nullptr);
+      HWND name = FileNameField(open);
+      ASSERT_NE(name, nullptr);
+      ::SendMessageA(name, WM_SETTEXT, 0, (LPARAM)chosen.c_str());
+      boxdriver::Click(open, IDOK);
+      rebuilt = WaitFind(tree, {"ZARN Spare Site", label, "deep"});
+      oldGone = Find(tree, {"ZARN Spare Site", "old"}) == nullptr;
+      Select(tree, Find(tree, {"ZARN Spare Site", label, "deep"}));
+      boxdriver::Click(box, IDC_SITE_DELETE);
+      Answer(IDYES);
+      WaitFind(tree, {"ZARN Spare Site", label, "deep"}, false);
+      afterDelete = Sections(chosen);
+    });
+  });
+  EXPECT_EQ(1, Open());
+  driver.Join();
+  EXPECT_TRUE(rebuilt);
+  EXPECT_TRUE(oldGone);
+  EXPECT_EQ((std::vector<std::string>{"top\x0C"}), afterDelete);
+  EXPECT_EQ(0, _stricmp(chosen.c_str(), ReadSiteManagerSetup().siteFile.c_str()));
+  EXPECT_EQ((std::vector<std::string>{"old\x0C"}), Sections(first));
 }
 
 }  // namespace
