@@ -324,7 +324,8 @@ TEST_F(SiteManagerOps, WorkSiteRenamesAndDeletesGoOnlyThroughTheMainWindowsAnswe
   CopySiteText(m_program.slots[0]->m_user, std::string(63, 'u').c_str());
   const SiteFields before = *m_program.slots[0];
 
-  std::string treeAfterRename, clashText, treeAfterRefusal, deleteQuestion;
+  std::string treeAfterRename, clashText, treeAfterRefusal, deleteQuestion, newClashText;
+  bool freshShown = false;
   bool keptAfterRefusedDelete = false, goneAfterDelete = false, userKept = false;
   int renamesBeforeClash = 0;
   boxdriver::Driver driver([&] {
@@ -339,6 +340,16 @@ TEST_F(SiteManagerOps, WorkSiteRenamesAndDeletesGoOnlyThroughTheMainWindowsAnswe
       renamesBeforeClash = static_cast<int>(m_program.renames.size());
       Rename(tree, Find(tree, {"ZARN Work Site", longNew}), "foo");
       clashText = Answer(IDOK);
+
+      // A new work site: a name a work site has in other case is refused, also
+      // with a work site selected; another one is asked for and shown.
+      Select(tree, Find(tree, {"ZARN Work Site", "Foo"}));
+      boxdriver::Click(box, IDC_SITE_NEW_SITE);
+      Name("Create ZARN Work Site", "FOO");
+      newClashText = Answer(IDOK);
+      boxdriver::Click(box, IDC_SITE_NEW_SITE);
+      Name("Create ZARN Work Site", "fresh.example");
+      freshShown = WaitFind(tree, {"ZARN Work Site", "fresh.example"});
 
       // The main window refuses: the old name stays in field and tree.
       m_program.refuseRename = true;
@@ -377,6 +388,11 @@ TEST_F(SiteManagerOps, WorkSiteRenamesAndDeletesGoOnlyThroughTheMainWindowsAnswe
   EXPECT_EQ(longNew, m_program.renames[0]);
   EXPECT_EQ(1, renamesBeforeClash);
   EXPECT_EQ("Same site or label name already exists,please rename it.", clashText);
+  EXPECT_EQ("Same site name already exists,please rename it.", newClashText);
+  EXPECT_TRUE(freshShown);
+  ASSERT_NE(nullptr, m_program.slots[2]);
+  EXPECT_STREQ("fresh.example", m_program.slots[2]->m_host);
+  EXPECT_EQ(1, m_program.sends[SITEEDIT_ADD]);
   EXPECT_EQ(2u, m_program.renames.size());
   EXPECT_EQ("Foo", treeAfterRefusal);
   EXPECT_STREQ("Foo", m_program.slots[1]->m_name);
