@@ -11,6 +11,7 @@
 #include "engine/siterecord.h"
 #include "sitemanager/anchorlayout.h"
 #include "sitemanager/sitesection.h"
+#include "sitemanager/sitepages.h"
 #include "sitemanager/sitesetup.h"
 
 class CSiteItem;
@@ -49,4 +50,40 @@ private:
   HTREEITEM m_workHeading = nullptr;
   HTREEITEM m_spareHeading = nullptr;
   CAnchorLayout m_layout;
+
+  // Property pages
+public:
+  // Fills the pages from the node: a work site's fields (read in place) or a
+  // spare site's record; null, a heading or a label clears and disables them.
+  // Pending edits are dropped (SettlePageEdits first keeps them).
+  void ShowNodeInPages(HTREEITEM node);
+  // Before a delete, import or selection change: asks whether pending edits are
+  // saved and applies them on Yes. False when they could not be applied (the
+  // user was told why): the operation must stop.
+  bool SettlePageEdits();
+  // Applies the modified pages to the node's site: a spare site is written to
+  // the site file, a work site is renamed by the main window and reported.
+  // False (nothing stored, Apply stays enabled) when a value or name was refused.
+  bool ApplySiteChanges(HTREEITEM node);
+  bool AnyPageModified() const;
+  HTREEITEM PageNode() const { return m_pageNode; }
+
+private:
+  void CreateSitePages();  // from OnInitDialog, after the tree is filled
+  void SetTreeImages();    // each item's icon by its kind
+  void EnableApply(bool enable);
+  bool ApplySpareSite(HTREEITEM node, SiteRecord* record, SiteFields& edited, bool rename);
+  bool ApplyWorkSite(HTREEITEM node, CSiteItem* site, SiteFields& edited, bool rename);
+  std::vector<std::string> LabelsAbove(HTREEITEM node);
+  bool IsWorkSiteNode(HTREEITEM node);
+  int SiteBox(const char* text, UINT type = MB_OK | MB_ICONEXCLAMATION);
+  afx_msg void OnApply();
+  BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+  CSitePageSheet m_pageSheet;
+  CSiteGeneralPage m_generalPage;
+  CSiteOptionPage m_optionPage;
+  CSiteProxyPage m_proxyPage;
+  CImageList m_treeImages;
+  HTREEITEM m_pageNode = nullptr;  // the site the pages show
 };

@@ -23,6 +23,7 @@ constexpr Anchor kAnchors[] = {
 BEGIN_MESSAGE_MAP(CSiteManagerDlg, CDialog)
   ON_WM_SIZE()
   ON_BN_CLICKED(IDC_SITE_EXIT, OnExit)
+  ON_BN_CLICKED(IDC_SITE_APPLY, OnApply)
 END_MESSAGE_MAP()
 
 CSiteManagerDlg::CSiteManagerDlg(CSiteItem** sites, HWND mainWnd)
@@ -62,6 +63,7 @@ BOOL CSiteManagerDlg::OnInitDialog()
       m_layout.AddControl(control, a.flags);
   ShowSizeGrip(TRUE);
 
+  CreateSitePages();
   m_tree.SelectItem(m_workHeading);
   m_tree.Expand(m_workHeading, TVE_EXPAND);
   m_tree.Expand(m_spareHeading, TVE_EXPAND);
