@@ -2,6 +2,7 @@
 // and labels in one tree, in a resizable dialog that ends only by Exit.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,4 +87,8 @@ private:
   CSiteProxyPage m_proxyPage;
   CImageList m_treeImages;
   HTREEITEM m_pageNode = nullptr;  // the site the pages show
+  // The section each spare site was read from: a name cut to 49 bytes, or
+  // written by hand without the separator, differs from the one a save makes.
+  std::map<const SiteRecord*, std::string> m_loadedSection;
+  std::string m_loadingSection;
 };

@@ -76,11 +76,15 @@ BOOL CSiteManagerDlg::OnInitDialog()
 
 void CSiteManagerDlg::FillSpareSites()
 {
+  m_loadedSection.clear();
   for (int i = 0; i < m_ini->SectionCount(); ++i) {
     std::string name;
-    if (m_ini->SectionName(i, name) && !name.empty())
+    if (m_ini->SectionName(i, name) && !name.empty()) {
+      m_loadingSection = name;
       LoadSiteSection(*m_ini, name, *this);
+    }
   }
+  m_loadingSection.clear();
 }
 
 CSiteTreeSink::Node CSiteManagerDlg::FindOrCreateLabel(Node parent, const std::string& label)
@@ -97,6 +101,7 @@ void CSiteManagerDlg::AppendSite(Node parent, std::unique_ptr<SiteRecord> record
   HTREEITEM under = parent != nullptr ? static_cast<HTREEITEM>(parent) : m_spareHeading;
   HTREEITEM item = m_tree.InsertItem(record->m_name, under);
   m_tree.SetItemData(item, reinterpret_cast<DWORD_PTR>(record.get()));
+  m_loadedSection[record.get()] = m_loadingSection;
   m_records.push_back(std::move(record));
 }
 

@@ -37,6 +37,24 @@ HINSTANCE ThisModule()
   return module;
 }
 
+// Whether the section is read as this site under these labels (the site's
+// name cut to its field as loading cuts it): only then is it this site's own.
+bool ReadAs(const std::string& section, const char* name, const std::vector<std::string>& labels)
+{
+  if (section.empty())
+    return false;
+  std::vector<std::string> names = SplitLabelPath(section);
+  if (names.empty() || names.size() != labels.size() + 1)
+    return false;
+  const size_t length = strlen(name);
+  if (length == 0 || names[0].size() < length || names[0].compare(0, length, name) != 0)
+    return false;
+  for (size_t i = 0; i < labels.size(); ++i)
+    if (names[i + 1] != labels[i])
+      return false;
+  return true;
+}
+
 }  // namespace
 
 int CSiteManagerDlg::SiteBox(const char* text, UINT type)
@@ -238,10 +256,17 @@ bool CSiteManagerDlg::ApplySpareSite(HTREEITEM node, SiteRecord* record, SiteFie
     SiteBox(kWriteFailedText);
     return false;
   }
-  // The new section is written before the old one goes: nothing is lost when
-  // the write is refused.
-  if (oldSection != section)
-    m_ini->DeleteSection(oldSection);
+  // The new section is written before the old ones go: nothing is lost when
+  // the write is refused, and a section read under another name (cut or
+  // hand-written) does not come back as a second site at the next start.
+  std::vector<std::string> stale = {oldSection};
+  const auto loaded = m_loadedSection.find(record);
+  if (loaded != m_loadedSection.end() && ReadAs(loaded->second, record->m_name, labels))
+    stale.push_back(loaded->second);
+  for (const std::string& old : stale)
+    if (old != section)
+      m_ini->DeleteSection(old);
+  m_loadedSection[record] = section;
   memcpy(static_cast<SiteFields*>(record), &edited, kSiteFieldsEnd);
   if (rename)
     m_tree.SetItemText(node, record->m_name);

@@ -361,7 +361,8 @@ TEST_F(SitePages, SpareSiteEditsReachTheSiteFile)
   WriteSiteFile("[lone\x0C]\r\nAddress=lone.example\r\nProxyAdd=proxy.example\r\n"
                 "Config=0,0,200,0,0,0,0,0,0,0120200103\r\n"
                 "[twin\x0C]\r\nAddress=twin.example\r\n"
-                "[inner\x0C" "top\x0C]\r\nAddress=inner.example\r\n");
+                "[inner\x0C" "top\x0C]\r\nAddress=inner.example\r\n"
+                "[" + std::string(60, 'L') + "\x0C]\r\nAddress=long.example\r\n");
   std::string clashText, savedQuestion, proxyEnabledAfterClear;
   boxdriver::Driver driver([&] {
     HWND box = boxdriver::WaitForBox("ZARN Site Manager");
@@ -402,6 +403,16 @@ TEST_F(SitePages, SpareSiteEditsReachTheSiteFile)
     Select(box, FindItem(tree, {"ZARN Spare Site", "top", "inner"}));
     savedQuestion = AnswerBox(IDYES);
     WaitFor([&] { return GetText(box, IDC_SITE_HOST) == "inner.example"; });
+
+    // A name cut on loading: the site is saved once, under the cut name.
+    Select(box, FindItem(tree, {"ZARN Spare Site", std::string(49, 'L')}));
+    WaitFor([&] { return GetText(box, IDC_SITE_HOST) == "long.example"; });
+    FocusOn(box, IDC_SITE_HOST);
+    SetText(box, IDC_SITE_HOST, "cut.example");
+    FocusOn(box, IDC_SITE_USER);
+    WaitFor([&] { return ApplyEnabled(box); });
+    boxdriver::Click(box, IDC_SITE_APPLY);
+    WaitFor([&] { return !ApplyEnabled(box); });
     ExitDialog(box);
   });
   EXPECT_EQ(1, open(slots, &main));
@@ -418,6 +429,8 @@ TEST_F(SitePages, SpareSiteEditsReachTheSiteFile)
   EXPECT_EQ("0120200100", config.substr(config.size() >= 10 ? config.size() - 10 : 0));
   EXPECT_EQ("twin.example", ini.GetString("twin\x0C", "Address"));
   EXPECT_EQ("inner.example", ini.GetString("inner\x0C" "top\x0C", "Address"));
+  EXPECT_EQ("cut.example", ini.GetString(std::string(49, 'L') + "\x0C", "Address"));
+  EXPECT_FALSE(ini.GetValue(std::string(60, 'L') + "\x0C", "Address", ignored)) << "the long section stayed";
   EXPECT_EQ(0, g_main.sends[SITEEDIT_CHANGED] + g_main.sends[SITEEDIT_RENAME]);
 }
 
