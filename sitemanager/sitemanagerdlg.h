@@ -87,6 +87,10 @@ private:
   CSiteProxyPage m_proxyPage;
   CImageList m_treeImages;
   HTREEITEM m_pageNode = nullptr;  // the site the pages show
+  // A rename or change request of Apply is with the main window, which may
+  // answer other messages (its own boxes) before it returns: no second Apply
+  // and no selection change meanwhile.
+  bool m_pagesSending = false;
   // The section each spare site was read from: a name cut to 49 bytes, or
   // written by hand without the separator, differs from the one a save makes.
   std::map<const SiteRecord*, std::string> m_loadedSection;

@@ -170,6 +170,8 @@ void CSiteManagerDlg::ShowNodeInPages(HTREEITEM node)
 
 bool CSiteManagerDlg::SettlePageEdits()
 {
+  if (m_pagesSending)
+    return false;
   if (m_pageNode == nullptr || !AnyPageModified())
     return true;
   if (SiteBox(kSaveChangeText, MB_YESNO | MB_ICONQUESTION) == IDYES)
@@ -180,14 +182,14 @@ bool CSiteManagerDlg::SettlePageEdits()
 
 void CSiteManagerDlg::OnApply()
 {
-  if (m_pageNode != nullptr && AnyPageModified())
+  if (m_pageNode != nullptr && AnyPageModified() && !m_pagesSending)
     ApplySiteChanges(m_pageNode);
 }
 
 bool CSiteManagerDlg::ApplySiteChanges(HTREEITEM node)
 {
   const DWORD_PTR data = node != nullptr ? m_tree.GetItemData(node) : 0;
-  if (data == 0 || node != m_pageNode)
+  if (data == 0 || node != m_pageNode || m_pagesSending)
     return false;
   // Every value is checked before anything is stored: a mnemonic or a save on
   // the way out may come while a refused value was never left.
@@ -216,6 +218,11 @@ bool CSiteManagerDlg::ApplySiteChanges(HTREEITEM node)
 
 bool CSiteManagerDlg::ApplyWorkSite(HTREEITEM node, CSiteItem* site, SiteFields& edited, bool rename)
 {
+  struct Sending {
+    bool& flag;
+    explicit Sending(bool& f) : flag(f) { flag = true; }
+    ~Sending() { flag = false; }
+  } sending(m_pagesSending);
   if (rename) {
     if (const char* refusal = CheckWorkSiteName(m_sites, site, edited.m_name)) {
       SiteBox(refusal);
@@ -294,6 +301,12 @@ BOOL CSiteManagerDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     if (*pResult == 0 && !SettlePageEdits())
       *pResult = TRUE;
     return TRUE;
+  case TVN_BEGINLABELEDITA:
+  case TVN_BEGINLABELEDITW:
+    // A site or label name is at most 49 bytes, as the name field takes.
+    if (HWND editor = reinterpret_cast<HWND>(m_tree.SendMessage(TVM_GETEDITCONTROL)))
+      ::SendMessageA(editor, EM_LIMITTEXT, kSpareNameMax, 0);
+    return handled;
   case TVN_SELCHANGEDA:
   case TVN_SELCHANGEDW:
     SetTreeImages();

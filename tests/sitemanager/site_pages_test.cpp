@@ -45,6 +45,7 @@ OpenFn LoadExport()
 struct MainProgram {
   CSiteItem** slots = nullptr;
   LRESULT renameAnswer = 1;
+  bool boxOnRefusal = false;  // as the main program says why
   int sends[5] = {};
   std::string renamedTo;
 };
@@ -60,6 +61,8 @@ LRESULT CALLBACK MainProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
     g_main.renamedTo.assign(request->newName, strnlen(request->newName, sizeof request->newName));
     if (g_main.renameAnswer == 1)
       CopySiteText(WorkSiteFields(request->site).m_name, request->newName);
+    else if (g_main.boxOnRefusal)
+      ::MessageBoxA(h, "refused", "main", MB_OK);
     return g_main.renameAnswer;
   }
   return wp == SITEEDIT_DELETE ? 0 : 1;
@@ -246,6 +249,7 @@ TEST_F(SitePages, WorkSiteRenamesChecksAndLocksAConnectedSite)
   memcpy(userBefore, site->m_user, sizeof userBefore);
 
   std::string shownName, clashText, rangeText, portText, treeAfterRename, treeAfterRefusal, refusedTimeout;
+  bool selectedDuringSend = false;
   bool liveHost = true, livePort = true, liveUser = false, focusBack = false, portFocus = false;
   int renamesAfterRefusal = 0, changesAfterAltA = -1;
   boxdriver::Driver driver([&] {
@@ -268,16 +272,29 @@ TEST_F(SitePages, WorkSiteRenamesChecksAndLocksAConnectedSite)
     WaitFor([&] { return g_main.sends[SITEEDIT_CHANGED] == 1; });
     treeAfterRename = ItemText(tree, item);
 
-    // Refused: name field and tree keep the name.
+    // Refused: name field and tree keep the name. While the main window's
+    // box is up, another Apply or a selection change is not taken.
     g_main.renameAnswer = 0;
+    g_main.boxOnRefusal = true;
     FocusOn(box, IDC_SITE_NAME);
     SetText(box, IDC_SITE_NAME, "other");
     FocusOn(box, IDC_SITE_USER);
     WaitFor([&] { return ApplyEnabled(box); });
     boxdriver::Click(box, IDC_SITE_APPLY);
+    HWND mainBox = boxdriver::WaitForBox("main");
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)FindItem(tree, {"ZARN Work Site", "Foo"}),
+                          SMTO_NORMAL, 3000, &ignored);
+    ::SendMessageTimeoutA(::GetDlgItem(box, IDC_SITE_APPLY), BM_CLICK, 0, 0, SMTO_NORMAL, 3000, &ignored);
+    selectedDuringSend = Next(tree, nullptr, TVGN_CARET) == item;
+    if (mainBox != nullptr) {
+      boxdriver::Click(mainBox, IDOK);
+      boxdriver::WaitGone(mainBox);
+    }
     WaitFor([&] { return g_main.sends[SITEEDIT_RENAME] == 2; });
     treeAfterRefusal = ItemText(tree, item);
     g_main.renameAnswer = 1;
+    g_main.boxOnRefusal = false;
 
     // "foo" beside "Foo": refused before anything is sent.
     SetText(box, IDC_SITE_NAME, "foo");
@@ -340,6 +357,7 @@ TEST_F(SitePages, WorkSiteRenamesChecksAndLocksAConnectedSite)
   EXPECT_EQ(longNew, treeAfterRename);
   EXPECT_EQ(0, memcmp(userBefore, site->m_user, sizeof userBefore)) << "the user field was written";
   EXPECT_EQ(longNew, treeAfterRefusal);
+  EXPECT_TRUE(selectedDuringSend);
   EXPECT_EQ("Same site name already exists,please rename it.", clashText);
   EXPECT_EQ(2, renamesAfterRefusal);
   EXPECT_FALSE(liveHost);
