@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "sitemanager/siteres.h"
 #include "sitemanager/siterules.h"
 
 namespace {
@@ -45,7 +46,7 @@ BOOL CSitePage::OnInitDialog()
   for (int i = 0; i < layout.count; ++i) {
     const SitePageControl& c = layout.controls[i];
     if (c.kind == SitePageControlKind::Text)
-      SendDlgItemMessage(c.id, EM_LIMITTEXT, c.id == 1020 ? kNoteTyped : c.width - 1);
+      SendDlgItemMessage(c.id, EM_LIMITTEXT, c.id == IDC_SITE_NOTE ? kNoteTyped : c.width - 1);
     else if (c.kind == SitePageControlKind::Number)
       SendDlgItemMessage(c.id, EM_LIMITTEXT, 11);
   }
@@ -116,7 +117,7 @@ bool CSitePage::CommitEdit(const SitePageControl& c, bool focusOnError)
   char* base = reinterpret_cast<char*>(&m_values);
   if (c.kind == SitePageControlKind::Text) {
     const std::string old = SiteControlText(c, m_values);
-    if (text.empty() && (c.id == 1003 || c.id == 1005)) {
+    if (text.empty() && (c.id == IDC_SITE_NAME || c.id == IDC_SITE_HOST)) {
       // A site needs its name and host: the old one comes back, no message.
       ::SetWindowTextA(control, old.c_str());
       return true;
