@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,12 @@ protected:
   }
   void TearDown() override
   {
+    if (paged != nullptr) {
+      DWORD old = 0;
+      ::VirtualProtect(paged, pagedSize, PAGE_READWRITE, &old);
+      paged->~CSiteItem();
+      ::VirtualFree(paged, 0, MEM_RELEASE);
+    }
     main.Detach();
     ::DestroyWindow(mainWnd);
   }
@@ -219,20 +226,44 @@ protected:
     ASSERT_TRUE(ini.Save());
     ASSERT_TRUE(StoreSiteFilePath(file.c_str()));
   }
-  CSiteItem* AddWorkSite(int slot, const char* name)
+  // pagesOfItsOwn: in pages that Free makes inaccessible, as a deleted
+  // site's block is, so a later read or write faults.
+  CSiteItem* AddWorkSite(int slot, const char* name, bool pagesOfItsOwn = false)
   {
-    owned.push_back(std::make_unique<CSiteItem>());
-    CopySiteText(owned.back()->m_name, name);
-    CopySiteText(owned.back()->m_host, "host.example");
-    CopySiteText(owned.back()->m_user, "joe");
-    slots[slot] = owned.back().get();
-    return slots[slot];
+    CSiteItem* site = nullptr;
+    if (pagesOfItsOwn) {
+      pagedSize = (sizeof(CSiteItem) + 4095) / 4096 * 4096;
+      void* block = ::VirtualAlloc(nullptr, pagedSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+      site = paged = new (block) CSiteItem();
+    } else {
+      owned.push_back(std::make_unique<CSiteItem>());
+      site = owned.back().get();
+    }
+    CopySiteText(site->m_name, name);
+    CopySiteText(site->m_host, "host.example");
+    CopySiteText(site->m_user, "joe");
+    slots[slot] = site;
+    return site;
+  }
+  // The main program's delete: the slot emptied, the block no longer readable.
+  void Free(int slot)
+  {
+    slots[slot] = nullptr;
+    DWORD old = 0;
+    ::VirtualProtect(paged, pagedSize, PAGE_NOACCESS, &old);
+  }
+  void Unfree()
+  {
+    DWORD old = 0;
+    ::VirtualProtect(paged, pagedSize, PAGE_READWRITE, &old);
   }
 
   OpenFn open = nullptr;
   std::string folder, file;
   CSiteItem* slots[200] = {};
   std::vector<std::unique_ptr<CSiteItem>> owned;
+  CSiteItem* paged = nullptr;
+  size_t pagedSize = 0;
   HWND mainWnd = nullptr;
   CWnd main;
 };
@@ -241,7 +272,7 @@ TEST_F(SitePages, WorkSiteRenamesChecksAndLocksAConnectedSite)
 {
   WriteSiteFile("");
   const std::string longOld(49, 'o'), longNew(49, 'n');
-  CSiteItem* site = AddWorkSite(0, longOld.c_str());
+  CSiteItem* site = AddWorkSite(0, longOld.c_str(), true);
   AddWorkSite(1, "Foo");
   CSiteItem* live = AddWorkSite(2, "live");
   live->m_connected = 1;
@@ -249,7 +280,8 @@ TEST_F(SitePages, WorkSiteRenamesChecksAndLocksAConnectedSite)
   memcpy(userBefore, site->m_user, sizeof userBefore);
 
   std::string shownName, clashText, rangeText, portText, treeAfterRename, treeAfterRefusal, refusedTimeout;
-  bool selectedDuringSend = false;
+  bool selectedDuringSend = false, removedQuietly = false;
+  std::string pagesAfterRemoval = "?";
   bool liveHost = true, livePort = true, liveUser = false, focusBack = false, portFocus = false;
   int renamesAfterRefusal = 0, changesAfterAltA = -1;
   boxdriver::Driver driver([&] {
@@ -346,12 +378,22 @@ TEST_F(SitePages, WorkSiteRenamesChecksAndLocksAConnectedSite)
     portFocus = WaitFor([&] { return FocusOf(box) == portEdit; }, 3000);
     changesAfterAltA = g_main.sends[SITEEDIT_CHANGED] - changes;
 
-    // Exit leaves the pending user behind (dropped by the answer No).
+    // The site goes with the user still pending (as Delete removes it after
+    // the main window freed it): no question, no report, nothing touches it.
+    Free(0);
+    const int changesBefore = g_main.sends[SITEEDIT_CHANGED];
+    DWORD_PTR deleted = 0;
+    removedQuietly = ::SendMessageTimeoutA(tree, TVM_DELETEITEM, 0, (LPARAM)item, SMTO_NORMAL, 3000, &deleted) != 0 &&
+                     deleted != 0 && g_main.sends[SITEEDIT_CHANGED] == changesBefore;
+    pagesAfterRemoval = GetText(box, IDC_SITE_NAME);
     ExitDialog(box);
   });
   EXPECT_EQ(1, open(slots, &main));
   driver.Join();
+  Unfree();
 
+  EXPECT_TRUE(removedQuietly);
+  EXPECT_NE(longNew, pagesAfterRemoval);
   EXPECT_EQ(longOld, shownName);
   EXPECT_EQ(longNew, g_main.renamedTo.empty() ? "" : std::string(site->m_name));
   EXPECT_EQ(longNew, treeAfterRename);
