@@ -2,13 +2,13 @@
 // window of the test playing the main program: a work site renamed through the
 // name field (two 49-byte names), a refused rename, a name differing only in
 // case, a connected site's host and port, the range checks on leaving an edit
-// and on Alt+A, and a spare site's edits written to the site file.
+// and on Alt+A, a site removed with edits pending, and a spare site's edits
+// written to the site file.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -281,6 +281,7 @@ TEST_F(SitePages, WorkSiteRenamesChecksAndLocksAConnectedSite)
 
   std::string shownName, clashText, rangeText, portText, treeAfterRename, treeAfterRefusal, refusedTimeout;
   bool selectedDuringSend = false, removedQuietly = false;
+  std::vector<int> sendsAfterRename;
   std::string pagesAfterRemoval = "?";
   bool liveHost = true, livePort = true, liveUser = false, focusBack = false, portFocus = false;
   int renamesAfterRefusal = 0, changesAfterAltA = -1;
@@ -303,6 +304,7 @@ TEST_F(SitePages, WorkSiteRenamesChecksAndLocksAConnectedSite)
     boxdriver::Click(box, IDC_SITE_APPLY);
     WaitFor([&] { return g_main.sends[SITEEDIT_CHANGED] == 1; });
     treeAfterRename = ItemText(tree, item);
+    sendsAfterRename = {g_main.sends[SITEEDIT_RENAME], g_main.sends[SITEEDIT_CHANGED]};
 
     // Refused: name field and tree keep the name. While the main window's
     // box is up, another Apply or a selection change is not taken.
@@ -397,6 +399,7 @@ TEST_F(SitePages, WorkSiteRenamesChecksAndLocksAConnectedSite)
   EXPECT_EQ(longOld, shownName);
   EXPECT_EQ(longNew, g_main.renamedTo.empty() ? "" : std::string(site->m_name));
   EXPECT_EQ(longNew, treeAfterRename);
+  EXPECT_EQ((std::vector<int>{1, 1}), sendsAfterRename) << "one rename, then one change report";
   EXPECT_EQ(0, memcmp(userBefore, site->m_user, sizeof userBefore)) << "the user field was written";
   EXPECT_EQ(longNew, treeAfterRefusal);
   EXPECT_TRUE(selectedDuringSend);
