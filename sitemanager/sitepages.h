@@ -54,8 +54,8 @@ protected:
   // An edit left: the member takes the text, or a refused number is put back.
   bool CommitEdit(const SitePageControl& control, bool focusOnError);
   void ReadChoice(const SitePageControl& control);
-  // The focus went to a button of the host dialog.
-  bool FocusToHostButton() const;
+  // The focus went to the host's Apply or Connect button.
+  bool FocusToApplyingButton() const;
   static void AddComboTexts(CWnd* page, int id, const char* const* texts, int count);
 
   SitePage m_kind;

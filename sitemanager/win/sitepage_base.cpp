@@ -183,14 +183,16 @@ bool CSitePage::TakeValues()
   return true;
 }
 
-bool CSitePage::FocusToHostButton() const
+bool CSitePage::FocusToApplyingButton() const
 {
-  // A button of the dialog takes the values by Apply (or the save question),
-  // which checks them all before storing anything; checked here first, a
-  // refused value would come back and the click would then store the rest.
+  // Apply and Connect take the values themselves and check them all before
+  // storing anything; checked here first, a refused value would come back and
+  // the click would then store the rest.
   HWND to = ::GetFocus();
-  return to != nullptr && ::GetParent(to) == ::GetAncestor(m_hWnd, GA_ROOT) &&
-         (::SendMessageA(to, WM_GETDLGCODE, 0, 0) & DLGC_BUTTON) != 0;
+  if (to == nullptr || ::GetParent(to) != ::GetAncestor(m_hWnd, GA_ROOT))
+    return false;
+  const int id = ::GetDlgCtrlID(to);
+  return id == IDC_SITE_APPLY || id == IDC_SITE_CONNECT;
 }
 
 BOOL CSitePage::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -203,7 +205,7 @@ BOOL CSitePage::OnCommand(WPARAM wParam, LPARAM lParam)
     if (c.id != id)
       continue;
     const bool isEdit = c.kind == SitePageControlKind::Text || c.kind == SitePageControlKind::Number;
-    if (isEdit && code == EN_KILLFOCUS && !g_checkingEdit && !FocusToHostButton())
+    if (isEdit && code == EN_KILLFOCUS && !g_checkingEdit && !FocusToApplyingButton())
       CommitEdit(c, true);
     else if (isEdit && code == EN_CHANGE && ::GetFocus() == reinterpret_cast<HWND>(lParam))
       OnTextTyped(id);
