@@ -115,6 +115,15 @@ HTREEITEM FindItem(HWND tree, std::vector<std::string> path)
   return found;
 }
 
+// The window's rectangle in the box's client coordinates.
+RECT RectIn(HWND box, HWND window)
+{
+  RECT r = {};
+  ::GetWindowRect(window, &r);
+  ::MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 // The page (a child of the tab) that holds control id.
 HWND PageWith(HWND box, int id)
 {
@@ -426,7 +435,8 @@ TEST_F(SitePages, SpareSiteEditsReachTheSiteFile)
                 "[twin\x0C]\r\nAddress=twin.example\r\n"
                 "[inner\x0C" "top\x0C]\r\nAddress=inner.example\r\n"
                 "[" + std::string(60, 'L') + "\x0C]\r\nAddress=long.example\r\n");
-  std::string clashText, savedQuestion, proxyEnabledAfterClear;
+  std::string clashText, savedQuestion;
+  std::vector<int> tabMoves, pageMoves;
   boxdriver::Driver driver([&] {
     HWND box = boxdriver::WaitForBox("ZARN Site Manager");
     ASSERT_NE(box, nullptr);
@@ -437,6 +447,19 @@ TEST_F(SitePages, SpareSiteEditsReachTheSiteFile)
     WaitFor([&] { return GetText(box, IDC_SITE_HOST) == "lone.example"; });
     ShowTab(box, 2);
     wintest::Shot("site_pages_advanced");
+
+    // The tab keeps to the lower-right corner and the shown page fills it.
+    const RECT tabBefore = RectIn(box, ::GetDlgItem(box, IDC_SITE_TAB));
+    const RECT pageBefore = RectIn(box, PageWith(box, IDC_SITE_PROXY_HOST));
+    RECT w;
+    ::GetWindowRect(box, &w);
+    ::SetWindowPos(box, nullptr, 0, 0, w.right - w.left + 100, w.bottom - w.top + 60, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT tabAfter = RectIn(box, ::GetDlgItem(box, IDC_SITE_TAB));
+    const RECT pageAfter = RectIn(box, PageWith(box, IDC_SITE_PROXY_HOST));
+    tabMoves = {tabAfter.left - tabBefore.left, tabAfter.right - tabBefore.right, tabAfter.top - tabBefore.top,
+                tabAfter.bottom - tabBefore.bottom};
+    pageMoves = {pageAfter.left - pageBefore.left, pageAfter.bottom - pageBefore.bottom};
+    ::SetWindowPos(box, nullptr, 0, 0, w.right - w.left, w.bottom - w.top, SWP_NOMOVE | SWP_NOZORDER);
 
     // Rename and a cleared proxy host in one apply.
     FocusOn(box, IDC_SITE_PROXY_HOST);
@@ -481,6 +504,8 @@ TEST_F(SitePages, SpareSiteEditsReachTheSiteFile)
   EXPECT_EQ(1, open(slots, &main));
   driver.Join();
 
+  EXPECT_EQ((std::vector<int>{100, 100, 0, 60}), tabMoves);
+  EXPECT_EQ((std::vector<int>{100, 60}), pageMoves);
   EXPECT_EQ("Same site name already exsits,please rename it.", clashText);
   EXPECT_EQ("Do you want to save change?", savedQuestion);
   CIniText ini(file.c_str());
