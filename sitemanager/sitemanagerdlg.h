@@ -12,6 +12,7 @@
 #include "engine/siterecord.h"
 #include "sitemanager/anchorlayout.h"
 #include "sitemanager/sitesection.h"
+#include "sitemanager/sitepages.h"
 #include "sitemanager/sitesetup.h"
 
 class CSiteItem;
@@ -37,10 +38,6 @@ protected:
   afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg void OnExit();
   DECLARE_MESSAGE_MAP()
-
-  // Property pages
-  void ShowNodeInPages(HTREEITEM item);
-  bool SettlePageEdits();
 
   // Operations
 public:
@@ -91,10 +88,12 @@ private:
   void DropOn(HTREEITEM source, HTREEITEM target);
   HTREEITEM CopySubtree(HTREEITEM source, HTREEITEM parent);
 
-  // Set while a request to the main window is answered: the main window may
-  // run a box meanwhile, and nothing here may change under it.
+  // Set while a request to the main window is answered (an operation's or
+  // Apply's): the main window may run a box meanwhile, and nothing here may
+  // change under it: no command, drag, timer work, Apply or selection change.
   int m_inFlight = 0;
-  // The section each spare site came from (its name may be cut on reading).
+  // The section each spare site is stored under: a name cut to 49 bytes, or
+  // written by hand without the separator, differs from the one a save makes.
   std::map<const SiteRecord*, std::string> m_sectionOf;
   bool m_dragging = false;
   std::unique_ptr<CImageList> m_dragImage;
@@ -120,4 +119,39 @@ private:
   HTREEITEM m_workHeading = nullptr;
   HTREEITEM m_spareHeading = nullptr;
   CAnchorLayout m_layout;
+
+  // Property pages
+public:
+  // Fills the pages from the node: a work site's fields (read in place) or a
+  // spare site's record; null, a heading or a label clears and disables them.
+  // Pending edits are dropped (SettlePageEdits first keeps them).
+  void ShowNodeInPages(HTREEITEM node);
+  // Before a delete, import or selection change: asks whether pending edits are
+  // saved and applies them on Yes. False when they could not be applied (the
+  // user was told why): the operation must stop.
+  bool SettlePageEdits();
+  // Applies the modified pages to the node's site: a spare site is written to
+  // the site file, a work site is renamed by the main window and reported.
+  // False (nothing stored, Apply stays enabled) when a value or name was refused.
+  bool ApplySiteChanges(HTREEITEM node);
+  bool AnyPageModified() const;
+  HTREEITEM PageNode() const { return m_pageNode; }
+
+private:
+  void CreateSitePages();  // from OnInitDialog, after the tree is filled
+  void SetTreeImages();    // each item's icon by its kind
+  void EnableApply(bool enable);
+  bool ApplySpareSite(HTREEITEM node, SiteRecord* record, SiteFields& edited, bool rename);
+  bool ApplyWorkSite(HTREEITEM node, CSiteItem* site, SiteFields& edited, bool rename);
+  std::vector<std::string> LabelsAbove(HTREEITEM node);
+  bool IsWorkSiteNode(HTREEITEM node);
+  int SiteBox(const char* text, UINT type = MB_OK | MB_ICONEXCLAMATION);
+  afx_msg void OnApply();
+
+  CSitePageSheet m_pageSheet;
+  CSiteGeneralPage m_generalPage;
+  CSiteOptionPage m_optionPage;
+  CSiteProxyPage m_proxyPage;
+  CImageList m_treeImages;
+  HTREEITEM m_pageNode = nullptr;  // the site the pages show
 };

@@ -263,11 +263,25 @@ BOOL CSiteManagerDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
   switch (header->code) {
   case TVN_SELCHANGINGA:
   case TVN_SELCHANGINGW:
-    // The pages would be filled from, or applied to, a site the request may free.
-    if (m_inFlight > 0) {
-      *pResult = TRUE;
-      return TRUE;
-    }
+    // The pages would be filled from, or applied to, a site the request may
+    // free. Otherwise pending edits of the site left are saved or dropped
+    // first; a refused save keeps the selection, so nothing typed is lost.
+    *pResult = (m_inFlight > 0 || !SettlePageEdits()) ? TRUE : FALSE;
+    return TRUE;
+  case TVN_SELCHANGEDA:
+  case TVN_SELCHANGEDW:
+    SetTreeImages();
+    ShowNodeInPages(reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemNew.hItem);
+    *pResult = 0;
+    return TRUE;
+  case TVN_DELETEITEMA:
+  case TVN_DELETEITEMW:
+    // The pages never keep a site whose item goes: its record or work site is
+    // freed next, and its edits are dropped.
+    if (reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemOld.hItem == m_pageNode)
+      ShowNodeInPages(nullptr);
+    if (reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemOld.hItem == m_renameItem)
+      m_renameItem = nullptr;
     break;
   case TVN_BEGINDRAGA:
   case TVN_BEGINDRAGW:
@@ -339,6 +353,13 @@ BOOL CSiteManagerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     if (m_inFlight > 0) {
       if (pResult != nullptr)
         *pResult = 0;
+      return TRUE;
+    }
+    if (wParam == 10) {
+      // Apply follows the pages' modified flags; it is disabled only by Apply
+      // itself or a new selection.
+      if (AnyPageModified())
+        EnableApply(true);
       return TRUE;
     }
     if (wParam == 1) {
@@ -530,10 +551,18 @@ void CSiteManagerDlg::OnDelete()
     Box(kHeadingDeleteText);
     return;
   }
-  if (!SettlePageEdits())
-    return;
   const std::string name(m_tree.GetItemText(item));
   HTREEITEM parent = m_tree.GetParentItem(item);
+  // Once the delete is confirmed, edits of what goes are dropped (never
+  // applied to a site about to be freed); others are settled as usual.
+  auto letGoOfPages = [this, item]() {
+    for (HTREEITEM up = m_pageNode; up != nullptr; up = m_tree.GetParentItem(up))
+      if (up == item) {
+        ShowNodeInPages(nullptr);
+        return true;
+      }
+    return SettlePageEdits();
+  };
 
   if (kind == NodeKind::WorkSite) {
     auto* site = reinterpret_cast<CSiteItem*>(m_tree.GetItemData(item));
@@ -541,7 +570,7 @@ void CSiteManagerDlg::OnDelete()
       Box(kIncompleteTaskText);
       return;
     }
-    if (Box((kDeleteQuestion + name).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (Box((kDeleteQuestion + name).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES || !letGoOfPages())
       return;
     // The pages let go of the site before it may be freed.
     m_tree.SelectItem(parent);
@@ -559,7 +588,7 @@ void CSiteManagerDlg::OnDelete()
     return;
   }
 
-  if (Box((kDeleteQuestion + name).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+  if (Box((kDeleteQuestion + name).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES || !letGoOfPages())
     return;
   std::vector<HTREEITEM> sites;
   CollectSites(item, sites);
@@ -681,7 +710,9 @@ void CSiteManagerDlg::OnConnect()
   const NodeKind kind = KindOf(item);
   if (kind != NodeKind::WorkSite && kind != NodeKind::SpareSite)
     return;
-  if (!SettlePageEdits())
+  // Pending edits are applied without asking: the user connects to what the
+  // pages show.
+  if (m_pageNode != nullptr && AnyPageModified() && !ApplySiteChanges(m_pageNode))
     return;
   CSiteItem* site = nullptr;
   if (kind == NodeKind::SpareSite) {
