@@ -212,6 +212,23 @@ void Name(const char* caption, const char* name)
   boxdriver::WaitGone(box);
 }
 
+// The property page (a child of the tab) that holds control id.
+HWND PageWith(HWND box, int id)
+{
+  HWND tab = ::GetDlgItem(box, IDC_SITE_TAB);
+  for (HWND page = ::GetWindow(tab, GW_CHILD); page != nullptr; page = ::GetWindow(page, GW_HWNDNEXT))
+    if (::GetDlgItem(page, id) != nullptr)
+      return page;
+  return nullptr;
+}
+
+HWND FocusOf(HWND box)
+{
+  GUITHREADINFO info = {sizeof info};
+  ::GetGUIThreadInfo(::GetWindowThreadProcessId(box, nullptr), &info);
+  return info.hwndFocus;
+}
+
 std::vector<std::string> Sections(const std::string& file)
 {
   CIniText ini(file.c_str());
@@ -327,6 +344,8 @@ TEST_F(SiteManagerOps, WorkSiteRenamesAndDeletesGoOnlyThroughTheMainWindowsAnswe
   std::string treeAfterRename, clashText, treeAfterRefusal, deleteQuestion, newClashText;
   bool freshShown = false;
   bool keptAfterRefusedDelete = false, goneAfterDelete = false, userKept = false;
+  bool applyWhilePending = false, editKeptOnNo = false;
+  std::string pendingDeleteQuestion;
   int renamesBeforeClash = 0;
   boxdriver::Driver driver([&] {
     Drive([&](HWND box, HWND tree) {
@@ -366,11 +385,23 @@ TEST_F(SiteManagerOps, WorkSiteRenamesAndDeletesGoOnlyThroughTheMainWindowsAnswe
       xside::WaitFor([&] { return m_program.sends[SITEEDIT_DELETE] == 1; }, 10000, 20);
       keptAfterRefusedDelete = Find(tree, {"ZARN Work Site", "Foo"}) != nullptr;
 
-      // A delete done: the block is gone for good and nothing touches it again.
+      // A delete done with an edit pending on the site: a No keeps the edit;
+      // after a Yes it is dropped, not asked about nor written to the freed
+      // block, and the block is gone for good and nothing touches it again.
       m_program.refuseDelete = false;
       Select(tree, Find(tree, {"ZARN Work Site", longNew}));
+      // Typed as a user does: in the field that has the focus.
+      HWND userPage = PageWith(box, IDC_SITE_USER);
+      HWND userField = ::GetDlgItem(userPage, IDC_SITE_USER);
+      ::PostMessageA(userPage, WM_NEXTDLGCTL, (WPARAM)userField, TRUE);
+      xside::WaitFor([&] { return FocusOf(box) == userField; }, 3000, 10);
+      boxdriver::SetItemText(userPage, IDC_SITE_USER, "pending");
+      applyWhilePending = xside::WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(box, IDC_SITE_APPLY)); }, 5000, 20);
       boxdriver::Click(box, IDC_SITE_DELETE);
-      Answer(IDYES);
+      Answer(IDNO);
+      editKeptOnNo = boxdriver::ItemText(userPage, IDC_SITE_USER) == "pending";
+      boxdriver::Click(box, IDC_SITE_DELETE);
+      pendingDeleteQuestion = Answer(IDYES);
       goneAfterDelete = WaitFind(tree, {"ZARN Work Site", longNew}, false);
       // Selection, timers and the leaving run over the freed block's old place;
       // Connect on a work site asks for it by its first tree node and ends.
@@ -398,6 +429,9 @@ TEST_F(SiteManagerOps, WorkSiteRenamesAndDeletesGoOnlyThroughTheMainWindowsAnswe
   EXPECT_STREQ("Foo", m_program.slots[1]->m_name);
   EXPECT_EQ("Are you sure you want to delete Foo", deleteQuestion);
   EXPECT_TRUE(keptAfterRefusedDelete);
+  EXPECT_TRUE(applyWhilePending);
+  EXPECT_TRUE(editKeptOnNo);
+  EXPECT_EQ("Are you sure you want to delete " + longNew, pendingDeleteQuestion);
   EXPECT_TRUE(goneAfterDelete);
   EXPECT_EQ(nullptr, m_program.slots[0]);
   EXPECT_EQ(2, m_program.sends[SITEEDIT_DELETE]);
