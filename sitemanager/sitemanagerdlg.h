@@ -42,6 +42,8 @@ protected:
   // Operations
 public:
   BOOL PreTranslateMessage(MSG* pMsg) override;
+  // The tree's images, in the image list's order.
+  enum TreeImage { kSpareHeadingImage = 0, kWorkHeadingImage = 1, kLabelImage = 2, kSiteImage = 3 };
   // What a tree item stands for.
   enum class NodeKind { None, WorkHeading, SpareHeading, WorkSite, SpareSite, Label };
   NodeKind KindOf(HTREEITEM item) const;
@@ -143,9 +145,8 @@ private:
   void EnableApply(bool enable);
   bool ApplySpareSite(HTREEITEM node, SiteRecord* record, SiteFields& edited, bool rename);
   bool ApplyWorkSite(HTREEITEM node, CSiteItem* site, SiteFields& edited, bool rename);
-  std::vector<std::string> LabelsAbove(HTREEITEM node);
-  bool IsWorkSiteNode(HTREEITEM node);
-  int SiteBox(const char* text, UINT type = MB_OK | MB_ICONEXCLAMATION);
+  // Tells the user a password the site file cannot carry was saved empty.
+  void ReportDroppedPassword(const SiteSectionSaved& saved, const char* siteName);
   afx_msg void OnApply();
 
   CSitePageSheet m_pageSheet;

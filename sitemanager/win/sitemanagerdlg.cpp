@@ -45,14 +45,14 @@ BOOL CSiteManagerDlg::OnInitDialog()
 {
   CDialog::OnInitDialog();
   m_records.clear();
-  m_workHeading = m_tree.InsertItem(kWorkHeadingText, 1, 1);
+  m_workHeading = m_tree.InsertItem(kWorkHeadingText, kWorkHeadingImage, kWorkHeadingImage);
   for (int i = 0; i < kWorkSiteSlots; ++i) {
     if (m_sites == nullptr || m_sites[i] == nullptr)
       continue;
-    HTREEITEM item = m_tree.InsertItem(WorkSiteFields(m_sites[i]).m_name, 3, 3, m_workHeading);
+    HTREEITEM item = m_tree.InsertItem(WorkSiteFields(m_sites[i]).m_name, kSiteImage, kSiteImage, m_workHeading);
     m_tree.SetItemData(item, reinterpret_cast<DWORD_PTR>(m_sites[i]));
   }
-  m_spareHeading = m_tree.InsertItem(kSpareHeadingText, 0, 0);
+  m_spareHeading = m_tree.InsertItem(kSpareHeadingText, kSpareHeadingImage, kSpareHeadingImage);
   FillSpareSites();
 
   CRect window;
@@ -88,13 +88,13 @@ CSiteTreeSink::Node CSiteManagerDlg::FindOrCreateLabel(Node parent, const std::s
   for (HTREEITEM child = m_tree.GetChildItem(under); child != nullptr; child = m_tree.GetNextSiblingItem(child))
     if (m_tree.GetItemData(child) == 0 && std::string(m_tree.GetItemText(child)) == label)
       return child;
-  return m_tree.InsertItem(label.c_str(), 2, 2, under);
+  return m_tree.InsertItem(label.c_str(), kLabelImage, kLabelImage, under);
 }
 
 void CSiteManagerDlg::AppendSite(Node parent, std::unique_ptr<SiteRecord> record)
 {
   HTREEITEM under = parent != nullptr ? static_cast<HTREEITEM>(parent) : m_spareHeading;
-  HTREEITEM item = m_tree.InsertItem(record->m_name, 3, 3, under);
+  HTREEITEM item = m_tree.InsertItem(record->m_name, kSiteImage, kSiteImage, under);
   m_tree.SetItemData(item, reinterpret_cast<DWORD_PTR>(record.get()));
   m_records.push_back(std::move(record));
 }

@@ -41,9 +41,6 @@ constexpr char kWorkViewHasNameText[] =
 constexpr char kCreateFailedText[] = "Create site failed. ";
 constexpr char kWriteFailedText[] = "Write failed! ";
 
-constexpr int kImageLabel = 2;
-constexpr int kImageSite = 3;
-
 // Posted to finish a rename after the tree's label editor is gone.
 constexpr UINT kFinishRenameMsg = WM_APP + 50;
 
@@ -156,7 +153,7 @@ void CSiteManagerDlg::CollectSites(HTREEITEM item, std::vector<HTREEITEM>& sites
 
 HTREEITEM CSiteManagerDlg::InsertSiteItem(const char* text, HTREEITEM parent, SiteRecord* record)
 {
-  HTREEITEM item = m_tree.InsertItem(text, kImageSite, kImageSite, parent);
+  HTREEITEM item = m_tree.InsertItem(text, kSiteImage, kSiteImage, parent);
   if (item != nullptr)
     m_tree.SetItemData(item, reinterpret_cast<DWORD_PTR>(record));
   return item;
@@ -187,8 +184,7 @@ bool CSiteManagerDlg::WriteSpareSite(HTREEITEM item)
   if (!saved.written)
     return false;
   m_sectionOf[record] = section;
-  if (saved.passwordDropped || saved.proxyPasswordDropped)
-    Box((std::string(kPasswordNotStoredText) + record->m_name).c_str());
+  ReportDroppedPassword(saved, record->m_name);
   return true;
 }
 
@@ -202,7 +198,7 @@ CSiteItem* CSiteManagerDlg::CopyToWorkSite(SiteRecord& record)
   // Only a site that now sits in a slot is taken for a new one.
   if (site == nullptr || FindWorkSiteSlot(m_sites, site) < 0)
     return nullptr;
-  HTREEITEM item = m_tree.InsertItem(WorkSiteFields(site).m_name, kImageSite, kImageSite, m_workHeading);
+  HTREEITEM item = m_tree.InsertItem(WorkSiteFields(site).m_name, kSiteImage, kSiteImage, m_workHeading);
   if (item != nullptr) {
     m_tree.SetItemData(item, reinterpret_cast<DWORD_PTR>(site));
     m_tree.SelectItem(item);
@@ -266,7 +262,9 @@ BOOL CSiteManagerDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     // The pages would be filled from, or applied to, a site the request may
     // free. Otherwise pending edits of the site left are saved or dropped
     // first; a refused save keeps the selection, so nothing typed is lost.
-    *pResult = (m_inFlight > 0 || !SettlePageEdits()) ? TRUE : FALSE;
+    // A drag's hover keeps the selection while edits are pending: a question
+    // under the drag's capture would end the drag.
+    *pResult = (m_inFlight > 0 || (m_dragging && AnyPageModified()) || !SettlePageEdits()) ? TRUE : FALSE;
     return TRUE;
   case TVN_SELCHANGEDA:
   case TVN_SELCHANGEDW:
@@ -532,7 +530,7 @@ void CSiteManagerDlg::OnNewLabel()
     return;
   }
   // A label holds no section: it is stored once a site sits under it.
-  HTREEITEM item = m_tree.InsertItem(name.c_str(), kImageLabel, kImageLabel, parent);
+  HTREEITEM item = m_tree.InsertItem(name.c_str(), kLabelImage, kLabelImage, parent);
   if (item == nullptr)
     return;
   m_tree.Expand(parent, TVE_EXPAND);

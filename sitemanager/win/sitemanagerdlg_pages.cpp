@@ -20,10 +20,8 @@ namespace {
 constexpr char kSaveChangeText[] = "Do you want to save change?";
 constexpr char kSpareNameClashText[] = "Same site name already exsits,please rename it.";
 constexpr char kWriteFailedText[] = "Write failed! ";
-constexpr char kBoxCaption[] = "ZARN";
 
-// Images of the tree, in the list's order.
-enum TreeImage { kSpareHeadingImage = 0, kWorkHeadingImage = 1, kLabelImage = 2, kSiteImage = 3 };
+// In the order of the tree's images.
 constexpr int kTreeIcons[] = {IDI_SITE_SPARE_HEADING, IDI_SITE_WORK_HEADING, IDI_SITE_LABEL, IDI_SITE_SITE};
 
 // The module holding this code (and the icons): the library, or a test
@@ -56,11 +54,6 @@ bool ReadAs(const std::string& section, const char* name, const std::vector<std:
 }
 
 }  // namespace
-
-int CSiteManagerDlg::SiteBox(const char* text, UINT type)
-{
-  return ::MessageBoxA(m_hWnd, text, kBoxCaption, type);
-}
 
 void CSiteManagerDlg::CreateSitePages()
 {
@@ -126,18 +119,13 @@ bool CSiteManagerDlg::AnyPageModified() const
   return m_generalPage.IsModified() || m_optionPage.IsModified() || m_proxyPage.IsModified();
 }
 
-bool CSiteManagerDlg::IsWorkSiteNode(HTREEITEM node)
+void CSiteManagerDlg::ReportDroppedPassword(const SiteSectionSaved& saved, const char* siteName)
 {
-  return node != nullptr && m_tree.GetItemData(node) != 0 && m_tree.GetParentItem(node) == m_workHeading;
-}
-
-std::vector<std::string> CSiteManagerDlg::LabelsAbove(HTREEITEM node)
-{
-  std::vector<std::string> labels;
-  for (HTREEITEM up = m_tree.GetParentItem(node); up != nullptr && up != m_spareHeading;
-       up = m_tree.GetParentItem(up))
-    labels.insert(labels.begin(), std::string(m_tree.GetItemText(up)));
-  return labels;
+  if (!saved.passwordDropped && !saved.proxyPasswordDropped)
+    return;
+  char text[256];
+  snprintf(text, sizeof text, kPasswordNotStoredText, siteName);
+  Box(text, MB_OK | MB_ICONINFORMATION);
 }
 
 void CSiteManagerDlg::ShowNodeInPages(HTREEITEM node)
@@ -148,7 +136,7 @@ void CSiteManagerDlg::ShowNodeInPages(HTREEITEM node)
   if (data != 0) {
     const SiteFields* fields = nullptr;
     bool editable = true;
-    if (IsWorkSiteNode(node)) {
+    if (KindOf(node) == NodeKind::WorkSite) {
       CSiteItem* site = reinterpret_cast<CSiteItem*>(data);
       fields = &WorkSiteFields(site);
       editable = site->m_connected.load() == 0;
@@ -174,7 +162,7 @@ bool CSiteManagerDlg::SettlePageEdits()
     return false;
   if (m_pageNode == nullptr || !AnyPageModified())
     return true;
-  if (SiteBox(kSaveChangeText, MB_YESNO | MB_ICONQUESTION) == IDYES)
+  if (Box(kSaveChangeText, MB_YESNO | MB_ICONQUESTION) == IDYES)
     return ApplySiteChanges(m_pageNode);
   ShowNodeInPages(m_pageNode);  // No: the edits are dropped
   return true;
@@ -196,7 +184,7 @@ bool CSiteManagerDlg::ApplySiteChanges(HTREEITEM node)
   if (!m_generalPage.TakeValues() || !m_optionPage.TakeValues() || !m_proxyPage.TakeValues())
     return false;
 
-  const bool work = IsWorkSiteNode(node);
+  const bool work = KindOf(node) == NodeKind::WorkSite;
   CSiteItem* site = work ? reinterpret_cast<CSiteItem*>(data) : nullptr;
   SiteRecord* record = work ? nullptr : reinterpret_cast<SiteRecord*>(data);
   SiteFields edited = work ? WorkSiteFields(site) : static_cast<const SiteFields&>(*record);
@@ -225,7 +213,7 @@ bool CSiteManagerDlg::ApplyWorkSite(HTREEITEM node, CSiteItem* site, SiteFields&
   } sending(m_inFlight);
   if (rename) {
     if (const char* refusal = CheckWorkSiteName(m_sites, site, edited.m_name)) {
-      SiteBox(refusal);
+      Box(refusal);
       return false;
     }
     // The main window renames the site (its key, folder and trees) and writes
@@ -244,23 +232,23 @@ bool CSiteManagerDlg::ApplySpareSite(HTREEITEM node, SiteRecord* record, SiteFie
 {
   if (rename) {
     if (!IsValidSpareName(edited.m_name)) {
-      SiteBox(kInvalidSiteNameText);
+      Box(kInvalidSiteNameText);
       return false;
     }
     for (HTREEITEM sibling = m_tree.GetChildItem(m_tree.GetParentItem(node)); sibling != nullptr;
          sibling = m_tree.GetNextSiblingItem(sibling)) {
       if (sibling != node && std::string(m_tree.GetItemText(sibling)) == edited.m_name) {
-        SiteBox(kSpareNameClashText);
+        Box(kSpareNameClashText);
         return false;
       }
     }
   }
-  const std::vector<std::string> labels = LabelsAbove(node);
+  const std::vector<std::string> labels = LabelsOf(m_tree.GetParentItem(node));
   const std::string oldSection = MakeLabelPath(record->m_name, labels);
   const std::string section = MakeLabelPath(edited.m_name, labels);
   const SiteSectionSaved saved = SaveSiteSection(*m_ini, section, edited);
   if (!saved.written) {
-    SiteBox(kWriteFailedText);
+    Box(kWriteFailedText);
     return false;
   }
   // The new section is written before the old ones go: nothing is lost when
@@ -277,12 +265,8 @@ bool CSiteManagerDlg::ApplySpareSite(HTREEITEM node, SiteRecord* record, SiteFie
   memcpy(static_cast<SiteFields*>(record), &edited, kSiteFieldsEnd);
   if (rename)
     m_tree.SetItemText(node, record->m_name);
-  if (saved.passwordDropped || saved.proxyPasswordDropped) {
-    char text[256];
-    snprintf(text, sizeof text, kPasswordNotStoredText, record->m_name);
-    SiteBox(text, MB_OK | MB_ICONINFORMATION);
-  }
+  ReportDroppedPassword(saved, record->m_name);
   if (!SaveSiteFile(*m_ini, m_setup))
-    SiteBox(kWriteFailedText);
+    Box(kWriteFailedText);
   return true;
 }

@@ -445,8 +445,10 @@ TEST_F(SiteManagerOps, SpareSitesAndLabelsLandInTheirSections)
 {
   const std::string file = WriteSiteFile("site_manager_ops_spare", "");
   std::vector<std::string> afterNew, afterRename, afterDrag, afterDelete;
-  std::string labelOnWork;
+  std::string labelOnWork, passwordNote;
   bool dragged = false;
+  m_program.slots[0] = MakeSite("w1");
+  CopySiteText(m_program.slots[0]->m_password, "p\xAA");
   boxdriver::Driver driver([&] {
     Drive([&](HWND box, HWND tree) {
       // A label asked for in the work part is refused.
@@ -485,6 +487,17 @@ TEST_F(SiteManagerOps, SpareSitesAndLabelsLandInTheirSections)
       dragged = WaitFind(tree, {"ZARN Spare Site", "L1", "s1"});
       afterDrag = Sections(file);
 
+      // A work site dragged to the spare part: its password cannot be carried
+      // by the file, and the user is told so by name.
+      const POINT work = ItemCentre(tree, Find(tree, {"ZARN Work Site", "w1"}));
+      const POINT spare = ItemCentre(tree, Find(tree, {"ZARN Spare Site"}));
+      wintest::Xdo(wintest::MoveTo(work.x, work.y) + " mousedown 1 sleep 0.5 mousemove " +
+                   std::to_string(work.x + 4) + " " + std::to_string(work.y + 6) + " sleep 0.2 mousemove " +
+                   std::to_string(spare.x) + " " + std::to_string(spare.y) + " sleep 0.3 mousemove " +
+                   std::to_string(spare.x + 1) + " " + std::to_string(spare.y) + " sleep 0.3 mouseup 1");
+      passwordNote = Answer(IDOK);
+      WaitFind(tree, {"ZARN Spare Site", "w1"});
+
       Select(tree, Find(tree, {"ZARN Spare Site", "L1"}));
       boxdriver::Click(box, IDC_SITE_DELETE);
       Answer(IDYES);
@@ -500,7 +513,8 @@ TEST_F(SiteManagerOps, SpareSitesAndLabelsLandInTheirSections)
   EXPECT_EQ((std::vector<std::string>{"s1\x0C", "s2.example\x0CL3\x0C"}), afterRename);
   EXPECT_TRUE(dragged);
   EXPECT_EQ((std::vector<std::string>{"s2.example\x0CL3\x0C", "s1\x0CL1\x0C"}), afterDrag);
-  EXPECT_EQ((std::vector<std::string>{"s2.example\x0CL3\x0C"}), afterDelete);
+  EXPECT_EQ("The password of site \"w1\" can't be stored in the site file; it was saved empty.", passwordNote);
+  EXPECT_EQ((std::vector<std::string>{"s2.example\x0CL3\x0C", "w1\x0C"}), afterDelete);
   // A name with a dot is the host too.
   CIniText ini(file.c_str());
   EXPECT_EQ("s2.example", ini.GetString("s2.example\x0CL3\x0C", "Address"));
