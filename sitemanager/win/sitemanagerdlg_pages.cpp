@@ -218,7 +218,9 @@ bool CSiteManagerDlg::ApplyWorkSite(HTREEITEM node, CSiteItem* site, SiteFields&
     }
     // The main window renames the site (its key, folder and trees) and writes
     // the name field itself; a refusal was explained there.
-    if (!SendRenameWorkSite(m_mainWnd, site, edited.m_name))
+    // The site must still sit in its slot: nothing is written to a block the
+    // main window let go of while it answered.
+    if (!SendRenameWorkSite(m_mainWnd, site, edited.m_name) || FindWorkSiteSlot(m_sites, site) < 0)
       return false;
     m_tree.SetItemText(node, WorkSiteFields(site).m_name);
   }
