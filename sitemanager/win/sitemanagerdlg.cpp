@@ -23,6 +23,7 @@ constexpr Anchor kAnchors[] = {
 BEGIN_MESSAGE_MAP(CSiteManagerDlg, CDialog)
   ON_WM_SIZE()
   ON_BN_CLICKED(IDC_SITE_EXIT, OnExit)
+  ON_BN_CLICKED(IDC_SITE_APPLY, OnApply)
 END_MESSAGE_MAP()
 
 CSiteManagerDlg::CSiteManagerDlg(CSiteItem** sites, HWND mainWnd)
@@ -44,14 +45,14 @@ BOOL CSiteManagerDlg::OnInitDialog()
 {
   CDialog::OnInitDialog();
   m_records.clear();
-  m_workHeading = m_tree.InsertItem(kWorkHeadingText);
+  m_workHeading = m_tree.InsertItem(kWorkHeadingText, kWorkHeadingImage, kWorkHeadingImage);
   for (int i = 0; i < kWorkSiteSlots; ++i) {
     if (m_sites == nullptr || m_sites[i] == nullptr)
       continue;
-    HTREEITEM item = m_tree.InsertItem(WorkSiteFields(m_sites[i]).m_name, m_workHeading);
+    HTREEITEM item = m_tree.InsertItem(WorkSiteFields(m_sites[i]).m_name, kSiteImage, kSiteImage, m_workHeading);
     m_tree.SetItemData(item, reinterpret_cast<DWORD_PTR>(m_sites[i]));
   }
-  m_spareHeading = m_tree.InsertItem(kSpareHeadingText);
+  m_spareHeading = m_tree.InsertItem(kSpareHeadingText, kSpareHeadingImage, kSpareHeadingImage);
   FillSpareSites();
 
   CRect window;
@@ -62,13 +63,12 @@ BOOL CSiteManagerDlg::OnInitDialog()
       m_layout.AddControl(control, a.flags);
   ShowSizeGrip(TRUE);
 
+  CreateSitePages();
   m_tree.SelectItem(m_workHeading);
   m_tree.Expand(m_workHeading, TVE_EXPAND);
   m_tree.Expand(m_spareHeading, TVE_EXPAND);
-  // The operations behind these come with the property pages.
-  for (int id : {IDC_SITE_OPTION, IDC_SITE_IMPORT, IDC_SITE_EXPORT, IDC_SITE_APPLY, IDC_SITE_CONNECT,
-                 IDC_SITE_NEW_SITE, IDC_SITE_NEW_LABEL, IDC_SITE_DELETE})
-    ::EnableWindow(::GetDlgItem(m_hWnd, id), FALSE);
+  ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SITE_APPLY), FALSE);
+  m_applyTimer = SetTimer(10, 200, nullptr);
   return TRUE;
 }
 
@@ -77,7 +77,8 @@ void CSiteManagerDlg::FillSpareSites()
   for (int i = 0; i < m_ini->SectionCount(); ++i) {
     std::string name;
     if (m_ini->SectionName(i, name) && !name.empty())
-      LoadSiteSection(*m_ini, name, *this);
+      if (const SiteRecord* record = LoadSiteSection(*m_ini, name, *this))
+        m_sectionOf[record] = name;
   }
 }
 
@@ -87,13 +88,13 @@ CSiteTreeSink::Node CSiteManagerDlg::FindOrCreateLabel(Node parent, const std::s
   for (HTREEITEM child = m_tree.GetChildItem(under); child != nullptr; child = m_tree.GetNextSiblingItem(child))
     if (m_tree.GetItemData(child) == 0 && std::string(m_tree.GetItemText(child)) == label)
       return child;
-  return m_tree.InsertItem(label.c_str(), under);
+  return m_tree.InsertItem(label.c_str(), kLabelImage, kLabelImage, under);
 }
 
 void CSiteManagerDlg::AppendSite(Node parent, std::unique_ptr<SiteRecord> record)
 {
   HTREEITEM under = parent != nullptr ? static_cast<HTREEITEM>(parent) : m_spareHeading;
-  HTREEITEM item = m_tree.InsertItem(record->m_name, under);
+  HTREEITEM item = m_tree.InsertItem(record->m_name, kSiteImage, kSiteImage, under);
   m_tree.SetItemData(item, reinterpret_cast<DWORD_PTR>(record.get()));
   m_records.push_back(std::move(record));
 }
@@ -106,7 +107,6 @@ void CSiteManagerDlg::OnSize(UINT nType, int cx, int cy)
 
 void CSiteManagerDlg::OnExit()
 {
-  m_tree.DeleteAllItems();  // before the records the items point at
-  m_records.clear();
-  EndDialog(IDOK);
+  if (SettlePageEdits())
+    LeaveDialog();
 }

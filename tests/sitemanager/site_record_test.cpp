@@ -1,13 +1,15 @@
 // The spare-site record: what a new one holds, the option digits, the numeric
-// field rules, the clean-up before a store, and a work site's fields copied
-// out and back.
+// field rules, the clean-up before a store, a work site's fields copied
+// out and back, and which fields each property page stores.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/proxyproto.h"
 #include "engine/siteitem.h"
+#include "sitemanager/sitepagefields.h"
 #include "sitemanager/siterules.h"
 
 namespace {
@@ -138,6 +140,67 @@ TEST(SiteRecord, WorkSiteFieldsCopyOutAndBackByteEqual)
   // The run-time state after the fields is the work site's own.
   EXPECT_STREQ(site.m_localAddress, "10.0.0.1");
   EXPECT_EQ(site.m_queueRun, 1);
+}
+
+// Storing a modified page writes exactly its own fields: together the pages
+// cover every field (none is dropped on the way back) and no two pages write
+// the same one (a stale copy of another page would overwrite a newer value).
+TEST(SiteRecord, EachPageStoresItsOwnFieldsAndTogetherAll)
+{
+  SiteFields from;
+  memset(&from, 0, sizeof from);
+  for (size_t i = 0; i < kSiteFieldsEnd; ++i)
+    reinterpret_cast<unsigned char*>(&from)[i] = static_cast<unsigned char>('a' + i % 26);
+  memcpy(from.SiteOptionDigits, "2111131211", 11);  // each digit valid and unlike the blank record
+  for (char* text : {from.m_host, from.m_name, from.m_user, from.m_password, from.m_proxyHost, from.m_proxyUser,
+                     from.m_proxyPassword})
+    text[10] = '\0';
+  for (char* text : {from.m_localFolder, from.m_note, from.m_remoteFolder})
+    text[100] = '\0';
+
+  std::vector<int> writers(kSiteFieldsEnd, 0);
+  SiteFields all;
+  memset(&all, 0, sizeof all);
+  memcpy(all.SiteOptionDigits, "0000000000", 11);
+  for (SitePage page : {SitePage::General, SitePage::Option, SitePage::Proxy}) {
+    SiteFields to;
+    memset(&to, 0, sizeof to);
+    memcpy(to.SiteOptionDigits, "0000000000", 11);
+    const SiteFields blank = to;
+    CopySitePageFields(page, from, to);
+    CopySitePageFields(page, from, all);
+    for (size_t i = 0; i < kSiteFieldsEnd; ++i)
+      if (reinterpret_cast<const char*>(&to)[i] != reinterpret_cast<const char*>(&blank)[i])
+        ++writers[i];
+  }
+  for (size_t i = 0; i < kSiteFieldsEnd; ++i)
+    EXPECT_LE(writers[i], 1) << "byte " << i << " written by two pages";
+  const char* const froms[] = {from.m_host, from.m_name, from.m_user, from.m_password, from.m_localFolder,
+                               from.m_proxyHost, from.m_proxyUser, from.m_proxyPassword, from.m_note,
+                               from.m_remoteFolder};
+  const char* const alls[] = {all.m_host, all.m_name, all.m_user, all.m_password, all.m_localFolder,
+                              all.m_proxyHost, all.m_proxyUser, all.m_proxyPassword, all.m_note, all.m_remoteFolder};
+  for (size_t i = 0; i < 10; ++i)
+    EXPECT_STREQ(alls[i], froms[i]) << "text field " << i;
+  EXPECT_STREQ(all.SiteOptionDigits, "2111131211");
+  EXPECT_EQ(memcmp(&all, &from, offsetof(SiteFields, SiteOptionDigits)), 0);
+}
+
+// A number edit's text: only a whole decimal number within 32 bits passes, so
+// garbage never becomes a 0 that the range check would then accept.
+TEST(SiteRecord, NumberTextsParseOnlyWhenWhole)
+{
+  int32_t v = 7;
+  EXPECT_TRUE(ParseSiteNumber(" 600 ", v));
+  EXPECT_EQ(v, 600);
+  EXPECT_TRUE(ParseSiteNumber("-1", v));
+  EXPECT_EQ(v, -1);
+  EXPECT_TRUE(ParseSiteNumber("2147483647", v));
+  EXPECT_EQ(v, INT32_MAX);
+  v = 7;
+  for (const char* bad : {"", "  ", "-", "12a", "1 2", "2147483648", "99999999999999999999", "0x10"})
+    EXPECT_FALSE(ParseSiteNumber(bad, v)) << bad;
+  EXPECT_EQ(v, 7);
 }
 
 }  // namespace
