@@ -344,3 +344,53 @@ TEST(QueueRun, TabClickShowsTheQueuePage)
   EXPECT_FALSE(host.view->Page(CFuncViewDlg::kLogTab)->IsWindowVisible());
   Shot(host, "funcview_tabs");
 }
+
+namespace {
+
+// The visible tool tip of this thread, null while none shows.
+HWND ShownTooltip()
+{
+  HWND shown = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND w, LPARAM out) -> BOOL {
+    char cls[64] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    if (_stricmp(cls, TOOLTIPS_CLASSA) != 0 || !::IsWindowVisible(w))
+      return TRUE;
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&shown));
+  return shown;
+}
+
+}  // namespace
+
+// The pointer resting on a button shows its tip, the GBK text of the page.
+TEST(QueueRun, ButtonTipsShowUnderThePointer)
+{
+  Host host(1);
+  const struct {
+    CIconButton* button;
+    const char* tip;
+  } buttons[] = {{&host.Page().m_up, "\xD1\xA1\xB6\xA8\xC9\xCF\xD2\xC6"},
+                 {&host.Page().m_start, "\xC5\xC5\xB6\xD3\xC6\xF0\xB6\xAF"},
+                 {&host.Page().m_delete, "\xD1\xA1\xB6\xA8\xC9\xBE\xB3\xFD"}};
+  for (const auto& b : buttons) {
+    // Off the buttons first: a tip shows on entering a tool.
+    wintest::Xdo(wintest::MoveTo(5, 900));
+    ASSERT_TRUE(wintest::PumpUntil([] { return ShownTooltip() == nullptr; }, 5000));
+    const POINT at = wintest::ScreenCentre(b.button->GetSafeHwnd());
+    wintest::Xdo(wintest::MoveTo(at.x, at.y));
+    HWND tip = nullptr;
+    ASSERT_TRUE(wintest::PumpUntil([&] { return (tip = ShownTooltip()) != nullptr; }, 8000)) << b.tip;
+    char text[80] = {};
+    TTTOOLINFOA ti = {};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = b.button->GetSafeHwnd();
+    ti.uId = 1;
+    ti.lpszText = text;
+    ::SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_STREQ(text, b.tip);
+    if (b.button == &host.Page().m_start)
+      Shot(host, "funcview_button_tip");
+  }
+}

@@ -159,7 +159,7 @@ BOOL CQueuePaneDlg::OnInitDialog()
   for (const Button& b : buttons) {
     b.button->SubclassDlgItem(b.id, this);
     b.button->SetIcon(b.icon);
-    b.button->SetTooltipText(b.tip);
+    b.button->SetTooltipText(b.tip, TRUE);  // made inactive unless asked: it would never show
   }
   m_splitter.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 4), this, IDC_QUEUE_SPLITTER);
 
