@@ -11,26 +11,17 @@
 #include <vector>
 
 #include "engine/dragpayload.h"
-#include "framework/docview.h"
-#include "framework/ole.h"
-#include "toolkit/bcmenu.h"
-#include "toolkit/hoverbutton.h"
-#include "views/captionstatic.h"
-#include "views/menuview.h"
+#include "views/foldertreeview.h"
 #include "views/panelinks.h"
 #include "views/viewcmds.h"
-#include "views/viewhelper.h"
 
-constexpr UINT kLocTreeId = 1077;
+class CFileListCtrl;
 
-class CLocTrView : public CMenuView, public CLocalTreeLink {
+class CLocTrView : public CFolderTreeView, public CLocalTreeLink {
   DECLARE_DYNCREATE(CLocTrView)
 public:
   CLocTrView();
   ~CLocTrView() override;
-
-  CTreeCtrl& GetTreeCtrl() { return m_tree; }
-  void ApplyViewColor() override;
 
   // CLocalTreeLink
   CString SelectedPath() override;
@@ -38,8 +29,6 @@ public:
   // Opens the tree down to target, as far as listed folders lead.
   void FollowFolder(const char* target);
 
-  // The drop test of the trees: flag 0 for a drag-over.
-  BOOL CanDropOn(HTREEITEM node, int flag);
   // Copies the payload's entries from its source folder into its target path
   // with one shell operation; nothing into the source folder itself, a box for
   // a folder pasted into itself. TRUE when the shell copied.
@@ -60,44 +49,21 @@ public:
   // its server through the paste launcher (pane flag 1). 1 when handed on.
   int DeliverPayload(DragPayload& payload, int count, HTREEITEM node);
 
-  void OnDraw(CDC* pDC) override;
   void OnInitialUpdate() override;
-  DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
-  DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
-  void OnDragLeave() override;
   BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point) override;
 
   // Command handlers (public: the context menu and the tests run them).
   void OnMakeFolder();
   void OnRename();
-  void OnRefresh();
   void OnDelete();
   void OnAttributes();
-  void OnViewNode();
-  void OnBack();
   void OnAddToQueue();
   void OnCopy();
   void OnPaste();
-  // The node a command acts on: m_contextNode, else the selected node.
-  HTREEITEM CommandNode() const;
-  void SetContextNode(HTREEITEM node) { m_contextNode = node; }
   BOOL IsFolderNode(HTREEITEM node) const;
 
-  // ---- members, in this order ----
-  CViewHelper m_helper;
-  HTREEITEM m_dragNode = nullptr;  // the folder being dragged out (of the tree or the local list)
-  HTREEITEM m_dropNode = nullptr;  // the node that accepts the current drag (over the tree or the list)
-
 protected:
-  COleDropTarget m_dropTarget;
-  BOOL m_newFolderEdit = FALSE;
-  HTREEITEM m_contextNode = nullptr;
-  CTreeCtrl m_tree;
-  CHoverButton m_dualViewButton;
-  CImageList m_imageList;
-  CCaptionStatic m_caption;
   HTREEITEM m_editNode = nullptr;  // the node whose label is being edited; cleared when it goes
-  HICON m_dualViewIcon = nullptr;  // the button's icon, ours to destroy
   bool m_closing = false;          // the tree's own teardown: its notifications list nothing
 
   void FillDrives(HTREEITEM root);
@@ -105,7 +71,6 @@ protected:
   void SetStatus(const char* text);
   CFileListCtrl* LocalList();
   void EndPendingEditUnder(HTREEITEM node);
-  bool IsBelow(HTREEITEM node, HTREEITEM ancestor) const;
   void Relist(HTREEITEM node);
   void RemoveNodeAndRow(HTREEITEM node);
   void FinishNewFolder(HTREEITEM item, HTREEITEM parent, const CString& text);
@@ -114,9 +79,7 @@ protected:
   void RunContextMenu(HTREEITEM node, CPoint screen);
 
   afx_msg int OnCreate(LPCREATESTRUCT lpcs);
-  afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg void OnDestroy();
-  afx_msg void OnDualView();
   afx_msg void OnTreeRClick(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
@@ -124,13 +87,10 @@ protected:
   afx_msg void OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult);
-  afx_msg void OnTreeSetFocus(NMHDR* pNMHDR, LRESULT* pResult);
-  afx_msg void OnTreeKillFocus(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg LRESULT OnEntryAdded(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnListingStatus(WPARAM wParam, LPARAM lParam);
   afx_msg void OnUpdateMakeFolder(CCmdUI* pCmdUI);
   afx_msg void OnUpdateFolderNode(CCmdUI* pCmdUI);
-  afx_msg void OnUpdateAlways(CCmdUI* pCmdUI);
   afx_msg void OnUpdatePaste(CCmdUI* pCmdUI);
   DECLARE_MESSAGE_MAP()
 };

@@ -9,7 +9,9 @@
 
 class CFileListCtrl;
 
-// The tree control of each server tree view (others read its selection).
+// The tree controls of the local tree view and of each server tree view
+// (others read their selection).
+constexpr unsigned int kLocTreeId = 1077;
 constexpr unsigned int kSerTreeCtrlId = 1078;
 
 class CPartnerList {

@@ -11,19 +11,12 @@
 #include "framework/docview.h"
 #include "framework/ole.h"
 #include "shell/doc/sitetreelink.h"
-#include "toolkit/bcmenu.h"
-#include "toolkit/hoverbutton.h"
-#include "views/captionstatic.h"
-#include "views/menuview.h"
+#include "views/foldertreeview.h"
 #include "views/panelinks.h"
 #include "views/viewcmds.h"
-#include "views/viewhelper.h"
 
 class CPartnerList;
 class CSiteItem;
-
-constexpr int kSerTreeBandTop = 3;     // the title band: below the focus strip
-constexpr int kSerTreeTop = 22;        // the tree: below the title band
 
 // What sets the two panes apart.
 struct SerTreePane {
@@ -33,17 +26,13 @@ struct SerTreePane {
   bool listingCache;   // cached listings, local tree following, the Files List tab
 };
 
-class CSerTrViewBase : public CMenuView, public CServerTreeAccess, public CSiteTreeLink {
+class CSerTrViewBase : public CFolderTreeView, public CServerTreeAccess, public CSiteTreeLink {
   DECLARE_DYNAMIC(CSerTrViewBase)
 public:
   ~CSerTrViewBase() override;
 
-  CTreeCtrl& GetTreeCtrl() { return m_tree; }
-  void ApplyViewColor() override;
   int PaneFlag() const { return m_pane.paneFlag; }
 
-  // The drop test (flag 0 for a drag over the tree; the lists pass 1).
-  BOOL CanDropOn(HTREEITEM node, int flag);
   void BuildSiteNodes(HTREEITEM root);
   // Starts the listing of a site or folder node; 1 when a task was started.
   int RequestListing(HTREEITEM node);
@@ -72,21 +61,14 @@ public:
   void RenameSiteNode(int slot);
 
   // ---- the commands (menu, keyboard and context menu) ----
-  // The node a command acts on: the one under the last right click, else the
-  // selected node.
-  HTREEITEM CommandNode() const;
-  void SetContextNode(HTREEITEM node) { m_contextNode = node; }
   void OnManualControl();
   void OnMakeFolder();
   void OnRename();
   void OnMove();
-  void OnRefresh();
   void OnDelete();
   void OnStopWork();
   void OnModifyInfo();
   void OnDeleteSite();
-  void OnViewNode();
-  void OnBack();
   void OnAddToQueue();
   void OnChangePassword();
   void OnDirectoryStructure();
@@ -106,42 +88,24 @@ public:
   HTREEITEM EditNode() const { return m_editNode; }
   HTREEITEM PendingNewFolder() const { return m_pendingNewFolder; }
 
-  // ---- members, in this order ----
-  CViewHelper m_helper;
-  HTREEITEM m_dragNode = nullptr;   // the folder node being dragged out
-  HTREEITEM m_dropNode = nullptr;   // the node that accepts the current drag
   HCURSOR m_busyCursor = nullptr;
-  COleDropTarget m_dropTarget;
-  BOOL m_newFolderEdit = FALSE;
-  HTREEITEM m_contextNode = nullptr;
   int m_initialised = 0;
-  CTreeCtrl m_tree;
-  CHoverButton m_dualViewButton;    // the second pane's only
-  HICON m_dualViewIcon = nullptr;   // the button's icon, ours to destroy
-  CImageList m_imageList;
-  CCaptionStatic m_caption;
 
 protected:
   explicit CSerTrViewBase(const SerTreePane& pane);
 
-  void OnDraw(CDC* pDC) override;
   void OnInitialUpdate() override;
-  DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
-  DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) override;
-  void OnDragLeave() override;
+  // The first pane drops the node's cached listing.
+  void BeforeRefresh(HTREEITEM node) override;
   BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point) override;
 
   afx_msg int OnCreate(LPCREATESTRUCT lpcs);
   afx_msg void OnDestroy();
-  afx_msg void OnSize(UINT nType, int cx, int cy);
   afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
-  afx_msg void OnDualViewButton();
   afx_msg void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnItemExpanded(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg void OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult);
-  afx_msg void OnTreeSetFocus(NMHDR* pNMHDR, LRESULT* pResult);
-  afx_msg void OnTreeKillFocus(NMHDR* pNMHDR, LRESULT* pResult);
   afx_msg LRESULT OnListingReady(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnCachedListing(WPARAM wParam, LPARAM lParam);
   afx_msg LRESULT OnListingStatus(WPARAM wParam, LPARAM lParam);
@@ -156,7 +120,6 @@ protected:
   afx_msg void OnUpdateNotRoot(CCmdUI* pCmdUI);
   afx_msg void OnUpdateFolderNode(CCmdUI* pCmdUI);
   afx_msg void OnUpdateSiteNode(CCmdUI* pCmdUI);
-  afx_msg void OnUpdateAlways(CCmdUI* pCmdUI);
   afx_msg void OnUpdateStopWork(CCmdUI* pCmdUI);
   afx_msg void OnUpdateConnect(CCmdUI* pCmdUI);
   afx_msg void OnUpdateDisconnect(CCmdUI* pCmdUI);

@@ -35,17 +35,30 @@ public:
 
   static constexpr UINT_PTR kSaveTimer = 1;
   static constexpr UINT kSaveMs = 2000;
-  // Repaints of the queue list at most this often: a busy queue changes many
-  // rows a second, and painting each change would hold up the workers' requests.
+  // Repaints of the queue list, and the worker rows' new texts, at most this
+  // often: a busy queue changes many rows a second, and painting each change
+  // would hold up the workers' requests.
   static constexpr UINT_PTR kRepaintTimer = 2;
   static constexpr UINT kRepaintMs = 200;
 
 protected:
+  static constexpr int kWorkerColumns = 8;
+  struct WorkerCell {
+    char text[32];
+    bool stale;
+  };
+  WorkerCell m_cells[10][kWorkerColumns] = {};
+  bool m_cellsStale = false;
+
   // The page's own notifications (the lists' reflected ones, the splitter's)
   // first; the rest go on to the sheet as every page's do.
   BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
   void Layout(int cx, int cy);
   void AddThreadRow();
+  // A worker row's cell takes text with the next repaint tick.
+  void SetWorkerCell(int row, int column, const char* text);
+  // The cells changed since the last tick into the worker list.
+  void FlushWorkerCells();
   void Tidy();
   void MoveSelected(bool up);
   void StartWorkers();

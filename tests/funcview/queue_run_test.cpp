@@ -91,11 +91,13 @@ TEST(QueueRun, StartButtonRunsThreeDownloadsOnTwoWorkers)
     EXPECT_TRUE(queuetest::ReadAll(local + "\\" + name) == bytes[i]) << name;
   }
   // Every worker row that ran something ends at 100 %.
-  int full = 0;
-  for (int r = 0; r < host.Page().m_threads.GetItemCount(); ++r)
-    if (std::string(host.Page().m_threads.GetItemText(r, 4)) == "100 %")
-      ++full;
-  EXPECT_GE(full, 1);
+  // (The rows take their texts with the page's repaint tick.)
+  EXPECT_TRUE(wintest::PumpUntil([&] {
+    for (int r = 0; r < host.Page().m_threads.GetItemCount(); ++r)
+      if (std::string(host.Page().m_threads.GetItemText(r, 4)) == "100 %")
+        return true;
+    return false;
+  }, 2000));
   host.view->SelectTab(CFuncViewDlg::kQueueTab);  // the workers showed the log
   Shot(host, "funcview_queue_finished");
 }
@@ -163,20 +165,25 @@ TEST(QueueRun, WorkerRowsAndReports)
   rec->m_bytesPresent = 1000;
   rec->m_bytesMoved = 0;
   rec->m_startTick = ::GetTickCount() - 1000;
+  // A worker row's texts show with the page's next repaint tick.
+  const auto shows = [&](int row, int column, const std::string& text) {
+    wintest::PumpUntil([&] { return std::string(rows.GetItemText(row, column)) == text; }, 2000);
+    return std::string(rows.GetItemText(row, column));
+  };
   host.view->SendMessage(UWM_THREAD_RESET, 1, 0);
-  EXPECT_EQ(std::string(rows.GetItemText(1, 1)), "<-");
-  EXPECT_EQ(std::string(rows.GetItemText(1, 3)), "4,000");
+  EXPECT_EQ(shows(1, 1, "<-"), "<-");
+  EXPECT_EQ(shows(1, 3, "4,000"), "4,000");
   rec->m_bytesMoved = 1000;
   const uint64_t before = QueueByteTotal(true).load();
   host.view->SendMessage(UWM_THREAD_PROGRESS, 1, 1000);
-  EXPECT_EQ(std::string(rows.GetItemText(1, 4)), "50 %");
+  EXPECT_EQ(shows(1, 4, "50 %"), "50 %");
   EXPECT_EQ(QueueByteTotal(true).load(), before + 1000);
   const std::string remaining = static_cast<const char*>(rows.GetItemText(1, 5));
   EXPECT_EQ(remaining.size(), 8u) << remaining;
   EXPECT_NE(remaining[0], '-');
   rec->m_bytesMoved = 3000;
   host.view->SendMessage(UWM_TASK_FINISHED, 1, 1);
-  EXPECT_EQ(std::string(rows.GetItemText(1, 4)), "100 %");
+  EXPECT_EQ(shows(1, 4, "100 %"), "100 %");
   rows.SetItemText(2, 4, "35 %");
   // One row of each status.
   for (int status = 0; status <= 4; ++status) {
@@ -343,4 +350,54 @@ TEST(QueueRun, TabClickShowsTheQueuePage)
   EXPECT_EQ(g_funcViewTab, CFuncViewDlg::kQueueTab);
   EXPECT_FALSE(host.view->Page(CFuncViewDlg::kLogTab)->IsWindowVisible());
   Shot(host, "funcview_tabs");
+}
+
+namespace {
+
+// The visible tool tip of this thread, null while none shows.
+HWND ShownTooltip()
+{
+  HWND shown = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND w, LPARAM out) -> BOOL {
+    char cls[64] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    if (_stricmp(cls, TOOLTIPS_CLASSA) != 0 || !::IsWindowVisible(w))
+      return TRUE;
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&shown));
+  return shown;
+}
+
+}  // namespace
+
+// The pointer resting on a button shows its tip, the GBK text of the page.
+TEST(QueueRun, ButtonTipsShowUnderThePointer)
+{
+  Host host(1);
+  const struct {
+    CIconButton* button;
+    const char* tip;
+  } buttons[] = {{&host.Page().m_up, "\xD1\xA1\xB6\xA8\xC9\xCF\xD2\xC6"},
+                 {&host.Page().m_start, "\xC5\xC5\xB6\xD3\xC6\xF0\xB6\xAF"},
+                 {&host.Page().m_delete, "\xD1\xA1\xB6\xA8\xC9\xBE\xB3\xFD"}};
+  for (const auto& b : buttons) {
+    // Off the buttons first: a tip shows on entering a tool.
+    wintest::Xdo(wintest::MoveTo(5, 900));
+    ASSERT_TRUE(wintest::PumpUntil([] { return ShownTooltip() == nullptr; }, 5000));
+    const POINT at = wintest::ScreenCentre(b.button->GetSafeHwnd());
+    wintest::Xdo(wintest::MoveTo(at.x, at.y));
+    HWND tip = nullptr;
+    ASSERT_TRUE(wintest::PumpUntil([&] { return (tip = ShownTooltip()) != nullptr; }, 8000)) << b.tip;
+    char text[80] = {};
+    TTTOOLINFOA ti = {};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = b.button->GetSafeHwnd();
+    ti.uId = 1;
+    ti.lpszText = text;
+    ::SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_STREQ(text, b.tip);
+    if (b.button == &host.Page().m_start)
+      Shot(host, "funcview_button_tip");
+  }
 }

@@ -17,6 +17,8 @@
 #include "engine/shellseam.h"
 #include "engine/viewslots.h"
 #include "framework/ole.h"
+#include "shell/funcview/funcviewres.h"
+#include "shell/funcview/queuepanedlg.h"
 #include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
 #include "tests/queue/queuefix.h"
@@ -124,6 +126,7 @@ struct Bench {
   bool Make(const char* name, bool allViews = false)
   {
     viewhost::HostViews views;
+    views.funcView = true;
     views.Set(viewhost::kLocTree, RUNTIME_CLASS(CLocTrView)).Set(viewhost::kLocList, RUNTIME_CLASS(CLocLiView));
     if (allViews)
       views.Set(viewhost::kSerTree, RUNTIME_CLASS(CSerTrView))
@@ -132,7 +135,6 @@ struct Bench {
           .Set(viewhost::kSerList1, RUNTIME_CLASS(CSerLiView1));
     if (!host.Make(views))
       return false;
-    g_pFuncView = &harness.view;
     g_pMainFrame = &harness.frame;
     treeView = DYNAMIC_DOWNCAST(CLocTrView, host.View(viewhost::kLocTree));
     view = DYNAMIC_DOWNCAST(CLocLiView, host.View(viewhost::kLocList));
@@ -402,8 +404,8 @@ TEST(ViewsLocList, RealUseOfTheWholeHost)
   CTreeCtrl& st = server->GetTreeCtrl();
   st.SelectItem(site->m_hTreeNode);
   b.view->OnAddToQueue();
-  ASSERT_TRUE(wintest::PumpUntil([&] { return b.harness.view.m_items.size() == 2; }, 5000));
-  for (const CPlanItem* item : b.harness.view.m_items) {
+  ASSERT_TRUE(wintest::PumpUntil([&] { return b.host.QueuedItems().size() == 2; }, 5000));
+  for (const CPlanItem* item : b.host.QueuedItems()) {
     EXPECT_STREQ(item->m_direction, "->");
     EXPECT_STREQ(item->m_remotePath, "/");
     EXPECT_STREQ(item->m_host, site->m_host);
@@ -411,7 +413,7 @@ TEST(ViewsLocList, RealUseOfTheWholeHost)
     EXPECT_EQ(item->m_kind, strcmp(item->m_fileName, "in") == 0 ? kEntryFolder : kEntryFile);
   }
   EXPECT_EQ(site->m_queueRun.load(), 1);
-  b.harness.view.Clear();
+  b.host.FuncView()->QueuePage()->SendMessage(WM_COMMAND, ID_QUEUE_CLEAR, 0);
   // A file opened with its program by its full path; the first row's Properties.
   b.Select({"f2.bin"});
   b.view->OnView();
@@ -439,7 +441,7 @@ TEST(ViewsLocList, RealUseOfTheWholeHost)
   const CPoint f2Row = RowCentre(*b.list, b.Row("f2.bin"));
   auto queued = [&](const char* direction) {
     int n = 0;
-    for (const CPlanItem* i : b.harness.view.All())
+    for (const CPlanItem* i : b.host.QueuedItems())
       n += strcmp(i->m_direction, direction) == 0;
     return n;
   };
@@ -461,6 +463,8 @@ TEST(ViewsLocList, RealUseOfTheWholeHost)
       r1 = i;
   }
   ASSERT_TRUE(::OpenClipboard(b.view->m_hWnd) && ::EmptyClipboard() && ::CloseClipboard());
+  // The queue's run brought its tab up: the user goes back to the lists.
+  ASSERT_TRUE(b.host.ShowFilesList());
   ASSERT_TRUE(viewhost::MenuCommandAt(RowCentre(serverList->m_list, r1), 57634,
                                       [&] { return ::IsClipboardFormatAvailable(g_clipFormat) != FALSE; }));
   b.list->SetItemState(-1, 0, LVIS_SELECTED);

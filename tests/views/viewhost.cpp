@@ -8,6 +8,8 @@
 #include "engine/engineutil.h"
 #include "engine/progthread.h"
 #include "engine/viewslots.h"
+#include "shell/funcview/funcviewres.h"
+#include "shell/funcview/queuepanedlg.h"
 #include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
 #include "tests/support/peers.h"
@@ -132,7 +134,42 @@ CViewHost::~CViewHost()
     g_pSerTrView = nullptr;
   if (m_hWnd != nullptr)
     DestroyWindow();
+  // Its sheet freed the list pane with the pages.
+  delete m_funcView;
   delete m_sinks;
+}
+
+CListPaneDlg* CHostFuncView::MakeListPane()
+{
+  CHostListPane* pane = new CHostListPane;
+  for (int i = 0; i < 3; ++i)
+    pane->m_classes[i] = m_classes[i];
+  pane->SetCreateContext(m_context);
+  if (!pane->Create(IDD_LIST_PANE, &m_tabs)) {
+    delete pane;
+    return nullptr;
+  }
+  return pane;
+}
+
+bool CViewHost::ShowFilesList()
+{
+  if (m_funcView == nullptr || m_pane->IsWindowVisible())
+    return true;
+  RECT r;
+  m_funcView->m_tabs.GetItemRect(CFuncViewDlg::kListTab, &r);
+  POINT tab = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ::ClientToScreen(m_funcView->m_tabs.GetSafeHwnd(), &tab);
+  return wintest::ClickUntil(tab.x, tab.y, [&] { return m_pane->IsWindowVisible() != FALSE; });
+}
+
+std::vector<CPlanItem*> CViewHost::QueuedItems() const
+{
+  std::vector<CPlanItem*> items;
+  if (m_funcView != nullptr)
+    for (int i = 0; i < m_funcView->GetQueueCount(); ++i)
+      items.push_back(m_funcView->GetQueueItem(i));
+  return items;
 }
 
 CRuntimeClass* CHostListPane::ListClass(Which which) const
@@ -160,16 +197,32 @@ BOOL CViewHost::MakeListPane(CCreateContext* pContext)
   } kLists[] = {{kSerList, CListPaneDlg::kSerList, kListOfSerTree},
                 {kSerList1, CListPaneDlg::kSerList1, kListOfSerTree1},
                 {kLocList, CListPaneDlg::kLocList, kListOfLocTree}};
-  for (const auto& l : kLists)
-    m_listPane.m_classes[l.which] = m_config.classes[l.place];
-  // Made with the frame's context, as the main window makes it with its own.
-  m_listPane.SetCreateContext(pContext);
-  if (!m_listPane.Create(IDD_LIST_PANE, &m_split))
-    return FALSE;
-  ::SetWindowLongPtrA(m_listPane.m_hWnd, GWLP_ID, m_split.IdFromRowCol(0, 1));
-  m_listPane.ShowWindow(SW_SHOW);
+  if (m_config.funcView) {
+    // The list tab shown, as the main window starts.
+    g_funcViewTab = CFuncViewDlg::kListTab;
+    m_funcView = new CHostFuncView;
+    for (const auto& l : kLists)
+      m_funcView->m_classes[l.which] = m_config.classes[l.place];
+    m_funcView->SetCreateContext(pContext);
+    if (!m_funcView->Create(IDD_FUNC_VIEW, &m_split))
+      return FALSE;
+    ::SetWindowLongPtrA(m_funcView->m_hWnd, GWLP_ID, m_split.IdFromRowCol(0, 1));
+    m_funcView->ShowWindow(SW_SHOW);
+    m_pane = static_cast<CHostListPane*>(m_funcView->ListPane());
+    if (m_pane == nullptr)
+      return FALSE;
+  } else {
+    for (const auto& l : kLists)
+      m_listPane.m_classes[l.which] = m_config.classes[l.place];
+    // Made with the frame's context, as the main window makes it with its own.
+    m_listPane.SetCreateContext(pContext);
+    if (!m_listPane.Create(IDD_LIST_PANE, &m_split))
+      return FALSE;
+    ::SetWindowLongPtrA(m_listPane.m_hWnd, GWLP_ID, m_split.IdFromRowCol(0, 1));
+    m_listPane.ShowWindow(SW_SHOW);
+  }
   for (const auto& l : kLists) {
-    m_views[l.place] = m_listPane.List(l.which);
+    m_views[l.place] = m_pane->List(l.which);
     if (m_views[l.place] == nullptr)
       return FALSE;
     if (CHostListView* stand = DYNAMIC_DOWNCAST(CHostListView, m_views[l.place]))
@@ -191,21 +244,21 @@ BOOL CViewHost::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
     return FALSE;
   // The trees' first row as high as the lists'.
   int height = 0, minimum = 0;
-  m_listPane.m_splitter.GetRowInfo(0, height, minimum);
+  m_pane->m_splitter.GetRowInfo(0, height, minimum);
   m_trees.SetRowInfo(0, height, 20);
   if (m_config.dualServer)
     ShowSecondServer(true);
   // The splitters lay out on a size change only: the nested ones came later.
   m_split.RecalcLayout();
   m_trees.RecalcLayout();
-  m_listPane.m_splitter.RecalcLayout();
+  m_pane->m_splitter.RecalcLayout();
   return TRUE;
 }
 
 void CViewHost::ShowSecondServer(bool dual)
 {
   g_dualServerView = dual ? 1 : 0;
-  m_listPane.SendMessage(UWM_SWITCH_LIST_PANE, 0, 0);
+  m_pane->SendMessage(UWM_SWITCH_LIST_PANE, 0, 0);
   m_trees.ShowView(m_viewIds[dual ? kSerTree1 : kLocTree]);
   m_trees.RecalcLayout();
 }

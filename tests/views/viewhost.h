@@ -19,6 +19,7 @@
 
 #include "framework/docview.h"
 #include "framework/splitter.h"
+#include "shell/funcview/funcviewdlg.h"
 #include "tests/task/taskfix.h"
 #include "tests/toolkit/wintest.h"
 #include "toolkit/panesplitter.h"
@@ -63,6 +64,10 @@ enum Place : int { kSerTree = 0, kSerTree1, kLocTree, kSerList, kSerList1, kLocL
 struct HostViews {
   CRuntimeClass* classes[kPlaces] = {};  // null: the place's stand-in
   bool dualServer = false;               // row 1 shows the second server pane, else the local one
+  // The right column is the real function view (g_pFuncView, its queue page
+  // taking the views' Add to Queue and drops), the list pane its tab 0; else
+  // the list pane alone, and the function view's slot a recording window.
+  bool funcView = false;
   HostViews& Set(Place place, CRuntimeClass* cls);
 };
 
@@ -73,6 +78,15 @@ public:
 
 protected:
   CRuntimeClass* ListClass(Which which) const override;
+};
+
+// The function view with the host's list pane as its tab 0.
+class CHostFuncView : public CFuncViewDlg {
+public:
+  CRuntimeClass* m_classes[3] = {};
+
+protected:
+  CListPaneDlg* MakeListPane() override;
 };
 
 class CViewHost : public CFrameWnd {
@@ -88,7 +102,15 @@ public:
   // Row 1 of both columns: the second server pane, or the local one, as the
   // main window switches them (g_dualServerView, then UWM_SWITCH_LIST_PANE).
   void ShowSecondServer(bool dual);
-  CHostListPane& ListPane() { return m_listPane; }
+  CHostListPane& ListPane() { return *m_pane; }
+  // The real function view (null unless HostViews::funcView).
+  CHostFuncView* FuncView() const { return m_funcView; }
+  // Clicks its "Files List" tab as a user does when another tab came up (a
+  // site's connection shows the log tab, a queued transfer the queue's); true
+  // once the lists show.
+  bool ShowFilesList();
+  // The items of its queue page, in list order.
+  std::vector<CPlanItem*> QueuedItems() const;
   tasktest::Sinks& Sinks() { return *m_sinks; }
 
 protected:
@@ -101,7 +123,9 @@ protected:
   tasktest::Sinks* m_sinks = nullptr;
   CSplitterWnd m_split;
   CPaneSplitterWnd m_trees;
-  CHostListPane m_listPane;
+  CHostListPane m_listPane;            // the right column without a function view
+  CHostListPane* m_pane = &m_listPane;  // the list pane in use
+  CHostFuncView* m_funcView = nullptr;
   CWnd* m_views[kPlaces] = {};
   int m_viewIds[kPlaces] = {};
 };

@@ -18,13 +18,11 @@
 #include "views/viewpaths.h"
 #include "views/viewsres.h"
 
-IMPLEMENT_DYNCREATE(CLocTrView, CMenuView)
+IMPLEMENT_DYNCREATE(CLocTrView, CFolderTreeView)
 
 namespace {
 
-constexpr int kTitleTop = 3;
-constexpr int kTitleBottom = 22;
-const char kTitle[] = "  [Work View] Local Disk";
+const FolderTreeSpec kLocalTree = {kLocTreeId, "  [Work View] Local Disk", 0};
 
 // "%x" of a file time in local time.
 std::string DateText(const FILETIME& written)
@@ -49,7 +47,7 @@ void CopyField(char* field, size_t size, const char* text)
 
 }  // namespace
 
-CLocTrView::CLocTrView() = default;
+CLocTrView::CLocTrView() : CFolderTreeView(kLocalTree) {}
 
 CLocTrView::~CLocTrView()
 {
@@ -66,20 +64,10 @@ int CLocTrView::OnCreate(LPCREATESTRUCT lpcs)
   // keeps the button's icon below.
   if (!m_imageList.Create(114, 16, 1, RGB(255, 0, 255)) && !m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 1))
     return -1;
-  if (!m_caption.Create("", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, 0xFFFF))
-    return -1;
-  if (!m_dualViewButton.Create("", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, CRect(0, 6, 16, 21), this,
-                               kDualViewButtonId))
-    return -1;
   HICON icon = m_imageList.GetImageCount() > 2 ? m_imageList.ExtractIcon(2) : nullptr;
   if (icon == nullptr)
     icon = (HICON)::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_VIEW_SERVER_ROOT), IMAGE_ICON, 16, 16, 0);
-  m_dualViewIcon = icon;
-  if (icon != nullptr)
-    m_dualViewButton.SetButtonIcon(icon);
-  const DWORD style = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS |
-                      TVS_SHOWSELALWAYS;
-  if (!m_tree.Create(style, CRect(0, kTitleBottom, 10, 10), this, kLocTreeId))
+  if (!CreateBandAndTree(true, icon))
     return -1;
   g_pLocTrView = this;
   SetLocalTreeLink(this);
@@ -93,57 +81,13 @@ void CLocTrView::OnDestroy()
   if (g_pLocTrView.load() == this)
     g_pLocTrView = nullptr;
   m_contextMenu.DestroyMenu();
-  CView::OnDestroy();
-  if (m_dualViewIcon != nullptr)
-    ::DestroyIcon(m_dualViewIcon);
-  m_dualViewIcon = nullptr;
-}
-
-void CLocTrView::OnSize(UINT nType, int cx, int cy)
-{
-  CView::OnSize(nType, cx, cy);
-  if (m_caption.m_hWnd != nullptr)
-    m_caption.MoveWindow(0, 0, cx, kTitleTop);
-  if (m_dualViewButton.m_hWnd != nullptr)
-    m_dualViewButton.MoveWindow(cx - 18, 6, 16, 15);
-  if (m_tree.m_hWnd != nullptr)
-    m_tree.MoveWindow(0, kTitleBottom, cx, cy - kTitleBottom > 0 ? cy - kTitleBottom : 0);
-}
-
-void CLocTrView::OnDraw(CDC* pDC)
-{
-  CRect client;
-  GetClientRect(&client);
-  CRect band(client.left, client.top + kTitleTop, client.right, client.top + kTitleBottom);
-  pDC->FillSolidRect(&band, ::GetSysColor(COLOR_BTNFACE));
-  pDC->Draw3dRect(&band, ::GetSysColor(COLOR_BTNHIGHLIGHT), ::GetSysColor(COLOR_BTNSHADOW));
-  CFont* old = m_tree.m_hWnd != nullptr ? pDC->SelectObject(m_tree.GetFont()) : nullptr;
-  pDC->SetBkMode(TRANSPARENT);
-  pDC->DrawText(kTitle, -1, &band, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-  if (old != nullptr)
-    pDC->SelectObject(old);
-}
-
-void CLocTrView::OnDualView()
-{
-  if (CWnd* main = g_pMainFrame.load())
-    main->SendMessage(WM_COMMAND, viewcmd::kDualServerView, 0);
-}
-
-void CLocTrView::ApplyViewColor()
-{
-  if (m_tree.m_hWnd == nullptr)
-    return;
-  m_tree.SetBkColor(g_viewColors[0]);
-  m_tree.Invalidate();
+  CFolderTreeView::OnDestroy();
 }
 
 void CLocTrView::OnInitialUpdate()
 {
   CView::OnInitialUpdate();
-  m_tree.SetBkColor(g_viewColors[0]);
-  m_tree.SetTextColor(0);
-  m_tree.SetImageList(&g_smallImageList, TVSIL_NORMAL);
+  ColorTree();
   if (m_tree.GetRootItem() != nullptr)
     return;  // once: a second initial update keeps the tree
   HTREEITEM root = m_helper.InsertRootItem(&m_tree, TRUE);
@@ -207,19 +151,6 @@ BOOL CLocTrView::IsFolderNode(HTREEITEM node) const
     return FALSE;
   HTREEITEM parent = m_tree.GetParentItem(node);
   return parent != nullptr && parent != m_tree.GetRootItem();
-}
-
-HTREEITEM CLocTrView::CommandNode() const
-{
-  return m_contextNode != nullptr ? m_contextNode : m_tree.GetSelectedItem();
-}
-
-bool CLocTrView::IsBelow(HTREEITEM node, HTREEITEM ancestor) const
-{
-  for (HTREEITEM p = node != nullptr ? m_tree.GetParentItem(node) : nullptr; p != nullptr; p = m_tree.GetParentItem(p))
-    if (p == ancestor)
-      return true;
-  return false;
 }
 
 void CLocTrView::EndPendingEditUnder(HTREEITEM node)
@@ -352,18 +283,6 @@ void CLocTrView::OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult)
     m_dropNode = nullptr;
   if (item == m_dragNode)
     m_dragNode = nullptr;
-}
-
-void CLocTrView::OnTreeSetFocus(NMHDR*, LRESULT* pResult)
-{
-  m_caption.SetColor(kCaptionFocusColor);
-  *pResult = 0;
-}
-
-void CLocTrView::OnTreeKillFocus(NMHDR*, LRESULT* pResult)
-{
-  m_caption.SetColor(::GetSysColor(COLOR_BTNFACE));
-  *pResult = 0;
 }
 
 LRESULT CLocTrView::OnEntryAdded(WPARAM wParam, LPARAM lParam)

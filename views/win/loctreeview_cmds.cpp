@@ -30,11 +30,9 @@ bool Gone(const char* path)
 
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CLocTrView, CMenuView)
+BEGIN_MESSAGE_MAP(CLocTrView, CFolderTreeView)
   ON_WM_CREATE()
-  ON_WM_SIZE()
   ON_WM_DESTROY()
-  ON_BN_CLICKED(kDualViewButtonId, OnDualView)
   ON_NOTIFY(NM_RCLICK, kLocTreeId, OnTreeRClick)
   ON_NOTIFY(TVN_BEGINDRAGA, kLocTreeId, OnBeginDrag)
   ON_NOTIFY(TVN_SELCHANGEDA, kLocTreeId, OnSelChanged)
@@ -42,17 +40,12 @@ BEGIN_MESSAGE_MAP(CLocTrView, CMenuView)
   ON_NOTIFY(TVN_BEGINLABELEDITA, kLocTreeId, OnBeginLabelEdit)
   ON_NOTIFY(TVN_ENDLABELEDITA, kLocTreeId, OnEndLabelEdit)
   ON_NOTIFY(TVN_DELETEITEMA, kLocTreeId, OnDeleteItem)
-  ON_NOTIFY(NM_SETFOCUS, kLocTreeId, OnTreeSetFocus)
-  ON_NOTIFY(NM_KILLFOCUS, kLocTreeId, OnTreeKillFocus)
   ON_MESSAGE(UWM_ENTRY_ADDED, OnEntryAdded)
   ON_MESSAGE(UWM_LISTING_STATUS, OnListingStatus)
   ON_COMMAND(kMakeFolder, OnMakeFolder)
   ON_COMMAND(kRename, OnRename)
-  ON_COMMAND(kRefresh, OnRefresh)
   ON_COMMAND(kDelete, OnDelete)
   ON_COMMAND(kAttributes, OnAttributes)
-  ON_COMMAND(kView, OnViewNode)
-  ON_COMMAND(kBack, OnBack)
   ON_COMMAND(kAddToQueue, OnAddToQueue)
   ON_COMMAND(kCopy, OnCopy)
   ON_COMMAND(kPaste, OnPaste)
@@ -62,9 +55,6 @@ BEGIN_MESSAGE_MAP(CLocTrView, CMenuView)
   ON_UPDATE_COMMAND_UI(kDelete, OnUpdateFolderNode)
   ON_UPDATE_COMMAND_UI(kAddToQueue, OnUpdateFolderNode)
   ON_UPDATE_COMMAND_UI(kCopy, OnUpdateFolderNode)
-  ON_UPDATE_COMMAND_UI(kRefresh, OnUpdateAlways)
-  ON_UPDATE_COMMAND_UI(kView, OnUpdateAlways)
-  ON_UPDATE_COMMAND_UI(kBack, OnUpdateAlways)
   ON_UPDATE_COMMAND_UI(kPaste, OnUpdatePaste)
 END_MESSAGE_MAP()
 
@@ -78,8 +68,6 @@ void CLocTrView::OnUpdateMakeFolder(CCmdUI* pCmdUI)
 
 void CLocTrView::OnUpdateFolderNode(CCmdUI* pCmdUI) { pCmdUI->Enable(IsFolderNode(CommandNode())); }
 
-void CLocTrView::OnUpdateAlways(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
-
 void CLocTrView::OnUpdatePaste(CCmdUI* pCmdUI)
 {
   HTREEITEM node = CommandNode();
@@ -92,30 +80,6 @@ bool CLocTrView::Confirm(int bit, UINT stringId)
   if (!IsOptionSet(bit))
     return true;
   return ShowConfirmDlg(this, stringId, (int)(1u << bit)) != IDCANCEL;
-}
-
-// ---- View, Back, Refresh ----
-
-void CLocTrView::OnViewNode()
-{
-  HTREEITEM node = CommandNode();
-  if (node != nullptr && node != m_tree.GetRootItem())
-    m_tree.SelectItem(node);
-}
-
-void CLocTrView::OnBack()
-{
-  HTREEITEM node = CommandNode();
-  if (node != nullptr && node != m_tree.GetRootItem())
-    m_tree.SelectItem(m_tree.GetParentItem(node));
-}
-
-void CLocTrView::OnRefresh()
-{
-  HTREEITEM node = CommandNode();
-  if (node == nullptr || node == m_tree.GetRootItem())
-    return;
-  ReselectNode(&m_tree, node);
 }
 
 // ---- Make Folder and Rename ----

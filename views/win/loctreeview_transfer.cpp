@@ -154,56 +154,6 @@ void CLocTrView::OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult)
   m_dragNode = nullptr;
 }
 
-BOOL CLocTrView::CanDropOn(HTREEITEM node, int flag)
-{
-  // Never the machine itself: its path is empty.
-  if (node == nullptr || node == m_tree.GetRootItem())
-    return FALSE;
-  if (m_dragNode == nullptr)
-    return TRUE;
-  if (flag == 0)
-    return node != m_dragNode && node != m_tree.GetParentItem(m_dragNode) && !IsBelow(node, m_dragNode);
-  return node != m_tree.GetSelectedItem() && node != m_dragNode;
-}
-
-DROPEFFECT CLocTrView::OnDragEnter(COleDataObject* pDataObject, DWORD, CPoint)
-{
-  return g_clipFormat != 0 && pDataObject->IsDataAvailable((CLIPFORMAT)g_clipFormat) ? DROPEFFECT_COPY
-                                                                                      : DROPEFFECT_NONE;
-}
-
-DROPEFFECT CLocTrView::OnDragOver(COleDataObject* pDataObject, DWORD, CPoint point)
-{
-  m_dropNode = nullptr;
-  if (g_clipFormat == 0 || !pDataObject->IsDataAvailable((CLIPFORMAT)g_clipFormat))
-    return DROPEFFECT_NONE;
-  // Into the tree's own coordinates (the tree sits below the title band).
-  CPoint at = point;
-  ClientToScreen(&at);
-  m_tree.ScreenToClient(&at);
-  CRect client;
-  m_tree.GetClientRect(&client);
-  if ((::GetKeyState(VK_LBUTTON) & 0x8000) != 0) {
-    if (at.y < 0)
-      m_tree.SendMessage(WM_VSCROLL, SB_LINEUP, 0);
-    else if (at.y > client.bottom)
-      m_tree.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
-  }
-  HTREEITEM node = m_tree.HitTest(at);
-  m_tree.SelectDropTarget(node);
-  if (node != nullptr && CanDropOn(node, 0)) {
-    m_dropNode = node;
-    return DROPEFFECT_COPY;
-  }
-  return DROPEFFECT_NONE;
-}
-
-void CLocTrView::OnDragLeave()
-{
-  m_dropNode = nullptr;
-  m_tree.SelectDropTarget(nullptr);
-}
-
 BOOL CLocTrView::OnDrop(COleDataObject* pDataObject, DROPEFFECT, CPoint)
 {
   const int result = DropEntries(pDataObject);

@@ -26,22 +26,18 @@ ViewSlot& TreeSlot(int paneFlag) { return ServerTreeSlot(paneFlag != 0 ? 1 : 0);
 
 }  // namespace
 
-IMPLEMENT_DYNAMIC(CSerTrViewBase, CMenuView)
+IMPLEMENT_DYNAMIC(CSerTrViewBase, CFolderTreeView)
 IMPLEMENT_DYNCREATE(CSerTrView, CSerTrViewBase)
 IMPLEMENT_DYNCREATE(CSerTrView1, CSerTrViewBase)
 
-BEGIN_MESSAGE_MAP(CSerTrViewBase, CMenuView)
+BEGIN_MESSAGE_MAP(CSerTrViewBase, CFolderTreeView)
   ON_WM_CREATE()
   ON_WM_DESTROY()
-  ON_WM_SIZE()
   ON_WM_SETCURSOR()
-  ON_BN_CLICKED(kDualViewButtonId, OnDualViewButton)
   ON_NOTIFY(TVN_SELCHANGED, kSerTreeCtrlId, OnSelChanged)
   ON_NOTIFY(TVN_ITEMEXPANDED, kSerTreeCtrlId, OnItemExpanded)
   ON_NOTIFY(TVN_BEGINDRAG, kSerTreeCtrlId, OnBeginDrag)
   ON_NOTIFY(TVN_DELETEITEM, kSerTreeCtrlId, OnDeleteItem)
-  ON_NOTIFY(NM_SETFOCUS, kSerTreeCtrlId, OnTreeSetFocus)
-  ON_NOTIFY(NM_KILLFOCUS, kSerTreeCtrlId, OnTreeKillFocus)
   ON_MESSAGE(UWM_LISTING_READY, OnListingReady)
   ON_MESSAGE(UWM_CACHED_LISTING, OnCachedListing)
   ON_MESSAGE(UWM_LISTING_STATUS, OnListingStatus)
@@ -57,13 +53,10 @@ BEGIN_MESSAGE_MAP(CSerTrViewBase, CMenuView)
   ON_COMMAND(sertreecmd::kMakeFolder, OnMakeFolder)
   ON_COMMAND(sertreecmd::kRename, OnRename)
   ON_COMMAND(sertreecmd::kMove, OnMove)
-  ON_COMMAND(sertreecmd::kRefresh, OnRefresh)
   ON_COMMAND(sertreecmd::kDelete, OnDelete)
   ON_COMMAND(sertreecmd::kStopWork, OnStopWork)
   ON_COMMAND(sertreecmd::kModifyInfo, OnModifyInfo)
   ON_COMMAND(sertreecmd::kDeleteSite, OnDeleteSite)
-  ON_COMMAND(sertreecmd::kView, OnViewNode)
-  ON_COMMAND(sertreecmd::kBack, OnBack)
   ON_COMMAND(sertreecmd::kAddToQueue, OnAddToQueue)
   ON_COMMAND(sertreecmd::kChangePassword, OnChangePassword)
   ON_COMMAND(sertreecmd::kDirectoryStructure, OnDirectoryStructure)
@@ -76,13 +69,10 @@ BEGIN_MESSAGE_MAP(CSerTrViewBase, CMenuView)
   ON_UPDATE_COMMAND_UI(sertreecmd::kManualControl, OnUpdateAlways)
   ON_UPDATE_COMMAND_UI(sertreecmd::kRename, OnUpdateFolderNode)
   ON_UPDATE_COMMAND_UI(sertreecmd::kMove, OnUpdateFolderNode)
-  ON_UPDATE_COMMAND_UI(sertreecmd::kRefresh, OnUpdateAlways)
   ON_UPDATE_COMMAND_UI(sertreecmd::kDelete, OnUpdateFolderNode)
   ON_UPDATE_COMMAND_UI(sertreecmd::kStopWork, OnUpdateStopWork)
   ON_UPDATE_COMMAND_UI(sertreecmd::kModifyInfo, OnUpdateSiteNode)
   ON_UPDATE_COMMAND_UI(sertreecmd::kDeleteSite, OnUpdateSiteNode)
-  ON_UPDATE_COMMAND_UI(sertreecmd::kView, OnUpdateAlways)
-  ON_UPDATE_COMMAND_UI(sertreecmd::kBack, OnUpdateAlways)
   ON_UPDATE_COMMAND_UI(sertreecmd::kAddToQueue, OnUpdateFolderNode)
   ON_UPDATE_COMMAND_UI(sertreecmd::kChangePassword, OnUpdateSiteNode)
   ON_UPDATE_COMMAND_UI(sertreecmd::kDirectoryStructure, OnUpdateAlways)
@@ -104,7 +94,10 @@ END_MESSAGE_MAP()
 CSerTrView::CSerTrView() : CSerTrViewBase(kFirstPane) {}
 CSerTrView1::CSerTrView1() : CSerTrViewBase(kSecondPane) {}
 
-CSerTrViewBase::CSerTrViewBase(const SerTreePane& pane) : m_pane(pane) {}
+CSerTrViewBase::CSerTrViewBase(const SerTreePane& pane)
+    : CFolderTreeView({kSerTreeCtrlId, pane.title, 2}), m_pane(pane)
+{
+}
 
 CSerTrViewBase::~CSerTrViewBase()
 {
@@ -122,19 +115,9 @@ int CSerTrViewBase::OnCreate(LPCREATESTRUCT lpcs)
     m_busyCursor = ::LoadCursor(nullptr, IDC_WAIT);
   if (!m_imageList.Create(IDB_SERTREE_IMAGES, 16, 1, RGB(255, 0, 255)))
     return -1;
-  if (!m_caption.Create("", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, 0xFFFF))
-    return -1;
-  if (m_pane.dualButton) {
-    if (!m_dualViewButton.Create("", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, CRect(0, 6, 16, 21), this,
-                                 kDualViewButtonId))
-      return -1;
-    // The button draws the icon and leaves it to us; the image list keeps its own copy.
-    m_dualViewIcon = ImageList_GetIcon(m_imageList, 2, ILD_TRANSPARENT);
-    m_dualViewButton.SetButtonIcon(m_dualViewIcon);
-  }
-  const DWORD style = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS |
-                      TVS_SHOWSELALWAYS;
-  if (!m_tree.Create(style, CRect(0, kSerTreeTop, 10, kSerTreeTop + 10), this, kSerTreeCtrlId))
+  // The button draws the icon and leaves it to us; the image list keeps its own copy.
+  HICON icon = m_pane.dualButton ? ImageList_GetIcon(m_imageList, 2, ILD_TRANSPARENT) : nullptr;
+  if (!CreateBandAndTree(m_pane.dualButton, icon))
     return -1;
   TreeSlot(m_pane.paneFlag) = this;
   SetServerTreeAccess(m_pane.paneFlag, this);
@@ -148,37 +131,7 @@ void CSerTrViewBase::OnDestroy()
   TreeSlot(m_pane.paneFlag).compare_exchange_strong(self, nullptr);
   ClearServerTreeAccess(m_pane.paneFlag, this);
   ClearSiteTreeLink(m_pane.paneFlag, this);
-  CView::OnDestroy();
-  // The button keeps the icon without owning it (it sets no BM_SETIMAGE).
-  if (m_dualViewIcon != nullptr)
-    ::DestroyIcon(m_dualViewIcon);
-  m_dualViewIcon = nullptr;
-}
-
-void CSerTrViewBase::OnSize(UINT nType, int cx, int cy)
-{
-  CView::OnSize(nType, cx, cy);
-  if (m_caption.m_hWnd != nullptr)
-    m_caption.MoveWindow(0, 0, cx, kSerTreeBandTop);
-  if (m_dualViewButton.m_hWnd != nullptr)
-    m_dualViewButton.MoveWindow(cx - 18, 6, 16, 15);
-  if (m_tree.m_hWnd != nullptr)
-    m_tree.MoveWindow(0, kSerTreeTop, cx, cy - kSerTreeTop > 0 ? cy - kSerTreeTop : 0);
-}
-
-void CSerTrViewBase::OnDraw(CDC* pDC)
-{
-  CRect client;
-  GetClientRect(&client);
-  CRect band(client.left, client.top + kSerTreeBandTop, client.right, client.top + kSerTreeTop);
-  pDC->FillSolidRect(&band, ::GetSysColor(COLOR_BTNFACE));
-  pDC->Draw3dRect(&band, ::GetSysColor(COLOR_BTNHIGHLIGHT), ::GetSysColor(COLOR_BTNSHADOW));
-  CFont* font = m_tree.m_hWnd != nullptr ? m_tree.GetFont() : nullptr;
-  HGDIOBJ old = font != nullptr ? pDC->SelectObject(font->m_hObject) : nullptr;
-  pDC->SetBkMode(TRANSPARENT);
-  pDC->DrawText(m_pane.title, -1, &band, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-  if (old != nullptr)
-    pDC->SelectObject(old);
+  CFolderTreeView::OnDestroy();
 }
 
 BOOL CSerTrViewBase::OnSetCursor(CWnd*, UINT, UINT)
@@ -188,40 +141,12 @@ BOOL CSerTrViewBase::OnSetCursor(CWnd*, UINT, UINT)
   return TRUE;
 }
 
-void CSerTrViewBase::OnDualViewButton()
-{
-  if (CWnd* frame = g_pMainFrame.load())
-    frame->SendMessage(WM_COMMAND, viewcmd::kDualServerView);
-}
-
-void CSerTrViewBase::OnTreeSetFocus(NMHDR*, LRESULT* pResult)
-{
-  m_caption.SetColor(kCaptionFocusColor);
-  *pResult = 0;
-}
-
-void CSerTrViewBase::OnTreeKillFocus(NMHDR*, LRESULT* pResult)
-{
-  m_caption.SetColor(::GetSysColor(COLOR_BTNFACE));
-  *pResult = 0;
-}
-
-void CSerTrViewBase::ApplyViewColor()
-{
-  if (m_tree.m_hWnd == nullptr)
-    return;
-  TreeView_SetBkColor(m_tree.m_hWnd, g_viewColors[2]);
-  m_tree.Invalidate();
-}
-
 void CSerTrViewBase::OnInitialUpdate()
 {
   CView::OnInitialUpdate();
   m_initialised = 1;
   // Stored order of the colours: local tree, local list, remote trees, remote lists.
-  TreeView_SetTextColor(m_tree.m_hWnd, RGB(0, 0, 0));
-  TreeView_SetBkColor(m_tree.m_hWnd, g_viewColors[2]);
-  m_tree.SetImageList(&g_smallImageList, TVSIL_NORMAL);
+  ColorTree();
   HTREEITEM root = m_helper.InsertRootItem(&m_tree, FALSE);
   BuildSiteNodes(root);
   m_dropTarget.Register(this);

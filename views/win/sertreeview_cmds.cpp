@@ -39,12 +39,7 @@ EntryRecord* NewFolderRecord(const char* name, HTREEITEM node)
 
 }  // namespace
 
-// ---- kinds of nodes and the command node ----
-
-HTREEITEM CSerTrViewBase::CommandNode() const
-{
-  return m_contextNode != nullptr ? m_contextNode : m_tree.GetSelectedItem();
-}
+// ---- kinds of nodes ----
 
 bool CSerTrViewBase::IsFolderNode(HTREEITEM node)
 {
@@ -111,8 +106,6 @@ void CSerTrViewBase::OnUpdateFolderNode(CCmdUI* pCmdUI) { pCmdUI->Enable(IsFolde
 
 void CSerTrViewBase::OnUpdateSiteNode(CCmdUI* pCmdUI) { pCmdUI->Enable(IsSiteNode(CommandNode())); }
 
-void CSerTrViewBase::OnUpdateAlways(CCmdUI* pCmdUI) { pCmdUI->Enable(TRUE); }
-
 void CSerTrViewBase::OnUpdateStopWork(CCmdUI* pCmdUI)
 {
   HTREEITEM node = CommandNode();
@@ -141,32 +134,14 @@ void CSerTrViewBase::OnUpdatePaste(CCmdUI* pCmdUI)
                  ::IsClipboardFormatAvailable(g_clipFormat));
 }
 
-// ---- View, Back, Refresh ----
+// ---- Refresh ----
 
-void CSerTrViewBase::OnViewNode()
+void CSerTrViewBase::BeforeRefresh(HTREEITEM node)
 {
-  HTREEITEM node = CommandNode();
-  if (node != nullptr && node != m_tree.GetRootItem())
-    m_tree.SelectItem(node);
-}
-
-void CSerTrViewBase::OnBack()
-{
-  HTREEITEM node = CommandNode();
-  if (node != nullptr && node != m_tree.GetRootItem())
-    m_tree.SelectItem(m_tree.GetParentItem(node));
-}
-
-void CSerTrViewBase::OnRefresh()
-{
-  HTREEITEM node = CommandNode();
-  if (node == nullptr || node == m_tree.GetRootItem())
-    return;
   // The second pane keeps no cache files (a file named by its handle would be
   // the first pane's).
   if (m_pane.listingCache)
     DeleteListingCache(&m_tree, node);
-  ReselectNode(&m_tree, node);
 }
 
 // ---- Make Folder, Rename and the label edit ----

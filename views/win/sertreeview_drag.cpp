@@ -16,14 +16,6 @@ namespace {
 
 const char kPasteIntoItselfText[] = "Can't paste because the target path is the same as the source path";
 
-// Scrolling and hit-testing look at the tree's client area.
-CPoint TreePoint(CWnd* view, CTreeCtrl& tree, CPoint point)
-{
-  view->ClientToScreen(&point);
-  tree.ScreenToClient(&point);
-  return point;
-}
-
 }  // namespace
 
 void CSerTrViewBase::OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult)
@@ -42,59 +34,6 @@ void CSerTrViewBase::OnBeginDrag(NMHDR* pNMHDR, LRESULT* pResult)
   m_dragNode = node;
   DragPayloadRows(&row, 1, siteIndex, parentPath, this);
   m_dragNode = nullptr;
-}
-
-BOOL CSerTrViewBase::CanDropOn(HTREEITEM node, int flag)
-{
-  HTREEITEM root = m_tree.GetRootItem();
-  // The root names no site: a drop there would reach the wrong server.
-  if (node == nullptr || node == root)
-    return FALSE;
-  if (m_dragNode == nullptr)
-    return TRUE;
-  if (flag != 0)
-    return node != m_tree.GetSelectedItem() && node != m_dragNode;
-  if (node == m_dragNode || node == m_tree.GetParentItem(m_dragNode))
-    return FALSE;
-  for (HTREEITEM item = m_tree.GetParentItem(node); item != nullptr; item = m_tree.GetParentItem(item))
-    if (item == m_dragNode)
-      return FALSE;
-  return TRUE;
-}
-
-DROPEFFECT CSerTrViewBase::OnDragEnter(COleDataObject* pDataObject, DWORD, CPoint)
-{
-  return pDataObject->IsDataAvailable((CLIPFORMAT)g_clipFormat) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-}
-
-DROPEFFECT CSerTrViewBase::OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point)
-{
-  m_dropNode = nullptr;
-  if (!pDataObject->IsDataAvailable((CLIPFORMAT)g_clipFormat))
-    return DROPEFFECT_NONE;
-  const CPoint at = TreePoint(this, m_tree, point);
-  if ((dwKeyState & MK_LBUTTON) != 0) {
-    CRect client;
-    m_tree.GetClientRect(&client);
-    if (at.y < 0)
-      m_tree.SendMessage(WM_VSCROLL, SB_LINEUP);
-    else if (at.y > client.bottom)
-      m_tree.SendMessage(WM_VSCROLL, SB_LINEDOWN);
-  }
-  UINT flags = 0;
-  HTREEITEM hit = m_tree.HitTest(at, &flags);
-  m_tree.SelectDropTarget(hit);
-  if (hit != nullptr && CanDropOn(hit, 0)) {
-    m_dropNode = hit;
-    return DROPEFFECT_COPY;
-  }
-  return DROPEFFECT_NONE;
-}
-
-void CSerTrViewBase::OnDragLeave()
-{
-  m_dropNode = nullptr;
-  m_tree.SelectDropTarget(nullptr);
 }
 
 BOOL CSerTrViewBase::OnDrop(COleDataObject* pDataObject, DROPEFFECT, CPoint)

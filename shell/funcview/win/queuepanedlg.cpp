@@ -159,7 +159,7 @@ BOOL CQueuePaneDlg::OnInitDialog()
   for (const Button& b : buttons) {
     b.button->SubclassDlgItem(b.id, this);
     b.button->SetIcon(b.icon);
-    b.button->SetTooltipText(b.tip, TRUE);
+    b.button->SetTooltipText(b.tip, TRUE);  // made inactive unless asked: it would never show
   }
   m_splitter.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 4), this, IDC_QUEUE_SPLITTER);
 
@@ -202,6 +202,10 @@ int CQueuePaneDlg::ThreadRow(int worker) const
 void CQueuePaneDlg::AddThreadRow()
 {
   const int row = m_threads.GetItemCount();
+  // A former worker's texts not yet shown are not this one's.
+  if (row < kQueueThreadSlots)
+    for (WorkerCell& cell : m_cells[row])
+      cell.stale = false;
   char text[16];
   std::snprintf(text, sizeof(text), "%d #", row + 1);
   m_threads.InsertItem(row, text);
@@ -244,6 +248,7 @@ void CQueuePaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
   if (nIDEvent == kRepaintTimer) {
     m_queue.RepaintIfStale();
+    FlushWorkerCells();
     return;
   }
   if (nIDEvent != kSaveTimer) {
@@ -321,19 +326,44 @@ LRESULT CQueuePaneDlg::OnScheduleStop(WPARAM, LPARAM)
   return 0;
 }
 
+void CQueuePaneDlg::SetWorkerCell(int row, int column, const char* text)
+{
+  static_assert(sizeof(m_cells) / sizeof(m_cells[0]) == kQueueThreadSlots, "a row of cells for each worker slot");
+  if (row < 0 || row >= kQueueThreadSlots || column < 0 || column >= kWorkerColumns)
+    return;
+  WorkerCell& cell = m_cells[row][column];
+  std::snprintf(cell.text, sizeof(cell.text), "%s", text != nullptr ? text : "");
+  cell.stale = true;
+  m_cellsStale = true;
+}
+
+void CQueuePaneDlg::FlushWorkerCells()
+{
+  if (!m_cellsStale)
+    return;
+  m_cellsStale = false;
+  const int rows = m_threads.GetItemCount();
+  for (int row = 0; row < kQueueThreadSlots; ++row)
+    for (WorkerCell& cell : m_cells[row]) {
+      if (cell.stale && row < rows)
+        m_threads.SetItemText(row, static_cast<int>(&cell - m_cells[row]), cell.text);
+      cell.stale = false;
+    }
+}
+
 LRESULT CQueuePaneDlg::OnThreadReset(WPARAM wParam, LPARAM lParam)
 {
   const int row = ThreadRow(static_cast<int>(wParam));
   const ThreadStatusRecord* rec = ThreadStatusAt(static_cast<int>(wParam));
   if (row < 0 || rec == nullptr)
     return 0;
-  m_threads.SetItemText(row, 1, rec->m_direction == 1 ? "<-" : "->");
-  m_threads.SetItemText(row, 2, rec->m_fileName);
-  m_threads.SetItemText(row, 3, FormatThousands(rec->m_fileSize));
-  m_threads.SetItemText(row, 4, "0 %");
-  m_threads.SetItemText(row, 5, "59:59:59");
-  m_threads.SetItemText(row, 6, "00:00:00");
-  m_threads.SetItemText(row, 7, "00.00");
+  SetWorkerCell(row, 1, rec->m_direction == 1 ? "<-" : "->");
+  SetWorkerCell(row, 2, rec->m_fileName);
+  SetWorkerCell(row, 3, FormatThousands(rec->m_fileSize));
+  SetWorkerCell(row, 4, "0 %");
+  SetWorkerCell(row, 5, "59:59:59");
+  SetWorkerCell(row, 6, "00:00:00");
+  SetWorkerCell(row, 7, "00.00");
   m_queue.RedrawItem(reinterpret_cast<const CPlanItem*>(lParam));
   return 0;
 }
@@ -353,11 +383,11 @@ LRESULT CQueuePaneDlg::OnThreadProgress(WPARAM wParam, LPARAM lParam)
   char text[32];
   if (percent > 1.0) {
     std::snprintf(text, sizeof(text), "%d %%", static_cast<int>(percent > 100.0 ? 100.0 : percent));
-    m_threads.SetItemText(row, 4, text);
+    SetWorkerCell(row, 4, text);
   }
   const uint32_t elapsed = QueueElapsedMs(rec->m_startTick, ::GetTickCount());
   FormatQueueSpeed(text, sizeof(text), moved, elapsed);
-  m_threads.SetItemText(row, 7, text);
+  SetWorkerCell(row, 7, text);
   // Bytes per millisecond is about KiB per second; what is left at that rate.
   uint64_t perMs = moved / (elapsed != 0 ? elapsed : 1);
   if (perMs == 0)
@@ -365,9 +395,9 @@ LRESULT CQueuePaneDlg::OnThreadProgress(WPARAM wParam, LPARAM lParam)
   const uint64_t left = size > done ? ((size - done) >> 10) / perMs : 0;
   std::snprintf(text, sizeof(text), "%.2d:%.2d:%.2d", static_cast<int>(left / 3600 > 99 ? 99 : left / 3600),
                 static_cast<int>((left % 3600) / 60), static_cast<int>(left % 60));
-  m_threads.SetItemText(row, 5, text);
+  SetWorkerCell(row, 5, text);
   FormatQueueElapsed(text, sizeof(text), elapsed);
-  m_threads.SetItemText(row, 6, text);
+  SetWorkerCell(row, 6, text);
   return 0;
 }
 
@@ -383,11 +413,11 @@ LRESULT CQueuePaneDlg::OnTaskFinished(WPARAM wParam, LPARAM)
   char text[32];
   if (percent > 0) {
     std::snprintf(text, sizeof(text), "%d %%", percent > 100 ? 100 : percent);
-    m_threads.SetItemText(row, 4, text);
+    SetWorkerCell(row, 4, text);
   }
-  m_threads.SetItemText(row, 5, "00:00:00");
-  m_threads.SetItemText(row, 6, rec->m_elapsed);
-  m_threads.SetItemText(row, 7, rec->m_speed);
+  SetWorkerCell(row, 5, "00:00:00");
+  SetWorkerCell(row, 6, rec->m_elapsed);
+  SetWorkerCell(row, 7, rec->m_speed);
   m_queue.RedrawItem(m_queue.GetPlanItem(0));
   return 0;
 }
