@@ -1,0 +1,120 @@
+# The scenario's steps, sourced by e2e.sh (which gives drv, x, fill, click_ctl,
+# shot, until_ok, fail and the servers' ZARN_PYFTPD_* and ZARN_VSFTPD_*).
+# Menu commands are sent as the menu sends them (drv command ID); everything
+# typed, clicked and dragged goes through xdotool on the Xvfb screen.
+
+QA="top:Quick Add Site"
+SERTREE=main/SysTreeView32#0     # the first server pane's tree
+LOCTREE=main/SysTreeView32#1     # the local tree below it
+SERLIST=main/id:1074             # "Files List": the server list
+LOCLIST=main/id:1075             # and the local list
+# The function view's tabs: 0 "Files List", 1 "Information" (the connection log).
+FUNCTABS=main/SysTabControl32#0
+LOGLIST=main/id:1016
+PY_SITE="Loopback pyftpd"
+VS_SITE="Loopback vsftpd"
+
+show_func_tab() {
+  local at; at=$(drv tabpoint "$FUNCTABS" "$1") || fail "no function tab $1"
+  x mousemove $at click 1
+}
+
+# quick_add_site NAME PORT USER PASSWORD: File > Quick Add Site, typed in.
+quick_add_site() {
+  drv command 32828 >/dev/null
+  drv wait "$QA" 10000 >/dev/null || fail "Quick Add Site did not open"
+  fill "$QA/id:1080" 127.0.0.1
+  fill "$QA/id:1091" "$2"
+  fill "$QA/id:1000" "$1"
+  # Anonymous is ticked for a new site: the user unticks it for a login.
+  click_ctl "$QA/id:1088"
+  fill "$QA/id:1084" "$3"
+  fill "$QA/id:1086" "$4"
+  [ "$(drv text "$QA/id:1000")" = "$1" ] || fail "the site name was not typed"
+  [ "$(drv text "$QA/id:1091")" = "$2" ] || fail "the port was not typed"
+}
+
+# open_site NAME FOLDER: a click on the site in the server tree; it connects and
+# its root's FOLDER shows in the tree.
+open_site() {
+  local at
+  at=$(drv itempoint "$SERTREE" "$1") || fail "no site $1 in the server tree"
+  x mousemove $at click 1
+  drv waititem "$SERTREE" "$2" 30000 || { shot "fail-open-$1"; fail "$1 did not list its root"; }
+}
+
+step_quick_add() {
+  quick_add_site "$PY_SITE" "$ZARN_PYFTPD_PORT" "$ZARN_PYFTPD_USER" "$ZARN_PYFTPD_PASS"
+  shot 01-quick-add-site
+  click_ctl "$QA/id:1"
+  drv gone "$QA" 10000 || fail "Quick Add Site stayed open"
+  drv waititem "$SERTREE" "$PY_SITE" 10000 || fail "the new site is not in the server tree"
+  open_site "$PY_SITE" "many files"
+  grep -q "USER $ZARN_PYFTPD_USER" "$ZARN_PYFTPD_LOG" || fail "no login in the server's log"
+  local tree; tree=$(drv tree "$SERTREE")
+  # The tree holds the folders (two levels below "FTP Server"), the list the files.
+  for want in "many files" docs queue "s2s src"; do
+    grep -qx "    $want" <<<"$tree" || { echo "$tree"; fail "the root lacks $want"; }
+  done
+  # The log took the function view's front on connecting: back to the files.
+  show_func_tab 0
+  drv waititem "$SERLIST" "readme.txt" 20000 || fail "the server list does not show the root"
+  shot 01-site-listed
+}
+
+
+PING="top:ZARN Ping Window"
+step_ping() {
+  drv command 32798 >/dev/null
+  drv wait "$PING" 10000 >/dev/null || fail "the ping window did not open"
+  fill "$PING/id:1001" 127.0.0.1      # the host box's edit field
+  fill "$PING/id:1046" 3
+  click_ctl "$PING/id:1044"           # Start
+  # Replies where this machine lets Wine send ICMP; a clear message where not.
+  local rows=""
+  for _ in $(seq 100); do
+    rows=$(drv items "$PING/id:1049")
+    grep -Eq '^(Reply from: 127\.0\.0\.1|.*(not permitted|failed|error|Error))' <<<"$rows" && break
+    sleep 0.2
+  done
+  grep -Eq '^(Reply from: 127\.0\.0\.1|.*(not permitted|failed|error|Error))' <<<"$rows" ||
+    { echo "$rows"; fail "no reply and no message in the ping window"; }
+  grep -q '^Pinging 127.0.0.1' <<<"$rows" || { echo "$rows"; fail "the ping window does not say what it pings"; }
+  shot 08-ping
+  click_ctl "$PING/id:1052"           # Close
+  drv gone "$PING" 10000 || fail "the ping window stayed open"
+}
+
+PORTS="top:Port Information"
+step_port_monitor() {
+  drv command 32799 >/dev/null
+  drv wait "$PORTS" 10000 >/dev/null || fail "the port monitor did not open"
+  local rows=""
+  for _ in $(seq 50); do
+    rows=$(drv items "$PORTS/id:1001")
+    grep -qP "^127\.0\.0\.1\t$ZARN_PYFTPD_PORT\t.*\tListening$" <<<"$rows" &&
+      grep -qP "^127\.0\.0\.1\t$ZARN_VSFTPD_PORT\t.*\tListening$" <<<"$rows" && break
+    sleep 0.2
+  done
+  grep -qP "^127\.0\.0\.1\t$ZARN_PYFTPD_PORT\t.*\tListening$" <<<"$rows" || fail "pyftpdlib's port is not listed"
+  grep -qP "^127\.0\.0\.1\t$ZARN_VSFTPD_PORT\t.*\tListening$" <<<"$rows" || fail "vsftpd's port is not listed"
+  # The program's own control connection to pyftpdlib, seen from both ends.
+  grep -qP "^127\.0\.0\.1\t$ZARN_PYFTPD_PORT\t127\.0\.0\.1\t\d+\tEstablished$" <<<"$rows" ||
+    fail "the open session is not listed"
+  shot 09-port-monitor
+  click_ctl "$PORTS/id:2"              # Close
+  drv gone "$PORTS" 10000 || fail "the port monitor stayed open"
+}
+
+step_connection_log() {
+  show_func_tab 1
+  local rows; rows=$(drv items "$LOGLIST")
+  for want in "127.0.0.1::Sending command ---> USER $ZARN_PYFTPD_USER" "127.0.0.1::Sending command ---> PASS x" \
+              "230 Login successful" "127.0.0.1::Sending command ---> LIST" "127.0.0.1::Reply: 226"; do
+    grep -qF "$want" <<<"$rows" || { echo "$rows"; fail "the log lacks \"$want\""; }
+  done
+  # The password never shows in the log.
+  grep -q "$ZARN_PYFTPD_PASS" <<<"$rows" && fail "the log shows the password"
+  shot 09-connection-log
+  show_func_tab 0
+}
