@@ -262,17 +262,27 @@ std::vector<TreeRow> TreeRows(HWND tree)
 
 bool IsTree(HWND w) { return ClassOf(w) == WC_TREEVIEWA; }
 
+// Labels are compared without the blanks around them (" (Z:)" is "(Z:)").
+std::string Trimmed(const std::string& s)
+{
+  const size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos)
+    return std::string();
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
 // Finds a row or item by its text (a list row's first column, or any column
 // when the text holds a tab-free part of a row).
 bool FindItem(HWND w, const std::string& text, POINT* where, HTREEITEM* treeItem)
 {
   if (IsTree(w)) {
     for (const TreeRow& row : TreeRows(w)) {
-      if (row.text != text)
+      if (Trimmed(row.text) != Trimmed(text))
         continue;
       if (treeItem != nullptr)
         *treeItem = row.item;
       if (where != nullptr) {
+        ::SendMessageA(w, TVM_ENSUREVISIBLE, 0, (LPARAM)row.item);
         RemoteBuffer buf(w, sizeof(RECT));
         RECT rc = {};
         std::memcpy(&rc, &row.item, sizeof row.item);
@@ -291,7 +301,7 @@ bool FindItem(HWND w, const std::string& text, POINT* where, HTREEITEM* treeItem
   const std::vector<std::string> rows = ListRows(w);
   for (size_t r = 0; r < rows.size(); ++r) {
     const std::string first = rows[r].substr(0, rows[r].find('\t'));
-    if (first != text)
+    if (Trimmed(first) != Trimmed(text))
       continue;
     if (where != nullptr) {
       ::SendMessageA(w, LVM_ENSUREVISIBLE, r, FALSE);
@@ -361,7 +371,7 @@ int main(int argc, char** argv)
     ::PostMessageA(w, WM_COMMAND, id, 0);
     return 0;
   }
-  if (!WaitFor(15000, [&] { return (w = Resolve(sel)) != nullptr; })) {
+  if (!WaitFor(5000, [&] { return (w = Resolve(sel)) != nullptr; })) {
     std::fprintf(stderr, "e2e_driver: %s: no such window\n", sel.c_str());
     return 1;
   }

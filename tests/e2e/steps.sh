@@ -90,7 +90,7 @@ step_port_monitor() {
   drv command 32799 >/dev/null
   drv wait "$PORTS" 10000 >/dev/null || fail "the port monitor did not open"
   local rows=""
-  for _ in $(seq 50); do
+  for _ in $(seq 10); do
     rows=$(drv items "$PORTS/id:1001")
     grep -qP "^127\.0\.0\.1\t$ZARN_PYFTPD_PORT\t.*\tListening$" <<<"$rows" &&
       grep -qP "^127\.0\.0\.1\t$ZARN_VSFTPD_PORT\t.*\tListening$" <<<"$rows" && break
@@ -117,4 +117,102 @@ step_connection_log() {
   grep -q "$ZARN_PYFTPD_PASS" <<<"$rows" && fail "the log shows the password"
   shot 09-connection-log
   show_func_tab 0
+}
+
+# drag SRC-SELECTOR ITEM DEST-SELECTOR: the mouse drags ITEM onto DEST's middle.
+drag() {
+  local at to
+  at=$(drv itempoint "$1" "$2") || fail "no $2 to drag"
+  to=$(drv rect "$3") || fail "no drop target $3"
+  set -- $at $to
+  x mousemove "$1" "$2" mousedown 1 sleep 0.2 mousemove $(($1 + 8)) $(($2 + 8)) sleep 0.2 \
+    mousemove $(($1 + 30)) $(($2 + 40)) sleep 0.2 mousemove "$7" "$8" sleep 0.3 \
+    mousemove $(($7 + 5)) $(($8 + 5)) sleep 0.3 mouseup 1
+}
+
+# open_local PATH: the local tree unfolded along an absolute Unix path (drive
+# Z:) by double clicks, then a click on its last folder lists it.
+open_local() {
+  local part at
+  at=$(drv itempoint "$LOCTREE" "(Z:)") || fail "no drive Z: in the local tree"
+  x mousemove $at click --repeat 2 --delay 80 1
+  IFS=/ read -ra parts <<<"${1#/}"
+  for part in "${parts[@]}"; do
+    drv waititem "$LOCTREE" "$part" 10000 >/dev/null || fail "the local tree lacks $part"
+    at=$(drv itempoint "$LOCTREE" "$part")
+    if [ "$part" = "${parts[-1]}" ]; then x mousemove $at click 1; else x mousemove $at click --repeat 2 --delay 80 1; fi
+  done
+}
+
+# wait_files DIR-A DIR-B SECONDS: DIR-B holds every file of DIR-A, byte for byte.
+same_tree() { diff -r "$1" "$2" >/dev/null 2>&1; }
+wait_same() {
+  local n=$(($3 * 5))
+  until_ok "$n" same_tree "$1" "$2" || { diff -rq "$1" "$2" | head; return 1; }
+}
+
+# A box of the program asking to confirm: its OK clicked.
+confirm_ok() {
+  drv wait "top:Operation Confirmation" 10000 >/dev/null || fail "no confirmation box"
+  click_ctl "top:Operation Confirmation/id:1"
+  drv gone "top:Operation Confirmation" 10000 || fail "the confirmation box stayed"
+}
+
+# Start Queue, as the toolbar's green arrow: the queue runs what the drags put in it.
+QUEUELIST=main/id:1085
+start_queue() { drv command 32816 >/dev/null; }
+queue_has() { drv items "$QUEUELIST" | grep -qF "$1"; }
+# drop_to_queue NAME: the drop's confirmation answered; NAME waits in the queue.
+drop_to_queue() {
+  confirm_ok
+  show_func_tab 3
+  until_ok 100 queue_has "$1" || { shot "fail-queue"; fail "$1 did not reach the queue"; }
+}
+
+step_drag_download() {
+  local local=$root/local
+  show_func_tab 0
+  open_local "$local"
+  drag "$SERLIST" "many files" "$LOCLIST"
+  shot 02-drop-confirm
+  drop_to_queue "many files"
+  shot 02-dragged-to-queue
+  start_queue
+  wait_same "$ZARN_PYFTPD_ROOT/many files" "$local/many files" 90 || { shot fail-download; fail "the folder did not arrive byte-exact"; }
+}
+
+step_drag_upload() {
+  local local=$root/local at
+  # One file back up: dragged from the local list onto the server list.
+  printf 'uploaded by drag\r\n' >"$local/upload me.txt"
+  # Refresh (the toolbar's round arrow) in the local list, back in front.
+  show_func_tab 0
+  click_ctl "$LOCLIST"
+  drv command 32820 >/dev/null
+  drv waititem "$LOCLIST" "upload me.txt" 10000 >/dev/null || fail "the local list does not show the new file"
+  drag "$LOCLIST" "upload me.txt" "$SERLIST"
+  shot 02-upload-drag
+  drop_to_queue "upload me.txt"
+  start_queue
+  until_ok 300 cmp -s "$local/upload me.txt" "$ZARN_PYFTPD_ROOT/upload me.txt" || fail "the upload did not arrive"
+}
+
+step_remote_rename_delete() {
+  local at
+  show_func_tab 0
+  # A remote rename (Rename, typed over the label) and a remote delete (confirmed).
+  at=$(drv itempoint "$SERLIST" "readme.txt") || fail "no readme.txt in the server list"
+  x mousemove $at click 1
+  drv command 32818 >/dev/null
+  drv wait main/Edit#0 10000 >/dev/null || fail "Rename opened no label editor"
+  x key ctrl+a; x type --delay 20 "renamed file.txt"; x key Return
+  until_ok 100 test -f "$ZARN_PYFTPD_ROOT/renamed file.txt" || fail "the rename did not reach the server"
+  [ -e "$ZARN_PYFTPD_ROOT/readme.txt" ] && fail "the old name stayed on the server"
+  drv waititem "$SERLIST" "renamed file.txt" 10000 >/dev/null || fail "the list does not show the new name"
+  at=$(drv itempoint "$SERLIST" "renamed file.txt"); x mousemove $at click 1
+  drv command 32821 >/dev/null
+  shot 02-delete-confirm
+  confirm_ok
+  until_ok 100 sh -c "! test -e '$ZARN_PYFTPD_ROOT/renamed file.txt'" || fail "the delete did not reach the server"
+  shot 02-after-rename-delete
 }
