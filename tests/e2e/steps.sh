@@ -216,3 +216,103 @@ step_remote_rename_delete() {
   until_ok 100 sh -c "! test -e '$ZARN_PYFTPD_ROOT/renamed file.txt'" || fail "the delete did not reach the server"
   shot 02-after-rename-delete
 }
+
+# Add To Queue (the server list's command) on the selected rows of the list.
+add_to_queue() { drv command 32838 >/dev/null; }
+planfile=$root/queue.pln
+
+step_queue_restart() {
+  local at
+  show_func_tab 0
+  at=$(drv itempoint "$SERLIST" queue) || fail "no folder queue"
+  x mousemove $at click --repeat 2 --delay 80 1          # into the folder
+  drv waititem "$SERLIST" q300.txt 30000 >/dev/null || fail "the folder did not list"
+  click_ctl "$SERLIST"; x key ctrl+a                      # every file selected
+  add_to_queue
+  until_ok 300 queue_has q300.txt || fail "the 300 files did not reach the queue"
+  shot 03-queue-300
+  # Two workers running when the program is closed: it ends within the grace.
+  until_ok 300 sh -c "ls '$root/local' | grep -q '^q'" || fail "the queue did not start"
+  drv command 57665 >/dev/null
+  until_ok 200 sh -c "! kill -0 $(cat "$root/zarn.pid") 2>/dev/null" || fail "the program did not end within the close grace"
+  [ -s "$planfile" ] || fail "the queue file is missing"
+  cp "$planfile" "$root/queue.pln.saved"
+  launch
+  drv wait "$QUEUELIST" 30000 >/dev/null || fail "the queue page did not come back"
+  until_ok 100 queue_has q300.txt || fail "the queue did not come back"
+  start_queue
+  local d
+  for d in $(seq -w 1 300); do
+    until_ok 600 cmp -s "$ZARN_PYFTPD_ROOT/queue/q$d.txt" "$root/local/q$d.txt" || fail "q$d.txt is not byte-exact"
+  done
+  until_ok 300 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv items '$QUEUELIST' | grep -q Finished" ||
+    fail "the queue did not end in Finished"
+  shot 03-queue-finished
+}
+
+step_server_restart() {
+  # pyftpdlib killed while a big file comes down, then started again on its port:
+  # the item is retried and resumes.
+  head -c 41943040 /dev/urandom >"$ZARN_PYFTPD_ROOT/many files/resume me.bin"
+  show_func_tab 0
+  drag "$SERLIST" "many files" "$LOCLIST"
+  drop_to_queue "many files"
+  start_queue
+  until_ok 300 test -s "$root/local/many files/resume me.bin" || fail "the big file did not start"
+  local pid; pid=$(cat "$root/pyftpd.pid" 2>/dev/null) || fail "no pyftpdlib pid"
+  kill "$pid"
+  sleep 2  # the program meets the dead server (what is tested: the retry after it)
+  /usr/bin/python3 "$top/tests/peers/pyftpd.py" --root "$ZARN_PYFTPD_ROOT" --port "$ZARN_PYFTPD_PORT" \
+    --port-file "$root/py2.port" --log "$ZARN_PYFTPD_LOG" </dev/null >/dev/null 2>&1 &
+  until_ok 1200 cmp -s "$ZARN_PYFTPD_ROOT/many files/resume me.bin" "$root/local/many files/resume me.bin" ||
+    fail "the item was not resumed to a byte-exact copy"
+  grep -q 'REST ' "$ZARN_PYFTPD_LOG" || fail "the retry did not resume (no REST)"
+}
+
+step_site_to_site() {
+  quick_add_site "$VS_SITE" "$ZARN_VSFTPD_PORT" "$ZARN_VSFTPD_USER" "$ZARN_VSFTPD_PASS"
+  click_ctl "$QA/id:1"
+  drv gone "$QA" 10000 || fail "Quick Add Site stayed open"
+  drv command 32841 >/dev/null                            # Dual Server View
+  local at; at=$(drv itempoint main/SysTreeView32#1 "$VS_SITE") || fail "no vsftpd site in the second pane"
+  x mousemove $at click 1
+  drv waititem main/SysTreeView32#1 upload 30000 >/dev/null || fail "the vsftpd site did not list"
+  drag "$SERLIST" "s2s src" main/id:1074#1
+  confirm_ok
+  until_ok 600 same_tree "$ZARN_PYFTPD_ROOT/s2s src" "$ZARN_VSFTPD_ROOT/upload/s2s src" || fail "the site-to-site copy differs"
+  shot 04-site-to-site
+}
+
+step_search() {
+  drv command 32859 >/dev/null
+  drv wait "top:Search FTP" 10000 >/dev/null || fail "Search did not open"
+  fill "top:Search FTP/id:1152" "*.txt"
+  click_ctl "top:Search FTP/id:1"
+  show_func_tab 5
+  until_ok 300 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv items main/SysListView32#0 | grep -q alpha.txt" ||
+    fail "the search did not find alpha.txt"
+  shot 05-search
+}
+
+step_site_manager() {
+  drv command 32849 >/dev/null
+  drv wait "top:ZARN Site Manager" 10000 >/dev/null || fail "the site manager did not open"
+  shot 06-site-manager
+  fail "the site manager's operations are not built yet"
+}
+
+step_console() {
+  drv command 32815 >/dev/null
+  drv wait "top:Manual Control" 10000 >/dev/null || fail "the console did not open"
+  shot 07-console
+  fail "the console window is not built yet"
+}
+
+step_readonly_target() {
+  mkdir -p "$root/readonly"; chmod 555 "$root/readonly"
+  fail "needs a way to point a download at a folder through the UI"
+}
+
+step_damaged_plan() {
+  fail "needs the queue's Import on the queue page's menu"
+}
