@@ -55,14 +55,15 @@ measure() {
   drv wait main 60000 >/dev/null
   if [ "$n" -gt 0 ]; then
     drv select main/SysTreeView32#0 "Site $(printf '%0*d' ${#n} 1)"
-    drv waititem main/SysListView32#0 "entry$(printf '%06d' $((entries - 1))).dat" 300000 ||
+    drv waititem main/hid:1074 "entry$(printf '%06d' $((entries - 1))).dat" 300000 ||
       echo "memory_bench: the listing did not come" >&2
   else
     sleep 3  # the empty window settles
   fi
   # The Windows process is the Wine loader below the runner's timeout.
-  pid=$(pgrep -f 'zarn\.exe' -P "$(pgrep -P "$(pgrep -P $runner | head -1)" timeout | head -1)" 2>/dev/null | head -1 || true)
-  [ -n "$pid" ] || pid=$(pgrep -n -f '[z]arn\.exe$' || true)
+  # The Windows process: the Wine loader below the runner's timeout.
+  local t; t=$(pgrep -P "$runner" -x timeout | head -1 || true)
+  pid=$( [ -n "$t" ] && pgrep -P "$t" | head -1 || true)
   hwm=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo 0)
   drv command 57665
   drv gone main 60000 || true

@@ -6,9 +6,10 @@
 # Wine. Prints the medians, the ratio window/floor and the program's own share
 # (its time less the floor's). A prefix and Xvfb of its own; nothing is asserted.
 #
-# Last figures (5 runs, load average 3.1-4.4, shared machine): floor 0.41 s;
-# zarn main window 1.17 s (2.9 x the floor, 0.76 s its own), first listing
-# painted 1.62 s.
+# Last figures (3 runs, load average 11.7 on a shared machine): floor 2.64 s;
+# zarn main window 11.39 s (4.3 x the floor, 8.75 s its own), first listing
+# shown 13.99 s. Unexplained yet: most of zarn's own share; a quiet machine
+# should be measured before reading anything into it.
 set -eu
 runs=${1:-5}
 . "$(dirname "$0")/common.sh"

@@ -83,13 +83,19 @@ BOOL CALLBACK WalkProbe(HWND w, LPARAM p)
     reinterpret_cast<Walk*>(p)->all.push_back(w);
   return TRUE;
 }
+BOOL CALLBACK WalkAllProbe(HWND w, LPARAM p)
+{
+  reinterpret_cast<Walk*>(p)->all.push_back(w);
+  return TRUE;
+}
 
 HWND FindControl(HWND top, const std::string& spec)
 {
   Walk walk;
-  ::EnumChildWindows(top, &WalkProbe, (LPARAM)&walk);
-  if (spec.compare(0, 3, "id:") == 0) {
-    const int id = (int)std::strtol(spec.c_str() + 3, nullptr, 0);
+  const bool hidden = spec.compare(0, 4, "hid:") == 0;
+  ::EnumChildWindows(top, hidden ? &WalkAllProbe : &WalkProbe, (LPARAM)&walk);
+  if (hidden || spec.compare(0, 3, "id:") == 0) {
+    const int id = (int)std::strtol(spec.c_str() + (hidden ? 4 : 3), nullptr, 0);
     for (HWND w : walk.all)
       if (::GetDlgCtrlID(w) == id)
         return w;
