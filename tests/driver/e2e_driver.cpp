@@ -1,0 +1,437 @@
+// e2e_driver VERB ...: finds zarn's windows and controls and reads their texts,
+// as the end-to-end scenario (tests/e2e) needs. It never calls into the program:
+// it reads what any process can read of a window, and for the list and tree
+// controls it lends the program a buffer in the program's own memory.
+//
+// A window is named by a selector: "main" (zarn's main window), "top:TEXT" (a
+// visible top-level window whose caption contains TEXT), or a hexadecimal handle.
+// Controls below it: "SEL/CLASS#N" (the N-th visible control of that class, in
+// the order of a depth-first walk, from 0) or "SEL/id:ID" (the first visible one).
+//
+//   wait SEL [ms]             waits until the window exists; prints its handle
+//   gone SEL [ms]             waits until no such window exists
+//   dump SEL                  the window's visible controls: handle class id rect text
+//   rect SEL                  screen rectangle "x y w h" and centre "cx cy"
+//   text SEL                  the window's text
+//   command ID [SEL]          a menu command, as the menu or its key sends it
+//   items SEL                 the texts of a list view's rows (all columns, tab-separated)
+//   tree SEL                  a tree view's items, indented by two per level
+//   itempoint SEL TEXT        screen point of the list row or expanded tree item TEXT
+//   waititem SEL TEXT [ms]    waits until a list row or tree item holds TEXT
+//   select SEL TEXT           selects the tree item TEXT (as a click on it does)
+//   close SEL                 closes the window as its caption's close box does
+//   tabpoint SEL N            screen point of the N-th tab (from 0) of a tab control
+// Exit status 0: done; 1: not found in time; 2: bad arguments.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kPaneFirst = 0xE900;
+
+struct Probe {
+  std::string text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MainProbe(HWND w, LPARAM p)
+{
+  char title[64] = {};
+  ::GetWindowTextA(w, title, sizeof title);
+  if (std::strcmp(title, "ZARN") == 0 && ::IsWindowVisible(w) && ::GetDlgItem(w, kPaneFirst) != nullptr) {
+    reinterpret_cast<Probe*>(p)->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK TopProbe(HWND w, LPARAM p)
+{
+  auto* probe = reinterpret_cast<Probe*>(p);
+  char title[256] = {};
+  ::GetWindowTextA(w, title, sizeof title);
+  if (::IsWindowVisible(w) && std::strstr(title, probe->text.c_str()) != nullptr) {
+    probe->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::string ClassOf(HWND w)
+{
+  char cls[128] = {};
+  ::GetClassNameA(w, cls, sizeof cls);
+  return cls;
+}
+
+// Visible descendants in depth-first order (EnumChildWindows walks that way).
+struct Walk {
+  std::vector<HWND> all;
+};
+BOOL CALLBACK WalkProbe(HWND w, LPARAM p)
+{
+  if (::IsWindowVisible(w))
+    reinterpret_cast<Walk*>(p)->all.push_back(w);
+  return TRUE;
+}
+BOOL CALLBACK WalkAllProbe(HWND w, LPARAM p)
+{
+  reinterpret_cast<Walk*>(p)->all.push_back(w);
+  return TRUE;
+}
+
+HWND FindControl(HWND top, const std::string& spec)
+{
+  Walk walk;
+  const bool hidden = spec.compare(0, 4, "hid:") == 0;
+  ::EnumChildWindows(top, hidden ? &WalkAllProbe : &WalkProbe, (LPARAM)&walk);
+  if (hidden || spec.compare(0, 3, "id:") == 0) {
+    const int id = (int)std::strtol(spec.c_str() + (hidden ? 4 : 3), nullptr, 0);
+    for (HWND w : walk.all)
+      if (::GetDlgCtrlID(w) == id)
+        return w;
+    return nullptr;
+  }
+  const size_t hash = spec.find('#');
+  const std::string cls = spec.substr(0, hash);
+  int n = hash == std::string::npos ? 0 : std::atoi(spec.c_str() + hash + 1);
+  for (HWND w : walk.all)
+    if (ClassOf(w) == cls && n-- == 0)
+      return w;
+  return nullptr;
+}
+
+HWND Resolve(const std::string& sel)
+{
+  const size_t slash = sel.find('/');
+  const std::string head = sel.substr(0, slash);
+  HWND top = nullptr;
+  if (head == "main") {
+    Probe probe;
+    ::EnumWindows(&MainProbe, (LPARAM)&probe);
+    top = probe.found;
+  } else if (head.compare(0, 4, "top:") == 0) {
+    Probe probe;
+    probe.text = head.substr(4);
+    ::EnumWindows(&TopProbe, (LPARAM)&probe);
+    top = probe.found;
+  } else {
+    top = (HWND)(uintptr_t)std::strtoull(head.c_str(), nullptr, 16);
+    if (!::IsWindow(top))
+      top = nullptr;
+  }
+  if (top == nullptr || slash == std::string::npos)
+    return top;
+  return FindControl(top, sel.substr(slash + 1));
+}
+
+template <class Pred>
+bool WaitFor(DWORD ms, Pred pred)
+{
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    if (pred())
+      return true;
+    if (::GetTickCount() - start > ms)
+      return false;
+    ::Sleep(50);
+  }
+}
+
+// A buffer in the window's process, for messages that carry pointers.
+class RemoteBuffer {
+public:
+  RemoteBuffer(HWND w, size_t size) : m_size(size)
+  {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    m_process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (m_process != nullptr)
+      m_base = (char*)::VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteBuffer()
+  {
+    if (m_base != nullptr)
+      ::VirtualFreeEx(m_process, m_base, 0, MEM_RELEASE);
+    if (m_process != nullptr)
+      ::CloseHandle(m_process);
+  }
+  bool ok() const { return m_base != nullptr; }
+  char* at(size_t offset) const { return m_base + offset; }
+  bool Write(size_t offset, const void* data, size_t n)
+  {
+    return ::WriteProcessMemory(m_process, m_base + offset, data, n, nullptr) != 0;
+  }
+  bool Read(size_t offset, void* data, size_t n)
+  {
+    return ::ReadProcessMemory(m_process, m_base + offset, data, n, nullptr) != 0;
+  }
+
+private:
+  HANDLE m_process = nullptr;
+  char* m_base = nullptr;
+  size_t m_size;
+};
+
+constexpr size_t kTextAt = 1024;
+constexpr int kTextMax = 1024;
+
+std::string ListCell(HWND list, RemoteBuffer& buf, int row, int col)
+{
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = col;
+  item.pszText = buf.at(kTextAt);
+  item.cchTextMax = kTextMax;
+  char zero = 0;
+  buf.Write(kTextAt, &zero, 1);
+  buf.Write(0, &item, sizeof item);
+  ::SendMessageA(list, LVM_GETITEMTEXTA, row, (LPARAM)buf.at(0));
+  char text[kTextMax + 1] = {};
+  buf.Read(kTextAt, text, kTextMax);
+  return text;
+}
+
+std::vector<std::string> ListRows(HWND list)
+{
+  std::vector<std::string> rows;
+  RemoteBuffer buf(list, kTextAt + kTextMax + 16);
+  if (!buf.ok())
+    return rows;
+  HWND header = (HWND)::SendMessageA(list, LVM_GETHEADER, 0, 0);
+  int cols = header != nullptr ? (int)::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) : 1;
+  if (cols < 1)
+    cols = 1;
+  const int count = (int)::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+  for (int r = 0; r < count; ++r) {
+    std::string line;
+    for (int c = 0; c < cols; ++c) {
+      if (c > 0)
+        line += '\t';
+      line += ListCell(list, buf, r, c);
+    }
+    rows.push_back(line);
+  }
+  return rows;
+}
+
+std::string TreeText(HWND tree, RemoteBuffer& buf, HTREEITEM item)
+{
+  TVITEMA tv = {};
+  tv.mask = TVIF_TEXT | TVIF_HANDLE;
+  tv.hItem = item;
+  tv.pszText = buf.at(kTextAt);
+  tv.cchTextMax = kTextMax;
+  char zero = 0;
+  buf.Write(kTextAt, &zero, 1);
+  buf.Write(0, &tv, sizeof tv);
+  ::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)buf.at(0));
+  char text[kTextMax + 1] = {};
+  buf.Read(kTextAt, text, kTextMax);
+  return text;
+}
+
+struct TreeRow {
+  HTREEITEM item;
+  int depth;
+  std::string text;
+};
+
+void TreeWalk(HWND tree, RemoteBuffer& buf, HTREEITEM item, int depth, std::vector<TreeRow>& out)
+{
+  for (; item != nullptr; item = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item)) {
+    out.push_back({item, depth, TreeText(tree, buf, item)});
+    auto child = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)item);
+    if (child != nullptr && out.size() < 100000)
+      TreeWalk(tree, buf, child, depth + 1, out);
+  }
+}
+
+std::vector<TreeRow> TreeRows(HWND tree)
+{
+  std::vector<TreeRow> rows;
+  RemoteBuffer buf(tree, kTextAt + kTextMax + 16);
+  if (buf.ok())
+    TreeWalk(tree, buf, (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0), 0, rows);
+  return rows;
+}
+
+bool IsTree(HWND w) { return ClassOf(w) == WC_TREEVIEWA; }
+
+// Labels are compared without the blanks around them (" (Z:)" is "(Z:)").
+std::string Trimmed(const std::string& s)
+{
+  const size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos)
+    return std::string();
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// Finds a row or item by its text (a list row's first column, or any column
+// when the text holds a tab-free part of a row).
+bool FindItem(HWND w, const std::string& text, POINT* where, HTREEITEM* treeItem)
+{
+  if (IsTree(w)) {
+    for (const TreeRow& row : TreeRows(w)) {
+      if (Trimmed(row.text) != Trimmed(text))
+        continue;
+      if (treeItem != nullptr)
+        *treeItem = row.item;
+      if (where != nullptr) {
+        ::SendMessageA(w, TVM_ENSUREVISIBLE, 0, (LPARAM)row.item);
+        RemoteBuffer buf(w, sizeof(RECT));
+        RECT rc = {};
+        std::memcpy(&rc, &row.item, sizeof row.item);
+        buf.Write(0, &rc, sizeof rc);
+        if (!::SendMessageA(w, TVM_GETITEMRECT, TRUE, (LPARAM)buf.at(0)))
+          return false;  // folded away
+        buf.Read(0, &rc, sizeof rc);
+        POINT pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+        ::ClientToScreen(w, &pt);
+        *where = pt;
+      }
+      return true;
+    }
+    return false;
+  }
+  const std::vector<std::string> rows = ListRows(w);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const std::string first = rows[r].substr(0, rows[r].find('\t'));
+    if (Trimmed(first) != Trimmed(text))
+      continue;
+    if (where != nullptr) {
+      ::SendMessageA(w, LVM_ENSUREVISIBLE, r, FALSE);
+      RemoteBuffer buf(w, sizeof(RECT));
+      RECT rc = {};
+      rc.left = LVIR_LABEL;
+      buf.Write(0, &rc, sizeof rc);
+      ::SendMessageA(w, LVM_GETITEMRECT, r, (LPARAM)buf.at(0));
+      buf.Read(0, &rc, sizeof rc);
+      POINT pt = {rc.left + 12, (rc.top + rc.bottom) / 2};
+      ::ClientToScreen(w, &pt);
+      *where = pt;
+    }
+    return true;
+  }
+  return false;
+}
+
+void DumpOne(HWND w, int depth)
+{
+  RECT rc;
+  ::GetWindowRect(w, &rc);
+  char text[256] = {};
+  ::GetWindowTextA(w, text, sizeof text);
+  std::printf("%*s%p %s id=%d rect=%ld,%ld,%ld,%ld \"%s\"\n", depth * 2, "", (void*)w, ClassOf(w).c_str(),
+              ::GetDlgCtrlID(w), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, text);
+}
+
+void Dump(HWND w, int depth)
+{
+  DumpOne(w, depth);
+  for (HWND c = ::GetWindow(w, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT))
+    if (::IsWindowVisible(c))
+      Dump(c, depth + 1);
+}
+
+DWORD Ms(int argc, char** argv, int at, DWORD fallback)
+{
+  return argc > at ? (DWORD)std::strtoul(argv[at], nullptr, 10) : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  if (argc < 2)
+    return 2;
+  _setmode(_fileno(stdout), _O_BINARY);  // lines end in \n, as the scripts read them
+  const std::string verb = argv[1];
+  const std::string sel = argc > 2 ? argv[2] : "main";
+  HWND w = nullptr;
+  if (verb == "wait") {
+    if (!WaitFor(Ms(argc, argv, 3, 30000), [&] { return (w = Resolve(sel)) != nullptr; }))
+      return 1;
+    std::printf("%p\n", (void*)w);
+    return 0;
+  }
+  if (verb == "gone")
+    return WaitFor(Ms(argc, argv, 3, 30000), [&] { return Resolve(sel) == nullptr; }) ? 0 : 1;
+  if (verb == "command") {
+    if (argc < 3)
+      return 2;
+    const UINT id = (UINT)std::strtoul(argv[2], nullptr, 0);
+    const std::string target = argc > 3 ? argv[3] : "main";
+    if (!WaitFor(30000, [&] { return (w = Resolve(target)) != nullptr; }))
+      return 1;
+    ::PostMessageA(w, WM_COMMAND, id, 0);
+    return 0;
+  }
+  if (!WaitFor(5000, [&] { return (w = Resolve(sel)) != nullptr; })) {
+    std::fprintf(stderr, "e2e_driver: %s: no such window\n", sel.c_str());
+    return 1;
+  }
+  if (verb == "dump") {
+    Dump(w, 0);
+  } else if (verb == "rect") {
+    RECT rc;
+    ::GetWindowRect(w, &rc);
+    std::printf("%ld %ld %ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  } else if (verb == "text") {
+    std::vector<char> text(65536);
+    ::SendMessageA(w, WM_GETTEXT, text.size(), (LPARAM)text.data());
+    std::printf("%s\n", text.data());
+  } else if (verb == "items") {
+    for (const std::string& row : ListRows(w))
+      std::printf("%s\n", row.c_str());
+  } else if (verb == "tree") {
+    for (const TreeRow& row : TreeRows(w))
+      std::printf("%*s%s\n", row.depth * 2, "", row.text.c_str());
+  } else if (verb == "itempoint" || verb == "waititem" || verb == "select") {
+    if (argc < 4)
+      return 2;
+    POINT pt = {};
+    HTREEITEM item = nullptr;
+    const bool wantPoint = verb == "itempoint";
+    if (!WaitFor(verb == "waititem" ? Ms(argc, argv, 4, 30000) : 0,
+                 [&] { return FindItem(w, argv[3], wantPoint ? &pt : nullptr, &item); })) {
+      std::fprintf(stderr, "e2e_driver: no item \"%s\"\n", argv[3]);
+      return 1;
+    }
+    if (wantPoint)
+      std::printf("%ld %ld\n", pt.x, pt.y);
+    if (verb == "select") {
+      if (item == nullptr)
+        return 2;
+      ::SendMessageA(w, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    }
+  } else if (verb == "tabpoint") {
+    if (argc < 4)
+      return 2;
+    RemoteBuffer buf(w, sizeof(RECT));
+    RECT rc = {};
+    if (!::SendMessageA(w, TCM_GETITEMRECT, std::atoi(argv[3]), (LPARAM)buf.at(0)))
+      return 1;
+    buf.Read(0, &rc, sizeof rc);
+    POINT pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    ::ClientToScreen(w, &pt);
+    std::printf("%ld %ld\n", pt.x, pt.y);
+  } else if (verb == "close") {
+    ::PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+  } else {
+    return 2;
+  }
+  std::fflush(stdout);
+  return 0;
+}

@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# e2e.sh start|step NAME|stop|serve: the whole program as a user meets it.
+#   start  the loopback servers (pyftpdlib with a user and password, vsftpd),
+#          a wine prefix and Xvfb of their own under $E2E_ROOT, and zarn.exe
+#          started as a user starts it; returns once its main window is shown.
+#   step   one step of the scenario against that running program.
+#   stop   Exit from the menu, then everything started is ended and checked gone.
+# Every wait is bounded; each step ends with a screenshot in $E2E_ROOT/shots.
+# E2E_ROOT (default $ZARN_BUILD_ROOT/win64/e2e), E2E_BIN (the win64 bin folder).
+set -u
+top=$(cd "$(dirname "$0")/../.." && pwd)
+build=${ZARN_BUILD_ROOT:-$top/build}
+bin=${E2E_BIN:-$build/win64/bin}
+root=${E2E_ROOT:-$build/win64/e2e}
+py=/usr/bin/python3
+
+fail() { echo "e2e: $*" >&2; exit 1; }
+winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
+
+wine_env() {
+  export ZARN_BUILD_ROOT=$root WINEPREFIX=$root/wineprefix WINEDEBUG=-all
+  unset DISPLAY
+  # The program's GBK texts read as Chinese with code page 936 (needs the locale).
+  locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$' && export LANG=zh_CN.UTF-8
+  [ -s "$root/xvfb.display" ] && export DISPLAY=:$(cat "$root/xvfb.display")
+  return 0
+}
+drv() { (cd "$bin" && ZARN_TIMEOUT=${DRV_TIMEOUT:-90} "$top/scripts/wine-run.sh" ./e2e_driver.exe "$@" 2>/dev/null); }
+x() { xdotool "$@"; }
+shot() { mkdir -p "$root/shots"; import -window root "$root/shots/$1.png"; echo "e2e: shot $root/shots/$1.png"; }
+# waits up to $1 tenths of a second for the command to succeed
+until_ok() { local n=$1; shift; for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done; return 1; }
+
+# Clicks a control's centre (driver selector) and types a new text into it.
+fill() {
+  local c; c=$(drv rect "$1") || fail "no control $1"
+  set -- "$1" "$2" $c
+  x mousemove "$7" "$8" click 1
+  x key --clearmodifiers End shift+Home BackSpace
+  [ -n "$2" ] && x type --delay 20 "$2"
+  return 0
+}
+click_ctl() {
+  local c; c=$(drv rect "$1") || fail "no control $1"
+  set -- $c
+  x mousemove "$5" "$6" click 1
+}
+
+serve() {
+  # Runs inside with-peers.sh: hands the servers' coordinates over, then keeps
+  # them until the stop file appears (or an hour has gone).
+  env | grep -E '^ZARN_(PYFTPD|VSFTPD)_' | sed 's/^/export /; s/=\(.*\)$/="\1"/' >"$root/peers.env.tmp"
+  mv "$root/peers.env.tmp" "$root/peers.env"
+  for _ in $(seq 36000); do [ -f "$root/stop" ] && exit 0; sleep 0.1; done
+}
+
+# The servers' files: the scenario reads them back byte for byte.
+make_files() {
+  local r=$ZARN_PYFTPD_ROOT
+  mkdir -p "$r/many files" "$r/docs" "$r/queue" "$r/s2s src/inner"
+  for i in $(seq -w 1 49); do head -c $((1000 + 37 * 10#$i)) /dev/urandom >"$r/many files/file number $i.dat"; done
+  head -c 20971520 /dev/urandom >"$r/many files/big file.bin"
+  for n in alpha beta gamma; do printf 'text %s\r\n' "$n" >"$r/docs/$n.txt"; done
+  printf 'not text\n' >"$r/docs/picture.gif"
+  for i in $(seq -w 1 300); do printf 'queued file %s\n' "$i" >"$r/queue/q$i.txt"; done
+  for i in 1 2 3; do head -c 4096 /dev/urandom >"$r/s2s src/part $i.bin"; done
+  printf 'inner\n' >"$r/s2s src/inner/deep.txt"
+  printf 'welcome\r\n' >"$r/readme.txt"
+  # vsftpd keeps names as bytes: a GBK name (two Chinese characters, .txt).
+  printf 'gbk named file\n' >"$ZARN_VSFTPD_ROOT/upload/$(printf '\xd6\xd0\xce\xc4').txt"
+  chmod -R a+rwX "$ZARN_VSFTPD_ROOT/upload"
+}
+
+start() {
+  [ -x "$bin/zarn.exe" ] || [ -f "$bin/zarn.exe" ] || fail "no zarn.exe in $bin"
+  stop_quietly
+  # A new root each run; the wine prefix alone is kept (made once: 30-40 s),
+  # with the program's registry key cleared below before the program starts.
+  if [ -d "$root/wineprefix" ]; then
+    mv "$root/wineprefix" "$root.prefix.$$"; rm -rf "$root"; mkdir -p "$root"; mv "$root.prefix.$$" "$root/wineprefix"
+  else
+    rm -rf "$root"
+  fi
+  mkdir -p "$root/local" "$root/shots"
+  # The servers live in a detached with-peers.sh, so that no ctest pipe waits on them.
+  E2E_ROOT=$root setsid "$top/tests/peers/with-peers.sh" --pyftpd --vsftpd -- "$0" serve \
+    </dev/null >"$root/peers.out" 2>&1 &
+  echo $! >"$root/peers.pid"
+  until_ok 300 test -s "$root/peers.env" || { cat "$root/peers.out" >&2; fail "the servers did not start"; }
+  # shellcheck disable=SC1091
+  . "$root/peers.env"
+  make_files
+  wine_env
+  "$top/scripts/wine-env.sh" up >/dev/null 2>&1 </dev/null
+  wine_env
+  # What an installer would leave: where downloads and the queue file go.
+  local setup='HKCU\SOFTWARE\ZARN\SETUP'
+  reg() { setsid /usr/lib/wine/wine64 reg add "$@" /f </dev/null >/dev/null 2>&1; }
+  setsid /usr/lib/wine/wine64 reg delete 'HKCU\SOFTWARE\ZARN' /f </dev/null >/dev/null 2>&1
+  reg "$setup" /v DOWNLOADPATH /d "$(winpath "$root/local")"
+  reg "$setup" /v PLANFILE /d "$(winpath "$root/queue.pln")"
+  launch
+  echo "e2e: started"
+}
+
+launch() {
+  wine_env
+  # Redirected as a whole: nothing left behind may hold the caller's pipes.
+  (cd "$bin" && ZARN_TIMEOUT=3600 exec setsid "$top/scripts/wine-run.sh" ./zarn.exe) </dev/null >>"$root/zarn.out" 2>&1 &
+  echo $! >"$root/zarn.pid"
+  drv wait main 60000 >/dev/null || fail "the main window did not come"
+  # The tip of the day may greet the user: closed as the user closes it.
+  drv wait "top:Tip" 3000 >/dev/null 2>&1 && drv close "top:Tip"
+  return 0
+}
+
+zarn_alive() { [ -f "$root/zarn.pid" ] && kill -0 "$(cat "$root/zarn.pid")" 2>/dev/null; }
+
+stop_quietly() {
+  [ -d "$root" ] || return 0
+  if zarn_alive; then
+    wine_env; drv command 57665 >/dev/null 2>&1
+    until_ok 150 sh -c "! kill -0 $(cat "$root/zarn.pid") 2>/dev/null"
+    zarn_alive && kill -- -"$(cat "$root/zarn.pid")" 2>/dev/null
+  fi
+  touch "$root/stop"
+  [ -f "$root/peers.pid" ] && until_ok 100 sh -c "! kill -0 $(cat "$root/peers.pid") 2>/dev/null"
+  ZARN_BUILD_ROOT=$root "$top/scripts/wine-env.sh" down >/dev/null 2>&1
+  return 0
+}
+
+stop() {
+  [ -f "$root/zarn.pid" ] || fail "nothing was started"
+  wine_env
+  shot 99-before-exit
+  drv command 57665 >/dev/null || { stop_quietly; fail "no main window to exit"; }
+  until_ok 300 sh -c "! kill -0 $(cat "$root/zarn.pid") 2>/dev/null" || { stop_quietly; fail "zarn did not end"; }
+  stop_quietly
+  [ -f "$root/peers.pid" ] && kill -0 "$(cat "$root/peers.pid")" 2>/dev/null && fail "the servers did not end"
+  echo "e2e: stopped"
+}
+
+# shellcheck disable=SC1091
+load() { . "$root/peers.env" || fail "not started"; wine_env; zarn_alive || fail "zarn is not running"; }
+
+. "$top/tests/e2e/steps.sh"
+
+case "${1:-}" in
+  serve) serve ;;
+  start) start ;;
+  stop) stop ;;
+  step) load; "step_${2:?step name}" && echo "e2e: step $2 passed" ;;
+  *) echo "usage: e2e.sh start|step NAME|stop" >&2; exit 2 ;;
+esac

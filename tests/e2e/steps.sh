@@ -1,0 +1,318 @@
+# The scenario's steps, sourced by e2e.sh (which gives drv, x, fill, click_ctl,
+# shot, until_ok, fail and the servers' ZARN_PYFTPD_* and ZARN_VSFTPD_*).
+# Menu commands are sent as the menu sends them (drv command ID); everything
+# typed, clicked and dragged goes through xdotool on the Xvfb screen.
+
+QA="top:Quick Add Site"
+SERTREE=main/SysTreeView32#0     # the first server pane's tree
+LOCTREE=main/SysTreeView32#1     # the local tree below it
+SERLIST=main/id:1074             # "Files List": the server list
+LOCLIST=main/id:1075             # and the local list
+# The function view's tabs: 0 "Files List", 1 "Information" (the connection log).
+FUNCTABS=main/SysTabControl32#0
+LOGLIST=main/id:1016
+PY_SITE="Loopback pyftpd"
+VS_SITE="Loopback vsftpd"
+
+show_func_tab() {
+  local at; at=$(drv tabpoint "$FUNCTABS" "$1") || fail "no function tab $1"
+  x mousemove $at click 1
+}
+
+# quick_add_site NAME PORT USER PASSWORD: File > Quick Add Site, typed in.
+quick_add_site() {
+  drv command 32828 >/dev/null
+  drv wait "$QA" 10000 >/dev/null || fail "Quick Add Site did not open"
+  fill "$QA/id:1080" 127.0.0.1
+  fill "$QA/id:1091" "$2"
+  fill "$QA/id:1000" "$1"
+  # Anonymous is ticked for a new site: the user unticks it for a login.
+  click_ctl "$QA/id:1088"
+  fill "$QA/id:1084" "$3"
+  fill "$QA/id:1086" "$4"
+  [ "$(drv text "$QA/id:1000")" = "$1" ] || fail "the site name was not typed"
+  [ "$(drv text "$QA/id:1091")" = "$2" ] || fail "the port was not typed"
+}
+
+# open_site NAME FOLDER: a click on the site in the server tree; it connects and
+# its root's FOLDER shows in the tree.
+open_site() {
+  local at
+  at=$(drv itempoint "$SERTREE" "$1") || fail "no site $1 in the server tree"
+  x mousemove $at click 1
+  drv waititem "$SERTREE" "$2" 30000 || { shot "fail-open-$1"; fail "$1 did not list its root"; }
+}
+
+step_quick_add() {
+  quick_add_site "$PY_SITE" "$ZARN_PYFTPD_PORT" "$ZARN_PYFTPD_USER" "$ZARN_PYFTPD_PASS"
+  shot 01-quick-add-site
+  click_ctl "$QA/id:1"
+  drv gone "$QA" 10000 || fail "Quick Add Site stayed open"
+  drv waititem "$SERTREE" "$PY_SITE" 10000 || fail "the new site is not in the server tree"
+  open_site "$PY_SITE" "many files"
+  grep -q "USER $ZARN_PYFTPD_USER" "$ZARN_PYFTPD_LOG" || fail "no login in the server's log"
+  local tree; tree=$(drv tree "$SERTREE")
+  # The tree holds the folders (two levels below "FTP Server"), the list the files.
+  for want in "many files" docs queue "s2s src"; do
+    grep -qx "    $want" <<<"$tree" || { echo "$tree"; fail "the root lacks $want"; }
+  done
+  # The log took the function view's front on connecting: back to the files.
+  show_func_tab 0
+  drv waititem "$SERLIST" "readme.txt" 20000 || fail "the server list does not show the root"
+  shot 01-site-listed
+}
+
+
+PING="top:ZARN Ping Window"
+step_ping() {
+  drv command 32798 >/dev/null
+  drv wait "$PING" 10000 >/dev/null || fail "the ping window did not open"
+  fill "$PING/id:1001" 127.0.0.1      # the host box's edit field
+  fill "$PING/id:1046" 3
+  click_ctl "$PING/id:1044"           # Start
+  # Replies where this machine lets Wine send ICMP; a clear message where not.
+  local rows=""
+  for _ in $(seq 100); do
+    rows=$(drv items "$PING/id:1049")
+    grep -Eq '^(Reply from: 127\.0\.0\.1|.*(not permitted|failed|error|Error))' <<<"$rows" && break
+    sleep 0.2
+  done
+  grep -Eq '^(Reply from: 127\.0\.0\.1|.*(not permitted|failed|error|Error))' <<<"$rows" ||
+    { echo "$rows"; fail "no reply and no message in the ping window"; }
+  grep -q '^Pinging 127.0.0.1' <<<"$rows" || { echo "$rows"; fail "the ping window does not say what it pings"; }
+  shot 08-ping
+  click_ctl "$PING/id:1052"           # Close
+  drv gone "$PING" 10000 || fail "the ping window stayed open"
+}
+
+PORTS="top:Port Information"
+step_port_monitor() {
+  drv command 32799 >/dev/null
+  drv wait "$PORTS" 10000 >/dev/null || fail "the port monitor did not open"
+  local rows=""
+  for _ in $(seq 10); do
+    rows=$(drv items "$PORTS/id:1001")
+    grep -qP "^127\.0\.0\.1\t$ZARN_PYFTPD_PORT\t.*\tListening$" <<<"$rows" &&
+      grep -qP "^127\.0\.0\.1\t$ZARN_VSFTPD_PORT\t.*\tListening$" <<<"$rows" && break
+    sleep 0.2
+  done
+  grep -qP "^127\.0\.0\.1\t$ZARN_PYFTPD_PORT\t.*\tListening$" <<<"$rows" || fail "pyftpdlib's port is not listed"
+  grep -qP "^127\.0\.0\.1\t$ZARN_VSFTPD_PORT\t.*\tListening$" <<<"$rows" || fail "vsftpd's port is not listed"
+  # The program's own control connection to pyftpdlib, seen from both ends.
+  grep -qP "^127\.0\.0\.1\t$ZARN_PYFTPD_PORT\t127\.0\.0\.1\t\d+\tEstablished$" <<<"$rows" ||
+    fail "the open session is not listed"
+  shot 09-port-monitor
+  click_ctl "$PORTS/id:2"              # Close
+  drv gone "$PORTS" 10000 || fail "the port monitor stayed open"
+}
+
+step_connection_log() {
+  show_func_tab 1
+  local rows; rows=$(drv items "$LOGLIST")
+  for want in "127.0.0.1::Sending command ---> USER $ZARN_PYFTPD_USER" "127.0.0.1::Sending command ---> PASS x" \
+              "230 Login successful" "127.0.0.1::Sending command ---> LIST" "127.0.0.1::Reply: 226"; do
+    grep -qF "$want" <<<"$rows" || { echo "$rows"; fail "the log lacks \"$want\""; }
+  done
+  # The password never shows in the log.
+  grep -q "$ZARN_PYFTPD_PASS" <<<"$rows" && fail "the log shows the password"
+  shot 09-connection-log
+  show_func_tab 0
+}
+
+# drag SRC-SELECTOR ITEM DEST-SELECTOR: the mouse drags ITEM onto DEST's middle.
+drag() {
+  local at to
+  at=$(drv itempoint "$1" "$2") || fail "no $2 to drag"
+  to=$(drv rect "$3") || fail "no drop target $3"
+  set -- $at $to
+  x mousemove "$1" "$2" mousedown 1 sleep 0.2 mousemove $(($1 + 8)) $(($2 + 8)) sleep 0.2 \
+    mousemove $(($1 + 30)) $(($2 + 40)) sleep 0.2 mousemove "$7" "$8" sleep 0.3 \
+    mousemove $(($7 + 5)) $(($8 + 5)) sleep 0.3 mouseup 1
+}
+
+# open_local PATH: the local tree unfolded along an absolute Unix path (drive
+# Z:) by double clicks, then a click on its last folder lists it.
+open_local() {
+  local part at
+  at=$(drv itempoint "$LOCTREE" "(Z:)") || fail "no drive Z: in the local tree"
+  x mousemove $at click --repeat 2 --delay 80 1
+  IFS=/ read -ra parts <<<"${1#/}"
+  for part in "${parts[@]}"; do
+    drv waititem "$LOCTREE" "$part" 10000 >/dev/null || fail "the local tree lacks $part"
+    at=$(drv itempoint "$LOCTREE" "$part")
+    if [ "$part" = "${parts[-1]}" ]; then x mousemove $at click 1; else x mousemove $at click --repeat 2 --delay 80 1; fi
+  done
+}
+
+# wait_files DIR-A DIR-B SECONDS: DIR-B holds every file of DIR-A, byte for byte.
+same_tree() { diff -r "$1" "$2" >/dev/null 2>&1; }
+wait_same() {
+  local n=$(($3 * 5))
+  until_ok "$n" same_tree "$1" "$2" || { diff -rq "$1" "$2" | head; return 1; }
+}
+
+# A box of the program asking to confirm: its OK clicked.
+confirm_ok() {
+  drv wait "top:Operation Confirmation" 10000 >/dev/null || fail "no confirmation box"
+  click_ctl "top:Operation Confirmation/id:1"
+  drv gone "top:Operation Confirmation" 10000 || fail "the confirmation box stayed"
+}
+
+# Start Queue, as the toolbar's green arrow: the queue runs what the drags put in it.
+QUEUELIST=main/id:1085
+start_queue() { drv command 32816 >/dev/null; }
+queue_has() { drv items "$QUEUELIST" | grep -qF "$1"; }
+# drop_to_queue NAME: the drop's confirmation answered; NAME waits in the queue.
+drop_to_queue() {
+  confirm_ok
+  show_func_tab 3
+  until_ok 100 queue_has "$1" || { shot "fail-queue"; fail "$1 did not reach the queue"; }
+}
+
+step_drag_download() {
+  local local=$root/local
+  show_func_tab 0
+  open_local "$local"
+  drag "$SERLIST" "many files" "$LOCLIST"
+  shot 02-drop-confirm
+  drop_to_queue "many files"
+  shot 02-dragged-to-queue
+  start_queue
+  wait_same "$ZARN_PYFTPD_ROOT/many files" "$local/many files" 90 || { shot fail-download; fail "the folder did not arrive byte-exact"; }
+}
+
+step_drag_upload() {
+  local local=$root/local at
+  # One file back up: dragged from the local list onto the server list.
+  printf 'uploaded by drag\r\n' >"$local/upload me.txt"
+  # Refresh (the toolbar's round arrow) in the local list, back in front.
+  show_func_tab 0
+  click_ctl "$LOCLIST"
+  drv command 32820 >/dev/null
+  drv waititem "$LOCLIST" "upload me.txt" 10000 >/dev/null || fail "the local list does not show the new file"
+  drag "$LOCLIST" "upload me.txt" "$SERLIST"
+  shot 02-upload-drag
+  drop_to_queue "upload me.txt"
+  start_queue
+  until_ok 300 cmp -s "$local/upload me.txt" "$ZARN_PYFTPD_ROOT/upload me.txt" || fail "the upload did not arrive"
+}
+
+step_remote_rename_delete() {
+  local at
+  show_func_tab 0
+  # A remote rename (Rename, typed over the label) and a remote delete (confirmed).
+  at=$(drv itempoint "$SERLIST" "readme.txt") || fail "no readme.txt in the server list"
+  x mousemove $at click 1
+  drv command 32818 >/dev/null
+  drv wait main/Edit#0 10000 >/dev/null || fail "Rename opened no label editor"
+  x key ctrl+a; x type --delay 20 "renamed file.txt"; x key Return
+  until_ok 100 test -f "$ZARN_PYFTPD_ROOT/renamed file.txt" || fail "the rename did not reach the server"
+  [ -e "$ZARN_PYFTPD_ROOT/readme.txt" ] && fail "the old name stayed on the server"
+  drv waititem "$SERLIST" "renamed file.txt" 10000 >/dev/null || fail "the list does not show the new name"
+  at=$(drv itempoint "$SERLIST" "renamed file.txt"); x mousemove $at click 1
+  drv command 32821 >/dev/null
+  shot 02-delete-confirm
+  confirm_ok
+  until_ok 100 sh -c "! test -e '$ZARN_PYFTPD_ROOT/renamed file.txt'" || fail "the delete did not reach the server"
+  shot 02-after-rename-delete
+}
+
+# Add To Queue (the server list's command) on the selected rows of the list.
+add_to_queue() { drv command 32838 >/dev/null; }
+planfile=$root/queue.pln
+
+step_queue_restart() {
+  local at
+  show_func_tab 0
+  at=$(drv itempoint "$SERLIST" queue) || fail "no folder queue"
+  x mousemove $at click --repeat 2 --delay 80 1          # into the folder
+  drv waititem "$SERLIST" q300.txt 30000 >/dev/null || fail "the folder did not list"
+  click_ctl "$SERLIST"; x key ctrl+a                      # every file selected
+  add_to_queue
+  until_ok 300 queue_has q300.txt || fail "the 300 files did not reach the queue"
+  shot 03-queue-300
+  # Two workers running when the program is closed: it ends within the grace.
+  until_ok 300 sh -c "ls '$root/local' | grep -q '^q'" || fail "the queue did not start"
+  drv command 57665 >/dev/null
+  until_ok 200 sh -c "! kill -0 $(cat "$root/zarn.pid") 2>/dev/null" || fail "the program did not end within the close grace"
+  [ -s "$planfile" ] || fail "the queue file is missing"
+  cp "$planfile" "$root/queue.pln.saved"
+  launch
+  drv wait "$QUEUELIST" 30000 >/dev/null || fail "the queue page did not come back"
+  until_ok 100 queue_has q300.txt || fail "the queue did not come back"
+  start_queue
+  local d
+  for d in $(seq -w 1 300); do
+    until_ok 600 cmp -s "$ZARN_PYFTPD_ROOT/queue/q$d.txt" "$root/local/q$d.txt" || fail "q$d.txt is not byte-exact"
+  done
+  until_ok 300 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv items '$QUEUELIST' | grep -q Finished" ||
+    fail "the queue did not end in Finished"
+  shot 03-queue-finished
+}
+
+step_server_restart() {
+  # pyftpdlib killed while a big file comes down, then started again on its port:
+  # the item is retried and resumes.
+  head -c 41943040 /dev/urandom >"$ZARN_PYFTPD_ROOT/many files/resume me.bin"
+  show_func_tab 0
+  drag "$SERLIST" "many files" "$LOCLIST"
+  drop_to_queue "many files"
+  start_queue
+  until_ok 300 test -s "$root/local/many files/resume me.bin" || fail "the big file did not start"
+  local pid; pid=$(cat "$root/pyftpd.pid" 2>/dev/null) || fail "no pyftpdlib pid"
+  kill "$pid"
+  sleep 2  # the program meets the dead server (what is tested: the retry after it)
+  /usr/bin/python3 "$top/tests/peers/pyftpd.py" --root "$ZARN_PYFTPD_ROOT" --port "$ZARN_PYFTPD_PORT" \
+    --port-file "$root/py2.port" --log "$ZARN_PYFTPD_LOG" </dev/null >/dev/null 2>&1 &
+  until_ok 1200 cmp -s "$ZARN_PYFTPD_ROOT/many files/resume me.bin" "$root/local/many files/resume me.bin" ||
+    fail "the item was not resumed to a byte-exact copy"
+  grep -q 'REST ' "$ZARN_PYFTPD_LOG" || fail "the retry did not resume (no REST)"
+}
+
+step_site_to_site() {
+  quick_add_site "$VS_SITE" "$ZARN_VSFTPD_PORT" "$ZARN_VSFTPD_USER" "$ZARN_VSFTPD_PASS"
+  click_ctl "$QA/id:1"
+  drv gone "$QA" 10000 || fail "Quick Add Site stayed open"
+  drv command 32841 >/dev/null                            # Dual Server View
+  local at; at=$(drv itempoint main/SysTreeView32#1 "$VS_SITE") || fail "no vsftpd site in the second pane"
+  x mousemove $at click 1
+  drv waititem main/SysTreeView32#1 upload 30000 >/dev/null || fail "the vsftpd site did not list"
+  drag "$SERLIST" "s2s src" main/id:1074#1
+  confirm_ok
+  until_ok 600 same_tree "$ZARN_PYFTPD_ROOT/s2s src" "$ZARN_VSFTPD_ROOT/upload/s2s src" || fail "the site-to-site copy differs"
+  shot 04-site-to-site
+}
+
+step_search() {
+  drv command 32859 >/dev/null
+  drv wait "top:Search FTP" 10000 >/dev/null || fail "Search did not open"
+  fill "top:Search FTP/id:1152" "*.txt"
+  click_ctl "top:Search FTP/id:1"
+  show_func_tab 5
+  until_ok 300 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv items main/SysListView32#0 | grep -q alpha.txt" ||
+    fail "the search did not find alpha.txt"
+  shot 05-search
+}
+
+step_site_manager() {
+  drv command 32849 >/dev/null
+  drv wait "top:ZARN Site Manager" 10000 >/dev/null || fail "the site manager did not open"
+  shot 06-site-manager
+  fail "the site manager's operations are not built yet"
+}
+
+step_console() {
+  drv command 32815 >/dev/null
+  drv wait "top:Manual Control" 10000 >/dev/null || fail "the console did not open"
+  shot 07-console
+  fail "the console window is not built yet"
+}
+
+step_readonly_target() {
+  mkdir -p "$root/readonly"; chmod 555 "$root/readonly"
+  fail "needs a way to point a download at a folder through the UI"
+}
+
+step_damaged_plan() {
+  fail "needs the queue's Import on the queue page's menu"
+}
