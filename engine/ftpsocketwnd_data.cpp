@@ -481,17 +481,8 @@ void CFtpDataPath::ReceiveIntoFile(CFtpSocketWnd& w, int verb)
     if (r != RECV_FULL)
       break;
   }
-  if (r == RECV_CLOSED && w.m_dataSocket == s) {
+  if (r == RECV_CLOSED && w.m_dataSocket == s)
     w.m_dataEnded = true;
-    if (sound) {
-      // Read to its end: closed here, not on its FD_CLOSE, so the transfer
-      // ends a message sooner and a close not yet posted never comes. One
-      // already posted is older than anything the next data socket brings,
-      // so it is taken first and finds no socket.
-      w.OnDataClosed(true);
-      return;
-    }
-  }
   // A would-block or a used-up share selects FD_READ again, which posts it at
   // once when bytes wait; a socket at its end, failed or given up (an abort
   // may have closed it meanwhile) keeps FD_CLOSE alone.
