@@ -265,3 +265,38 @@ TEST_F(DataTransfers, LimitedQueueTransfersAreByteExact)
 }
 
 }  // namespace
+
+// Small files one after another on one connection, each arriving with its
+// close in one receive: each ends once with every byte, and no close left of
+// one file reaches the data socket of the next (socket handles are reused).
+TEST_F(DataTransfers, SmallFilesInARowEachCloseOnce)
+{
+  const int kFiles = 40;
+  const std::string data = datatest::BinaryData(3001);
+  for (const Server& server : {datatest::Vsftpd(), datatest::Pyftpd()}) {
+    SCOPED_TRACE(server.name);
+    const std::string remote = server.writable + "small.bin";
+    ASSERT_TRUE(datatest::WriteBytes(server.root + "\\" + remote, data));
+    ConnLogClear();
+    Connection c;
+    ASSERT_TRUE(c.Open(server, true)) << LogDump();
+    const uint64_t receivedBefore = c.site.m_bytesReceived;
+    for (int i = 0; i < kFiles; ++i) {
+      SCOPED_TRACE(i);
+      const std::string copy = local + "small" + std::to_string(i) + ".bin";
+      CFile down;
+      ASSERT_TRUE(down.Open(copy.c_str(), kWriteFlags));
+      const Outcome o = datatest::RunWithFile(c, down, TransferCommands(true, VERB_RETR, remote), nullptr);
+      ASSERT_TRUE(o.woke) << LogDump();
+      ASSERT_TRUE(o.alive) << LogDump();
+      EXPECT_TRUE(o.fileReleased);
+      EXPECT_TRUE(datatest::ReadBytes(copy) == data) << "local copy differs";
+    }
+    EXPECT_EQ(LogCount("127.0.0.1::Data Socket closed. "), kFiles) << LogDump();
+    EXPECT_EQ(LogCount("127.0.0.1::Total received 3,001 bytes in "), kFiles);
+    EXPECT_EQ(c.site.m_bytesReceived - receivedBefore, (uint64_t)kFiles * data.size());
+    ASSERT_TRUE(c.client->Run(VERB_NOOP, "", 5000));
+    EXPECT_TRUE(c.client->Alive());
+    EXPECT_LT(c.client->Stop(), 3000u);
+  }
+}
