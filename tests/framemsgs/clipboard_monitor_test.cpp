@@ -153,7 +153,7 @@ TEST(ClipboardMonitor, QueuesRemembersAndLeavesTheChain)
   framefix::Pump(200, [] { return false; });
   bool chosen = false;
   for (int attempt = 0; attempt < 3 && !chosen; ++attempt) {
-    wintest::Xdo("key --delay 200 alt+o Down Down Down Right Down Down Return");
+    wintest::Xdo("key --delay 200 alt+o Down Down Down Down Right Down Down Return");
     chosen = framefix::Pump(3000, [&] { return frame->m_window.clipboardMode == CLIPMODE_FILES; });
     if (!chosen)
       wintest::Xdo("key Escape Escape Escape");

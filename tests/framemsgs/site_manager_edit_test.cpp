@@ -32,8 +32,16 @@ CSiteItem* Add(const char* name)
   CopySiteText(record.m_host, "127.0.0.1");
   record.m_port = 1;
   record.m_pNewSite = reinterpret_cast<CSiteItem*>(&record);  // stale: the handler clears it
+  const bool named = g_pDoc->FindSiteNodeByName(name) != FALSE;
+  const size_t boxes = doctest::g_boxes.size();
   const LRESULT done = Edit(SITEEDIT_ADD, &record);
   EXPECT_EQ(done != 0, record.m_pNewSite != nullptr) << name;
+  if (record.m_pNewSite == nullptr && std::strncmp(name, "Fill", 4) != 0) {
+    // Why an add that should work was refused: a tree item of that name, a full table or a box.
+    ADD_FAILURE() << name << " refused; tree item already named so: " << named << "; sites: " << g_pDoc->m_nSites;
+    for (size_t i = boxes; i < doctest::g_boxes.size(); ++i)
+      ADD_FAILURE() << "box: " << doctest::g_boxes[i].text;
+  }
   return record.m_pNewSite;
 }
 
