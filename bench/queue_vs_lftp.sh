@@ -25,44 +25,7 @@
 # Needs root (vsftpd runs as the real daemon) and the win64 build:
 # ZARN_BUILD_ROOT (default build/) holds win64/bin/queue_driver.exe.
 #
-# Latest run, load average 10.7-14.6 (other builds and benches beside it):
-#   set   client    workers  files/s  MiB/s  requests/file
-#   small stand-in     5      189.2    0.74   87.1
-#   small page         5      104.6    0.41
-#   small lftp         5      386.8    1.51
-#   small stand-in    10      234.4    0.92
-#   small page        10      158.2    0.62
-#   small lftp        10      582.3    2.27
-#   big   stand-in     5       17.9  358.1   209.8
-#   big   page         5       14.9  297.8
-#   big   lftp         5       13.6  272.9
-#   big   stand-in    10        9.0  179.1
-#   big   page        10       10.6  211.4
-#   big   lftp        10       20.1  402.9
-#   lftp/stand-in: small 2.04 and 2.48, big 0.76 and 2.25; page/stand-in:
-#   small 0.55 and 0.67, big 0.83 and 1.18 (5 and 10 workers). The page's
-#   small-file share moved between 0.48 and 0.93 at 5 workers and between 0.33
-#   and 0.67 at 10 over three runs on this shared machine: under the 0.9 aimed
-#   at, its cause not yet found.
-# The small set's time follows the machine's load far more than the queue's
-# own work: Wine's one server process serves every thread of every Wine
-# program on the machine, and a small file's 88 requests wait for it.
-#   Where they go (traced pass over 300 files, by thread): the connection's
-#   window thread 42 (seven messages a file, each a get_message and most a
-#   wait: the worker's post, the 227, 150 and 226 replies, the data socket's
-#   connect, read and close; making and connecting the data socket 6, its
-#   close 2, the control sends and receives 2 each, the file's descriptor, the
-#   finished event); the worker 32 (five sent notices of about five requests
-#   each: begin and reset, finished to the function view and to the main
-#   frame, the next item; the queue-ended post, the folder's posted items, the
-#   local file, the event reset, the post of the commands, the wait, the
-#   counting lock); the window side of the queue 19 (taking and answering
-#   those messages). The notices stay sent, as the queue's receivers need.
-#   Cutting further would need fewer messages on the connection's thread: a
-#   small file's exchange done by blocking calls on that thread (PASV, the
-#   connect, RETR, the data and the 226 without a message each, some 20
-#   requests instead of 42), or the notices of a file joined into fewer
-#   messages, which the queue's protocol does not allow.
+# Latest figures: see the README's Benchmarks.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/queue_driver.exe

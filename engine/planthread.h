@@ -125,6 +125,9 @@ private:
   // closes the file once. Returns false when the control connection is gone.
   bool Detach(CFile& file);
   void PostQueueEnded();
+  // A begin (UWM_THREAD_RESET) or finish (UWM_TASK_FINISHED) notice to the
+  // function view, its row left on the board first.
+  void PostRowNotice(UINT message, LPARAM lParam);
   // True when a pending notice was answered and the queue is worth asking again.
   bool WaitForTidy();
   void RefuseUnsafeName(const char* name);

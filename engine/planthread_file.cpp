@@ -26,6 +26,7 @@
 #include "engine/xfertask.h"
 #include "framework/file.h"
 #include "shell/doc/threadstatus.h"
+#include "shell/doc/workerrow.h"
 #include "shell/settings/meteredsection.h"
 #include "shell/settings/settings.h"
 #include "engine/planthread_local.h"
@@ -33,6 +34,19 @@
 using namespace plan_detail;
 
 // ---- failure and finish ----
+
+void CPlanThread::PostRowNotice(UINT message, LPARAM lParam)
+{
+  // The page's row shows what the worker leaves on the board; the post only
+  // tells it to look, so the worker does not wait for the window.
+  const ThreadStatusRecord* rec = Record();
+  if (message == UWM_THREAD_RESET)
+    WorkerRows().PutReset(m_index, *rec, reinterpret_cast<const void*>(lParam));
+  else
+    WorkerRows().PutFinish(m_index, *rec);
+  if (!PostTo(g_pFuncView.load(), message, static_cast<WPARAM>(m_index), lParam))
+    WorkerRows().Unposted(m_index);
+}
 
 void CPlanThread::FinishStep()
 {
@@ -48,7 +62,7 @@ void CPlanThread::FinishStep()
   FormatQueueSpeed(rec->m_speed, sizeof(rec->m_speed), static_cast<uint64_t>(done), elapsed);
   m_worked = static_cast<int32_t>(done);
   const bool locked = EnterMeteredSection();
-  SendTo(g_pFuncView.load(), UWM_TASK_FINISHED, static_cast<WPARAM>(m_index), 1);
+  PostRowNotice(UWM_TASK_FINISHED, 1);
   SendTo(g_pMainFrame.load(), UWM_TASK_FINISHED, static_cast<WPARAM>(m_index), 0);
   if (locked)
     CMeteredSection::Leave(g_meteredSection, 1);
@@ -236,7 +250,7 @@ CPlanThread::ItemResult CPlanThread::UploadFile()
     CopyText(rec->m_fileName, item->m_fileName);
     SendTo(g_pMainFrame.load(), UWM_UPLOAD_BEGIN, static_cast<WPARAM>(m_index),
            static_cast<LPARAM>(item->m_fileSize));
-    SendTo(g_pFuncView.load(), UWM_THREAD_RESET, static_cast<WPARAM>(m_index), reinterpret_cast<LPARAM>(item));
+    PostRowNotice(UWM_THREAD_RESET, reinterpret_cast<LPARAM>(item));
   }
   CFile file;
   if (!file.Open(localPath.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary)) {
@@ -297,7 +311,7 @@ CPlanThread::ItemResult CPlanThread::DownloadFile()
     rec->m_fileSize = static_cast<uint32_t>(item->m_fileSize);
     SendTo(g_pMainFrame.load(), UWM_DOWNLOAD_BEGIN, static_cast<WPARAM>(m_index),
            static_cast<LPARAM>(item->m_fileSize));
-    SendTo(g_pFuncView.load(), UWM_THREAD_RESET, static_cast<WPARAM>(m_index), reinterpret_cast<LPARAM>(item));
+    PostRowNotice(UWM_THREAD_RESET, reinterpret_cast<LPARAM>(item));
   }
   std::string localPath = LocalJoin(item->m_localPath, localName);
   int answer = QANSWER_OVERWRITE;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/afxwin.h"
+#include "shell/doc/workerrow.h"
 #include "shell/funcview/listctrlex.h"
 #include "shell/funcview/myplanlist.h"
 #include "toolkit/iconbutton.h"
@@ -57,6 +58,10 @@ protected:
   void AddThreadRow();
   // A worker row's cell takes text with the next repaint tick.
   void SetWorkerCell(int row, int column, const char* text);
+  // A worker row's begin and finish cells.
+  void ShowReset(int row, const WorkerRowReset& r);
+  void ShowFinish(int row, const WorkerRowFinish& f);
+  void ShowNotice(int row, const WorkerRowNotice& n);
   // The cells changed since the last tick into the worker list.
   void FlushWorkerCells();
   void Tidy();

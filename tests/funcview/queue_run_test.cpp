@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/dragpayload.h"
@@ -16,6 +17,7 @@
 #include "framework/ole.h"
 #include "engine/queuerules.h"
 #include "engine/xfertask.h"
+#include "shell/doc/workerrow.h"
 #include "shell/funcview/funcviewres.h"
 #include "shell/settings/settings.h"
 #include "tests/confirm/boxdriver.h"
@@ -194,6 +196,87 @@ TEST(QueueRun, WorkerRowsAndReports)
   host.List().Scroll(CSize(400, 0));  // the status column into view
   EXPECT_EQ(host.Cell(3, 6), "Error");
   Shot(host, "funcview_worker_rows");
+}
+
+// A worker posts its begin and finish notices and goes on at once: the row
+// must show what each notice said, not what the worker's record holds by the
+// time the window takes it, and a progress report sent after them must not be
+// undone by the posts it overtook.
+TEST(QueueRun, PostedRowNoticesShowTheirFile)
+{
+  Host host(3);
+  CListCtrlEx& rows = host.Page().m_threads;
+  const auto shows = [&](int row, int column, const std::string& text) {
+    wintest::PumpUntil([&] { return std::string(rows.GetItemText(row, column)) == text; }, 2000);
+    return std::string(rows.GetItemText(row, column));
+  };
+  ThreadStatusRecord* rec = ThreadStatusAt(2);
+  const HWND view = host.view->GetSafeHwnd();
+  const auto post = [&](UINT message, LPARAM lParam) {
+    if (message == UWM_THREAD_RESET)
+      WorkerRows().PutReset(2, *rec, reinterpret_cast<const void*>(lParam));
+    else
+      WorkerRows().PutFinish(2, *rec);
+    ASSERT_TRUE(::PostMessageA(view, message, 2, lParam));
+  };
+  const auto begin = [&](const char* name, uint32_t size) {
+    std::snprintf(rec->m_fileName, sizeof(rec->m_fileName), "%s", name);
+    rec->m_direction = 1;
+    rec->m_fileSize = size;
+    rec->m_bytesPresent = 0;
+    rec->m_bytesMoved = 0;
+    std::snprintf(rec->m_elapsed, sizeof(rec->m_elapsed), "00:00:00");
+    std::snprintf(rec->m_speed, sizeof(rec->m_speed), "00.00");
+    post(UWM_THREAD_RESET, 0);
+  };
+  const auto finish = [&](const char* elapsed, const char* speed) {
+    rec->m_bytesPresent += rec->m_fileSize;
+    rec->m_bytesMoved = rec->m_fileSize;
+    std::snprintf(rec->m_elapsed, sizeof(rec->m_elapsed), "%s", elapsed);
+    std::snprintf(rec->m_speed, sizeof(rec->m_speed), "%s", speed);
+    post(UWM_TASK_FINISHED, 1);
+  };
+
+  // Two files begun and finished before the window looks: the row ends on the
+  // second file's finish, whatever the record shows by then.
+  begin("one.bin", 4096);
+  finish("00:00:01", "4.0");
+  begin("two.bin", 8192);
+  finish("00:00:02", "8.0");
+  std::snprintf(rec->m_fileName, sizeof(rec->m_fileName), "later.bin");
+  rec->m_fileSize = 99;
+  rec->m_bytesPresent = 0;
+  rec->m_bytesMoved = 0;
+  std::snprintf(rec->m_speed, sizeof(rec->m_speed), "00.00");
+  EXPECT_EQ(shows(2, 7, "8.0"), "8.0");
+  EXPECT_EQ(std::string(rows.GetItemText(2, 2)), "two.bin");
+  EXPECT_EQ(std::string(rows.GetItemText(2, 3)), "8,192");
+  EXPECT_EQ(std::string(rows.GetItemText(2, 4)), "100 %");
+  EXPECT_EQ(std::string(rows.GetItemText(2, 6)), "00:00:02");
+
+  // A begin posted, then progress sent from the worker's thread: the sent
+  // report is taken first, yet the row shows the new file with its progress.
+  begin("three.bin", 4000);
+  rec->m_bytesMoved = 3000;
+  rec->m_startTick = ::GetTickCount() - 1000;
+  std::thread worker([&] { ::SendMessageA(view, UWM_THREAD_PROGRESS, 2, 3000); });
+  // Not pumped until the report waits, so it is taken before the post.
+  const DWORD waitFrom = ::GetTickCount();
+  while ((HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) == 0 && ::GetTickCount() - waitFrom < 5000)
+    ::Sleep(1);
+  wintest::PumpUntil([&] { return std::string(rows.GetItemText(2, 2)) == "three.bin"; }, 2000);
+  worker.join();
+  EXPECT_EQ(shows(2, 4, "75 %"), "75 %");
+  for (int i = 0; i < 20; ++i)
+    host.harness.Pump(10);  // the posted begin arrives after the report
+  EXPECT_EQ(std::string(rows.GetItemText(2, 2)), "three.bin");
+  EXPECT_EQ(std::string(rows.GetItemText(2, 4)), "75 %");
+
+  // With nothing posted, a sent notice reads the record as before.
+  rec->m_bytesPresent = 0;
+  rec->m_bytesMoved = 2000;
+  host.view->SendMessage(UWM_TASK_FINISHED, 2, 1);
+  EXPECT_EQ(shows(2, 4, "50 %"), "50 %");
 }
 
 namespace {

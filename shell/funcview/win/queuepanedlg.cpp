@@ -171,6 +171,7 @@ BOOL CQueuePaneDlg::OnInitDialog()
   for (int i = 0; i < workers; ++i)
     AddThreadRow();
 
+  WorkerRows().Forget();
   m_queue.LoadQueueFileNow();
   CZarnDoc::s_pfnQueueHasItems = &QueueHasItems;
   SetTimer(kSaveTimer, kSaveMs, nullptr);
@@ -351,20 +352,59 @@ void CQueuePaneDlg::FlushWorkerCells()
     }
 }
 
-LRESULT CQueuePaneDlg::OnThreadReset(WPARAM wParam, LPARAM lParam)
+void CQueuePaneDlg::ShowReset(int row, const WorkerRowReset& r)
 {
-  const int row = ThreadRow(static_cast<int>(wParam));
-  const ThreadStatusRecord* rec = ThreadStatusAt(static_cast<int>(wParam));
-  if (row < 0 || rec == nullptr)
-    return 0;
-  SetWorkerCell(row, 1, rec->m_direction == 1 ? "<-" : "->");
-  SetWorkerCell(row, 2, rec->m_fileName);
-  SetWorkerCell(row, 3, FormatThousands(rec->m_fileSize));
+  SetWorkerCell(row, 1, r.direction == 1 ? "<-" : "->");
+  SetWorkerCell(row, 2, r.fileName);
+  SetWorkerCell(row, 3, FormatThousands(r.fileSize));
   SetWorkerCell(row, 4, "0 %");
   SetWorkerCell(row, 5, "59:59:59");
   SetWorkerCell(row, 6, "00:00:00");
   SetWorkerCell(row, 7, "00.00");
-  m_queue.RedrawItem(reinterpret_cast<const CPlanItem*>(lParam));
+  m_queue.RedrawItem(static_cast<const CPlanItem*>(r.item));
+}
+
+void CQueuePaneDlg::ShowFinish(int row, const WorkerRowFinish& f)
+{
+  const int percent = f.size == 0 || f.done == f.size ? 100 : static_cast<int>(f.done * 100 / f.size);
+  char text[32];
+  if (percent > 0) {
+    std::snprintf(text, sizeof(text), "%d %%", percent > 100 ? 100 : percent);
+    SetWorkerCell(row, 4, text);
+  }
+  SetWorkerCell(row, 5, "00:00:00");
+  SetWorkerCell(row, 6, f.elapsed);
+  SetWorkerCell(row, 7, f.speed);
+  m_queue.RedrawItem(m_queue.GetPlanItem(0));
+}
+
+void CQueuePaneDlg::ShowNotice(int row, const WorkerRowNotice& n)
+{
+  if (n.reset)
+    ShowReset(row, n.r);
+  if (n.finish)
+    ShowFinish(row, n.f);
+}
+
+LRESULT CQueuePaneDlg::OnThreadReset(WPARAM wParam, LPARAM lParam)
+{
+  const int worker = static_cast<int>(wParam);
+  const int row = ThreadRow(worker);
+  WorkerRowNotice posted;
+  if (WorkerRows().Take(worker, &posted) == WorkerRowTake::kPosted) {
+    if (row >= 0)
+      ShowNotice(row, posted);
+    return 0;
+  }
+  const ThreadStatusRecord* rec = ThreadStatusAt(worker);
+  if (row < 0 || rec == nullptr)
+    return 0;
+  WorkerRowReset r;
+  r.direction = rec->m_direction;
+  std::snprintf(r.fileName, sizeof(r.fileName), "%s", rec->m_fileName);
+  r.fileSize = rec->m_fileSize;
+  r.item = reinterpret_cast<const CPlanItem*>(lParam);
+  ShowReset(row, r);
   return 0;
 }
 
@@ -374,6 +414,8 @@ LRESULT CQueuePaneDlg::OnThreadProgress(WPARAM wParam, LPARAM lParam)
   const ThreadStatusRecord* rec = ThreadStatusAt(static_cast<int>(wParam));
   if (row < 0 || rec == nullptr)
     return 0;
+  // A sent report overtakes the notices posted before it: those first.
+  ShowNotice(row, WorkerRows().Drain(static_cast<int>(wParam)));
   const uint64_t bytes = static_cast<uint64_t>(static_cast<uint32_t>(lParam));
   QueueByteTotal(rec->m_direction == 1).fetch_add(bytes);
   const uint64_t moved = rec->m_bytesMoved;
@@ -403,22 +445,23 @@ LRESULT CQueuePaneDlg::OnThreadProgress(WPARAM wParam, LPARAM lParam)
 
 LRESULT CQueuePaneDlg::OnTaskFinished(WPARAM wParam, LPARAM)
 {
-  const int row = ThreadRow(static_cast<int>(wParam));
-  const ThreadStatusRecord* rec = ThreadStatusAt(static_cast<int>(wParam));
+  const int worker = static_cast<int>(wParam);
+  const int row = ThreadRow(worker);
+  WorkerRowNotice posted;
+  if (WorkerRows().Take(worker, &posted) == WorkerRowTake::kPosted) {
+    if (row >= 0)
+      ShowNotice(row, posted);
+    return 0;
+  }
+  const ThreadStatusRecord* rec = ThreadStatusAt(worker);
   if (row < 0 || rec == nullptr)
     return 0;
-  const uint64_t done = static_cast<uint64_t>(rec->m_bytesMoved) + rec->m_bytesPresent;
-  const uint64_t size = rec->m_fileSize;
-  const int percent = size == 0 || done == size ? 100 : static_cast<int>(done * 100 / size);
-  char text[32];
-  if (percent > 0) {
-    std::snprintf(text, sizeof(text), "%d %%", percent > 100 ? 100 : percent);
-    SetWorkerCell(row, 4, text);
-  }
-  SetWorkerCell(row, 5, "00:00:00");
-  SetWorkerCell(row, 6, rec->m_elapsed);
-  SetWorkerCell(row, 7, rec->m_speed);
-  m_queue.RedrawItem(m_queue.GetPlanItem(0));
+  WorkerRowFinish f;
+  f.done = static_cast<uint64_t>(rec->m_bytesMoved) + rec->m_bytesPresent;
+  f.size = rec->m_fileSize;
+  std::snprintf(f.elapsed, sizeof(f.elapsed), "%s", rec->m_elapsed);
+  std::snprintf(f.speed, sizeof(f.speed), "%s", rec->m_speed);
+  ShowFinish(row, f);
   return 0;
 }
 
