@@ -99,6 +99,7 @@ start() {
   setsid /usr/lib/wine/wine64 reg delete 'HKCU\SOFTWARE\ZARN' /f </dev/null >/dev/null 2>&1
   reg "$setup" /v DOWNLOADPATH /d "$(winpath "$root/local")"
   reg "$setup" /v PLANFILE /d "$(winpath "$root/queue.pln")"
+  reg "$setup" /v SITEFILE /d "$(winpath "$root/zarnsite.ini")"
   launch
   echo "e2e: started"
 }
