@@ -288,15 +288,25 @@ step_site_to_site() {
   shot 04-site-to-site
 }
 
+SEARCH="top:Search For File"
 step_search() {
+  local at
+  # Search runs on the server tree's site: the site clicked first.
+  at=$(drv itempoint "$SERTREE" "$PY_SITE") || fail "no site $PY_SITE in the server tree"
+  x mousemove $at click 1
   drv command 32859 >/dev/null
-  drv wait "top:Search FTP" 10000 >/dev/null || fail "Search did not open"
-  fill "top:Search FTP/id:1152" "*.txt"
-  click_ctl "top:Search FTP/id:1"
-  show_func_tab 5
+  drv wait "$SEARCH" 10000 >/dev/null || { shot fail-search-open; fail "Search did not open"; }
+  fill "$SEARCH/id:1148" "*.txt"
+  shot 05-search-ask
+  click_ctl "$SEARCH/id:1"
+  drv gone "$SEARCH" 10000 || fail "the search box stayed open"
+  show_func_tab 4                                   # "Searched"
   until_ok 300 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv items main/SysListView32#0 | grep -q alpha.txt" ||
-    fail "the search did not find alpha.txt"
+    { shot fail-search; fail "the search did not find alpha.txt"; }
+  local rows; rows=$(drv items main/SysListView32#0)
+  grep -q "picture.gif" <<<"$rows" && { echo "$rows"; fail "the search found a file that is not *.txt"; }
   shot 05-search
+  show_func_tab 0
 }
 
 SM="top:ZARN Site Manager"
