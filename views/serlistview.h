@@ -73,6 +73,9 @@ public:
   void OnModifyInfo();
   void OnChangePassword();
   void OnManualControl();
+  // F5 and the main menu reach the focused list first: with a folder shown the
+  // list declines, so the frame opens the console without a site.
+  BOOL OnManualControlCmd(UINT);
   void OnSearch();
   void OnDirectoryStructure();
   void OnMaskSelect();

@@ -28,8 +28,17 @@ wine_env() {
 drv() { (cd "$bin" && ZARN_TIMEOUT=${DRV_TIMEOUT:-90} "$top/scripts/wine-run.sh" ./e2e_driver.exe "$@" 2>/dev/null); }
 x() { xdotool "$@"; }
 shot() { mkdir -p "$root/shots"; import -window root "$root/shots/$1.png"; echo "e2e: shot $root/shots/$1.png"; }
-# waits up to $1 tenths of a second for the command to succeed
-until_ok() { local n=$1; shift; for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done; return 1; }
+# waits up to $1 tenths of a second of wall time for the command to succeed
+# (a driver call alone can take a second on a loaded machine: not a count of tries)
+tenths() { echo $(($(date +%s%N) / 100000000)); }
+until_ok() {
+  local end=$(($(tenths) + $1)); shift
+  while :; do
+    "$@" && return 0
+    [ "$(tenths)" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+}
 
 # Clicks a control's centre (driver selector) and types a new text into it.
 fill() {
@@ -99,6 +108,7 @@ start() {
   setsid /usr/lib/wine/wine64 reg delete 'HKCU\SOFTWARE\ZARN' /f </dev/null >/dev/null 2>&1
   reg "$setup" /v DOWNLOADPATH /d "$(winpath "$root/local")"
   reg "$setup" /v PLANFILE /d "$(winpath "$root/queue.pln")"
+  reg "$setup" /v SITEFILE /d "$(winpath "$root/zarnsite.ini")"
   launch
   echo "e2e: started"
 }

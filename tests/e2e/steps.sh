@@ -179,6 +179,10 @@ step_drag_download() {
   shot 02-dragged-to-queue
   start_queue
   wait_same "$ZARN_PYFTPD_ROOT/many files" "$local/many files" 90 || { shot fail-download; fail "the folder did not arrive byte-exact"; }
+  # The local list shows what arrived without a Refresh.
+  show_func_tab 0
+  drv waititem "$LOCLIST" "many files" 20000 >/dev/null || { shot fail-local-list; fail "the local list does not show the download"; }
+  shot 02-downloaded
 }
 
 step_drag_upload() {
@@ -220,6 +224,7 @@ step_remote_rename_delete() {
 # Add To Queue (the server list's command) on the selected rows of the list.
 add_to_queue() { drv command 32838 >/dev/null; }
 planfile=$root/queue.pln
+sitefile=$root/zarnsite.ini
 
 step_queue_restart() {
   local at
@@ -283,29 +288,95 @@ step_site_to_site() {
   shot 04-site-to-site
 }
 
+SEARCH="top:Search For File"
 step_search() {
+  local at
+  # Search runs on the server tree's site: the site clicked first.
+  at=$(drv itempoint "$SERTREE" "$PY_SITE") || fail "no site $PY_SITE in the server tree"
+  x mousemove $at click 1
   drv command 32859 >/dev/null
-  drv wait "top:Search FTP" 10000 >/dev/null || fail "Search did not open"
-  fill "top:Search FTP/id:1152" "*.txt"
-  click_ctl "top:Search FTP/id:1"
-  show_func_tab 5
+  drv wait "$SEARCH" 10000 >/dev/null || { shot fail-search-open; fail "Search did not open"; }
+  fill "$SEARCH/id:1148" "*.txt"
+  shot 05-search-ask
+  click_ctl "$SEARCH/id:1"
+  drv gone "$SEARCH" 10000 || fail "the search box stayed open"
+  show_func_tab 4                                   # "Searched"
   until_ok 300 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv items main/SysListView32#0 | grep -q alpha.txt" ||
-    fail "the search did not find alpha.txt"
+    { shot fail-search; fail "the search did not find alpha.txt"; }
+  local rows; rows=$(drv items main/SysListView32#0)
+  grep -q "picture.gif" <<<"$rows" && { echo "$rows"; fail "the search found a file that is not *.txt"; }
   shot 05-search
+  show_func_tab 0
 }
 
+SM="top:ZARN Site Manager"
+SMTREE="$SM/id:1002"
+SPARE="Spare vsftpd"
 step_site_manager() {
-  drv command 32849 >/dev/null
-  drv wait "top:ZARN Site Manager" 10000 >/dev/null || fail "the site manager did not open"
+  local at
+  drv command 32849 >/dev/null                     # F4
+  drv wait "$SM" 10000 >/dev/null || fail "the site manager did not open"
+  # A spare site: its heading selected, New Site, a name typed.
+  at=$(drv itempoint "$SMTREE" "ZARN Spare Site") || fail "no spare heading"
+  x mousemove $at click 1
+  click_ctl "$SM/id:1059"
+  drv wait "top:Create ZARN Spare Site" 10000 >/dev/null || fail "New Site asked for no name"
+  fill "top:Create ZARN Spare Site/id:1061" "$SPARE"
+  click_ctl "top:Create ZARN Spare Site/id:1"
+  drv gone "top:Create ZARN Spare Site" 10000 || fail "the name box stayed open"
+  drv waititem "$SMTREE" "$SPARE" 10000 >/dev/null || fail "the spare site is not in the tree"
+  # Its address on the page, applied: the site file holds it.
+  fill "$SM/id:1005" 127.0.0.1
+  fill "$SM/id:1044" "$ZARN_VSFTPD_PORT"
+  click_ctl "$SM/id:1057"                           # Apply
+  until_ok 100 grep -q "^\\[.*$SPARE" "$sitefile" || { cat "$sitefile"; fail "the site file lacks the spare site"; }
+  until_ok 100 grep -q "$ZARN_VSFTPD_PORT" "$sitefile" || { cat "$sitefile"; fail "the site file lacks the port"; }
   shot 06-site-manager
-  fail "the site manager's operations are not built yet"
+  # Promoted: the context menu's Copy To Work Site (Connect, then it).
+  at=$(drv itempoint "$SMTREE" "$SPARE")
+  x mousemove $at click 3
+  sleep 0.5  # the menu has no window the driver can wait on before it is drawn
+  x key Down Down Return
+  until_ok 100 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv tree '$SMTREE' | grep -B100 'ZARN Spare Site' | grep -qx '  $SPARE'" ||
+    { drv tree "$SMTREE"; fail "the site was not copied to the work sites"; }
+  shot 06-site-promoted
+  click_ctl "$SM/id:1065"                           # Exit
+  drv gone "$SM" 10000 || fail "the site manager stayed open"
+  drv waititem "$SERTREE" "$SPARE" 10000 >/dev/null || fail "the promoted site is not in the server tree"
 }
 
+CON="top:ZARN-Manual Control Center"
+# The console's log: the edit box's text, one line each.
+con_log() { drv text "$CON/id:1002"; }
+con_send() {
+  fill "$CON/id:1003" "$1"
+  click_ctl "$CON/id:1004"
+}
 step_console() {
+  # F5 from the server list showing a folder: the list passes it to the frame.
+  show_func_tab 0
+  click_ctl "$SERLIST"
   drv command 32815 >/dev/null
-  drv wait "top:Manual Control" 10000 >/dev/null || fail "the console did not open"
+  drv wait "$CON" 10000 >/dev/null || { shot fail-console-open; fail "the console did not open"; }
+  fill "$CON/id:1006" 127.0.0.1
+  fill "$CON/id:1009" "$ZARN_VSFTPD_PORT"
+  fill "$CON/id:1011" "$ZARN_VSFTPD_USER"
+  fill "$CON/id:1013" "$ZARN_VSFTPD_PASS"
+  click_ctl "$CON/id:1016"                  # Connect
+  until_ok 150 sh -c "$(declare -f drv con_log); bin='$bin' top='$top' CON='$CON'; con_log | grep -q '^230'" ||
+    { con_log; shot fail-console; fail "the console did not log in"; }
+  con_send SYST
+  until_ok 100 sh -c "$(declare -f drv con_log); bin='$bin' top='$top' CON='$CON'; con_log | grep -q '^215'" ||
+    { con_log; fail "no reply to SYST"; }
+  con_send LIST
+  until_ok 100 sh -c "$(declare -f drv con_log); bin='$bin' top='$top' CON='$CON'; con_log | grep -q '^226'" ||
+    { con_log; fail "no end of the LIST"; }
+  local log; log=$(con_log)
+  grep -q "upload" <<<"$log" || { echo "$log"; fail "the listing is not shown"; }
+  grep -q "$ZARN_VSFTPD_PASS" <<<"$log" && fail "the console shows the password"
   shot 07-console
-  fail "the console window is not built yet"
+  click_ctl "$CON/id:1028"                  # Close
+  drv gone "$CON" 10000 || fail "the console stayed open"
 }
 
 step_readonly_target() {

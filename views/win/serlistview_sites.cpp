@@ -148,6 +148,14 @@ void CSerLiViewBase::OnChangePassword()
     LaunchChangePasswordTask(slot, site->m_password, values.newPassword);
 }
 
+BOOL CSerLiViewBase::OnManualControlCmd(UINT)
+{
+  if (!ShowsSites())
+    return FALSE;
+  OnManualControl();
+  return TRUE;
+}
+
 void CSerLiViewBase::OnManualControl()
 {
   if (!ShowsSites())

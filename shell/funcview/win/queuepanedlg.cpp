@@ -18,6 +18,9 @@
 #include "shell/sitestore/sitetable.h"
 #include "shell/funcview/queueinfodlg.h"
 #include "views/contextmenu.h"
+#include "views/filelistctrl.h"
+#include "views/panelinks.h"
+#include "views/viewcmds.h"
 
 IMPLEMENT_DYNAMIC(CQueuePaneDlg, CTabPageDialog)
 
@@ -314,10 +317,29 @@ void CQueuePaneDlg::Tidy()
       ::PostMessageA(frame->GetSafeHwnd(), UWM_RUN_QUEUE, 0, 0);
 }
 
+namespace {
+
+// Downloads have landed on the disk: the local list shows them without the
+// user pressing Refresh. A name being typed into a row keeps its editor.
+void RefreshLocalList()
+{
+  CPartnerList* local = PartnerList(kListOfLocTree);
+  if (local == nullptr)
+    return;
+  CFileListCtrl& list = local->FileList();
+  if (list.GetSafeHwnd() == nullptr || list.GetEditControl() != nullptr)
+    return;
+  if (CWnd* view = list.GetParent())
+    view->SendMessage(WM_COMMAND, viewcmd::kRefresh, 0);
+}
+
+}  // namespace
+
 LRESULT CQueuePaneDlg::OnQueueEnded(WPARAM, LPARAM)
 {
   Tidy();
   ReleaseQueueEndedNotice();
+  RefreshLocalList();
   return 0;
 }
 
