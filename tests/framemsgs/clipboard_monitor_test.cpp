@@ -196,6 +196,11 @@ TEST(ClipboardMonitor, QueuesRemembersAndLeavesTheChain)
   std::snprintf(g_downloadPath, sizeof g_downloadPath, "%s", target.c_str());
   g_optionFlags |= 1u << 4;  // start the queue when an item comes
 
+  // Out of the chain first: a run that was killed may have left a monitor mode
+  // in the settings, and the menu choice below must be what joins.
+  frame->SendMessage(WM_COMMAND, 32850, 0);
+  ASSERT_NE(frame->m_hWnd, ::GetClipboardViewer());
+
   // An address already on the clipboard is not queued by choosing the mode.
   const std::string url = "ftp://127.0.0.1:" + std::to_string(peer.port) + "/pub/clipmon.txt";
   CopyAsAnotherProgram(url);
