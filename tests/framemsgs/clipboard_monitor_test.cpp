@@ -77,6 +77,59 @@ std::string ItemText(HWND dialog, int id)
   return text;
 }
 
+// The menus of a thread that are open on the screen: the menu bar's popup and
+// each submenu below it.
+int OpenMenus(DWORD thread)
+{
+  int count = 0;
+  ::EnumThreadWindows(
+      thread,
+      [](HWND w, LPARAM p) -> BOOL {
+        char name[16] = {};
+        ::GetClassNameA(w, name, sizeof name);
+        if (std::strcmp(name, "#32768") == 0 && ::IsWindowVisible(w))
+          ++*reinterpret_cast<int*>(p);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// Options > Clipboard > Transfer File with the keyboard. Keys go to the X
+// window that has the focus, and each one acts only once the menu it needs is
+// on the screen: the main thread runs the menu (so it only pumps), a side
+// thread types, step by step, waiting for each menu to open.
+bool ChooseTransferFile(CMainFrame* frame)
+{
+  const DWORD ui = ::GetCurrentThreadId();
+  const auto xid = reinterpret_cast<uintptr_t>(::GetPropA(frame->m_hWnd, "__wine_x11_whole_window"));
+  std::atomic<bool> gaveUp{false};
+  std::thread typist([&] {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (xid != 0)
+        wintest::Xdo("windowfocus --sync " + std::to_string(xid));
+      wintest::Xdo("key alt+o");
+      if (xside::WaitFor([&] { return OpenMenus(ui) >= 1; }, 5000)) {
+        wintest::Xdo("key Down Down Down Down Right");
+        if (xside::WaitFor([&] { return OpenMenus(ui) >= 2; }, 5000)) {
+          wintest::Xdo("key Down Down Return");
+          return;
+        }
+      }
+      // Whatever opened goes before the next try.
+      wintest::Xdo("key Escape Escape Escape");
+      xside::WaitFor([&] { return OpenMenus(ui) == 0; }, 5000);
+    }
+    gaveUp = true;
+  });
+  frame->SetForegroundWindow();
+  const bool chosen =
+      framefix::Pump(60000, [&] { return frame->m_window.clipboardMode == CLIPMODE_FILES || gaveUp.load(); }) &&
+      frame->m_window.clipboardMode == CLIPMODE_FILES;
+  typist.join();
+  return chosen;
+}
+
 }  // namespace
 
 TEST(ClipboardMonitor, ParseFtpUrlTable)
@@ -143,22 +196,18 @@ TEST(ClipboardMonitor, QueuesRemembersAndLeavesTheChain)
   std::snprintf(g_downloadPath, sizeof g_downloadPath, "%s", target.c_str());
   g_optionFlags |= 1u << 4;  // start the queue when an item comes
 
+  // Out of the chain first: a run that was killed may have left a monitor mode
+  // in the settings, and the menu choice below must be what joins.
+  frame->SendMessage(WM_COMMAND, 32850, 0);
+  ASSERT_NE(frame->m_hWnd, ::GetClipboardViewer());
+
   // An address already on the clipboard is not queued by choosing the mode.
   const std::string url = "ftp://127.0.0.1:" + std::to_string(peer.port) + "/pub/clipmon.txt";
   CopyAsAnotherProgram(url);
   const int before = QueueCount();
 
   // "Transfer File" through the menu, as a user chooses it.
-  frame->SetForegroundWindow();
-  framefix::Pump(200, [] { return false; });
-  bool chosen = false;
-  for (int attempt = 0; attempt < 3 && !chosen; ++attempt) {
-    wintest::Xdo("key --delay 200 alt+o Down Down Down Down Right Down Down Return");
-    chosen = framefix::Pump(3000, [&] { return frame->m_window.clipboardMode == CLIPMODE_FILES; });
-    if (!chosen)
-      wintest::Xdo("key Escape Escape Escape");
-  }
-  ASSERT_TRUE(chosen) << "the menu's Transfer File";
+  ASSERT_TRUE(ChooseTransferFile(frame)) << "the menu's Transfer File";
   EXPECT_EQ(frame->m_hWnd, ::GetClipboardViewer());
   framefix::Pump(500, [] { return false; });
   EXPECT_EQ(before, QueueCount()) << "what lay there before the mode was chosen";
