@@ -42,7 +42,8 @@ std::vector<std::string> FormatUdpRow(const UdpEntry& e);
 
 // Asks a table: call(buffer, &size) answers 0 on success, 122 when the buffer
 // is too small (with the size it needs in size). Asks again with the reported
-// size while the table keeps growing, at most three times after the first.
+// size and a quarter more, room for rows added meanwhile, while the table keeps
+// outgrowing the buffer, at most three times after the first.
 // FALSE when no call succeeded; on success `buffer` holds the table.
 bool FetchIpTable(const std::function<uint32_t(uint8_t* buffer, uint32_t* size)>& call, uint32_t initialSize,
                   std::vector<uint8_t>* buffer);

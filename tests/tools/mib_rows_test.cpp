@@ -85,8 +85,26 @@ TEST(MibRows, TableIsAskedAgainWhileItOutgrowsTheBuffer)
   };
   std::vector<uint8_t> buf;
   ASSERT_TRUE(FetchIpTable(growing, 804, &buf));
-  EXPECT_EQ(asked, (std::vector<uint32_t>{804, 2000, 3000}));
-  EXPECT_EQ(buf.size(), 3000u);
+  EXPECT_EQ(asked, (std::vector<uint32_t>{804, 2500, 3750}));
+  EXPECT_EQ(buf.size(), 3750u);
+
+  // A busy machine: a few rows more on every call. The room asked beyond the
+  // reported size takes them, so the table is read on the second ask.
+  asked.clear();
+  uint32_t rows = 100;
+  const auto busy = [&](uint8_t* data, uint32_t* size) -> uint32_t {
+    asked.push_back(*size);
+    const uint32_t needed = 4 + 20 * rows;
+    rows += 3;
+    if (*size < needed) {
+      *size = needed;
+      return 122;
+    }
+    std::memcpy(data, &rows, 4);
+    return 0;
+  };
+  ASSERT_TRUE(FetchIpTable(busy, 804, &buf));
+  EXPECT_EQ(asked.size(), 2u);
 
   // A table that never fits gives up after three more asks; other errors at once.
   asked.clear();
