@@ -2,12 +2,17 @@
 
 #include "shell/app/clientapp.h"
 
+#include <windows.h>
+
 CClientApp theApp;
 
 namespace framefix {
 
 bool StartApp()
 {
+  // Settings other tests stored in the shared prefix (a global proxy, a speed
+  // limit) would change what these runs connect to: start from the defaults.
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\ZARN\\SETUP");  // values only, no subkeys
   SetClientAppSeam(nullptr);
   theApp.m_lpCmdLine = const_cast<LPTSTR>("-Embedding");
   theApp.m_hInstance = ::GetModuleHandleA(nullptr);
