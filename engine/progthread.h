@@ -210,7 +210,6 @@ private:
   void RunTask();
   void TaskList();
   void TaskSearchList();
-  void TaskStub() {}
   int TransferOneFile(BatchJobRecord* job, const char* name, int verb, int32_t siteTimeout, int32_t globalTimeout);
   bool ChangeRemoteFolder(const char* path);
   void UploadEntries(EntryRecord* entries, int maxCount, const char* localFolder, const char* remoteFolder,

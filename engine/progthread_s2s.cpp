@@ -691,7 +691,8 @@ int CProgThread::RelayEntry(EntryRecord& rec, const std::string& source, const s
   if (outcome == COPY_STOPPED)
     text = top ? "::Site to Site transfer interrupt by user,back. \r\n" : "::Site to Site transfer stoped by user, back.\r\n";
   else if (outcome == COPY_TIMEOUT)
-    text = "::Site to site transfer timeout, back. \r\n";
+    // The per-file loop and the folder walk log the time-out with different capitals; callers match both.
+    text = top ? "::Site to site transfer timeout, back. \r\n" : "::Site to Site transfer timeout, back. \r\n";
   else
     text = "::Site to Site transfer failed, back. \r\n";
   char line[400];

@@ -77,7 +77,7 @@ public:
 protected:
   // The size a button takes in a layout of dwMode (LM_*).
   CSize CalcButtonSize(int nIndex, const TBBUTTON& b, DWORD dwMode);
-  CSize CalcLayout(DWORD dwMode, int nLength = -1);
+  CSize CalcSize(DWORD dwMode, int nLength = -1);
   void ReplaceButton(int nIndex, const TBBUTTON& b);
   void Remeasure();
   void RelayoutFrame();

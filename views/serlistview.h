@@ -62,7 +62,7 @@ public:
   void OnInvertSelection();
   void OnCopyUrl();
   void OnCopyPath();
-  void OnCopy();
+  void CopySelection();
   void OnPaste();
   void OnBack();
   void OnAddToQueue();

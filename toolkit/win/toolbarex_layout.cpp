@@ -41,7 +41,7 @@ CSize CToolBarEx::CalcButtonSize(int nIndex, const TBBUTTON& b, DWORD dwMode) {
   return size;
 }
 
-CSize CToolBarEx::CalcLayout(DWORD dwMode, int nLength) {
+CSize CToolBarEx::CalcSize(DWORD dwMode, int nLength) {
   CToolBarCtrl& ctrl = GetToolBarCtrl();
   const int n = ctrl.GetButtonCount();
   std::vector<TBBUTTON> tb((size_t)n);
@@ -124,13 +124,13 @@ CSize CToolBarEx::CalcLayout(DWORD dwMode, int nLength) {
 }
 
 CSize CToolBarEx::CalcFixedLayout(BOOL bStretch, BOOL bHorz) {
-  return CalcLayout((bStretch ? LM_STRETCH : 0) | (bHorz ? LM_HORZ : 0));
+  return CalcSize((bStretch ? LM_STRETCH : 0) | (bHorz ? LM_HORZ : 0));
 }
 
 CSize CToolBarEx::CalcDynamicLayout(int nLength, DWORD dwMode) {
   if (nLength == -1 && !(dwMode & (LM_MRUWIDTH | LM_COMMIT)) && (dwMode & (LM_HORZDOCK | LM_VERTDOCK)))
     return CalcFixedLayout((dwMode & LM_STRETCH) != 0, (dwMode & LM_HORZDOCK) != 0);
-  return CalcLayout(dwMode, nLength);
+  return CalcSize(dwMode, nLength);
 }
 
 void CToolBarEx::OnNcPaint() {

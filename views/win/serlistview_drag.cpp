@@ -48,7 +48,7 @@ void CSerLiViewBase::OnBeginDrag(UINT id, NMHDR*, LRESULT* pResult)
     still->m_dragNode = nullptr;
 }
 
-void CSerLiViewBase::OnCopy()
+void CSerLiViewBase::CopySelection()
 {
   CSerTrViewBase* tree = Tree();
   if (tree == nullptr || !ShowsFolder() || m_list.GetSelectedCount() == 0)
