@@ -7,6 +7,7 @@
 class CTabPageDialog;
 
 // Makes (creates the window of) one page as a child of `parent`; null on failure.
+// The page deletes itself when its window is destroyed.
 using FuncPageMaker = CTabPageDialog* (*)(CWnd* parent);
 
 void RegisterFuncViewPage(UINT templateId, FuncPageMaker maker);

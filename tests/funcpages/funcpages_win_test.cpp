@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +23,7 @@
 #include "shell/funcview/core/queuefile.h"
 #include "shell/funcview/batchpanedlg.h"
 #include "shell/funcview/funcviewres.h"
+#include "shell/funcview/logpanedlg.h"
 #include "shell/funcview/listpagesres.h"
 #include "shell/funcview/queueinfodlg.h"
 #include "shell/funcview/searchpanedlg.h"
@@ -329,4 +333,72 @@ TEST(QueueBoxes, ItemOptionsAppliesTheRulesAndInformationCounts)
   // The item after it is read in its place: no field shifted into it.
   EXPECT_STREQ(static_cast<CPlanItem*>(back.GetAt(1))->m_fileName, "b.txt");
   for (INT_PTR i = 0; i < back.GetSize(); ++i) delete static_cast<CPlanItem*>(back.GetAt(i));
+}
+
+// ---- page ownership ----
+
+// While `g_trackFrees` is on, blocks given back are kept (not freed) and a
+// second delete of one is counted instead of reaching the heap.
+namespace {
+std::atomic<bool> g_trackFrees{false};
+std::mutex g_freesLock;
+void* g_freed[8192];
+size_t g_freedCount = 0;
+std::atomic<int> g_doubleDeletes{0};
+
+void* TrackedNew(size_t n)
+{
+  void* p = std::malloc(n != 0 ? n : 1);
+  if (p == nullptr)
+    throw std::bad_alloc();
+  if (g_trackFrees) {
+    std::lock_guard<std::mutex> lock(g_freesLock);
+    for (size_t i = 0; i < g_freedCount; ++i)
+      if (g_freed[i] == p)
+        g_freed[i] = g_freed[--g_freedCount];
+  }
+  return p;
+}
+
+void TrackedDelete(void* p)
+{
+  if (p == nullptr)
+    return;
+  if (g_trackFrees) {
+    std::lock_guard<std::mutex> lock(g_freesLock);
+    for (size_t i = 0; i < g_freedCount; ++i)
+      if (g_freed[i] == p) {
+        ++g_doubleDeletes;
+        return;
+      }
+    if (g_freedCount < sizeof g_freed / sizeof g_freed[0]) {
+      g_freed[g_freedCount++] = p;
+      return;  // kept: a second delete still finds its object's table intact
+    }
+  }
+  std::free(p);
+}
+}  // namespace
+
+void* operator new(size_t n) { return TrackedNew(n); }
+void* operator new[](size_t n) { return TrackedNew(n); }
+void operator delete(void* p) noexcept { TrackedDelete(p); }
+void operator delete[](void* p) noexcept { TrackedDelete(p); }
+void operator delete(void* p, size_t) noexcept { TrackedDelete(p); }
+void operator delete[](void* p, size_t) noexcept { TrackedDelete(p); }
+
+// Pages from a maker delete themselves with their windows; closing the view
+// (as the program does at exit) must not delete them a second time.
+TEST(FunctionView, ClosingTheViewDeletesEveryPageOnce)
+{
+  Pages pages;
+  RegisterLogPanes();
+  Host host(1, "", CFuncViewDlg::kQueueTab);
+  for (int tab : {CFuncViewDlg::kLogTab, CFuncViewDlg::kBatchTab, CFuncViewDlg::kSearchTab, CFuncViewDlg::kSitesTab})
+    ASSERT_NE(host.view->Page(tab), nullptr);
+  g_doubleDeletes = 0;
+  g_trackFrees = true;
+  host.Close();
+  g_trackFrees = false;
+  EXPECT_EQ(g_doubleDeletes.load(), 0);
 }

@@ -123,6 +123,10 @@ BOOL CFuncViewDlg::OnInitDialog()
   m_tabs.SubclassDlgItem(IDC_FUNC_TAB, this);
   m_listPane = MakeListPane();
   m_pages[kListTab] = m_listPane;
+  // Pages from a maker free themselves when their window goes; the sheet
+  // frees only those this view made, or they would be deleted twice at exit.
+  bool made[kTabs] = {};
+  made[kListTab] = true;
   size_t next = 0;
   for (int tab = 1; tab < kTabs; ++tab) {
     if (tab == kQueueTab) {
@@ -132,19 +136,22 @@ BOOL CFuncViewDlg::OnInitDialog()
         m_queue = nullptr;
       }
       m_pages[tab] = m_queue;
+      made[tab] = true;
       continue;
     }
     const UINT id = kFactoryPages[next++];
     FuncPageMaker maker = FindFuncViewPage(id);
     CTabPageDialog* page = maker != nullptr ? maker(&m_tabs) : nullptr;
-    m_pages[tab] = page != nullptr ? page : MakeBlankPage(&m_tabs);
+    m_pages[tab] = page;
   }
   for (int tab = 0; tab < kTabs; ++tab) {
-    if (m_pages[tab] == nullptr)
+    if (m_pages[tab] == nullptr) {
       m_pages[tab] = MakeBlankPage(&m_tabs);
+      made[tab] = true;
+    }
     const int index = m_tabs.AddPage(kCaptions[tab], static_cast<DWORD>(tab), m_pages[tab]);
     if (index >= 0)
-      m_tabs.SetDeleteWithSheet(index, TRUE);
+      m_tabs.SetDeleteWithSheet(index, made[tab] ? TRUE : FALSE);
   }
   m_tabs.SetBkColor(0xC8C8C8);
   m_tabs.SetDrawStyle(2);
