@@ -146,6 +146,7 @@ void CMyPlanList::SortBy(int column)
   g_sortAscending = m_sortAscending;
   SetSortColumn(column, m_sortAscending);
   if (GetCount() >= 2) {
+    QueueTakeBackHandOver(QueueHandOver());  // the picks made ahead follow the old order
     QueueSort(m_items, column, m_sortAscending != FALSE);
     m_file.MarkDirty();
   }
@@ -227,6 +228,7 @@ void CMyPlanList::OnDestroy()
   // The last write: whatever changed since the timer's.
   m_file.MarkDirty();
   FlushQueueFile();
+  QueueTakeBackHandOver(QueueHandOver());  // no worker may take an item freed here
   QueueFreeAll(m_items);
   g_queueItems.store(0);
   CSortListCtrl::OnDestroy();
