@@ -22,7 +22,8 @@
 # Wine server that traces its requests (`wineserver -f -d1 -p`, in a prefix of
 # the bench's own under xvfb-run): the requests of the folder's run less those
 # of a run over a folder of one file, divided by the files less one. With
-# ZARN_BENCH_TRACE=<file> the trace of the page's small run is kept there.
+# ZARN_BENCH_TRACE=<file> the trace of the page's small run is kept there;
+# ZARN_BENCH_TRACED=0 leaves the traced pass out.
 #
 # Prints files/s, MiB/s and requests a file of each, then per folder and
 # worker count the time ratios page/probe ("queue/probe"), probe/lftp and
@@ -63,6 +64,26 @@ same() {
   diff -rq "$served/$1" "$2" >&2 || { echo "queue_vs_lftp: $2 differs from the server's $1" >&2; exit 1; }
 }
 
+# report: the table and the ratios, from $results and the traced counts.
+report() {
+  echo
+  echo "queue_vs_lftp: the copies checked with diff; load average at the end of each folder and count:$loads"
+  printf '%-6s %-9s %7s %7s %9s %10s %10s %14s\n' set client workers files seconds files/s MiB/s requests/file
+  awk 'FILENAME == ARGV[1] { if ($1 == "one") one[$2] = $3; else traced[$1 " " $2] = $3; next }
+    { k = $1 " " $2
+      r = $3 == 5 && (k in traced) && $4 > 1 ? sprintf("%14.1f", (traced[k] - one[$2]) / ($4 - 1)) : sprintf("%14s", "-")
+      printf "%-6s %-9s %7d %7d %9.3f %10.1f %10.2f %s\n", $1, $2, $3, $4, $5, $4 / $5, $6 / 1048576 / $5, r }' \
+    "$work/traced-counts.txt" "$results"
+  for set in small big; do
+    for workers in 5 10; do
+      awk -v s="$set" -v w="$workers" '$1 == s && $3 == w { t[$2] = $5 }
+        END { printf "%-6s %2d: time queue/probe %.2f  probe/lftp %.2f  queue/lftp %.2f  stand-in/probe %.2f  rate page/stand-in %.2f\n",
+                     s, w, t["page"] / t["probe"], t["probe"] / t["lftp"], t["page"] / t["lftp"],
+                     t["stand-in"] / t["probe"], t["stand-in"] / t["page"] }' "$results"
+    done
+  done
+}
+
 results=$work/results.txt
 : >"$results"
 loads=
@@ -71,7 +92,7 @@ run() {
   local set=$1 client=$2 workers=$3 copy=$work/copies/$2 out=$work/$1-$2-$3.txt start end files secs bytes
   rm -rf "$copy"
   mkdir -p "$copy"
-  echo "queue_vs_lftp: $set through the $client, $workers parallel"
+  echo "queue_vs_lftp: $set through $client, $workers parallel"
   case $client in
     stand-in|page)
       ZARN_TIMEOUT=1800 "$top/scripts/wine-run.sh" "$driver" "$host" "$port" "$user" "$pass" "$served" "$set" \
@@ -104,6 +125,10 @@ for set in small big; do
   done
 done
 rm -rf "$work/copies"
+# The timed figures now: a traced pass that fails leaves them shown.
+echo "queue_vs_lftp: timed runs (set client workers files seconds bytes):"
+cat "$results"
+[ "${ZARN_BENCH_TRACED:-1}" != 0 ] || { : >"$work/traced-counts.txt"; report; exit 0; }
 
 echo "queue_vs_lftp: the traced pass (wine64, untimed)"
 mkdir -p "$served/one"
@@ -135,14 +160,17 @@ for client in stand-in page probe; do
     before=$(requests)
     from=$(lines)
     out=$work/traced/$client
+    rm -rf "$out/$set"
+    mkdir -p "$out"
     if [ "$client" = probe ]; then
-      /usr/lib/wine/wine64 "$probe" "$host" "$port" "$user" "$pass" "$served/$set" "$(winpath "$out/$set")" 5 \
-        >"$work/traced-run.txt"
+      set -- "$probe" "$host" "$port" "$user" "$pass" "$served/$set" "$(winpath "$out/$set")" 5
+    elif [ "$client" = page ]; then
+      set -- "$driver" "$host" "$port" "$user" "$pass" "$served" "$set" "$(winpath "$out")" 5 page
     else
-      mkdir -p "$out"
-      /usr/lib/wine/wine64 "$driver" "$host" "$port" "$user" "$pass" "$served" "$set" "$(winpath "$out")" 5 \
-        $([ "$client" = page ] && echo page) >"$work/traced-run.txt"
+      set -- "$driver" "$host" "$port" "$user" "$pass" "$served" "$set" "$(winpath "$out")" 5
     fi
+    /usr/lib/wine/wine64 "$@" >"$work/traced-run.txt" 2>&1 ||
+      { echo "queue_vs_lftp: the traced $client run over $set failed" >&2; cat "$work/traced-run.txt" >&2; exit 1; }
     after=$(requests)
     [ -z "$keep" ] || [ "$client $set" != "page small" ] || tail -n +"$((from + 1))" "$work/trace.txt" >"$keep"
     echo "$set $client $((after - before))"
@@ -158,19 +186,4 @@ for client in stand-in page probe; do
 done
 rm -rf "$work/trace.txt" "$work/traced"
 
-echo
-echo "queue_vs_lftp: the copies checked with diff; load average at the end of each folder and count:$loads"
-printf '%-6s %-9s %7s %7s %9s %10s %10s %14s\n' set client workers files seconds files/s MiB/s requests/file
-awk 'NR == FNR { if ($1 == "one") one[$2] = $3; else traced[$1 " " $2] = $3; next }
-  { k = $1 " " $2
-    r = $3 == 5 && (k in traced) && $4 > 1 ? sprintf("%14.1f", (traced[k] - one[$2]) / ($4 - 1)) : sprintf("%14s", "-")
-    printf "%-6s %-9s %7d %7d %9.3f %10.1f %10.2f %s\n", $1, $2, $3, $4, $5, $4 / $5, $6 / 1048576 / $5, r }' \
-  "$work/traced-counts.txt" "$results"
-for set in small big; do
-  for workers in 5 10; do
-    awk -v s="$set" -v w="$workers" '$1 == s && $3 == w { t[$2] = $5 }
-      END { printf "%-6s %2d: time queue/probe %.2f  probe/lftp %.2f  queue/lftp %.2f  stand-in/probe %.2f  rate page/stand-in %.2f\n",
-                   s, w, t["page"] / t["probe"], t["probe"] / t["lftp"], t["page"] / t["lftp"],
-                   t["stand-in"] / t["probe"], t["stand-in"] / t["page"] }' "$results"
-  done
-done
+report

@@ -60,8 +60,13 @@ void CMyPlanList::Changed()
   if (GetSafeHwnd() == nullptr)
     return;
   // Appends and removals keep the scroll position and the selection's rows;
-  // the rows' new texts show with the next repaint tick.
-  SetItemCountEx(GetCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  // the rows' new texts show with the next repaint tick. A change that keeps
+  // the count (a tidy moving finished items down, a sort) leaves the control's
+  // count alone: setting it lays out the header and scroll bars again, some
+  // ten window-system round trips after every finished file.
+  const int count = GetCount();
+  if (GetItemCount() != count)
+    SetItemCountEx(count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   m_stale = true;
 }
 
