@@ -47,25 +47,27 @@ void CMyPlanList::Init()
   SetColumns("Local Path,200;<->,30;Server,200;Remote Path,300;Name,200;Size,100;Status,100");
 }
 
-void CMyPlanList::Append(CPlanItem* item)
+void CMyPlanList::Append(CPlanItem* item, bool moreComing)
 {
   QueueInsert(m_items, -1, item);
-  Changed();
+  Changed(moreComing);
 }
 
-void CMyPlanList::Changed()
+void CMyPlanList::Changed(bool moreComing)
 {
   m_file.MarkDirty();
   g_queueItems.store(GetCount());
   if (GetSafeHwnd() == nullptr)
     return;
   // Appends and removals keep the scroll position and the selection's rows;
-  // the rows' new texts show with the next repaint tick. A change that keeps
-  // the count (a tidy moving finished items down, a sort) leaves the control's
-  // count alone: setting it lays out the header and scroll bars again, some
-  // ten window-system round trips after every finished file.
+  // the rows' new texts show with the next repaint tick. Setting the control's
+  // count lays out its header and scroll bars again, some ten window-system
+  // round trips: a change that keeps the count (a tidy moving finished items
+  // down) never sets it, and a run of appends (a folder queues its files one
+  // notice each) sets it once, with its last.
   const int count = GetCount();
-  if (GetItemCount() != count)
+  const int shown = GetItemCount();
+  if (count < shown || (count > shown && !moreComing))
     SetItemCountEx(count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   m_stale = true;
 }
@@ -75,6 +77,8 @@ void CMyPlanList::RepaintIfStale()
   if (!m_stale || GetSafeHwnd() == nullptr)
     return;
   m_stale = false;
+  if (GetItemCount() != GetCount())
+    SetItemCountEx(GetCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   Invalidate(FALSE);
 }
 

@@ -334,7 +334,12 @@ LRESULT CQueuePaneDlg::OnQueueAdd(WPARAM, LPARAM lParam)
     delete item;  // nobody will run or store it
     return 0;
   }
-  m_queue.Append(item);
+  // A folder's files come one notice each: the list takes its new count once
+  // the last of those waiting is in.
+  m_queue.Append(item, true);
+  MSG next;
+  if (!::PeekMessageA(&next, nullptr, UWM_QUEUE_ADD, UWM_QUEUE_ADD, PM_NOREMOVE))
+    m_queue.Changed();
   return 0;
 }
 
