@@ -19,6 +19,7 @@
 #include "engine/netsession.h"
 #include "engine/planitem.h"
 #include "engine/progthread.h"
+#include "engine/queuehandover.h"
 #include "engine/queuerules.h"
 #include "engine/queueseam.h"
 #include "engine/siteitem.h"
@@ -191,8 +192,13 @@ CPlanItem* CPlanThread::Ask(CSiteItem* site)
   if (Stopping())
     return nullptr;
   CWnd* view = g_pFuncView.load();
-  if (site != nullptr)
+  if (site != nullptr) {
+    // The page's pick made ahead, when it has one: no wait for its thread.
+    while (CPlanItem* ready = QueueHandOver().Take(site))
+      if (ClaimHandedOver(ready))
+        return ready;
     return reinterpret_cast<CPlanItem*>(SendTo(view, UWM_NEXT_QUEUE_ITEM, reinterpret_cast<WPARAM>(site), 0));
+  }
   int index = -1;
   CPlanItem* item =
       reinterpret_cast<CPlanItem*>(SendTo(view, UWM_NEXT_QUEUE_ITEM, 0, reinterpret_cast<LPARAM>(&index)));

@@ -25,9 +25,10 @@ public:
   CObArray& Items() { return m_items; }
 
   // A new item at the end (the list owns it from here).
-  void Append(CPlanItem* item);
+  // moreComing: another append is on its way; the control takes the count with the last.
+  void Append(CPlanItem* item, bool moreComing = false);
   // The array changed: the control's count, a redraw, the file's mark.
-  void Changed();
+  void Changed(bool moreComing = false);
   std::vector<int> SelectedRows() const;
   void SelectRows(const std::vector<int>& rows);
   // Only row selected, focused and scrolled into view.

@@ -54,6 +54,10 @@ protected:
   // The page's own notifications (the lists' reflected ones, the splitter's)
   // first; the rest go on to the sheet as every page's do.
   BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+  // A command takes the workers' picks made ahead back first (engine/queuehandover.h).
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+  // The next picks for the sites whose workers took from the board.
+  void FillHandOver();
   void Layout(int cx, int cy);
   void AddThreadRow();
   // A worker row's cell takes text with the next repaint tick.

@@ -4,9 +4,11 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <random>
 #include <string>
 #include <thread>
@@ -295,6 +297,149 @@ TEST(QueueCore, CommandsNeverTouchAHeldItem)
   CPlanItem* left = handed.load();
   if (left != nullptr)
     ReleaseHeld(left);
+}
+
+// The picks made ahead for workers that keep their connection: taken in queue
+// order, never one that a command stopped, and gone from the board before the
+// page changes the queue.
+TEST(QueueCore, HandOverBoardKeepsOrderAndLetsGo)
+{
+  Sites sites;
+  CSiteItem* site = sites.Put(0, "H", 21, "u", 1);
+  CSiteItem* other = sites.Put(1, "o", 21, "u", 1);
+  std::atomic<int32_t> exitFlag{0};
+  QueueHandOverBoard board;
+  Queue q;
+  for (int i = 0; i < 12; ++i)
+    q.Add(Item(("n" + std::to_string(i)).c_str(), PLAN_QUEUED, i == 3 ? "o" : "h"));
+  q.Add(nullptr);  // a null entry ends the walk
+  q.Add(Item("after-null", PLAN_QUEUED));
+  EXPECT_EQ(QueueFillHandOver(q.items, *site, board, exitFlag), QueueHandOverBoard::kDepth);
+  EXPECT_EQ(board.Take(other), nullptr);
+  CPlanItem* first = board.Take(site);
+  ASSERT_NE(first, nullptr);
+  EXPECT_STREQ(first->m_fileName, "n0");
+  EXPECT_TRUE(ClaimHandedOver(first));
+  EXPECT_EQ(StatusOf(first), PLAN_WORKING);
+  EXPECT_TRUE(IsHeld(first));
+  // Filled again: the spot taken goes to the next item, never to one already there.
+  EXPECT_EQ(QueueFillHandOver(q.items, *site, board, exitFlag), 1);
+  CPlanItem* back[QueueHandOverBoard::kDepth];
+  ASSERT_EQ(board.TakeBackAll(back, QueueHandOverBoard::kDepth), QueueHandOverBoard::kDepth);
+  std::string onBoard;
+  for (CPlanItem* item : back) {
+    onBoard += std::string(onBoard.empty() ? "" : ",") + item->m_fileName;
+    ReleaseHeld(item);
+  }
+  EXPECT_EQ(onBoard, "n1,n2,n4,n5,n6,n7,n8,n9");
+  EXPECT_EQ(QueueFillHandOver(q.items, *site, board, exitFlag), QueueHandOverBoard::kDepth);
+  // A Stop reached the next pick before its worker did: let go, not handed.
+  CPlanItem* second = board.Take(site);
+  ASSERT_NE(second, nullptr);
+  EXPECT_STREQ(second->m_fileName, "n1");
+  SetStatus(second, PLAN_STOPPED);
+  EXPECT_FALSE(ClaimHandedOver(second));
+  EXPECT_FALSE(IsHeld(second));
+  // Taken back, the page's rule answers the first queued item, and a Delete
+  // of the rows the board had frees them (ASan sees a use of a freed item).
+  EXPECT_EQ(QueueTakeBackHandOver(board), QueueHandOverBoard::kDepth - 1);
+  CPlanItem* next = QueueNextItemForSite(q.items, *site, exitFlag);
+  ASSERT_NE(next, nullptr);
+  EXPECT_STREQ(next->m_fileName, "n2");
+  EXPECT_EQ(QueueDeleteRows(q.items, {4, 5}), 2);
+  EXPECT_EQ(QueueFillHandOver(q.items, *site, board, exitFlag), 6);  // n6..n11; the null entry ends it
+  EXPECT_STREQ(board.Take(site)->m_fileName, "n6");
+  EXPECT_EQ(board.NextWanted(), other);  // each site once, in the order asked
+  EXPECT_EQ(board.NextWanted(), site);
+  EXPECT_EQ(board.NextWanted(), nullptr);
+  // Nothing is put once the program closes or the site stopped.
+  QueueTakeBackHandOver(board);
+  exitFlag = 1;
+  EXPECT_EQ(QueueFillHandOver(q.items, *site, board, exitFlag), 0);
+  exitFlag = 0;
+  site->m_queueRun = 0;
+  EXPECT_EQ(QueueFillHandOver(q.items, *site, board, exitFlag), 0);
+  for (INT_PTR i = 0; i < q.items.GetSize(); ++i)
+    if (CPlanItem* item = QueueItemAt(q.items, i))
+      ReleaseHeld(item);
+}
+
+// A worker takes from the board while the page's thread fills it, answers the
+// other worker's requests and runs the commands, each after taking the board
+// back. Every item is handed once at most, in queue order, and none is freed
+// while a worker holds it (ASan).
+TEST(QueueCore, HandOverUnderCommands)
+{
+  Sites sites;
+  CSiteItem* site = sites.Put(0, "h", 21, "u", 1);
+  std::atomic<int32_t> exitFlag{0};
+  QueueHandOverBoard board;
+  Queue q;
+  std::mutex order;
+  std::vector<int> handed;
+  int faults = 0;
+  // Under `order`: the item's number must follow every one handed before.
+  auto record = [&](CPlanItem* item) {
+    const int n = std::atoi(item->m_fileName);
+    if (!handed.empty() && n <= handed.back())
+      ++faults;
+    handed.push_back(n);
+  };
+  auto finish = [](CPlanItem* item) {
+    if (StatusOf(item) == PLAN_WORKING)
+      SetStatus(item, PLAN_FINISHED);
+    ReleaseHeld(item);
+  };
+  std::atomic<bool> stop{false};
+  std::thread worker([&] {
+    while (!stop.load()) {
+      CPlanItem* item = nullptr;
+      {
+        std::lock_guard<std::mutex> guard(order);
+        while ((item = board.Take(site)) != nullptr && !ClaimHandedOver(item)) {
+        }
+        if (item != nullptr)
+          record(item);
+      }
+      if (item == nullptr) {
+        std::this_thread::yield();
+        continue;
+      }
+      for (int i = 0; i < 20; ++i)
+        __atomic_store_n(&item->m_bytesDone, i, __ATOMIC_RELAXED);
+      finish(item);
+    }
+  });
+  std::mt19937 random(53);
+  int number = 0;
+  for (int round = 0; round < 10000; ++round) {
+    while (q.items.GetSize() < 12)
+      q.Add(Item(std::to_string(number++).c_str(), PLAN_QUEUED));
+    QueueFillHandOver(q.items, *site, board, exitFlag);
+    std::this_thread::yield();
+    std::vector<int> rows = {static_cast<int>(random() % 12), static_cast<int>(random() % 12)};
+    QueueTakeBackHandOver(board);
+    switch (random() % 5) {
+      case 0: QueueStopRows(q.items, rows); break;
+      case 1: QueueDeleteRows(q.items, rows); break;
+      case 2: QueueClear(q.items); break;
+      case 3: QueueTidy(q.items, true, 0); break;
+      default: {
+        std::lock_guard<std::mutex> guard(order);
+        CPlanItem* item = QueueNextItemForSite(q.items, *site, exitFlag);
+        if (item != nullptr) {
+          record(item);
+          finish(item);
+        }
+        break;
+      }
+    }
+  }
+  stop = true;
+  worker.join();
+  QueueTakeBackHandOver(board);
+  EXPECT_EQ(faults, 0);
+  EXPECT_GT(handed.size(), 100u);
 }
 
 namespace {

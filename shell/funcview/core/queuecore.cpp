@@ -306,6 +306,37 @@ CPlanItem* QueueNextItemForSite(const CObArray& items, const CSiteItem& site, co
   return nullptr;
 }
 
+int QueueFillHandOver(const CObArray& items, const CSiteItem& site, QueueHandOverBoard& board,
+                      const std::atomic<int32_t>& exitFlag)
+{
+  int put = 0;
+  if (site.m_queueRun.load() != 1)
+    return 0;
+  for (INT_PTR i = 0; i < items.GetSize() && board.Count() < QueueHandOverBoard::kDepth; ++i) {
+    CPlanItem* item = QueueItemAt(items, i);
+    if (item == nullptr || exitFlag.load() != 0)
+      break;
+    if (StatusOf(item) != PLAN_QUEUED || IsHeld(item) || !QueueSiteMatches(site, *item))
+      continue;
+    MarkHeld(item);
+    if (!board.Put(&site, item)) {
+      ReleaseHeld(item);
+      break;
+    }
+    ++put;
+  }
+  return put;
+}
+
+int QueueTakeBackHandOver(QueueHandOverBoard& board)
+{
+  CPlanItem* back[QueueHandOverBoard::kDepth];
+  const int n = board.TakeBackAll(back, QueueHandOverBoard::kDepth);
+  for (int i = 0; i < n; ++i)
+    ReleaseHeld(back[i]);
+  return n;
+}
+
 const char* QueueStatusText(int32_t status)
 {
   static const char* const kTexts[] = {"Waiting", "Working", "Queueing", "Error", "Finished"};

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/planitem.h"
+#include "engine/queuehandover.h"
 #include "framework/collections.h"
 
 class CSiteItem;
@@ -87,6 +88,16 @@ CPlanItem* QueueNextItem(const CObArray& items, const QueueSiteAt& siteAt, const
 // The same for a worker that keeps its connection to site: the first queued
 // item of that server. A null entry ends the walk.
 CPlanItem* QueueNextItemForSite(const CObArray& items, const CSiteItem& site, const std::atomic<int32_t>& exitFlag);
+
+// The board of items picked ahead for the workers that keep a connection
+// (engine/queuehandover.h). Fill: the first queued items of the site's server
+// that nobody holds go on the board, held, behind those already there, until it
+// is full; nothing once exitFlag is set or the site does not run. The count put.
+int QueueFillHandOver(const CObArray& items, const CSiteItem& site, QueueHandOverBoard& board,
+                      const std::atomic<int32_t>& exitFlag);
+// Every item still on the board comes back and is let go (queued as it was):
+// before anything else reads or changes the queue. The count.
+int QueueTakeBackHandOver(QueueHandOverBoard& board);
 
 // Texts of the status word; "" for other values.
 const char* QueueStatusText(int32_t status);

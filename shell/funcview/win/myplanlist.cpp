@@ -47,21 +47,28 @@ void CMyPlanList::Init()
   SetColumns("Local Path,200;<->,30;Server,200;Remote Path,300;Name,200;Size,100;Status,100");
 }
 
-void CMyPlanList::Append(CPlanItem* item)
+void CMyPlanList::Append(CPlanItem* item, bool moreComing)
 {
   QueueInsert(m_items, -1, item);
-  Changed();
+  Changed(moreComing);
 }
 
-void CMyPlanList::Changed()
+void CMyPlanList::Changed(bool moreComing)
 {
   m_file.MarkDirty();
   g_queueItems.store(GetCount());
   if (GetSafeHwnd() == nullptr)
     return;
   // Appends and removals keep the scroll position and the selection's rows;
-  // the rows' new texts show with the next repaint tick.
-  SetItemCountEx(GetCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  // the rows' new texts show with the next repaint tick. Setting the control's
+  // count lays out its header and scroll bars again, some ten window-system
+  // round trips: a change that keeps the count (a tidy moving finished items
+  // down) never sets it, and a run of appends (a folder queues its files one
+  // notice each) sets it once, with its last.
+  const int count = GetCount();
+  const int shown = GetItemCount();
+  if (count < shown || (count > shown && !moreComing))
+    SetItemCountEx(count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   m_stale = true;
 }
 
@@ -70,6 +77,8 @@ void CMyPlanList::RepaintIfStale()
   if (!m_stale || GetSafeHwnd() == nullptr)
     return;
   m_stale = false;
+  if (GetItemCount() != GetCount())
+    SetItemCountEx(GetCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   Invalidate(FALSE);
 }
 
@@ -146,6 +155,7 @@ void CMyPlanList::SortBy(int column)
   g_sortAscending = m_sortAscending;
   SetSortColumn(column, m_sortAscending);
   if (GetCount() >= 2) {
+    QueueTakeBackHandOver(QueueHandOver());  // the picks made ahead follow the old order
     QueueSort(m_items, column, m_sortAscending != FALSE);
     m_file.MarkDirty();
   }
@@ -227,6 +237,7 @@ void CMyPlanList::OnDestroy()
   // The last write: whatever changed since the timer's.
   m_file.MarkDirty();
   FlushQueueFile();
+  QueueTakeBackHandOver(QueueHandOver());  // no worker may take an item freed here
   QueueFreeAll(m_items);
   g_queueItems.store(0);
   CSortListCtrl::OnDestroy();

@@ -283,14 +283,46 @@ void CQueuePaneDlg::OnDestroy()
 
 LRESULT CQueuePaneDlg::NextItem(WPARAM wParam, LPARAM lParam)
 {
+  // The picks made ahead come back first: the answer is the first queued item.
+  QueueTakeBackHandOver(QueueHandOver());
   CPlanItem* item;
-  if (wParam == 0)
-    item = QueueNextItem(m_queue.Items(), &DocSite, g_exitRequested, &TakeUnit, reinterpret_cast<int*>(lParam));
-  else
-    item = QueueNextItemForSite(m_queue.Items(), *reinterpret_cast<const CSiteItem*>(wParam), g_exitRequested);
+  const CSiteItem* site = reinterpret_cast<const CSiteItem*>(wParam);
+  if (wParam == 0) {
+    int* slot = reinterpret_cast<int*>(lParam);
+    item = QueueNextItem(m_queue.Items(), &DocSite, g_exitRequested, &TakeUnit, slot);
+    site = item != nullptr && slot != nullptr && *slot >= 0 ? DocSite(*slot) : nullptr;
+  } else {
+    item = QueueNextItemForSite(m_queue.Items(), *site, g_exitRequested);
+  }
   if (item != nullptr)
     m_queue.RedrawItem(item);
+  // A worker that keeps its connection takes its next item from the board.
+  if (item != nullptr && site != nullptr && IsOptionSet(OPTBIT_REUSE_CONNECTION))
+    QueueFillHandOver(m_queue.Items(), *site, QueueHandOver(), g_exitRequested);
   return reinterpret_cast<LRESULT>(item);
+}
+
+void CQueuePaneDlg::FillHandOver()
+{
+  while (const void* wanted = QueueHandOver().NextWanted()) {
+    if (!IsOptionSet(OPTBIT_REUSE_CONNECTION))
+      continue;
+    // Only a site still in the document's table is read.
+    for (int i = 0; i < MAX_SITES; ++i) {
+      CSiteItem* site = DocSite(i);
+      if (site != nullptr && site == wanted) {
+        QueueFillHandOver(m_queue.Items(), *site, QueueHandOver(), g_exitRequested);
+        break;
+      }
+    }
+  }
+}
+
+BOOL CQueuePaneDlg::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+  if (nCode == CN_COMMAND && pHandlerInfo == nullptr)
+    QueueTakeBackHandOver(QueueHandOver());
+  return CTabPageDialog::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
 
 LRESULT CQueuePaneDlg::OnQueueAdd(WPARAM, LPARAM lParam)
@@ -302,12 +334,18 @@ LRESULT CQueuePaneDlg::OnQueueAdd(WPARAM, LPARAM lParam)
     delete item;  // nobody will run or store it
     return 0;
   }
-  m_queue.Append(item);
+  // A folder's files come one notice each: the list takes its new count once
+  // the last of those waiting is in.
+  m_queue.Append(item, true);
+  MSG next;
+  if (!::PeekMessageA(&next, nullptr, UWM_QUEUE_ADD, UWM_QUEUE_ADD, PM_NOREMOVE))
+    m_queue.Changed();
   return 0;
 }
 
 void CQueuePaneDlg::Tidy()
 {
+  // The board's items stay: queued, they end the pass before any of them.
   const QueueTidyResult r =
       QueueTidy(m_queue.Items(), IsOptionSet(OPTBIT_QUEUE_AUTODELETE), g_queueRetries);
   m_tidyAgain = r.heldSkipped;
@@ -345,6 +383,7 @@ LRESULT CQueuePaneDlg::OnQueueEnded(WPARAM, LPARAM)
 
 LRESULT CQueuePaneDlg::OnScheduleStop(WPARAM, LPARAM)
 {
+  QueueTakeBackHandOver(QueueHandOver());
   OnStopAll();
   return 0;
 }
@@ -410,6 +449,8 @@ void CQueuePaneDlg::ShowNotice(int row, const WorkerRowNotice& n)
 
 LRESULT CQueuePaneDlg::OnThreadReset(WPARAM wParam, LPARAM lParam)
 {
+  // A worker began an item, maybe one of the board's: the next pick for it.
+  FillHandOver();
   const int worker = static_cast<int>(wParam);
   const int row = ThreadRow(worker);
   WorkerRowNotice posted;
