@@ -95,9 +95,9 @@ start() {
   fi
   mkdir -p "$root/local" "$root/shots"
   # The servers live in a detached with-peers.sh, so that no ctest pipe waits on them.
-  # pyftpdlib sends a download at 2 MiB/s at most: slow enough for a step to
-  # act in the middle of one (a driver call can take seconds under load).
-  E2E_ROOT=$root ZARN_PYFTPD_SEND_LIMIT=2097152 setsid "$top/tests/peers/with-peers.sh" --pyftpd --vsftpd -- "$0" serve \
+  # pyftpdlib sends the files of "restart" at 2 MiB/s at most: slow enough for
+  # a step to act in the middle of one (a driver call can take seconds under load).
+  E2E_ROOT=$root ZARN_PYFTPD_SEND_LIMIT=2097152 ZARN_PYFTPD_SEND_LIMIT_DIR=restart setsid "$top/tests/peers/with-peers.sh" --pyftpd --vsftpd -- "$0" serve \
     </dev/null >"$root/peers.out" 2>&1 &
   echo $! >"$root/peers.pid"
   until_ok 300 test -s "$root/peers.env" || { cat "$root/peers.out" >&2; fail "the servers did not start"; }

@@ -74,11 +74,25 @@ def main():
             user["pwd"] = parts[1]
             self.respond("200 Password changed.")
     # ZARN_PYFTPD_SEND_LIMIT: bytes a second that one download may take, so
-    # that a test can act in the middle of a transfer.
+    # that a test can act in the middle of a transfer; with
+    # ZARN_PYFTPD_SEND_LIMIT_DIR, only files in that folder of the root are slowed.
     send_limit = int(os.environ.get("ZARN_PYFTPD_SEND_LIMIT", "0") or 0)
+    slow_dir = os.environ.get("ZARN_PYFTPD_SEND_LIMIT_DIR", "")
     if send_limit > 0:
+        slow_path = os.path.join(os.path.realpath(a.root), slow_dir) if slow_dir else ""
+        retr = Handler.ftp_RETR
+
+        def ftp_RETR(self, file):
+            # The data channel reads the limit of the file asked for last.
+            slow = not slow_path or os.path.dirname(os.path.realpath(file)) == slow_path
+            self.send_limit = send_limit if slow else 0
+            return retr(self, file)
+        Handler.ftp_RETR = ftp_RETR
+
         class Throttled(ThrottledDTPHandler):
-            write_limit = send_limit
+            @property
+            def write_limit(self):
+                return getattr(self.cmd_channel, "send_limit", send_limit)
         Handler.dtp_handler = Throttled
     Handler.authorizer = auth
     Handler.banner = "zarn test server ready."
