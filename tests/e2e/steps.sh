@@ -265,9 +265,11 @@ size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 
 resume_finished() { queue_rows | grep -F 'resume me.bin' | grep -q Finished; }
 step_server_restart() {
-  # pyftpdlib killed while a big file comes down (the server sends at most
-  # ZARN_PYFTPD_SEND_LIMIT bytes a second), then started again on its port
-  # with its own command line: the item is retried and resumes.
+  # pyftpdlib killed while a big file comes down (it sends the files of
+  # "restart" at ZARN_PYFTPD_SEND_LIMIT bytes a second), then started again on
+  # its port with its own command line: the item is retried and resumes. The program's
+  # first-start settings do that (a failed item moved to the end and resumed,
+  # up to 5 times), as a new user has them: nothing is set for it.
   local src="$ZARN_PYFTPD_ROOT/restart/resume me.bin" copy="$root/local/restart/resume me.bin" old part rest
   show_func_tab 0
   # The local list still shows the download folder of drag_download.
