@@ -6,10 +6,14 @@
 # Wine. Prints the medians, the ratio window/floor and the program's own share
 # (its time less the floor's). A prefix and Xvfb of its own; nothing is asserted.
 #
-# Last figures (3 runs, load average 11.7 on a shared machine): floor 2.64 s;
-# zarn main window 11.39 s (4.3 x the floor, 8.75 s its own), first listing
-# shown 13.99 s. Unexplained yet: most of zarn's own share; a quiet machine
-# should be measured before reading anything into it.
+# Last figures (3 runs, load average 23.1 on a shared machine): floor 4.49 s;
+# zarn main window 9.52 s (2.1 x the floor, 5.03 s its own), first listing
+# shown 18.36 s. Where the own share goes (WINEDEBUG=+timestamp,+loaddll, two
+# starts): 3.0 s is the splash, whose 3000 ms timer is what shows the main
+# window; the rest is the frame's windows being made (common controls, theme,
+# input context, the menu's and bars' bitmaps) with Wine's X11 driver, 2-3 s
+# under this load; no sleep, blocking wait or slow enumeration of the program's
+# own shows in it.
 set -eu
 runs=${1:-5}
 . "$(dirname "$0")/common.sh"

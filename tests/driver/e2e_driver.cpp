@@ -18,6 +18,8 @@
 //   tree SEL                  a tree view's items, indented by two per level
 //   itempoint SEL TEXT        screen point of the list row or expanded tree item TEXT
 //   waititem SEL TEXT [ms]    waits until a list row or tree item holds TEXT
+//   waitrows SEL N [ms]       waits until a list view holds at least N rows; prints the count
+//                             (one message a poll: reading a big list's texts takes minutes)
 //   select SEL TEXT           selects the tree item TEXT (as a click on it does)
 //   close SEL                 closes the window as its caption's close box does
 //   tabpoint SEL N            screen point of the N-th tab (from 0) of a tab control
@@ -398,6 +400,17 @@ int main(int argc, char** argv)
   } else if (verb == "tree") {
     for (const TreeRow& row : TreeRows(w))
       std::printf("%*s%s\n", row.depth * 2, "", row.text.c_str());
+  } else if (verb == "waitrows") {
+    if (argc < 4)
+      return 2;
+    const long want = std::strtol(argv[3], nullptr, 10);
+    long count = 0;
+    if (!WaitFor(Ms(argc, argv, 4, 30000),
+                 [&] { return (count = (long)::SendMessageA(w, LVM_GETITEMCOUNT, 0, 0)) >= want; })) {
+      std::fprintf(stderr, "e2e_driver: %ld rows, not %ld\n", count, want);
+      return 1;
+    }
+    std::printf("%ld\n", count);
   } else if (verb == "itempoint" || verb == "waititem" || verb == "select") {
     if (argc < 4)
       return 2;

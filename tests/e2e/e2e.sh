@@ -75,6 +75,9 @@ make_files() {
   for i in 1 2 3; do head -c 4096 /dev/urandom >"$r/s2s src/part $i.bin"; done
   printf 'inner\n' >"$r/s2s src/inner/deep.txt"
   printf 'welcome\r\n' >"$r/readme.txt"
+  # Killed and started again in the middle of this one (a folder of its own).
+  mkdir -p "$r/restart"
+  head -c 41943040 /dev/urandom >"$r/restart/resume me.bin"
   # vsftpd keeps names as bytes: a GBK name (two Chinese characters, .txt).
   printf 'gbk named file\n' >"$ZARN_VSFTPD_ROOT/upload/$(printf '\xd6\xd0\xce\xc4').txt"
   chmod -R a+rwX "$ZARN_VSFTPD_ROOT/upload"
@@ -92,7 +95,9 @@ start() {
   fi
   mkdir -p "$root/local" "$root/shots"
   # The servers live in a detached with-peers.sh, so that no ctest pipe waits on them.
-  E2E_ROOT=$root setsid "$top/tests/peers/with-peers.sh" --pyftpd --vsftpd -- "$0" serve \
+  # pyftpdlib sends the files of "restart" at 2 MiB/s at most: slow enough for
+  # a step to act in the middle of one (a driver call can take seconds under load).
+  E2E_ROOT=$root ZARN_PYFTPD_SEND_LIMIT=2097152 ZARN_PYFTPD_SEND_LIMIT_DIR=restart setsid "$top/tests/peers/with-peers.sh" --pyftpd --vsftpd -- "$0" serve \
     </dev/null >"$root/peers.out" 2>&1 &
   echo $! >"$root/peers.pid"
   until_ok 300 test -s "$root/peers.env" || { cat "$root/peers.out" >&2; fail "the servers did not start"; }
@@ -145,8 +150,14 @@ stop() {
   shot 99-before-exit
   drv command 57665 >/dev/null || { stop_quietly; fail "no main window to exit"; }
   until_ok 300 sh -c "! kill -0 $(cat "$root/zarn.pid") 2>/dev/null" || { stop_quietly; fail "zarn did not end"; }
+  # A pyftpdlib started again by a step is no child of the servers' script:
+  # its pid (in the servers' pid file) is read before that folder goes.
+  local py=""
+  # shellcheck disable=SC1091
+  [ -f "$root/peers.env" ] && . "$root/peers.env" && py=$(cat "$ZARN_PYFTPD_PIDFILE" 2>/dev/null)
   stop_quietly
   [ -f "$root/peers.pid" ] && kill -0 "$(cat "$root/peers.pid")" 2>/dev/null && fail "the servers did not end"
+  [ -n "$py" ] && ! until_ok 50 sh -c "! kill -0 $py 2>/dev/null" && fail "pyftpdlib (pid $py) did not end"
   echo "e2e: stopped"
 }
 

@@ -161,7 +161,10 @@ confirm_ok() {
 # Start Queue, as the toolbar's green arrow: the queue runs what the drags put in it.
 QUEUELIST=main/id:1085
 start_queue() { drv command 32816 >/dev/null; }
-queue_has() { drv items "$QUEUELIST" | grep -qF "$1"; }
+# The queue's rows; the "Queue" tab is brought to the front when another took it
+# (the local list's refresh after a download does).
+queue_rows() { drv items "$QUEUELIST" 2>/dev/null || { show_func_tab 3; drv items "$QUEUELIST"; }; }
+queue_has() { queue_rows | grep -qF "$1"; }
 # drop_to_queue NAME: the drop's confirmation answered; NAME waits in the queue.
 drop_to_queue() {
   confirm_ok
@@ -255,23 +258,52 @@ step_queue_restart() {
   shot 03-queue-finished
 }
 
+# The pyftpdlib server's pid, and whether it is gone.
+py_pid() { cat "$ZARN_PYFTPD_PIDFILE" 2>/dev/null; }
+py_listening() { /usr/bin/python3 -c 'import socket, sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 1).close()' "$ZARN_PYFTPD_PORT" 2>/dev/null; }
+size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
+
+resume_finished() { queue_rows | grep -F 'resume me.bin' | grep -q Finished; }
 step_server_restart() {
-  # pyftpdlib killed while a big file comes down, then started again on its port:
-  # the item is retried and resumes.
-  head -c 41943040 /dev/urandom >"$ZARN_PYFTPD_ROOT/many files/resume me.bin"
+  # pyftpdlib killed while a big file comes down (it sends the files of
+  # "restart" at ZARN_PYFTPD_SEND_LIMIT bytes a second), then started again on
+  # its port with its own command line: the item is retried and resumes. The program's
+  # first-start settings do that (a failed item moved to the end and resumed,
+  # up to 5 times), as a new user has them: nothing is set for it.
+  local src="$ZARN_PYFTPD_ROOT/restart/resume me.bin" copy="$root/local/restart/resume me.bin" old part rest
   show_func_tab 0
-  drag "$SERLIST" "many files" "$LOCLIST"
-  drop_to_queue "many files"
+  # The local list still shows the download folder of drag_download.
+  drv waititem "$LOCLIST" "many files" 10000 >/dev/null || fail "the local list does not show $root/local"
+  drv waititem "$SERLIST" restart 10000 >/dev/null || fail "the server list does not show the folder restart"
+  drag "$SERLIST" restart "$LOCLIST"
+  # The queue may still run from the last step and take the folder at once.
+  confirm_ok
+  show_func_tab 3
   start_queue
-  until_ok 300 test -s "$root/local/many files/resume me.bin" || fail "the big file did not start"
-  local pid; pid=$(cat "$root/pyftpd.pid" 2>/dev/null) || fail "no pyftpdlib pid"
-  kill "$pid"
-  sleep 2  # the program meets the dead server (what is tested: the retry after it)
-  /usr/bin/python3 "$top/tests/peers/pyftpd.py" --root "$ZARN_PYFTPD_ROOT" --port "$ZARN_PYFTPD_PORT" \
-    --port-file "$root/py2.port" --log "$ZARN_PYFTPD_LOG" </dev/null >/dev/null 2>&1 &
-  until_ok 1200 cmp -s "$ZARN_PYFTPD_ROOT/many files/resume me.bin" "$root/local/many files/resume me.bin" ||
-    fail "the item was not resumed to a byte-exact copy"
-  grep -q 'REST ' "$ZARN_PYFTPD_LOG" || fail "the retry did not resume (no REST)"
+  # Killed with an eighth of the file down.
+  until_ok 600 sh -c "[ \$(stat -c %s '$copy' 2>/dev/null || echo 0) -ge $(($(size_of "$src") / 8)) ]" ||
+    { shot fail-restart-start; fail "the big file did not come down"; }
+  old=$(py_pid) || fail "no pid of pyftpdlib"
+  kill -9 "$old"
+  until_ok 50 sh -c "! kill -0 $old 2>/dev/null" || fail "pyftpdlib did not end"
+  part=$(size_of "$copy")
+  echo "e2e: pyftpdlib killed with $part bytes down"
+  [ "$part" -lt "$(size_of "$src")" ] || fail "the file was whole before the server was killed"
+  # Again, as it was started, on its port, at full speed; the wrapper stays its
+  # parent (it ends when its parent does) and the pid file names it for the stop.
+  setsid env -u ZARN_PYFTPD_SEND_LIMIT bash -c "$(cat "$ZARN_PYFTPD_CMDFILE") --port $ZARN_PYFTPD_PORT </dev/null >>'$root/pyftpd-again.out' 2>&1 &
+    echo \$! >'$ZARN_PYFTPD_PIDFILE'; wait" </dev/null >/dev/null 2>&1 &
+  until_ok 100 py_listening || { cat "$root/pyftpd-again.out" >&2; fail "pyftpdlib did not start again on port $ZARN_PYFTPD_PORT"; }
+  show_func_tab 3
+  shot 10-server-restarted
+  until_ok 1200 cmp -s "$src" "$copy" || { shot fail-restart; fail "the item was not resumed to a byte-exact copy"; }
+  # Resumed, not fetched anew: a REST at a byte the first attempt had reached.
+  rest=$(grep -o 'REST [0-9]*' "$ZARN_PYFTPD_LOG" | awk '$2 > 0 { print $2 }' | tail -1)
+  [ -n "$rest" ] || fail "the retry did not resume (no REST in the server's log)"
+  [ "$rest" -ge "$part" ] || fail "the retry resumed at $rest, before the $part bytes that had come"
+  until_ok 300 resume_finished || { queue_rows; shot fail-restart-queue; fail "the item did not end in Finished"; }
+  shot 10-server-restart-resumed
+  show_func_tab 0
 }
 
 step_site_to_site() {

@@ -3,13 +3,15 @@
 (and anonymous, read/write in a subfolder), a temporary root.
 
   pyftpd.py --root DIR --user U --password P --port-file F [--log F] [--lifetime S]
+            [--port N]
 
-Writes the port number to the port file once listening. Stops by itself after
+Listens on port N (a free one by default: a restart takes its old port back)
+and writes the port number to the port file once listening. Stops by itself after
 --lifetime seconds or when its parent goes away."""
 import argparse, logging, os, sys, threading, time
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -22,6 +24,7 @@ def main():
     ap.add_argument("--log")
     ap.add_argument("--lifetime", type=float, default=1800)
     ap.add_argument("--passive-ports", default="")
+    ap.add_argument("--port", type=int, default=0)
     a = ap.parse_args()
 
     os.makedirs(a.root, exist_ok=True)
@@ -70,6 +73,27 @@ def main():
                 return
             user["pwd"] = parts[1]
             self.respond("200 Password changed.")
+    # ZARN_PYFTPD_SEND_LIMIT: bytes a second that one download may take, so
+    # that a test can act in the middle of a transfer; with
+    # ZARN_PYFTPD_SEND_LIMIT_DIR, only files in that folder of the root are slowed.
+    send_limit = int(os.environ.get("ZARN_PYFTPD_SEND_LIMIT", "0") or 0)
+    slow_dir = os.environ.get("ZARN_PYFTPD_SEND_LIMIT_DIR", "")
+    if send_limit > 0:
+        slow_path = os.path.join(os.path.realpath(a.root), slow_dir) if slow_dir else ""
+        retr = Handler.ftp_RETR
+
+        def ftp_RETR(self, file):
+            # The data channel reads the limit of the file asked for last.
+            slow = not slow_path or os.path.dirname(os.path.realpath(file)) == slow_path
+            self.send_limit = send_limit if slow else 0
+            return retr(self, file)
+        Handler.ftp_RETR = ftp_RETR
+
+        class Throttled(ThrottledDTPHandler):
+            @property
+            def write_limit(self):
+                return getattr(self.cmd_channel, "send_limit", send_limit)
+        Handler.dtp_handler = Throttled
     Handler.authorizer = auth
     Handler.banner = "zarn test server ready."
     if a.passive_ports:
@@ -80,13 +104,14 @@ def main():
     else:
         logging.basicConfig(level=logging.CRITICAL)
 
-    serve(Handler, "127.0.0.1", a.port_file, a.lifetime)
+    serve(Handler, "127.0.0.1", a.port_file, a.lifetime, a.port)
 
 
-def serve(handler, address, port_file, lifetime):
-    """Listens on a free port of address, writes the port number to port_file
-    and serves until lifetime seconds have passed or the parent goes away."""
-    server = FTPServer((address, 0), handler)
+def serve(handler, address, port_file, lifetime, port=0):
+    """Listens on port (0: a free one) of address, writes the port number to
+    port_file and serves until lifetime seconds have passed or the parent goes
+    away."""
+    server = FTPServer((address, port), handler)
     server.max_cons = 256
     port = server.socket.getsockname()[1]
     tmp = port_file + ".tmp"

@@ -4,7 +4,8 @@
 # Starts the named loopback FTP peers on free ports with a temporary root, runs
 # the command with their coordinates in the environment, then stops them.
 #   ZARN_PYFTPD_PORT, ZARN_PYFTPD_ROOT (Unix path), ZARN_PYFTPD_ROOT_WIN (Z:\...),
-#   ZARN_PYFTPD_USER, ZARN_PYFTPD_PASS, ZARN_PYFTPD_LOG
+#   ZARN_PYFTPD_USER, ZARN_PYFTPD_PASS, ZARN_PYFTPD_LOG, ZARN_PYFTPD_CMDFILE (its command
+#   line, shell-quoted), ZARN_PYFTPD_PIDFILE (its pid; a restart writes the new one there)
 #   ZARN_SCRIPTED_PORT, ZARN_SCRIPTED_CTL_PORT
 #   ZARN_VSFTPD_PORT, ZARN_VSFTPD_ROOT, ZARN_VSFTPD_ROOT_WIN, ZARN_VSFTPD_USER,
 #   ZARN_VSFTPD_PASS, ZARN_VSFTPD_LOG (vsftpd needs root: it runs as the real daemon)
@@ -41,6 +42,7 @@ work=$(mktemp -d /tmp/zarn-peers.XXXXXX)
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  [ -s "$work/pyftpd.pid" ] && kill "$(cat "$work/pyftpd.pid")" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
 }
@@ -51,9 +53,16 @@ if [ $want_py = 1 ]; then
   mkdir -p "$work/pyroot"
   export ZARN_PYFTPD_ROOT=$work/pyroot ZARN_PYFTPD_USER=zarn ZARN_PYFTPD_PASS=secret ZARN_PYFTPD_LOG=$work/pyftpd.log
   export ZARN_PYFTPD_ROOT_WIN=$(winpath "$work/pyroot")
-  $py "$here/pyftpd.py" --root "$work/pyroot" --user zarn --password secret --port-file "$work/py.port" \
-      --log "$work/pyftpd.log" </dev/null >"$work/pyftpd.out" 2>&1 &
+  # Its command and pid in files, for a test that kills the server and starts
+  # it again (on its port: --port); whatever pid the file names at the end is
+  # stopped with the rest.
+  pycmd=("$py" "$here/pyftpd.py" --root "$work/pyroot" --user zarn --password secret --port-file "$work/py.port"
+         --log "$work/pyftpd.log")
+  export ZARN_PYFTPD_CMDFILE=$work/pyftpd.cmd ZARN_PYFTPD_PIDFILE=$work/pyftpd.pid
+  printf '%q ' "${pycmd[@]}" >"$ZARN_PYFTPD_CMDFILE"
+  "${pycmd[@]}" </dev/null >"$work/pyftpd.out" 2>&1 &
   pids+=($!)
+  echo $! >"$ZARN_PYFTPD_PIDFILE"
   waitfile "$work/py.port" pyftpd || { cat "$work/pyftpd.out" >&2; exit 1; }
   export ZARN_PYFTPD_PORT=$(cat "$work/py.port")
 fi
