@@ -73,7 +73,8 @@ make_files() {
   printf 'not text\n' >"$r/docs/picture.gif"
   for i in $(seq -w 1 300); do printf 'queued file %s\n' "$i" >"$r/queue/q$i.txt"; done
   for i in 1 2 3; do head -c 4096 /dev/urandom >"$r/s2s src/part $i.bin"; done
-  printf 'inner\n' >"$r/s2s src/inner/deep.txt"
+  # Texts end their lines in CRLF: in ASCII mode they cross unchanged.
+  printf 'inner\r\n' >"$r/s2s src/inner/deep.txt"
   printf 'welcome\r\n' >"$r/readme.txt"
   # vsftpd keeps names as bytes: a GBK name (two Chinese characters, .txt).
   printf 'gbk named file\n' >"$ZARN_VSFTPD_ROOT/upload/$(printf '\xd6\xd0\xce\xc4').txt"
