@@ -14,7 +14,8 @@
 //   rect SEL                  screen rectangle "x y w h" and centre "cx cy"
 //   text SEL                  the window's text
 //   command ID [SEL]          a menu command, as the menu or its key sends it
-//   items SEL                 the texts of a list view's rows (all columns, tab-separated)
+//   items SEL [N]             the texts of a list view's rows (all columns or the first N, tab-separated)
+//   count SEL                 the number of a list view's rows
 //   tree SEL                  a tree view's items, indented by two per level
 //   itempoint SEL TEXT        screen point of the list row or expanded tree item TEXT
 //   waititem SEL TEXT [ms]    waits until a list row or tree item holds TEXT
@@ -23,6 +24,7 @@
 //   select SEL TEXT           selects the tree item TEXT (as a click on it does)
 //   close SEL                 closes the window as its caption's close box does
 //   tabpoint SEL N            screen point of the N-th tab (from 0) of a tab control
+//   menu [ms]                 waits until a popup menu is shown; prints its rectangle
 // Exit status 0: done; 1: not found in time; 2: bad arguments.
 #include <windows.h>
 #include <commctrl.h>
@@ -73,6 +75,16 @@ std::string ClassOf(HWND w)
   char cls[128] = {};
   ::GetClassNameA(w, cls, sizeof cls);
   return cls;
+}
+
+// A shown popup menu: a top-level window of the system's menu class.
+BOOL CALLBACK MenuProbe(HWND w, LPARAM p)
+{
+  if (::IsWindowVisible(w) && ClassOf(w) == "#32768") {
+    *reinterpret_cast<HWND*>(p) = w;
+    return FALSE;
+  }
+  return TRUE;
 }
 
 // Visible descendants in depth-first order (EnumChildWindows walks that way).
@@ -204,7 +216,9 @@ std::string ListCell(HWND list, RemoteBuffer& buf, int row, int col)
   return text;
 }
 
-std::vector<std::string> ListRows(HWND list)
+// Each cell is a round trip into the program: callers that need only the
+// first columns say so (0: all of them).
+std::vector<std::string> ListRows(HWND list, int maxCols = 0)
 {
   std::vector<std::string> rows;
   RemoteBuffer buf(list, kTextAt + kTextMax + 16);
@@ -214,6 +228,8 @@ std::vector<std::string> ListRows(HWND list)
   int cols = header != nullptr ? (int)::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) : 1;
   if (cols < 1)
     cols = 1;
+  if (maxCols > 0 && maxCols < cols)
+    cols = maxCols;
   const int count = (int)::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
   for (int r = 0; r < count; ++r) {
     std::string line;
@@ -279,8 +295,7 @@ std::string Trimmed(const std::string& s)
   return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
-// Finds a row or item by its text (a list row's first column, or any column
-// when the text holds a tab-free part of a row).
+// Finds a list row by its first column's text, or a tree item by its text.
 bool FindItem(HWND w, const std::string& text, POINT* where, HTREEITEM* treeItem)
 {
   if (IsTree(w)) {
@@ -306,9 +321,9 @@ bool FindItem(HWND w, const std::string& text, POINT* where, HTREEITEM* treeItem
     }
     return false;
   }
-  const std::vector<std::string> rows = ListRows(w);
+  const std::vector<std::string> rows = ListRows(w, 1);
   for (size_t r = 0; r < rows.size(); ++r) {
-    const std::string first = rows[r].substr(0, rows[r].find('\t'));
+    const std::string& first = rows[r];
     if (Trimmed(first) != Trimmed(text))
       continue;
     if (where != nullptr) {
@@ -367,6 +382,18 @@ int main(int argc, char** argv)
     std::printf("%p\n", (void*)w);
     return 0;
   }
+  if (verb == "menu") {
+    if (!WaitFor(Ms(argc, argv, 2, 10000), [&] {
+          w = nullptr;
+          ::EnumWindows(&MenuProbe, (LPARAM)&w);
+          return w != nullptr;
+        }))
+      return 1;
+    RECT rc;
+    ::GetWindowRect(w, &rc);
+    std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    return 0;
+  }
   if (verb == "gone")
     return WaitFor(Ms(argc, argv, 3, 30000), [&] { return Resolve(sel) == nullptr; }) ? 0 : 1;
   if (verb == "command") {
@@ -395,8 +422,10 @@ int main(int argc, char** argv)
     ::SendMessageA(w, WM_GETTEXT, text.size(), (LPARAM)text.data());
     std::printf("%s\n", text.data());
   } else if (verb == "items") {
-    for (const std::string& row : ListRows(w))
+    for (const std::string& row : ListRows(w, argc > 3 ? std::atoi(argv[3]) : 0))
       std::printf("%s\n", row.c_str());
+  } else if (verb == "count") {
+    std::printf("%d\n", (int)::SendMessageA(w, LVM_GETITEMCOUNT, 0, 0));
   } else if (verb == "tree") {
     for (const TreeRow& row : TreeRows(w))
       std::printf("%*s%s\n", row.depth * 2, "", row.text.c_str());

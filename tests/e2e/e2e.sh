@@ -73,7 +73,8 @@ make_files() {
   printf 'not text\n' >"$r/docs/picture.gif"
   for i in $(seq -w 1 300); do printf 'queued file %s\n' "$i" >"$r/queue/q$i.txt"; done
   for i in 1 2 3; do head -c 4096 /dev/urandom >"$r/s2s src/part $i.bin"; done
-  printf 'inner\n' >"$r/s2s src/inner/deep.txt"
+  # Texts end their lines in CRLF: in ASCII mode they cross unchanged.
+  printf 'inner\r\n' >"$r/s2s src/inner/deep.txt"
   printf 'welcome\r\n' >"$r/readme.txt"
   # Killed and started again in the middle of this one (a folder of its own).
   mkdir -p "$r/restart"
