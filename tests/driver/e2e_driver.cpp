@@ -4,7 +4,9 @@
 // controls it lends the program a buffer in the program's own memory.
 //
 // A window is named by a selector: "main" (zarn's main window), "top:TEXT" (a
-// visible top-level window whose caption contains TEXT), or a hexadecimal handle.
+// visible top-level window whose caption contains TEXT), "class:NAME" (a visible
+// top-level window of that class, e.g. "#32768", an open pop-up menu), or a
+// hexadecimal handle.
 // Controls below it: "SEL/CLASS#N" (the N-th visible control of that class, in
 // the order of a depth-first walk, from 0) or "SEL/id:ID" (the first visible one).
 //
@@ -15,6 +17,7 @@
 //   text SEL                  the window's text
 //   command ID [SEL]          a menu command, as the menu or its key sends it
 //   items SEL                 the texts of a list view's rows (all columns, tab-separated)
+//   count SEL                 a list view's number of rows
 //   tree SEL                  a tree view's items, indented by two per level
 //   itempoint SEL TEXT        screen point of the list row or expanded tree item TEXT
 //   waititem SEL TEXT [ms]    waits until a list row or tree item holds TEXT
@@ -49,6 +52,18 @@ BOOL CALLBACK MainProbe(HWND w, LPARAM p)
   ::GetWindowTextA(w, title, sizeof title);
   if (std::strcmp(title, "ZARN") == 0 && ::IsWindowVisible(w) && ::GetDlgItem(w, kPaneFirst) != nullptr) {
     reinterpret_cast<Probe*>(p)->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK ClassProbe(HWND w, LPARAM p)
+{
+  auto* probe = reinterpret_cast<Probe*>(p);
+  char cls[128] = {};
+  ::GetClassNameA(w, cls, sizeof cls);
+  if (::IsWindowVisible(w) && probe->text == cls) {
+    probe->found = w;
     return FALSE;
   }
   return TRUE;
@@ -123,6 +138,11 @@ HWND Resolve(const std::string& sel)
     Probe probe;
     probe.text = head.substr(4);
     ::EnumWindows(&TopProbe, (LPARAM)&probe);
+    top = probe.found;
+  } else if (head.compare(0, 6, "class:") == 0) {
+    Probe probe;
+    probe.text = head.substr(6);
+    ::EnumWindows(&ClassProbe, (LPARAM)&probe);
     top = probe.found;
   } else {
     top = (HWND)(uintptr_t)std::strtoull(head.c_str(), nullptr, 16);
@@ -395,6 +415,8 @@ int main(int argc, char** argv)
   } else if (verb == "items") {
     for (const std::string& row : ListRows(w))
       std::printf("%s\n", row.c_str());
+  } else if (verb == "count") {
+    std::printf("%d\n", (int)::SendMessageA(w, LVM_GETITEMCOUNT, 0, 0));
   } else if (verb == "tree") {
     for (const TreeRow& row : TreeRows(w))
       std::printf("%*s%s\n", row.depth * 2, "", row.text.c_str());
