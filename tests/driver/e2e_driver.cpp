@@ -4,7 +4,9 @@
 // controls it lends the program a buffer in the program's own memory.
 //
 // A window is named by a selector: "main" (zarn's main window), "top:TEXT" (a
-// visible top-level window whose caption contains TEXT), or a hexadecimal handle.
+// visible top-level window whose caption contains TEXT), "class:NAME" (a visible
+// top-level window of that class, e.g. "#32768", an open pop-up menu), or a
+// hexadecimal handle.
 // Controls below it: "SEL/CLASS#N" (the N-th visible control of that class, in
 // the order of a depth-first walk, from 0) or "SEL/id:ID" (the first visible one).
 //
@@ -53,6 +55,18 @@ BOOL CALLBACK MainProbe(HWND w, LPARAM p)
   ::GetWindowTextA(w, title, sizeof title);
   if (std::strcmp(title, "ZARN") == 0 && ::IsWindowVisible(w) && ::GetDlgItem(w, kPaneFirst) != nullptr) {
     reinterpret_cast<Probe*>(p)->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK ClassProbe(HWND w, LPARAM p)
+{
+  auto* probe = reinterpret_cast<Probe*>(p);
+  char cls[128] = {};
+  ::GetClassNameA(w, cls, sizeof cls);
+  if (::IsWindowVisible(w) && probe->text == cls) {
+    probe->found = w;
     return FALSE;
   }
   return TRUE;
@@ -137,6 +151,11 @@ HWND Resolve(const std::string& sel)
     Probe probe;
     probe.text = head.substr(4);
     ::EnumWindows(&TopProbe, (LPARAM)&probe);
+    top = probe.found;
+  } else if (head.compare(0, 6, "class:") == 0) {
+    Probe probe;
+    probe.text = head.substr(6);
+    ::EnumWindows(&ClassProbe, (LPARAM)&probe);
     top = probe.found;
   } else {
     top = (HWND)(uintptr_t)std::strtoull(head.c_str(), nullptr, 16);

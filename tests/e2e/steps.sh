@@ -226,38 +226,127 @@ step_remote_rename_delete() {
   shot 02-after-rename-delete
 }
 
+# The queue list's rows; a column of them (1 = Local Path ... 7 = Status).
 # Add To Queue (the server list's command) on the selected rows of the list.
 add_to_queue() { drv command 32838 >/dev/null; }
+queue_rows() { drv items "$QUEUELIST"; }
+queue_count() { drv count "$QUEUELIST"; }
+queue_counts() { [ "$(queue_count)" = "$1" ]; }
+queue_column() { queue_rows | cut -f"$1"; }
+# queue_menu N KEY: the queue list's context menu opened by a right click and
+# walked N times with KEY (Up from no selection starts at the last entry).
+queue_menu() {
+  local c; c=($(drv rect "$QUEUELIST")) || fail "no queue list"
+  x mousemove "${c[4]}" "${c[5]}" click 3
+  drv wait "class:#32768" 10000 >/dev/null || fail "the queue list's menu did not open"
+  x key --delay 60 $(for _ in $(seq "$1"); do printf '%s ' "$2"; done) Return
+  drv gone "class:#32768" 10000 || fail "the queue list's menu stayed open"
+}
+# Entries counted from the menu's end (Up) or its start (Down).
+queue_export() { queue_menu 3 Up; }
+queue_import() { queue_menu 4 Up; }
+queue_reset_all() { queue_menu 1 Up; }
+queue_clear() { queue_menu 9 Down; }
+queue_stop_all() { queue_menu 7 Down; }
+some_here() { ls "$root/local" | grep -q '^q[0-9]'; }
+# file_box PATH: the common file box (its caption is in the system's language)
+# typed in and confirmed.
+FILEBOX="class:#32770"
+file_box() {
+  drv wait "$FILEBOX/id:1148" 15000 >/dev/null || { shot "fail-file-box"; fail "no file box"; }
+  fill "$FILEBOX/id:1148" "$(winpath "$1")"
+  x key Return
+  drv gone "$FILEBOX/id:1148" 10000 || { shot "fail-file-box"; fail "the file box stayed open"; }
+}
+# A replace box a re-run meets (a file the closed run had begun) is answered
+# Overwrite, as a user answers it.
+answer_replace() {
+  drv wait "top:Confirm File Replace" 0 >/dev/null 2>&1 || return 0
+  click_ctl "top:Confirm File Replace/id:1"
+}
+queue_done() {
+  answer_replace
+  [ -z "$(missing_here "$root/local")" ] || return 1
+  local status; status=$(queue_column 7)
+  [ -n "$status" ] && [ -z "$(grep -vx Finished <<<"$status")" ]
+}
+queue_empty() { queue_counts 0; }
+queue_nonempty() { [ "$(queue_count)" -gt 0 ] 2>/dev/null; }
+zarn_gone() { ! zarn_alive; }
+# working N: N rows or more are being worked on.
+working() { [ "$(queue_column 7 | grep -cx Working)" -ge "$1" ]; }
 planfile=$root/queue.pln
 sitefile=$root/zarnsite.ini
+QUEUE_PLAN="$root/plans/three hundred.pln"
 
 step_queue_restart() {
-  local at
+  # The downloads land in the local tree's folder (the drag step's).
+  local at n rows mine=$root/local
+  mkdir -p "$root/plans"
+  # What earlier drags left finished in the queue is cleared first.
+  show_func_tab 3
+  queue_empty || { queue_clear; until_ok 100 queue_empty || fail "Clear Queue left rows"; }
   show_func_tab 0
+  # The server list into the folder of 300 files, all selected, Add to Queue.
   at=$(drv itempoint "$SERLIST" queue) || fail "no folder queue"
-  x mousemove $at click --repeat 2 --delay 80 1          # into the folder
+  x mousemove $at click --repeat 2 --delay 80 1
   drv waititem "$SERLIST" q300.txt 30000 >/dev/null || fail "the folder did not list"
-  click_ctl "$SERLIST"; x key ctrl+a                      # every file selected
+  at=$(drv itempoint "$SERLIST" q001.txt); x mousemove $at click 1
+  drv command 32823 >/dev/null                              # Select All
   add_to_queue
-  until_ok 300 queue_has q300.txt || fail "the 300 files did not reach the queue"
+  confirm_ok
+  until_ok 300 queue_counts 300 || { shot fail-queue; fail "the 300 files did not reach the queue"; }
+  rows=$(queue_rows)
+  n=$(grep -c . <<<"$rows"); [ "$n" -eq 300 ] || fail "$n rows in the queue, not 300"
+  [ "$(cut -f1 <<<"$rows" | sort -u)" = "$(winpath "$mine")" ] ||
+    { cut -f1 <<<"$rows" | sort -u; fail "the items do not go to $mine"; }
   shot 03-queue-300
-  # Two workers running when the program is closed: it ends within the grace.
-  until_ok 300 sh -c "ls '$root/local' | grep -q '^q'" || fail "the queue did not start"
-  drv command 57665 >/dev/null
-  until_ok 200 sh -c "! kill -0 $(cat "$root/zarn.pid") 2>/dev/null" || fail "the program did not end within the close grace"
-  [ -s "$planfile" ] || fail "the queue file is missing"
-  cp "$planfile" "$root/queue.pln.saved"
-  launch
-  drv wait "$QUEUELIST" 30000 >/dev/null || fail "the queue page did not come back"
-  until_ok 100 queue_has q300.txt || fail "the queue did not come back"
+  # Stopped while it is exported through the queue list's menu and its file box
+  # (workers still up from the drag step take new items at once).
+  queue_stop_all
+  queue_export
+  file_box "$QUEUE_PLAN"
+  until_ok 100 test -s "$QUEUE_PLAN" || fail "the plan file was not written"
+  plan_holds 300 "$QUEUE_PLAN" || fail "the plan file does not hold the 300 files"
+  # Run from the start, and Exit while the workers run: it ends within the
+  # close grace.
+  rm -f "$mine"/q[0-9][0-9][0-9].txt
+  queue_reset_all
   start_queue
-  local d
-  for d in $(seq -w 1 300); do
-    until_ok 600 cmp -s "$ZARN_PYFTPD_ROOT/queue/q$d.txt" "$root/local/q$d.txt" || fail "q$d.txt is not byte-exact"
-  done
-  until_ok 300 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv items '$QUEUELIST' | grep -q Finished" ||
-    fail "the queue did not end in Finished"
+  until_ok 300 some_here || { shot fail-queue-start; fail "the queue did not start"; }
+  drv command 57665 >/dev/null
+  shot 03-queue-closing
+  until_ok 200 zarn_gone || fail "the program did not end within the close grace"
+  [ -e "$planfile.damaged" ] && fail "the queue file was found damaged"
+  [ -s "$planfile" ] || fail "the queue file is missing"
+  local missing; missing=$(missing_here "$mine")
+  [ -n "$missing" ] || fail "the queue had ended before the program was closed"
+  # Started again: what was not finished is back, stopped.
+  launch
+  show_func_tab 3
+  until_ok 200 queue_nonempty || fail "the queue did not come back"
+  rows=$(queue_rows)
+  n=$(grep -c . <<<"$rows")
+  [ "$n" -le 300 ] || fail "$n rows came back"
+  local lost; lost=$(comm -23 <(echo "$missing") <(cut -f5 <<<"$rows" | sort))
+  [ -z "$lost" ] || { echo "$lost" | head; fail "files not yet there did not come back to the queue"; }
+  [ -z "$(cut -f7 <<<"$rows" | grep -vxE 'Waiting|Error')" ] || { cut -f7 <<<"$rows" | sort | uniq -c; fail "rows came back running"; }
+  shot 03-queue-back
+  queue_reset_all
+  start_queue
+  until_ok 900 queue_done || { shot fail-queue-finish; missing_here "$mine" | head; queue_column 7 | sort | uniq -c; fail "the queue did not run to Finished byte-exact"; }
   shot 03-queue-finished
+  # Left as found: the queue cleared, the site open again.
+  queue_clear
+  until_ok 100 queue_empty || fail "Clear Queue left rows"
+  open_site "$PY_SITE" "many files"
+  show_func_tab 0
+  rm -f "$mine"/q[0-9][0-9][0-9].txt
+}
+# The names of the queue folder's files that are not (byte-exact) in $1.
+missing_here() {
+  local f
+  for f in "$ZARN_PYFTPD_ROOT/queue"/*; do cmp -s "$f" "$1/${f##*/}" || echo "${f##*/}"; done | sort
 }
 
 # The pyftpdlib server's pid, and whether it is gone.
@@ -469,6 +558,39 @@ step_readonly_target() {
   fail "needs a way to point a download at a folder through the UI"
 }
 
+ERRBOX="top:ZARN ERROR MESSAGE:"
 step_damaged_plan() {
-  fail "needs the queue's Import on the queue page's menu"
+  local damaged=$root/plans/damaged.pln rows saved
+  mkdir -p "$root/plans"
+  show_func_tab 3
+  if [ -s "$QUEUE_PLAN" ]; then
+    # The exported plan imported back: its 300 items appended, stopped; the
+    # queue file holds them once the page has saved it. Then the same plan
+    # cut short.
+    queue_import
+    file_box "$QUEUE_PLAN"
+    until_ok 100 queue_counts 300 || fail "the exported plan did not import its 300 items"
+    until_ok 100 plan_holds 300 "$planfile" || fail "the queue file did not take the imported items"
+    head -c -9 "$QUEUE_PLAN" >"$damaged"
+  else
+    head -c 4096 /dev/urandom >"$damaged"
+  fi
+  rows=$(queue_rows); saved=$(cksum <"$planfile" 2>/dev/null)
+  # The damaged plan: nothing appended, and the user is told.
+  queue_import
+  file_box "$damaged"
+  drv wait "$ERRBOX" 10000 >/dev/null || { shot fail-damaged; fail "a damaged plan was imported without a word"; }
+  local said; said=$(drv text "$ERRBOX/id:1169")
+  grep -q "damaged" <<<"$said" || fail "the message does not say what is wrong: $said"
+  shot 10-damaged-plan
+  [ "$(queue_rows)" = "$rows" ] || fail "the damaged plan changed the queue"
+  click_ctl "$ERRBOX/id:1"
+  drv gone "$ERRBOX" 10000 || fail "the message stayed open"
+  [ "$(queue_rows)" = "$rows" ] || fail "the damaged plan changed the queue"
+  [ "$(cksum <"$planfile" 2>/dev/null)" = "$saved" ] || fail "the queue file changed"
+  # Left as found.
+  queue_empty || { queue_clear; until_ok 100 queue_empty || fail "Clear Queue left rows"; }
+  show_func_tab 0
 }
+# plan_holds N FILE: the plan or queue file names N of the queue folder's files.
+plan_holds() { [ "$(grep -ao 'q[0-9][0-9][0-9]\.txt' "$2" | wc -l)" -eq "$1" ]; }

@@ -314,7 +314,9 @@ TEST(QueueBoxes, ItemOptionsAppliesTheRulesAndInformationCounts)
   const std::string path = TempFile("edited.pln");
   ASSERT_TRUE(WritePlanFile(path.c_str(), host.List().Items()));
   CObArray back;
-  ASSERT_EQ(ReadPlanFile(path.c_str(), back), 3);
+  int added = 0;
+  ASSERT_EQ(ReadPlanFile(path.c_str(), back, &added), PlanFileRead::kLoaded);
+  ASSERT_EQ(added, 3);
   const CPlanItem* again = static_cast<CPlanItem*>(back.GetAt(0));
   for (auto field : {&CPlanItem::m_localPath, &CPlanItem::m_remotePath, &CPlanItem::m_fileName})
     EXPECT_STREQ(again->*field, first->*field);

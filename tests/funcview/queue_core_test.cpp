@@ -517,12 +517,20 @@ TEST(QueueCore, QueueFilePolicy)
   EXPECT_TRUE(state.Flush(path.c_str(), q.items, false));
   EXPECT_FALSE(state.Dirty());
 
-  // Import: the file's items appended, a damaged one appends none.
+  // Import: the file's items appended; a damaged one appends none and says
+  // so, a missing one is only that.
   {
     Queue in;
-    EXPECT_EQ(ReadPlanFile(path.c_str(), in.items), 2);
+    int added = 0;
+    EXPECT_EQ(ReadPlanFile(path.c_str(), in.items, &added), PlanFileRead::kLoaded);
+    EXPECT_EQ(added, 2);
     Put(path, huge);
-    EXPECT_EQ(ReadPlanFile(path.c_str(), in.items), 0);
+    EXPECT_EQ(ReadPlanFile(path.c_str(), in.items, &added), PlanFileRead::kDamaged);
+    EXPECT_EQ(added, 0);
+    Put(path, good.substr(0, good.size() - 3));
+    EXPECT_EQ(ReadPlanFile(path.c_str(), in.items, &added), PlanFileRead::kDamaged);
+    EXPECT_EQ(added, 0);
+    EXPECT_EQ(ReadPlanFile((path + ".none").c_str(), in.items, &added), PlanFileRead::kCannotOpen);
     EXPECT_EQ(Names(in.items), "keep,done");
   }
   EXPECT_TRUE(SamePlanPath("C:\\Zarn\\Queue.DAT", "c:/zarn/queue.dat"));

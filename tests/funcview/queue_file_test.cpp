@@ -37,9 +37,12 @@ std::string Stored(const CObArray& items)
   return std::string(reinterpret_cast<const char*>(file.GetBufferPtr()), static_cast<size_t>(file.GetLength()));
 }
 
+constexpr int kConfirmText = 1169;  // the program's error box's text
+
 // Runs the page's command while a driver types path into the box of that
-// caption and presses its OK, as a user does.
-void WithFileBox(Host& host, UINT command, const char* caption, const std::string& path)
+// caption and presses its OK, as a user does. *said: the text of the error
+// box that followed (it is closed), when one is looked for.
+void WithFileBox(Host& host, UINT command, const char* caption, const std::string& path, std::string* said = nullptr)
 {
   boxdriver::Driver driver([&] {
     HWND box = boxdriver::WaitForBox(caption, 15000);
@@ -48,6 +51,14 @@ void WithFileBox(Host& host, UINT command, const char* caption, const std::strin
     boxdriver::SetItemText(box, kFileNameBox, path.c_str());
     boxdriver::Click(box, IDOK);
     boxdriver::WaitGone(box);
+    if (said == nullptr)
+      return;
+    HWND error = boxdriver::WaitForBox("ZARN ERROR MESSAGE:", 15000);
+    if (error == nullptr)
+      return;
+    *said = boxdriver::ItemText(error, kConfirmText);
+    boxdriver::Click(error, IDOK);
+    boxdriver::WaitGone(error);
   });
   host.Page().SendMessage(WM_COMMAND, command, 0);
   driver.Join();
@@ -77,8 +88,10 @@ TEST(QueueFile, ExportAndImportThroughTheirBoxes)
   EXPECT_EQ(host.List().GetCount(), 6);
   std::string bytes = queuetest::ReadAll(plan);
   queuetest::WriteAll(plan, bytes.substr(0, bytes.size() - 5));
-  WithFileBox(host, ID_QUEUE_IMPORT, "Open", plan);
+  std::string said;
+  WithFileBox(host, ID_QUEUE_IMPORT, "Open", plan, &said);
   EXPECT_EQ(host.List().GetCount(), 6);
+  EXPECT_EQ(said, kPlanFileDamagedText);
 }
 
 // The child half of the next test: a host that queues three items and then

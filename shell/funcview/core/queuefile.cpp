@@ -115,15 +115,18 @@ bool SaveQueueFile(const char* path, const CObArray& items, bool dropFinished)
   return true;
 }
 
-int ReadPlanFile(const char* path, CObArray& items)
+const char kPlanFileDamagedText[] = "The plan file is damaged or is not a plan file; nothing was imported.";
+
+PlanFileRead ReadPlanFile(const char* path, CObArray& items, int* added)
 {
+  *added = 0;
   CObArray loaded;
   bool opened = false, empty = false;
   if (!LoadAll(path, loaded, &opened, &empty))
-    return 0;
-  const int n = static_cast<int>(loaded.GetSize());
+    return opened ? PlanFileRead::kDamaged : PlanFileRead::kCannotOpen;
+  *added = static_cast<int>(loaded.GetSize());
   items.Append(loaded);
-  return n;
+  return PlanFileRead::kLoaded;
 }
 
 bool WritePlanFile(const char* path, const CObArray& items)

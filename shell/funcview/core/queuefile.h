@@ -23,8 +23,12 @@ QueueFileLoad LoadQueueFile(const char* path, CObArray& items);
 bool SaveQueueFile(const char* path, const CObArray& items, bool dropFinished);
 
 // Reads a plan file for Import: its items appended to items, or none at all
-// (a file that cannot be opened or is damaged). Returns how many.
-int ReadPlanFile(const char* path, CObArray& items);
+// (a file that cannot be opened or is damaged). *added: how many.
+enum class PlanFileRead { kLoaded, kCannotOpen, kDamaged };
+PlanFileRead ReadPlanFile(const char* path, CObArray& items, int* added);
+
+// What Import tells the user when the plan file does not load.
+extern const char kPlanFileDamagedText[];
 // Export: the items as they are, the file made anew. False on any failure.
 bool WritePlanFile(const char* path, const CObArray& items);
 

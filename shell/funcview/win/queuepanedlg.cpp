@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "engine/confirmdlg.h"
 #include "engine/engineutil.h"
 #include "engine/exitrequest.h"
 #include "engine/planthread.h"
@@ -627,9 +628,13 @@ void CQueuePaneDlg::OnImport()
   // The queue file is the queue itself: loading it again would double it.
   if (SamePlanPath(path, g_queueFilePath))
     return;
-  if (ReadPlanFile(path, m_queue.Items()) > 0) {
+  int added = 0;
+  const PlanFileRead read = ReadPlanFile(path, m_queue.Items(), &added);
+  if (added > 0)
     m_queue.Changed();
-  }
+  // Without a word the user cannot tell a damaged file from an empty one.
+  if (read == PlanFileRead::kDamaged)
+    ShowConfirmDlgText(this, kPlanFileDamagedText, kConfirmModeError, FALSE);
 }
 
 void CQueuePaneDlg::OnExport()
