@@ -21,6 +21,7 @@
 //   select SEL TEXT           selects the tree item TEXT (as a click on it does)
 //   close SEL                 closes the window as its caption's close box does
 //   tabpoint SEL N            screen point of the N-th tab (from 0) of a tab control
+//   parent SEL                the handle of the window's parent (a selector itself)
 // Exit status 0: done; 1: not found in time; 2: bad arguments.
 #include <windows.h>
 #include <commctrl.h>
@@ -416,6 +417,11 @@ int main(int argc, char** argv)
         return 2;
       ::SendMessageA(w, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
     }
+  } else if (verb == "parent") {
+    HWND parent = ::GetParent(w);
+    if (parent == nullptr)
+      return 1;
+    std::printf("%llx\n", (unsigned long long)(uintptr_t)parent);
   } else if (verb == "tabpoint") {
     if (argc < 4)
       return 2;
