@@ -186,10 +186,12 @@ QUEUELIST=main/id:1085
 start_queue() { drv command 32816 >/dev/null; }
 queue_has() { drv items "$QUEUELIST" | grep -qF "$1"; }
 # drop_to_queue NAME: the drop's confirmation answered; NAME waits in the queue.
+# The queue's end refreshes the local list, which brings "Files List" back to
+# the front: the queue tab is clicked again on each look.
+queue_shows() { show_func_tab 3; queue_has "$1"; }
 drop_to_queue() {
   confirm_ok
-  show_func_tab 3
-  until_ok 100 queue_has "$1" || { shot "fail-queue"; fail "$1 did not reach the queue"; }
+  until_ok 100 queue_shows "$1" || { shot "fail-queue"; fail "$1 did not reach the queue"; }
 }
 
 step_drag_download() {
@@ -243,6 +245,7 @@ ensure_site() {
 gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
 has_bytes() { LC_ALL=C grep -qaF -- "$2" <<<"$1"; }
 queue_has_gbk() { has_bytes "$(drv items "$QUEUELIST")" "$(gbk "$1")"; }
+sh_gbk_queue() { show_func_tab 3; queue_has_gbk "$1"; }
 
 step_gbk_names() {
   local local=$root/local down="中文.txt" up="上传文件.txt" at
@@ -259,8 +262,7 @@ step_gbk_names() {
   # Down: the same characters on the local disk, the same bytes.
   drag_onto "$SERLIST" "$down" "$LOCLIST" "upload me.dat"
   confirm_ok
-  show_func_tab 3
-  until_ok 100 queue_has_gbk "$down" || { shot fail-queue; fail "the GBK name did not reach the queue"; }
+  until_ok 100 sh_gbk_queue "$down" || { shot fail-queue; fail "the GBK name did not reach the queue"; }
   start_queue
   until_ok 300 cmp -s "$ZARN_VSFTPD_ROOT/upload/$(gbk "$down")" "$local/$down" ||
     { ls "$local"; shot fail-gbk-down; fail "the GBK-named file did not arrive byte-exact under its name"; }
@@ -271,8 +273,7 @@ step_gbk_names() {
   drv waititem "$LOCLIST" "$up" 10000 >/dev/null || fail "the local list does not show the GBK-named file"
   drag_onto "$LOCLIST" "$up" "$SERLIST" "$down"
   confirm_ok
-  show_func_tab 3
-  until_ok 100 queue_has_gbk "$up" || { shot fail-queue; fail "the GBK-named upload did not reach the queue"; }
+  until_ok 100 sh_gbk_queue "$up" || { shot fail-queue; fail "the GBK-named upload did not reach the queue"; }
   start_queue
   until_ok 300 cmp -s "$local/$up" "$ZARN_VSFTPD_ROOT/upload/$(gbk "$up")" ||
     { ls "$ZARN_VSFTPD_ROOT/upload" | od -c | head; shot fail-gbk-up; fail "the upload did not keep its GBK name and bytes"; }
