@@ -27,6 +27,7 @@
 //   close SEL                 closes the window as its caption's close box does
 //   tabpoint SEL N            screen point of the N-th tab (from 0) of a tab control
 //   menu [ms]                 waits until a popup menu is shown; prints its rectangle
+//   parent SEL                the handle of the window's parent (a selector itself)
 // Exit status 0: done; 1: not found in time; 2: bad arguments.
 #include <windows.h>
 #include <commctrl.h>
@@ -477,6 +478,11 @@ int main(int argc, char** argv)
         return 2;
       ::SendMessageA(w, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
     }
+  } else if (verb == "parent") {
+    HWND parent = ::GetParent(w);
+    if (parent == nullptr)
+      return 1;
+    std::printf("%llx\n", (unsigned long long)(uintptr_t)parent);
   } else if (verb == "tabpoint") {
     if (argc < 4)
       return 2;

@@ -87,6 +87,8 @@ make_files() {
 start() {
   [ -x "$bin/zarn.exe" ] || [ -f "$bin/zarn.exe" ] || fail "no zarn.exe in $bin"
   stop_quietly
+  # A run that failed midway may have left the locked download target.
+  [ -d "$root/locked target" ] && chattr -i "$root/locked target" 2>/dev/null
   # A new root each run; the wine prefix alone is kept (made once: 30-40 s),
   # with the program's registry key cleared below before the program starts.
   if [ -d "$root/wineprefix" ]; then
@@ -94,7 +96,8 @@ start() {
   else
     rm -rf "$root"
   fi
-  mkdir -p "$root/local" "$root/shots"
+  # "locked target": a download folder the user may not write to (locked by its step).
+  mkdir -p "$root/local" "$root/shots" "$root/locked target"
   # The servers live in a detached with-peers.sh, so that no ctest pipe waits on them.
   # pyftpdlib sends the files of "restart" at 2 MiB/s at most: slow enough for
   # a step to act in the middle of one (a driver call can take seconds under load).

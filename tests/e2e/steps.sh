@@ -130,6 +130,19 @@ drag() {
     mousemove $(($7 + 5)) $(($8 + 5)) sleep 0.3 mouseup 1
 }
 
+# drag_onto SRC-SELECTOR ITEM DEST-SELECTOR ROW: as drag, dropped on DEST's
+# file row ROW: a file row takes the drop into the folder shown (a drop on a
+# folder row goes into that folder, and a full list has no blank part).
+drag_onto() {
+  local at to
+  at=$(drv itempoint "$1" "$2") || fail "no $2 to drag"
+  to=$(drv itempoint "$3" "$4") || fail "no row $4 to drop on"
+  set -- $at $to
+  x mousemove "$1" "$2" mousedown 1 sleep 0.2 mousemove $(($1 + 8)) $(($2 + 8)) sleep 0.2 \
+    mousemove $(($1 + 30)) $(($2 + 40)) sleep 0.2 mousemove "$3" "$4" sleep 0.3 \
+    mousemove $(($3 + 5)) "$4" sleep 0.3 mouseup 1
+}
+
 # open_local PATH: the local tree unfolded along an absolute Unix path (drive
 # Z:) by double clicks, then a click on its last folder lists it.
 open_local() {
@@ -144,6 +157,13 @@ open_local() {
   done
 }
 
+# show_local PATH: a click on PATH's folder when the tree shows it already, else
+# the tree unfolded along PATH.
+show_local() {
+  local at
+  if at=$(drv itempoint "$LOCTREE" "${1##*/}" 2>/dev/null); then x mousemove $at click 1; else open_local "$1"; fi
+}
+
 # wait_files DIR-A DIR-B SECONDS: DIR-B holds every file of DIR-A, byte for byte.
 same_tree() { diff -r "$1" "$2" >/dev/null 2>&1; }
 wait_same() {
@@ -154,7 +174,10 @@ wait_same() {
 # A box of the program asking to confirm: its OK clicked.
 confirm_ok() {
   drv wait "top:Operation Confirmation" 10000 >/dev/null || fail "no confirmation box"
-  click_ctl "top:Operation Confirmation/id:1"
+  # The box closes itself after a few seconds with its default (OK): on a
+  # loaded machine it may be gone before the click.
+  local c
+  c=$(drv rect "top:Operation Confirmation/id:1") && { set -- $c; x mousemove "$5" "$6" click 1; }
   drv gone "top:Operation Confirmation" 10000 || fail "the confirmation box stayed"
 }
 
@@ -167,6 +190,8 @@ queue_rows() { drv items "$QUEUELIST" 2>/dev/null || { show_func_tab 3; drv item
 queue_has() { queue_rows | grep -qF "$1"; }
 queue_shows() { show_func_tab 3; queue_has "$1"; }
 # drop_to_queue NAME: the drop's confirmation answered; NAME waits in the queue.
+# The queue's end refreshes the local list, which brings "Files List" back to
+# the front: the queue tab is clicked again on each look.
 drop_to_queue() {
   confirm_ok
   # The tab is clicked again while waiting: a click that lands as the box
@@ -191,19 +216,80 @@ step_drag_download() {
 }
 
 step_drag_upload() {
-  local local=$root/local at
-  # One file back up: dragged from the local list onto the server list.
-  printf 'uploaded by drag\r\n' >"$local/upload me.txt"
-  # Refresh (the toolbar's round arrow) in the local list, back in front.
+  local local=$root/local
+  # One file back up: dragged from the local list onto the server list (binary:
+  # a .txt goes in ASCII and the server may rewrite its line ends).
+  head -c 70000 /dev/urandom >"$local/upload me.dat"
   show_func_tab 0
-  click_ctl "$LOCLIST"
-  drv command 32820 >/dev/null
-  drv waititem "$LOCLIST" "upload me.txt" 10000 >/dev/null || fail "the local list does not show the new file"
-  drag "$LOCLIST" "upload me.txt" "$SERLIST"
-  shot 02-upload-drag
-  drop_to_queue "upload me.txt"
+  refresh_list "$LOCLIST"
+  drv waititem "$LOCLIST" "upload me.dat" 10000 >/dev/null || fail "the local list does not show the new file"
+  drag_onto "$LOCLIST" "upload me.dat" "$SERLIST" readme.txt
+  drop_to_queue "upload me.dat"
+  shot 02-upload-queued
   start_queue
-  until_ok 300 cmp -s "$local/upload me.txt" "$ZARN_PYFTPD_ROOT/upload me.txt" || fail "the upload did not arrive"
+  until_ok 300 cmp -s "$local/upload me.dat" "$ZARN_PYFTPD_ROOT/upload me.dat" || { shot fail-upload; fail "the upload did not arrive byte-exact"; }
+  show_func_tab 0
+  refresh_list "$SERLIST"
+  drv waititem "$SERLIST" "upload me.dat" 20000 >/dev/null || { shot fail-server-list; fail "the server list does not show the upload"; }
+}
+
+# refresh_list SEL: the list clicked (so it has the focus), then Refresh.
+refresh_list() { click_ctl "$1"; drv command 32820 >/dev/null; }
+
+# ensure_site NAME PORT USER PASS: Quick Add Site, unless the server tree holds NAME.
+ensure_site() {
+  drv tree "$SERTREE" | sed 's/^ *//' | grep -qxF "$1" && return 0
+  quick_add_site "$@"
+  click_ctl "$QA/id:1"
+  drv gone "$QA" 10000 || fail "Quick Add Site stayed open"
+  drv waititem "$SERTREE" "$1" 10000 >/dev/null || fail "the site $1 is not in the server tree"
+}
+
+# The program reads names in the ANSI code page (936 here): the driver prints
+# them in GBK, and Wine names local files in UTF-8.
+gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
+has_bytes() { LC_ALL=C grep -qaF -- "$2" <<<"$1"; }
+queue_has_gbk() { has_bytes "$(drv items "$QUEUELIST")" "$(gbk "$1")"; }
+sh_gbk_queue() { show_func_tab 3; queue_has_gbk "$1"; }
+
+step_gbk_names() {
+  local local=$root/local down="中文.txt" up="上传文件.txt" at
+  [ "$(gbk "$down")" = "$(printf '\xd6\xd0\xce\xc4').txt" ] || fail "no GBK converter"
+  ensure_site "$VS_SITE" "$ZARN_VSFTPD_PORT" "$ZARN_VSFTPD_USER" "$ZARN_VSFTPD_PASS"
+  open_site "$VS_SITE" upload
+  # The log takes the function view's front on connecting: back to the files.
+  show_func_tab 0
+  drv waititem "$SERLIST" upload 20000 >/dev/null || fail "the server list does not show vsftpd's root"
+  at=$(drv itempoint "$SERLIST" upload)
+  x mousemove $at click --repeat 2 --delay 80 1
+  drv waititem "$SERLIST" "$down" 20000 >/dev/null || { drv items "$SERLIST"; shot fail-gbk-list; fail "the GBK name is not listed"; }
+  shot 02-gbk-listed
+  # Down: the same characters on the local disk, the same bytes.
+  drag_onto "$SERLIST" "$down" "$LOCLIST" "upload me.dat"
+  confirm_ok
+  until_ok 100 sh_gbk_queue "$down" || { shot fail-queue; fail "the GBK name did not reach the queue"; }
+  start_queue
+  until_ok 300 cmp -s "$ZARN_VSFTPD_ROOT/upload/$(gbk "$down")" "$local/$down" ||
+    { ls "$local"; shot fail-gbk-down; fail "the GBK-named file did not arrive byte-exact under its name"; }
+  # Up: a file whose name Wine shows in code page 936; the server keeps its GBK bytes.
+  printf 'uploaded \xe4\xb8\xad\n' >"$local/$up"
+  show_func_tab 0
+  refresh_list "$LOCLIST"
+  drv waititem "$LOCLIST" "$up" 10000 >/dev/null || fail "the local list does not show the GBK-named file"
+  drag_onto "$LOCLIST" "$up" "$SERLIST" "$down"
+  confirm_ok
+  until_ok 100 sh_gbk_queue "$up" || { shot fail-queue; fail "the GBK-named upload did not reach the queue"; }
+  start_queue
+  until_ok 300 cmp -s "$local/$up" "$ZARN_VSFTPD_ROOT/upload/$(gbk "$up")" ||
+    { ls "$ZARN_VSFTPD_ROOT/upload" | od -c | head; shot fail-gbk-up; fail "the upload did not keep its GBK name and bytes"; }
+  show_func_tab 0
+  refresh_list "$SERLIST"
+  drv waititem "$SERLIST" "$up" 20000 >/dev/null || { shot fail-gbk-list; fail "the server list does not show the GBK upload"; }
+  shot 02-gbk-uploaded
+  # Back on the pyftpdlib site for the steps after this one.
+  open_site "$PY_SITE" "many files"
+  show_func_tab 0
+  drv waititem "$SERLIST" "many files" 20000 >/dev/null || fail "the server list did not go back to pyftpdlib"
 }
 
 step_remote_rename_delete() {
@@ -229,7 +315,6 @@ step_remote_rename_delete() {
 # The queue list's rows; a column of them (1 = Local Path ... 7 = Status).
 # Add To Queue (the server list's command) on the selected rows of the list.
 add_to_queue() { drv command 32838 >/dev/null; }
-queue_rows() { drv items "$QUEUELIST"; }
 queue_count() { drv count "$QUEUELIST"; }
 queue_counts() { [ "$(queue_count)" = "$1" ]; }
 queue_column() { queue_rows | cut -f"$1"; }
@@ -397,15 +482,6 @@ step_server_restart() {
   show_func_tab 0
 }
 
-# ensure_site NAME PORT USER PASS: the site on 127.0.0.1 added by Quick Add Site
-# unless the server tree already holds it.
-ensure_site() {
-  drv tree "$SERTREE" | grep -qx "  $1" && return 0
-  quick_add_site "$1" "$2" "$3" "$4"
-  click_ctl "$QA/id:1"
-  drv gone "$QA" 10000 || fail "Quick Add Site stayed open"
-  drv waititem "$SERTREE" "$1" 10000 >/dev/null || fail "$1 is not in the server tree"
-}
 
 SERTREE1=main/SysTreeView32#1    # the second server pane's tree (dual view)
 SERLIST1=main/id:1076            # and its list
@@ -553,9 +629,56 @@ step_console() {
   drv gone "$CON" 10000 || fail "the console stayed open"
 }
 
+# A fingerprint of a folder: every file's path and checksum.
+tree_sums() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0r md5sum); }
+# row_status_is NAME STATUS: the queue row of file NAME shows STATUS.
+row_status_is() { queue_rows | awk -F'\t' -v n="$1" -v s="$2" '$5 == n && $7 == s { ok = 1 } END { exit !ok }'; }
+row_gone() { ! queue_rows | awk -F'\t' -v n="$1" '$5 == n { ok = 1 } END { exit !ok }'; }
+# The queue page's commands go to the page, as its context menu sends them.
+queue_command() { drv command "$1" "$(drv parent "$QUEUELIST")" >/dev/null; }
+
 step_readonly_target() {
-  mkdir -p "$root/readonly"; chmod 555 "$root/readonly"
-  fail "needs a way to point a download at a folder through the UI"
+  local ro="$root/locked target" name="to readonly.txt" rows before_local before_queue at
+  # Root passes Unix permission bits, so Wine would write into a 555 folder:
+  # an immutable folder refuses root as well (EPERM, access denied to Windows),
+  # as a folder the user may not write to does.
+  mkdir -p "$ro"
+  chattr +i "$ro" || fail "the filesystem cannot make a folder immutable"
+  trap "chattr -i '$ro'" EXIT
+  touch "$ro/probe" 2>/dev/null && fail "root can still write into the locked folder"
+  printf 'must not land\r\n' >"$ZARN_PYFTPD_ROOT/$name"
+  before_local=$(tree_sums "$root/local")
+  show_func_tab 3
+  drv wait "$QUEUELIST" 10000 >/dev/null || fail "the queue page did not come to the front"
+  before_queue=$(queue_rows)
+  show_func_tab 0
+  refresh_list "$SERLIST"
+  drv waititem "$SERLIST" "$name" 20000 >/dev/null || fail "the server list does not show $name"
+  show_local "$ro"
+  # The failed item is moved to the end once, not retried (the user's choice in
+  # the queue's Failed menu), so its last status is the one read.
+  queue_command 32805
+  drag "$SERLIST" "$name" "$LOCLIST"
+  shot 10-readonly-drop
+  drop_to_queue "$name"
+  queue_command 32806
+  start_queue
+  until_ok 300 row_status_is "$name" Error || { queue_rows; shot fail-readonly; fail "the item did not end in Error"; }
+  zarn_alive || fail "the program ended"
+  [ -z "$(ls -A "$ro")" ] || { ls -A "$ro"; fail "the read-only folder is not empty"; }
+  [ "$(tree_sums "$root/local")" = "$before_local" ] || fail "the download folder changed"
+  cmp -s <(printf 'must not land\r\n') "$ZARN_PYFTPD_ROOT/$name" || fail "the server's file changed"
+  rows=$(queue_rows)
+  [ "$(LC_ALL=C grep -avF "$name" <<<"$rows" | sort)" = "$(sort <<<"$before_queue")" ] ||
+    { diff <(sort <<<"$before_queue") <(LC_ALL=C grep -avF "$name" <<<"$rows" | sort); fail "other queue items changed"; }
+  # The failed item removed as the user removes it: selected, Delete.
+  # The row is found by its local path: only this item has the locked folder's.
+  at=$(drv itempoint "$QUEUELIST" "$(LC_ALL=C grep -aF "$name" <<<"$rows" | head -1 | cut -f1)") || fail "no error row to select"
+  x mousemove $at click 1
+  shot 10-readonly-error
+  queue_command 32866
+  until_ok 100 row_gone "$name" || fail "the failed item could not be deleted"
+  show_func_tab 0
 }
 
 ERRBOX="top:ZARN ERROR MESSAGE:"
