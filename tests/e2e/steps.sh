@@ -448,8 +448,9 @@ step_server_restart() {
   # up to 5 times), as a new user has them: nothing is set for it.
   local src="$ZARN_PYFTPD_ROOT/restart/resume me.bin" copy="$root/local/restart/resume me.bin" old part rest
   show_func_tab 0
-  # The local list still shows the download folder of drag_download.
-  drv waititem "$LOCLIST" "many files" 10000 >/dev/null || fail "the local list does not show $root/local"
+  # The download folder of drag_download, chosen again (earlier steps show others).
+  show_local "$root/local"
+  drv waititem "$LOCLIST" "many files" 20000 >/dev/null || fail "the local list does not show $root/local"
   drv waititem "$SERLIST" restart 10000 >/dev/null || fail "the server list does not show the folder restart"
   drag "$SERLIST" restart "$LOCLIST"
   # The queue may still run from the last step and take the folder at once.
@@ -521,6 +522,8 @@ searched_count() { [ "$(drv count "$SEARCHLIST")" = "$1" ]; }
 step_search() {
   local at want got
   show_func_tab 0
+  # A result downloads into the local tree's folder: the download folder chosen.
+  show_local "$root/local"
   # Search on the site's node of the server tree: the site clicked first.
   at=$(drv itempoint "$SERTREE" "$PY_SITE") || fail "no site $PY_SITE in the server tree"
   x mousemove $at click 1
