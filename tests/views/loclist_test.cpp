@@ -28,6 +28,7 @@
 #include "views/loctreeview.h"
 #include "views/serlistview.h"
 #include "views/sertreeview.h"
+#include "views/viewcmds.h"
 
 CWinApp theApp("views_loclist");
 
@@ -238,6 +239,33 @@ TEST(ViewsLocList, FoldersMadeAndRenamedByTypingAndTheDriveList)
   }
   EXPECT_EQ(b.Rows(), (std::set<std::string>{"b.txt", "renamed", "made"}));
   EXPECT_TRUE(Exists(b.dir + "\\renamed"));
+
+  // A folder made outside: Refresh (the toolbar's command) lists it, and
+  // every folder once in the tree; a double click on its row opens it, also
+  // when the folder shown was listed by a click that did not expand it.
+  b.tree->Expand(shown, TVE_COLLAPSE);
+  queuetest::MakeDirs(b.dir + "\\outside");
+  queuetest::WriteAll(b.dir + "\\outside\\in.txt", "in");
+  b.view->SendMessage(WM_COMMAND, viewcmd::kRefresh, 0);
+  auto labels = [&](HTREEITEM parent) {
+    std::vector<std::string> names;
+    for (HTREEITEM n = b.tree->GetChildItem(parent); n != nullptr; n = b.tree->GetNextSiblingItem(n))
+      names.push_back(std::string(b.tree->GetItemText(n)));
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  EXPECT_EQ(labels(shown), (std::vector<std::string>{"made", "outside", "renamed"}));
+  ASSERT_GE(b.Row("outside"), 0);
+  HTREEITEM outside = b.view->RowNode(b.Row("outside"));
+  ASSERT_NE(outside, nullptr);
+  const CPoint o = RowCentre(*b.list, b.Row("outside"));
+  viewhost::Xdo(wintest::MoveTo(o.x, o.y) + " click --repeat 2 --delay 80 1");
+  EXPECT_TRUE(wintest::PumpUntil([&] { return b.tree->GetSelectedItem() == outside; }, 5000));
+  EXPECT_EQ(b.Rows(), (std::set<std::string>{"in.txt"}));
+  EXPECT_EQ(labels(shown), (std::vector<std::string>{"made", "outside", "renamed"}));
+  EXPECT_EQ(b.tree->GetParentItem(outside), shown);
+  b.tree->SelectItem(shown);
+  EXPECT_EQ(b.Rows(), (std::set<std::string>{"b.txt", "renamed", "made", "outside"}));
 
   // The drive list: no label edit renames a drive, no command acts on one.
   b.tree->SelectItem(b.tree->GetRootItem());

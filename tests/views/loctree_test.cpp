@@ -241,6 +241,24 @@ TEST(ViewsLocTree, RootFoldersAndDrivesListingAndFollowingASite)
   EXPECT_EQ(b.list->m_fileCount, 4);
   EXPECT_NE(b.Child(node, "hiddir"), nullptr);
   g_optionFlags &= ~(1u << OPTBIT_SHOW_HIDDEN);
+  // A folder made outside while the node is folded: Refresh lists each folder
+  // once; selecting the new one opens the node and lists that folder.
+  queuetest::MakeDirs(b.dir + "\\late");
+  MakeFileOf(b.dir + "\\late\\l.txt", 3);
+  b.tree->Expand(node, TVE_COLLAPSE);
+  b.view->OnRefresh();
+  std::multiset<std::string> folders;
+  for (HTREEITEM c = b.tree->GetChildItem(node); c != nullptr; c = b.tree->GetNextSiblingItem(c))
+    folders.insert(std::string(b.tree->GetItemText(c)));
+  EXPECT_EQ(folders, (std::multiset<std::string>{"late", "sub"}));
+  HTREEITEM late = b.Child(node, "late");
+  ASSERT_NE(late, nullptr);
+  b.tree->SelectItem(late);
+  EXPECT_EQ(b.Selected(), late);
+  EXPECT_EQ(b.Child(node, "late"), late);
+  EXPECT_EQ(b.list->GetItemCount(), 1);
+  EXPECT_EQ(b.Row("l.txt"), 0);
+  b.tree->SelectItem(node);
 
   // Opened by the pointer: a click on a folder lists it.
   HTREEITEM sub = b.Child(b.Selected(), "sub");

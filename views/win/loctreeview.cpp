@@ -266,8 +266,14 @@ void CLocTrView::OnItemExpanded(NMHDR* pNMHDR, LRESULT* pResult)
 {
   *pResult = 0;
   const NMTREEVIEWA* tv = reinterpret_cast<NMTREEVIEWA*>(pNMHDR);
-  if (!m_closing && (tv->itemNew.state & TVIS_EXPANDED) != 0)
-    m_tree.SelectItem(tv->itemNew.hItem);
+  HTREEITEM node = tv->itemNew.hItem;
+  if (m_closing || node == nullptr || (tv->itemNew.state & TVIS_EXPANDED) == 0)
+    return;
+  // Selecting a folder opens its parents: taking the selection back to one of
+  // them would relist it and delete the very node being selected.
+  if (m_tree.GetSelectedItem() == node || IsBelow(m_tree.GetSelectedItem(), node))
+    return;
+  m_tree.SelectItem(node);
 }
 
 void CLocTrView::OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult)
