@@ -226,10 +226,10 @@ step_remote_rename_delete() {
   shot 02-after-rename-delete
 }
 
-# The queue list's rows; a column of them (1 = Local Path ... 7 = Status).
 # Add To Queue (the server list's command) on the selected rows of the list.
 add_to_queue() { drv command 32838 >/dev/null; }
-queue_rows() { drv items "$QUEUELIST"; }
+# A column of the queue's rows (1 = Local Path ... 7 = Status); queue_rows
+# above brings the "Queue" tab back when the workers showed the log.
 queue_count() { drv count "$QUEUELIST"; }
 queue_counts() { [ "$(queue_count)" = "$1" ]; }
 queue_column() { queue_rows | cut -f"$1"; }
@@ -308,6 +308,7 @@ step_queue_restart() {
   file_box "$QUEUE_PLAN"
   until_ok 100 test -s "$QUEUE_PLAN" || fail "the plan file was not written"
   plan_holds 300 "$QUEUE_PLAN" || fail "the plan file does not hold the 300 files"
+  queue_counts 300 || fail "the export left $(queue_count) rows in the queue"
   # Run from the start, and Exit while the workers run: it ends within the
   # close grace.
   rm -f "$mine"/q[0-9][0-9][0-9].txt
@@ -319,6 +320,7 @@ step_queue_restart() {
   until_ok 200 zarn_gone || fail "the program did not end within the close grace"
   [ -e "$planfile.damaged" ] && fail "the queue file was found damaged"
   [ -s "$planfile" ] || fail "the queue file is missing"
+  echo "e2e: the queue file names $(grep -ao 'q[0-9][0-9][0-9]\.txt' "$planfile" | wc -l) files at the exit"
   local missing; missing=$(missing_here "$mine")
   [ -n "$missing" ] || fail "the queue had ended before the program was closed"
   # Started again: what was not finished is back, stopped.
