@@ -342,6 +342,9 @@ step_queue_restart() {
   queue_clear
   until_ok 100 queue_empty || fail "Clear Queue left rows"
   open_site "$PY_SITE" "many files"
+  # The program started again shows its own local folder: the drag step's again.
+  open_local "$mine"
+  drv waititem "$LOCLIST" "many files" 10000 >/dev/null || fail "the local list does not show $mine"
   show_func_tab 0
   rm -f "$mine"/q[0-9][0-9][0-9].txt
 }
