@@ -71,9 +71,9 @@ make_files() {
   head -c 20971520 /dev/urandom >"$r/many files/big file.bin"
   for n in alpha beta gamma; do printf 'text %s\r\n' "$n" >"$r/docs/$n.txt"; done
   printf 'not text\n' >"$r/docs/picture.gif"
-  for i in $(seq -w 1 300); do printf 'queued file %s\n' "$i" >"$r/queue/q$i.txt"; done
   for i in 1 2 3; do head -c 4096 /dev/urandom >"$r/s2s src/part $i.bin"; done
   # Texts end their lines in CRLF: in ASCII mode they cross unchanged.
+  for i in $(seq -w 1 300); do printf 'queued file %s\r\n' "$i" >"$r/queue/q$i.txt"; done
   printf 'inner\r\n' >"$r/s2s src/inner/deep.txt"
   printf 'welcome\r\n' >"$r/readme.txt"
   # Killed and started again in the middle of this one (a folder of its own).

@@ -312,9 +312,10 @@ step_remote_rename_delete() {
   shot 02-after-rename-delete
 }
 
-# The queue list's rows; a column of them (1 = Local Path ... 7 = Status).
 # Add To Queue (the server list's command) on the selected rows of the list.
 add_to_queue() { drv command 32838 >/dev/null; }
+# A column of the queue's rows (1 = Local Path ... 7 = Status); queue_rows
+# above brings the "Queue" tab back when the workers showed the log.
 queue_count() { drv count "$QUEUELIST"; }
 queue_counts() { [ "$(queue_count)" = "$1" ]; }
 queue_column() { queue_rows | cut -f"$1"; }
@@ -372,6 +373,7 @@ step_queue_restart() {
   show_func_tab 3
   queue_empty || { queue_clear; until_ok 100 queue_empty || fail "Clear Queue left rows"; }
   show_func_tab 0
+  show_local "$mine"    # earlier steps show other folders
   # The server list into the folder of 300 files, all selected, Add to Queue.
   at=$(drv itempoint "$SERLIST" queue) || fail "no folder queue"
   x mousemove $at click --repeat 2 --delay 80 1
@@ -393,6 +395,7 @@ step_queue_restart() {
   file_box "$QUEUE_PLAN"
   until_ok 100 test -s "$QUEUE_PLAN" || fail "the plan file was not written"
   plan_holds 300 "$QUEUE_PLAN" || fail "the plan file does not hold the 300 files"
+  queue_counts 300 || fail "the export left $(queue_count) rows in the queue"
   # Run from the start, and Exit while the workers run: it ends within the
   # close grace.
   rm -f "$mine"/q[0-9][0-9][0-9].txt
@@ -404,6 +407,7 @@ step_queue_restart() {
   until_ok 200 zarn_gone || fail "the program did not end within the close grace"
   [ -e "$planfile.damaged" ] && fail "the queue file was found damaged"
   [ -s "$planfile" ] || fail "the queue file is missing"
+  echo "e2e: the queue file names $(grep -ao 'q[0-9][0-9][0-9]\.txt' "$planfile" | wc -l) files at the exit"
   local missing; missing=$(missing_here "$mine")
   [ -n "$missing" ] || fail "the queue had ended before the program was closed"
   # Started again: what was not finished is back, stopped.
@@ -425,6 +429,9 @@ step_queue_restart() {
   queue_clear
   until_ok 100 queue_empty || fail "Clear Queue left rows"
   open_site "$PY_SITE" "many files"
+  # The program started again shows its own local folder: the drag step's again.
+  open_local "$mine"
+  drv waititem "$LOCLIST" "many files" 10000 >/dev/null || fail "the local list does not show $mine"
   show_func_tab 0
   rm -f "$mine"/q[0-9][0-9][0-9].txt
 }

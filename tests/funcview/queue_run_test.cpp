@@ -4,6 +4,7 @@
 // a worker still holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "engine/dragpayload.h"
+#include "engine/exitrequest.h"
 #include "engine/listing.h"
 #include "engine/planthread.h"
 #include "engine/viewmessages.h"
@@ -482,5 +484,77 @@ TEST(QueueRun, ButtonTipsShowUnderThePointer)
     EXPECT_STREQ(text, b.tip);
     if (b.button == &host.Page().m_start)
       Shot(host, "funcview_button_tip");
+  }
+}
+
+// A run exited while its workers still hold items, as a user leaves the
+// program: every item comes back once, and the queue file names each once.
+TEST(QueueRun, ExitDuringARunKeepsEachItemOnce)
+{
+  const queuetest::PeerLogin peer = PyftpdPeer();
+  ASSERT_NE(peer.port, 0) << "run under tests/peers/with-peers.sh --pyftpd";
+  constexpr int kFiles = 120;
+  const std::string queueFile = TempFile("restart.dat");
+  const std::string plan = queuetest::FreshTemp("fvrestart-plan") + "\\all.pln";
+  const std::string local = queuetest::FreshTemp("fvrestart");
+  tasktest::MakeFolder(peer.root, "fvrestart");
+  const std::string bytes = queuetest::Pattern(256 * 1024, 11u);
+  const auto name = [](int i) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "q%03d.bin", i);
+    return std::string(text);
+  };
+  for (int i = 0; i < kFiles; ++i)
+    queuetest::WriteAll(peer.root + "\\fvrestart\\" + name(i), bytes);
+  {
+    Host host(3, queueFile);
+    CSiteItem* site = host.harness.AddSite(peer.port, peer.user.c_str(), peer.pass.c_str());
+    for (int i = 0; i < kFiles; ++i)
+      host.Queue("<-", peer.port, peer.user.c_str(), peer.pass.c_str(), local.c_str(), "/fvrestart",
+                 name(i).c_str(), static_cast<int64_t>(bytes.size()));
+    ASSERT_EQ(host.List().GetCount(), kFiles);
+    host.Page().SendMessage(WM_COMMAND, ID_QUEUE_STOP_ALL, 0);
+    boxdriver::Driver driver([&] {
+      HWND box = boxdriver::WaitForBox("Save As", 15000);
+      if (box == nullptr)
+        return;
+      boxdriver::SetItemText(box, 0x47C, plan.c_str());
+      boxdriver::Click(box, IDOK);
+      boxdriver::WaitGone(box);
+    });
+    host.Page().SendMessage(WM_COMMAND, ID_QUEUE_EXPORT, 0);
+    driver.Join();
+    ASSERT_GT(queuetest::FileSizeOf(plan), 0);
+    EXPECT_EQ(host.List().GetCount(), kFiles);  // the export leaves the queue as it is
+    host.Page().SendMessage(WM_COMMAND, ID_QUEUE_RESET_ALL, 0);
+    host.Page().SendMessage(WM_COMMAND, ID_QUEUE_RUN, 0);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return queuetest::FileSizeOf(local + "\\" + name(0)) > 0; }, 30000))
+        << queuetest::QueueLogText();
+    // Exit as the main window does it: the closing flag, the sites stopped,
+    // the windows gone while the workers still run.
+    g_exitRequested = 1;
+    site->m_queueRun = 0;
+    host.view->DestroyWindow();
+    host.Close();
+    g_exitRequested = 0;
+  }
+  // The finished are not stored (the default drops them); the others each once.
+  Host again(3, queueFile);
+  std::vector<std::string> names;
+  for (int i = 0; i < again.List().GetCount(); ++i)
+    names.push_back(again.List().GetPlanItem(i)->m_fileName);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end()) << names.size() << " rows";
+  int whole = 0;
+  for (int i = 0; i < kFiles; ++i) {
+    const bool here = queuetest::ReadAll(local + "\\" + name(i)) == bytes;
+    whole += here ? 1 : 0;
+    if (!here)
+      EXPECT_TRUE(std::binary_search(names.begin(), names.end(), name(i))) << name(i) << " did not come back";
+  }
+  EXPECT_LT(whole, kFiles);
+  for (int i = 0; i < again.List().GetCount(); ++i) {
+    const int32_t status = StatusOf(again.List().GetPlanItem(i));
+    EXPECT_TRUE(status == PLAN_STOPPED || status == PLAN_ERROR) << status;
   }
 }
