@@ -11,7 +11,10 @@ cat >"$ZARN_BUILD_ROOT/CTestTestfile.cmake" <<EOT
 subdirs("native" "fuzz" "win64")
 EOT
 unset DISPLAY
-"$top/scripts/wine-env.sh" up
+# The shared wine set-up and the window tests' lanes (tests/CMakeLists.txt)
+# boot side by side before any test needs them.
+for lane in "" b c; do ZARN_WINE_LANE=$lane "$top/scripts/wine-env.sh" up & done
+wait
 trap '"$top/scripts/wine-env.sh" down' EXIT
 cd "$ZARN_BUILD_ROOT"
 # A time-out is a failure. Only a run that Wine itself aborted (glibc's heap

@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # wine-env.sh up|down: starts (idempotently) or stops the shared wine server,
 # the prefix's services and an Xvfb display for the build folder $ZARN_BUILD_ROOT.
+# ZARN_WINE_LANE=<name> picks a second set of its own (prefix, wine server and
+# display under $ZARN_BUILD_ROOT/lane-<name>): window tests that need the
+# pointer or the activation to themselves then run beside each other, one per
+# lane. "down" without a lane stops every lane too.
 set -u
-root=${ZARN_BUILD_ROOT:?ZARN_BUILD_ROOT not set}
+base=${ZARN_BUILD_ROOT:?ZARN_BUILD_ROOT not set}
+lane=${ZARN_WINE_LANE:-}
+root=$base${lane:+/lane-$lane}
 export WINEPREFIX=${WINEPREFIX:-$root/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
@@ -44,13 +50,20 @@ up)
     setsid /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1 9>&-
     touch "$root/.wine-booted"
   fi
-  keeper=$root/win64/bin/wine_keepalive.exe
+  keeper=$base/win64/bin/wine_keepalive.exe
   if [ -f "$keeper" ] && ! alive "$root/keepalive.pid"; then
     setsid /usr/lib/wine/wine64 "$keeper" </dev/null >/dev/null 2>&1 9>&- &
     echo $! >"$root/keepalive.pid"
   fi
   ;;
 down)
+  if [ -z "$lane" ]; then
+    for d in "$base"/lane-*/; do
+      [ -d "$d" ] || continue
+      d=${d%/}
+      ZARN_WINE_LANE=${d##*/lane-} WINEPREFIX=$d/wineprefix "$0" down
+    done
+  fi
   alive "$root/keepalive.pid" && kill "$(cat "$root/keepalive.pid")" 2>/dev/null
   /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
   alive "$root/xvfb.pid" && kill "$(cat "$root/xvfb.pid")" 2>/dev/null

@@ -21,7 +21,9 @@ if [ -z "$root" ]; then
 fi
 mkdir -p "$root"
 export ZARN_BUILD_ROOT=$root
-export WINEPREFIX=${WINEPREFIX:-$root/wineprefix}
+# A lane (scripts/wine-env.sh) has a prefix and display of its own.
+lane_root=$root${ZARN_WINE_LANE:+/lane-$ZARN_WINE_LANE}
+export WINEPREFIX=${WINEPREFIX:-$lane_root/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 export WINEARCH=win64
@@ -29,7 +31,7 @@ wine=${ZARN_WINE:-/usr/lib/wine/wine64}
 if [ -z "${ZARN_WINE:-}" ]; then
   "$(dirname "$0")/wine-env.sh" up >/dev/null 2>&1 || { echo "wine-run: could not start wine" >&2; exit 125; }
 fi
-if [ -z "${DISPLAY:-}" ] && [ -f "$root/xvfb.display" ]; then export DISPLAY=:$(cat "$root/xvfb.display"); fi
+if [ -z "${DISPLAY:-}" ] && [ -f "$lane_root/xvfb.display" ]; then export DISPLAY=:$(cat "$lane_root/xvfb.display"); fi
 name=${ZARN_TEST_NAME:-$(basename "$prog")}
 work=$(mktemp -d "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 err=$work/stderr

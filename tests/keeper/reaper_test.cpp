@@ -81,12 +81,12 @@ TEST(Reaper, ManyShortThreadsAreAllDeletedAndTheReaperEnds)
   g_deleted = 0;
   CTaskThreadList list;
   list.m_reapIntervalMs = 20;
-  for (int i = 0; i < 500; ++i)
+  for (int i = 0; i < 300; ++i)
     ASSERT_NE(Launch(list, (DWORD)(i % 7)), nullptr) << i;
-  EXPECT_TRUE(WaitUntil([&] { return g_deleted.load() == 500; }, 30000)) << g_deleted.load();
+  EXPECT_TRUE(WaitUntil([&] { return g_deleted.load() == 300; }, 60000)) << g_deleted.load();
   EXPECT_TRUE(WaitUntil([&] { return !list.IsReaperActive(); }, 5000));
   EXPECT_EQ(list.GetTaskThreadCount(), 0);
-  EXPECT_EQ(g_deleted.load(), 500);
+  EXPECT_EQ(g_deleted.load(), 300);
 }
 
 TEST(Reaper, AThreadAddedAsTheListEmptiesIsAlwaysReaped)
@@ -94,7 +94,7 @@ TEST(Reaper, AThreadAddedAsTheListEmptiesIsAlwaysReaped)
   g_deleted = 0;
   CTaskThreadList list;
   list.m_reapIntervalMs = 1;
-  for (int round = 0; round < 200; ++round) {
+  for (int round = 0; round < 120; ++round) {
     const int before = g_deleted.load();
     ASSERT_NE(Launch(list, 0), nullptr);
     CountedThread* next = MakeSuspended(0);
@@ -105,8 +105,9 @@ TEST(Reaper, AThreadAddedAsTheListEmptiesIsAlwaysReaped)
     ASSERT_TRUE(WaitUntil([&] { return g_deleted.load() > before; }, 5000)) << round;
     if (round % 2 == 1) {
       const DWORD start = ::GetTickCount();
-      while (list.IsReaperActive() && ::GetTickCount() - start < 5000) {
-      }
+      // Yield while polling: a spinning poll starves the reaper on a loaded machine.
+      while (list.IsReaperActive() && ::GetTickCount() - start < 5000)
+        ::SwitchToThread();
     }
     Enter(list, next);
     ASSERT_TRUE(WaitUntil([&] { return g_deleted.load() >= before + 2; }, 5000))
