@@ -173,12 +173,19 @@ wait_same() {
 
 # A box of the program asking to confirm: its OK clicked.
 confirm_ok() {
-  drv wait "top:Operation Confirmation" 10000 >/dev/null || fail "no confirmation box"
-  # The box closes itself after a few seconds with its default (OK): on a
-  # loaded machine it may be gone before the click.
-  local c
-  c=$(drv rect "top:Operation Confirmation/id:1") && { set -- $c; x mousemove "$5" "$6" click 1; }
-  drv gone "top:Operation Confirmation" 10000 || fail "the confirmation box stayed"
+  # confirm_ok [SHOT]: the box's OK found with one driver call, the box shot if
+  # asked, then clicked. The box answers by itself after five seconds, and for
+  # a delete that answer is Cancel: on a loaded machine each driver call can
+  # take a second or two, so nothing else runs between the box and the click.
+  # A click the box did not take (it came as the box was drawn) is repeated.
+  local c box="top:Operation Confirmation"
+  until_ok 100 eval 'c=$(drv rect "$box/id:1")' || fail "no confirmation box"
+  [ -n "${1:-}" ] && shot "$1"
+  set -- $c
+  x mousemove "$5" "$6" click 1
+  until_ok 30 drv gone "$box" 0 && return 0
+  c=$(drv rect "$box/id:1") && { set -- $c; x mousemove "$5" "$6" click 1; }
+  drv gone "$box" 10000 || fail "the confirmation box stayed"
 }
 
 # Start Queue, as the toolbar's green arrow: the queue runs what the drags put in it.
@@ -193,7 +200,7 @@ queue_shows() { show_func_tab 3; queue_has "$1"; }
 # The queue's end refreshes the local list, which brings "Files List" back to
 # the front: the queue tab is clicked again on each look.
 drop_to_queue() {
-  confirm_ok
+  confirm_ok "${2:-}"
   # The tab is clicked again while waiting: a click that lands as the box
   # closes can be lost.
   until_ok 200 queue_shows "$1" || { shot "fail-queue"; fail "$1 did not reach the queue"; }
@@ -204,8 +211,7 @@ step_drag_download() {
   show_func_tab 0
   open_local "$local"
   drag "$SERLIST" "many files" "$LOCLIST"
-  shot 02-drop-confirm
-  drop_to_queue "many files"
+  drop_to_queue "many files" 02-drop-confirm
   shot 02-dragged-to-queue
   start_queue
   wait_same "$ZARN_PYFTPD_ROOT/many files" "$local/many files" 90 || { shot fail-download; fail "the folder did not arrive byte-exact"; }
@@ -306,8 +312,7 @@ step_remote_rename_delete() {
   drv waititem "$SERLIST" "renamed file.txt" 10000 >/dev/null || fail "the list does not show the new name"
   at=$(drv itempoint "$SERLIST" "renamed file.txt"); x mousemove $at click 1
   drv command 32821 >/dev/null
-  shot 02-delete-confirm
-  confirm_ok
+  confirm_ok 02-delete-confirm
   until_ok 100 sh -c "! test -e '$ZARN_PYFTPD_ROOT/renamed file.txt'" || fail "the delete did not reach the server"
   shot 02-after-rename-delete
 }
@@ -669,8 +674,7 @@ step_readonly_target() {
   # the queue's Failed menu), so its last status is the one read.
   queue_command 32805
   drag "$SERLIST" "$name" "$LOCLIST"
-  shot 10-readonly-drop
-  drop_to_queue "$name"
+  drop_to_queue "$name" 10-readonly-drop
   queue_command 32806
   start_queue
   until_ok 300 row_status_is "$name" Error || { queue_rows; shot fail-readonly; fail "the item did not end in Error"; }
