@@ -52,7 +52,11 @@ constexpr uint32_t kPlanAbortWaitMs = 3000;
 constexpr uint32_t kPlanListSliceMs = 2000;
 // How long a worker that found no item waits for the queue page to answer a
 // pending UWM_QUEUE_ENDED (which may queue failed items again) before it ends.
-constexpr uint32_t kPlanTidyWaitMs = 5000;
+// The page always answers; the bound only covers a notice lost with its window.
+// It is long because the last worker to leave runs the end-of-queue actions
+// (quit, power off): on a loaded machine a few seconds' wait let them run
+// while a failed item was about to be tried again.
+constexpr uint32_t kPlanTidyWaitMs = 60000;
 constexpr uint32_t kPlanTidyPollMs = 20;
 extern std::atomic<uint32_t> g_planTidyWaitMs;
 

@@ -64,6 +64,24 @@ TEST_F(QueueResume, ACutDownloadIsRequeuedAndResumesAtTheLocalSize)
   EXPECT_EQ(g_end.confirmQuit.load(), 1) << QueueLogText();
 }
 
+// The failed attempt's notice answered late (a loaded machine): the workers
+// wait for its tidy, so the end-of-queue actions (quit, power off) do not run
+// while the item is about to be tried again.
+TEST_F(QueueResume, TheQueueEndsOnceWhenItsTidyComesLate)
+{
+  Harness h;
+  g_queueThreadCount = 2;
+  g_optionFlags |= 1u << OPTBIT_QUEUE_QUIT;
+  h.AddSite(port, "u", "p");
+  h.view.m_tidyLateMs = 7000;
+  const std::string local = FreshTemp("late");
+  CPlanItem* item = Add(h, local, "cut.bin");
+  ASSERT_TRUE(h.Run(90000)) << QueueLogText();
+  EXPECT_EQ(item->m_status, PLAN_FINISHED) << QueueLogText();
+  EXPECT_TRUE(ReadAll(local + "\\cut.bin") == QueueServedData(kSize));
+  EXPECT_EQ(g_end.confirmQuit.load(), 1) << QueueLogText();
+}
+
 TEST_F(QueueResume, ARetryFindsTheLocalFileCompleteOrLarger)
 {
   Harness h;

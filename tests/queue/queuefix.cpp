@@ -197,6 +197,11 @@ void FakeFuncView::Tidy()
 
 LRESULT FakeFuncView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+  if (message == WM_TIMER && wParam == kLateTidyTimer) {
+    KillTimer(kLateTidyTimer);
+    Tidy();
+    return 0;
+  }
   if (message < WM_USER)
     return CWnd::WindowProc(message, wParam, lParam);
   m_seen.push_back(Seen{message, wParam, lParam});
@@ -221,6 +226,10 @@ LRESULT FakeFuncView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     }
     case UWM_QUEUE_ENDED:
+      if (m_tidyLateMs != 0) {
+        SetTimer(kLateTidyTimer, m_tidyLateMs, nullptr);
+        return 0;
+      }
       if (m_tidy)
         Tidy();
       else

@@ -51,6 +51,8 @@ public:
   std::vector<CPlanItem*> m_removed;
   std::vector<Seen> m_seen;
   bool m_tidy = true;  // run the end-of-run tidy on UWM_QUEUE_ENDED
+  DWORD m_tidyLateMs = 0;  // that tidy comes this late (next items are still answered)
+  static constexpr UINT_PTR kLateTidyTimer = 77;
   int m_maxWorkingPerSite1 = 0;  // most items at once working for site slot 1
 
 protected:
