@@ -219,7 +219,7 @@ BOOL CPlanThread::InitInstance()
     ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
   }
   if (int (*count)() = g_docQueueCount.load()) {
-    if (count() == 0) {
+    if (count() == 0 && QueueSlotLeave(m_index)) {
       m_counted = false;
       PlanThreadLeave();
       return FALSE;
@@ -239,7 +239,9 @@ BOOL CPlanThread::InitInstance()
       // was leaving is still to run, and running it comes first.
       m_counted = false;
       last = PlanThreadLeave();
-      if (!last || Stopping() || (taken = Ask(nullptr)) == nullptr)
+      const bool again = last && !Stopping() && (taken = Ask(nullptr)) != nullptr;
+      // A Start Queue that met this worker alive asked it to look once more.
+      if (!again && (Stopping() || QueueSlotLeave(m_index)))
         break;
       PlanThreadEnter();
       m_counted = true;

@@ -204,3 +204,35 @@ void ReleaseQueueEndedNotice()
 {
   g_queueRunning.store(0);
 }
+
+namespace {
+enum : int32_t { kSlotGone = 0, kSlotLooking = 1, kSlotAskedAgain = 2 };
+constexpr int kSlots = 10;
+std::atomic<int32_t> g_slotState[kSlots];
+bool ValidSlot(int slot) { return slot >= 0 && slot < kSlots; }
+}  // namespace
+
+void QueueSlotArm(int slot)
+{
+  if (ValidSlot(slot))
+    g_slotState[slot].store(kSlotLooking);
+}
+
+bool QueueSlotAskAgain(int slot)
+{
+  if (!ValidSlot(slot))
+    return true;
+  int32_t state = kSlotLooking;
+  return g_slotState[slot].compare_exchange_strong(state, kSlotAskedAgain) || state == kSlotAskedAgain;
+}
+
+bool QueueSlotLeave(int slot)
+{
+  if (!ValidSlot(slot))
+    return true;
+  int32_t state = kSlotLooking;
+  if (g_slotState[slot].compare_exchange_strong(state, kSlotGone) || state == kSlotGone)
+    return true;
+  g_slotState[slot].store(kSlotLooking);
+  return false;
+}

@@ -138,3 +138,16 @@ bool PlanThreadLeave();
 bool ClaimQueueEndedNotice();
 // g_queueRunning := 0.
 void ReleaseQueueEndedNotice();
+
+// Whether the worker of a slot (0..9) still looks for items. Start Queue that
+// meets a live worker asks it to look once more instead of starting another;
+// a worker ends only when nobody asked, so a Start that lands while the
+// worker is leaving is not lost.
+// The document, before a new worker of the slot runs: it looks.
+void QueueSlotArm(int slot);
+// The document: true when the slot's worker will look (again) for items;
+// false when it is past its last look (let it end, then start another).
+bool QueueSlotAskAgain(int slot);
+// The worker, out of items: true when it may end; false when it was asked to
+// look once more (it looks, and asks again when it is out of items).
+bool QueueSlotLeave(int slot);

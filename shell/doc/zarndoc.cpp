@@ -18,6 +18,7 @@
 #include "engine/netfunc.h"
 #include "engine/planitem.h"
 #include "engine/planthread.h"
+#include "engine/queuerules.h"
 #include "engine/taskdialogs.h"
 #include "engine/viewslots.h"
 #include "framework/commdlgs.h"
@@ -72,6 +73,26 @@ bool ThreadRunning(CWinThread* thread)
     return false;
   DWORD code = 0;
   return ::GetExitCodeThread(thread->m_hThread, &code) && code == STILL_ACTIVE;
+}
+
+// A worker past its last look ends within moments; messages it sends to this
+// thread meanwhile are answered. Bounded: its end-of-queue box may wait on
+// the user.
+constexpr DWORD kQueueWorkerLeaveWaitMs = 3000;
+bool WaitForWorkerEnd(CWinThread* thread)
+{
+  const DWORD start = ::GetTickCount();
+  while (ThreadRunning(thread)) {
+    const DWORD spent = ::GetTickCount() - start;
+    if (spent >= kQueueWorkerLeaveWaitMs)
+      return false;
+    MSG msg;
+    ::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    HANDLE h = thread->m_hThread;
+    ::MsgWaitForMultipleObjectsEx(1, &h, std::min<DWORD>(50, kQueueWorkerLeaveWaitMs - spent), QS_SENDMESSAGE,
+                                  MWMO_INPUTAVAILABLE);
+  }
+  return true;
 }
 
 // How often a pumping wait looks at the exit flag.
@@ -723,8 +744,12 @@ BOOL CZarnDoc::StartQueueWorker(int n)
   CWinThread*& slot = m_queueThreads[n];
   if (slot != nullptr) {
     slot->ResumeThread();
-    if (ThreadRunning(slot))
-      return TRUE;
+    if (ThreadRunning(slot)) {
+      // A worker still looking for items looks once more; one past its last
+      // look is let end first (it only reports), then replaced.
+      if (QueueSlotAskAgain(n) || !WaitForWorkerEnd(slot))
+        return TRUE;
+    }
     delete slot;
     slot = nullptr;
   }
@@ -741,6 +766,7 @@ BOOL CZarnDoc::StartQueueWorker(int n)
   worker->SetThreadPriority(THREAD_PRIORITY_NORMAL);
   worker->m_bAutoDelete = FALSE;
   slot = worker;
+  QueueSlotArm(n);
   worker->ResumeThread();
   return TRUE;
 }
