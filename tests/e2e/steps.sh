@@ -106,13 +106,21 @@ step_port_monitor() {
   drv gone "$PORTS" 10000 || fail "the port monitor stayed open"
 }
 
+# log_holds LINE...: the connection log (its page in front) shows every LINE.
+log_holds() {
+  local rows want; rows=$(drv items "$LOGLIST")
+  for want; do grep -qF "$want" <<<"$rows" || return 1; done
+}
 step_connection_log() {
+  local rows want wants=("127.0.0.1::Sending command ---> USER $ZARN_PYFTPD_USER" "127.0.0.1::Sending command ---> PASS x"
+                         "230 Login successful" "127.0.0.1::Sending command ---> LIST" "127.0.0.1::Reply: 226")
   show_func_tab 1
-  local rows; rows=$(drv items "$LOGLIST")
-  for want in "127.0.0.1::Sending command ---> USER $ZARN_PYFTPD_USER" "127.0.0.1::Sending command ---> PASS x" \
-              "230 Login successful" "127.0.0.1::Sending command ---> LIST" "127.0.0.1::Reply: 226"; do
-    grep -qF "$want" <<<"$rows" || { echo "$rows"; fail "the log lacks \"$want\""; }
-  done
+  # The page fills its list once it is in front.
+  until_ok 100 log_holds "${wants[@]}" || {
+    rows=$(drv items "$LOGLIST"); echo "$rows"
+    for want in "${wants[@]}"; do grep -qF "$want" <<<"$rows" || fail "the log lacks \"$want\""; done
+  }
+  rows=$(drv items "$LOGLIST")
   # The password never shows in the log.
   grep -q "$ZARN_PYFTPD_PASS" <<<"$rows" && fail "the log shows the password"
   shot 09-connection-log
@@ -318,7 +326,9 @@ add_to_queue() { drv command 32838 >/dev/null; }
 # above brings the "Queue" tab back when the workers showed the log.
 queue_count() { drv count "$QUEUELIST"; }
 queue_counts() { [ "$(queue_count)" = "$1" ]; }
-queue_column() { queue_rows | cut -f"$1"; }
+queue_column() { queue_cells "$1"; }
+# queue_cells C[,C...]: those columns of the queue's rows, tab-separated.
+queue_cells() { drv columns "$QUEUELIST" "$1" 2>/dev/null || { show_func_tab 3; drv columns "$QUEUELIST" "$1"; }; }
 # queue_menu N KEY: the queue list's context menu opened by a right click and
 # walked N times with KEY (Up from no selection starts at the last entry).
 queue_menu() {
@@ -345,10 +355,18 @@ file_box() {
   drv gone "$FILEBOX/id:1148" 10000 || { shot "fail-file-box"; fail "the file box stayed open"; }
 }
 # A replace box a re-run meets (a file the closed run had begun) is answered
-# Overwrite, as a user answers it.
+# Overwrite, as a user answers it. The box may be found before its buttons
+# show, close itself (10 s) between the look and the click, or be followed by
+# another: a box that is not there to answer is left to the caller's next try.
+REPLACEBOX="top:Confirm File Replace"
 answer_replace() {
-  drv wait "top:Confirm File Replace" 0 >/dev/null 2>&1 || return 0
-  click_ctl "top:Confirm File Replace/id:1"
+  local c
+  drv wait "$REPLACEBOX" 0 >/dev/null 2>&1 || return 0
+  c=$(drv rect "$REPLACEBOX/id:1" 2>/dev/null) || return 0
+  set -- $c
+  [ $# -eq 6 ] && [ "$3" -gt 0 ] && [ "$4" -gt 0 ] || return 0
+  x mousemove "$5" "$6" click 1
+  return 0
 }
 queue_done() {
   answer_replace
@@ -446,7 +464,7 @@ py_pid() { cat "$ZARN_PYFTPD_PIDFILE" 2>/dev/null; }
 py_listening() { /usr/bin/python3 -c 'import socket, sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 1).close()' "$ZARN_PYFTPD_PORT" 2>/dev/null; }
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 
-resume_finished() { queue_rows | grep -F 'resume me.bin' | grep -q Finished; }
+resume_finished() { row_status_is 'resume me.bin' Finished; }
 step_server_restart() {
   # pyftpdlib killed while a big file comes down (it sends the files of
   # "restart" at ZARN_PYFTPD_SEND_LIMIT bytes a second), then started again on
@@ -572,6 +590,8 @@ step_search() {
 SM="top:ZARN Site Manager"
 SMTREE="$SM/id:1002"
 SPARE="Spare vsftpd"
+# The spare site among the work sites (the tree's part above the spare heading).
+spare_promoted() { drv tree "$SMTREE" | grep -B100 'ZARN Spare Site' | grep -qx "  $SPARE"; }
 step_site_manager() {
   local at
   drv command 32849 >/dev/null                     # F4
@@ -597,7 +617,7 @@ step_site_manager() {
   x mousemove $at click 3
   sleep 0.5  # the menu has no window the driver can wait on before it is drawn
   x key Down Down Return
-  until_ok 100 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv tree '$SMTREE' | grep -B100 'ZARN Spare Site' | grep -qx '  $SPARE'" ||
+  until_ok 100 spare_promoted ||
     { drv tree "$SMTREE"; fail "the site was not copied to the work sites"; }
   shot 06-site-promoted
   click_ctl "$SM/id:1065"                           # Exit
@@ -608,6 +628,7 @@ step_site_manager() {
 CON="top:ZARN-Manual Control Center"
 # The console's log: the edit box's text, one line each.
 con_log() { drv text "$CON/id:1002"; }
+con_says() { con_log | grep -q "^$1"; }
 con_send() {
   fill "$CON/id:1003" "$1"
   click_ctl "$CON/id:1004"
@@ -623,13 +644,13 @@ step_console() {
   fill "$CON/id:1011" "$ZARN_VSFTPD_USER"
   fill "$CON/id:1013" "$ZARN_VSFTPD_PASS"
   click_ctl "$CON/id:1016"                  # Connect
-  until_ok 150 sh -c "$(declare -f drv con_log); bin='$bin' top='$top' CON='$CON'; con_log | grep -q '^230'" ||
+  until_ok 150 con_says 230 ||
     { con_log; shot fail-console; fail "the console did not log in"; }
   con_send SYST
-  until_ok 100 sh -c "$(declare -f drv con_log); bin='$bin' top='$top' CON='$CON'; con_log | grep -q '^215'" ||
+  until_ok 100 con_says 215 ||
     { con_log; fail "no reply to SYST"; }
   con_send LIST
-  until_ok 100 sh -c "$(declare -f drv con_log); bin='$bin' top='$top' CON='$CON'; con_log | grep -q '^226'" ||
+  until_ok 100 con_says 226 ||
     { con_log; fail "no end of the LIST"; }
   local log; log=$(con_log)
   grep -q "upload" <<<"$log" || { echo "$log"; fail "the listing is not shown"; }
@@ -642,10 +663,18 @@ step_console() {
 # A fingerprint of a folder: every file's path and checksum.
 tree_sums() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0r md5sum); }
 # row_status_is NAME STATUS: the queue row of file NAME shows STATUS.
-row_status_is() { queue_rows | awk -F'\t' -v n="$1" -v s="$2" '$5 == n && $7 == s { ok = 1 } END { exit !ok }'; }
-row_gone() { ! queue_rows | awk -F'\t' -v n="$1" '$5 == n { ok = 1 } END { exit !ok }'; }
-# The queue page's commands go to the page, as its context menu sends them.
-queue_command() { drv command "$1" "$(drv parent "$QUEUELIST")" >/dev/null; }
+row_status_is() { queue_cells 5,7 | awk -F'\t' -v n="$1" -v s="$2" '$1 == n && $2 == s { ok = 1 } END { exit !ok }'; }
+# row_gone NAME: the queue, read, holds no row of file NAME.
+row_gone() {
+  local names; names=$(queue_cells 5) || return 1
+  ! awk -F'\t' -v n="$1" '$1 == n { ok = 1 } END { exit !ok }' <<<"$names"
+}
+# The queue page's commands go to the page, as its context menu sends them
+# (the page is found when another page is in front, too).
+queue_command() {
+  local page; page=$(drv parent "main/hid:${QUEUELIST#main/id:}") || fail "no queue page"
+  drv command "$1" "$page" >/dev/null || fail "the queue page took no command $1"
+}
 
 step_readonly_target() {
   local ro="$root/locked target" name="to readonly.txt" rows before_local before_queue at
