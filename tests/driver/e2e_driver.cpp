@@ -22,6 +22,8 @@
 //   tree SEL                  a tree view's items, indented by two per level
 //   itempoint SEL TEXT        screen point of the list row or expanded tree item TEXT
 //   waititem SEL TEXT [ms]    waits until a list row or tree item holds TEXT
+//   waitpoint SEL TEXT [ms]   waititem, then prints the item's point as itempoint does
+//   settled SEL [ms]          waits until the window's thread answers a message
 //   waitrows SEL N [ms]       waits until a list view holds at least N rows; prints the count
 //                             (one message a poll: reading a big list's texts takes minutes)
 //   select SEL TEXT           selects the tree item TEXT (as a click on it does)
@@ -522,13 +524,13 @@ int Verb(int argc, char** argv)
       return 1;
     }
     std::printf("%ld\n", count);
-  } else if (verb == "itempoint" || verb == "waititem" || verb == "select") {
+  } else if (verb == "itempoint" || verb == "waititem" || verb == "waitpoint" || verb == "select") {
     if (argc < 4)
       return 2;
     POINT pt = {};
     HTREEITEM item = nullptr;
-    const bool wantPoint = verb == "itempoint";
-    if (!WaitFor(verb == "waititem" ? Ms(argc, argv, 4, 30000) : 0,
+    const bool wantPoint = verb == "itempoint" || verb == "waitpoint";
+    if (!WaitFor(verb == "waititem" || verb == "waitpoint" ? Ms(argc, argv, 4, 30000) : 0,
                  [&] { return FindItem(w, argv[3], wantPoint ? &pt : nullptr, &item); })) {
       std::fprintf(stderr, "e2e_driver: no item \"%s\"\n", argv[3]);
       return 1;
@@ -540,6 +542,12 @@ int Verb(int argc, char** argv)
         return 2;
       ::SendMessageA(w, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
     }
+  } else if (verb == "settled") {
+    // Answered once its thread is back in a message loop: what it does at its
+    // start before pumping messages (a box it opens then) is done or shown.
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, Ms(argc, argv, 3, 30000), &result))
+      return 1;
   } else if (verb == "parent") {
     HWND parent = ::GetParent(w);
     if (parent == nullptr)

@@ -62,7 +62,6 @@ drv columns "$LIST" 4 >/dev/null; [ $? = 2 ] || fail "a column the list lacks wa
 drv columns "$LIST" 0 >/dev/null; [ $? = 2 ] || fail "column 0 was not refused"
 drv columns "$LIST" 1x >/dev/null; [ $? = 2 ] || fail "a bad column list was not refused"
 same "the tree" "$(drv tree "$TREE")" "$want_tree"
-same "one-shot: the tree" "$(drv_once tree "$TREE")" "$want_tree"
 same "the edit box" "$(drv text "$F/Edit#0")" "fixture text"
 [ "$(drv count "$LIST")" = 150 ] || fail "the count is not 150"
 
@@ -73,6 +72,9 @@ read -r px py <<<"$(drv itempoint "$LIST" "row 140")" || fail "no point for row 
   fail "row 140's point $px $py lies outside the list $lx $ly $lw $lh"
 drv itempoint "$TREE" "leaf 9.7" >/dev/null || fail "no point for a folded-away leaf once made visible"
 drv waititem "$LIST" "no such row" 300 >/dev/null 2>&1 && fail "a row that is not there was found"
+[ "$(drv waitpoint "$LIST" "row 140" 1000)" = "$px $py" ] || fail "waitpoint and itempoint differ"
+drv waitpoint "$LIST" "no such row" 300 >/dev/null 2>&1 && fail "waitpoint found a row that is not there"
+drv settled "$F" 10000 || fail "the fixture's window did not answer"
 
 # A name given in UTF-8 is found in the program's code page, in both modes.
 if [ $gbk = 1 ]; then

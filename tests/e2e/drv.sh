@@ -4,7 +4,15 @@
 # The driver: one Wine process serving the whole scenario (started with the
 # program), asked through two FIFOs; a call costs milliseconds instead of a
 # Wine start (0.3-2 s under load). Without it, one Wine process a call.
-drv() { if drv_serving; then drv_ask "$@"; else drv_once "$@"; fi; }
+drv() {
+  [ -n "${E2E_TIMES:-}" ] || { if drv_serving; then drv_ask "$@"; else drv_once "$@"; fi; return; }
+  # E2E_TIMES=FILE: each call's seconds and arguments are added to FILE.
+  local t0=$EPOCHREALTIME rc
+  if drv_serving; then drv_ask "$@"; else drv_once "$@"; fi
+  rc=$?
+  printf '%s drv %s\n' "$(bc <<<"$EPOCHREALTIME - $t0")" "$*" >>"$E2E_TIMES"
+  return $rc
+}
 drv_once() { (cd "$bin" && ZARN_TIMEOUT=${DRV_TIMEOUT:-90} "$top/scripts/wine-run.sh" ./e2e_driver.exe "$@" 2>/dev/null); }
 drv_serving() { [ -p "$root/drv.in" ] && [ -p "$root/drv.out" ] && [ -s "$root/drv.pid" ] && kill -0 "$(cat "$root/drv.pid")" 2>/dev/null; }
 drv_start() {
@@ -17,12 +25,20 @@ drv_start() {
     <>"$root/drv.in" 1<>"$root/drv.out" 2>>"$root/drv.err" &
   echo $! >"$root/drv.pid"
 }
+# drv_stop [nowait]: the server asked to end (killed if it does not); with
+# nowait the caller checks drv_gone later (a Wine process takes a second or
+# two to end on a loaded machine).
 drv_stop() {
   [ -s "$root/drv.pid" ] || return 0
-  local p; p=$(cat "$root/drv.pid"); rm -f "$root/drv.pid"
-  kill "$p" 2>/dev/null
-  until_ok 50 sh -c "! kill -0 $p 2>/dev/null" || kill -9 "$p" 2>/dev/null
-  return 0
+  local p i; p=$(cat "$root/drv.pid"); rm -f "$root/drv.pid"; echo "$p" >"$root/drv.ended"
+  if [ -p "$root/drv.in" ] && exec {i}<>"$root/drv.in"; then printf 'quit\n' >&"$i"; exec {i}>&-; fi
+  [ "${1:-}" = nowait ] && return 0
+  drv_gone
+}
+drv_gone() {
+  [ -s "$root/drv.ended" ] || return 0
+  local p; p=$(cat "$root/drv.ended")
+  until_ok 50 sh -c "! kill -0 $p 2>/dev/null" || { kill -9 "$p" 2>/dev/null; until_ok 20 sh -c "! kill -0 $p 2>/dev/null"; }
 }
 # One request: "ID<TAB>ARG..." in, the lines between "\036begin ID" and
 # "\036end ID STATUS" out (a caller that gave up earlier may have left its
@@ -48,7 +64,9 @@ drv_ask() {
   exec {i}>&- {o}>&- {lk}>&-
   if [ $state != 2 ]; then
     # Stuck (a window that does not answer): as a one-shot call that timed out.
+    # Killed, as a one-shot call past its time is.
     echo "e2e: the driver did not answer $1 within $wait s" >&2
+    kill -9 "$(cat "$root/drv.pid" 2>/dev/null)" 2>/dev/null
     drv_stop
     return 1
   fi

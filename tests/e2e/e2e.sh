@@ -33,12 +33,14 @@ shot() { mkdir -p "$root/shots"; import -window root "$root/shots/$1.png"; echo 
 # (a driver call alone can take a second on a loaded machine: not a count of tries)
 tenths() { echo $(($(date +%s%N) / 100000000)); }
 until_ok() {
-  local end=$(($(tenths) + $1)); shift
+  local end=$(($(tenths) + $1)) t0=$EPOCHREALTIME rc=0; shift
   while :; do
-    "$@" && return 0
-    [ "$(tenths)" -ge "$end" ] && return 1
+    "$@" && break
+    [ "$(tenths)" -ge "$end" ] && { rc=1; break; }
     sleep 0.1
   done
+  [ -n "${E2E_TIMES:-}" ] && printf '%s until_ok %s\n' "$(bc <<<"$EPOCHREALTIME - $t0")" "$*" >>"$E2E_TIMES"
+  return $rc
 }
 
 # Clicks a control's centre (driver selector) and types a new text into it.
@@ -136,10 +138,7 @@ start() {
   E2E_ROOT=$root ZARN_PYFTPD_SEND_LIMIT=2097152 ZARN_PYFTPD_SEND_LIMIT_DIR=restart setsid "$top/tests/peers/with-peers.sh" --pyftpd --vsftpd -- "$0" serve \
     </dev/null >"$root/peers.out" 2>&1 &
   echo $! >"$root/peers.pid"
-  until_ok 300 test -s "$root/peers.env" || { cat "$root/peers.out" >&2; fail "the servers did not start"; }
-  # shellcheck disable=SC1091
-  . "$root/peers.env"
-  make_files
+  # Wine's side is made ready while the servers start.
   wine_env
   "$top/scripts/wine-env.sh" up >/dev/null 2>&1 </dev/null
   wine_env
@@ -153,6 +152,10 @@ start() {
   } >"$root/setup.reg"
   setsid /usr/lib/wine/wine64 reg import "$(winpath "$root/setup.reg")" </dev/null >/dev/null 2>&1 ||
     fail "the settings could not be imported"
+  until_ok 300 test -s "$root/peers.env" || { cat "$root/peers.out" >&2; fail "the servers did not start"; }
+  # shellcheck disable=SC1091
+  . "$root/peers.env"
+  make_files
   launch
   echo "e2e: started"
 }
@@ -164,8 +167,10 @@ launch() {
   echo $! >"$root/zarn.pid"
   drv_start || fail "the driver could not be started"
   drv wait main 60000 >/dev/null || fail "the main window did not come"
-  # The tip of the day may greet the user: closed as the user closes it.
-  drv wait "top:Tip" 3000 >/dev/null 2>&1 && drv close "top:Tip"
+  # The tip of the day may greet the user (a box of the start, before the
+  # program reads its messages): closed as the user closes it.
+  drv settled main 30000 || fail "the main window does not answer"
+  drv wait "top:Tip" 500 >/dev/null 2>&1 && drv close "top:Tip"
   return 0
 }
 
@@ -178,10 +183,12 @@ stop_quietly() {
     until_ok 150 sh -c "! kill -0 $(cat "$root/zarn.pid") 2>/dev/null"
     zarn_alive && kill -- -"$(cat "$root/zarn.pid")" 2>/dev/null
   fi
-  drv_stop
+  # The driver and the servers end beside each other.
+  drv_stop nowait
   touch "$root/stop"
   [ -f "$root/peers.pid" ] && until_ok 100 sh -c "! kill -0 $(cat "$root/peers.pid") 2>/dev/null"
   ZARN_BUILD_ROOT=$root "$top/scripts/wine-env.sh" down >/dev/null 2>&1
+  drv_gone
   return 0
 }
 
@@ -198,6 +205,7 @@ stop() {
   [ -f "$root/peers.env" ] && . "$root/peers.env" && py=$(cat "$ZARN_PYFTPD_PIDFILE" 2>/dev/null)
   stop_quietly
   [ -f "$root/peers.pid" ] && kill -0 "$(cat "$root/peers.pid")" 2>/dev/null && fail "the servers did not end"
+  [ -s "$root/drv.ended" ] && kill -0 "$(cat "$root/drv.ended")" 2>/dev/null && fail "the driver did not end"
   [ -n "$py" ] && ! until_ok 50 sh -c "! kill -0 $py 2>/dev/null" && fail "pyftpdlib (pid $py) did not end"
   echo "e2e: stopped"
 }

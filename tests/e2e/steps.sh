@@ -159,8 +159,7 @@ open_local() {
   x mousemove $at click --repeat 2 --delay 80 1
   IFS=/ read -ra parts <<<"${1#/}"
   for part in "${parts[@]}"; do
-    drv waititem "$LOCTREE" "$part" 10000 >/dev/null || fail "the local tree lacks $part"
-    at=$(drv itempoint "$LOCTREE" "$part")
+    at=$(drv waitpoint "$LOCTREE" "$part" 10000) || fail "the local tree lacks $part"
     if [ "$part" = "${parts[-1]}" ]; then x mousemove $at click 1; else x mousemove $at click --repeat 2 --delay 80 1; fi
   done
 }
@@ -267,8 +266,7 @@ step_gbk_names() {
   open_site "$VS_SITE" upload
   # The log takes the function view's front on connecting: back to the files.
   show_func_tab 0
-  drv waititem "$SERLIST" upload 20000 >/dev/null || fail "the server list does not show vsftpd's root"
-  at=$(drv itempoint "$SERLIST" upload)
+  at=$(drv waitpoint "$SERLIST" upload 20000) || fail "the server list does not show vsftpd's root"
   x mousemove $at click --repeat 2 --delay 80 1
   drv waititem "$SERLIST" "$down" 20000 >/dev/null || { drv items "$SERLIST"; shot fail-gbk-list; fail "the GBK name is not listed"; }
   shot 02-gbk-listed
@@ -401,10 +399,11 @@ step_queue_restart() {
   add_to_queue
   confirm_ok
   until_ok 300 queue_counts 300 || { shot fail-queue; fail "the 300 files did not reach the queue"; }
-  rows=$(queue_rows)
+  # (each cell read is a message into the program: only the columns looked at)
+  rows=$(queue_cells 1)
   n=$(grep -c . <<<"$rows"); [ "$n" -eq 300 ] || fail "$n rows in the queue, not 300"
-  [ "$(cut -f1 <<<"$rows" | sort -u)" = "$(winpath "$mine")" ] ||
-    { cut -f1 <<<"$rows" | sort -u; fail "the items do not go to $mine"; }
+  [ "$(sort -u <<<"$rows")" = "$(winpath "$mine")" ] ||
+    { sort -u <<<"$rows"; fail "the items do not go to $mine"; }
   shot 03-queue-300
   # Stopped while it is exported through the queue list's menu and its file box
   # (workers still up from the drag step take new items at once).
@@ -432,12 +431,12 @@ step_queue_restart() {
   launch
   show_func_tab 3
   until_ok 200 queue_nonempty || fail "the queue did not come back"
-  rows=$(queue_rows)
+  rows=$(queue_cells 5,7)     # file name, status
   n=$(grep -c . <<<"$rows")
   [ "$n" -le 300 ] || fail "$n rows came back"
-  local lost; lost=$(comm -23 <(echo "$missing") <(cut -f5 <<<"$rows" | sort))
+  local lost; lost=$(comm -23 <(echo "$missing") <(cut -f1 <<<"$rows" | sort))
   [ -z "$lost" ] || { echo "$lost" | head; fail "files not yet there did not come back to the queue"; }
-  [ -z "$(cut -f7 <<<"$rows" | grep -vxE 'Waiting|Error')" ] || { cut -f7 <<<"$rows" | sort | uniq -c; fail "rows came back running"; }
+  [ -z "$(cut -f2 <<<"$rows" | grep -vxE 'Waiting|Error')" ] || { cut -f2 <<<"$rows" | sort | uniq -c; fail "rows came back running"; }
   shot 03-queue-back
   queue_reset_all
   start_queue
@@ -521,12 +520,10 @@ step_site_to_site() {
   x mousemove $at click 1
   drv waititem "$SERLIST" "s2s src" 20000 >/dev/null || fail "the first pane does not list the root"
   dual_view
-  drv waititem "$SERTREE1" "$VS_SITE" 10000 >/dev/null || { shot fail-dual; fail "no vsftpd site in the second pane"; }
-  at=$(drv itempoint "$SERTREE1" "$VS_SITE")
+  at=$(drv waitpoint "$SERTREE1" "$VS_SITE" 10000) || { shot fail-dual; fail "no vsftpd site in the second pane"; }
   x mousemove $at click 1
-  drv waititem "$SERTREE1" upload 30000 >/dev/null || { shot fail-dual; fail "the vsftpd site did not list"; }
   # Into its upload folder (the one vsftpd lets us write), then the drop on its list.
-  at=$(drv itempoint "$SERTREE1" upload)
+  at=$(drv waitpoint "$SERTREE1" upload 30000) || { shot fail-dual; fail "the vsftpd site did not list"; }
   x mousemove $at click 1
   show_func_tab 0                                   # the log took the front on connecting
   drv waititem "$SERLIST1" "中文.txt" 20000 >/dev/null || { shot fail-dual; fail "the upload folder did not list"; }
