@@ -194,7 +194,8 @@ start_queue() { drv command 32816 >/dev/null; }
 # The queue's rows; the "Queue" tab is brought to the front when another took it
 # (the local list's refresh after a download does).
 queue_rows() { drv items "$QUEUELIST" 2>/dev/null || { show_func_tab 3; drv items "$QUEUELIST"; }; }
-queue_has() { queue_rows | grep -qF "$1"; }
+# (the paths and the name: a name shows in one of them; fewer cells to read)
+queue_has() { queue_cells 1,4,5 | grep -qF "$1"; }
 queue_shows() { show_func_tab 3; queue_has "$1"; }
 # drop_to_queue NAME: the drop's confirmation answered; NAME waits in the queue.
 # The queue's end refreshes the local list, which brings "Files List" back to
@@ -256,7 +257,7 @@ ensure_site() {
 # them in GBK, and Wine names local files in UTF-8.
 gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
 has_bytes() { LC_ALL=C grep -qaF -- "$2" <<<"$1"; }
-queue_has_gbk() { has_bytes "$(drv items "$QUEUELIST")" "$(gbk "$1")"; }
+queue_has_gbk() { has_bytes "$(drv columns "$QUEUELIST" 1,4,5)" "$(gbk "$1")"; }
 sh_gbk_queue() { show_func_tab 3; queue_has_gbk "$1"; }
 
 step_gbk_names() {
