@@ -14,7 +14,11 @@ drv() {
   return $rc
 }
 drv_once() { (cd "$bin" && ZARN_TIMEOUT=${DRV_TIMEOUT:-90} "$top/scripts/wine-run.sh" ./e2e_driver.exe "$@" 2>/dev/null); }
-drv_serving() { [ -p "$root/drv.in" ] && [ -p "$root/drv.out" ] && [ -s "$root/drv.pid" ] && kill -0 "$(cat "$root/drv.pid")" 2>/dev/null; }
+# (read, not cat: a fork a call adds up under load)
+drv_serving() {
+  local p
+  [ -p "$root/drv.in" ] && [ -p "$root/drv.out" ] && read -r p 2>/dev/null <"$root/drv.pid" && [ -n "$p" ] && kill -0 "$p" 2>/dev/null
+}
 drv_start() {
   drv_serving && return 0
   rm -f "$root/drv.in" "$root/drv.out" "$root/drv.pid"
