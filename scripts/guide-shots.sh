@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # guide-shots.sh: runs the end-to-end scenario (tests/e2e) against the win64
 # build and copies its screenshots for the README's guide into docs/, cropped
-# to the program's windows. Needs the win64 build; takes two to four minutes.
+# to the program's windows. Needs the win64 build; takes a minute or two.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 export ZARN_BUILD_ROOT=${ZARN_BUILD_ROOT:-$top/build}

@@ -17,10 +17,13 @@
 //   text SEL                  the window's text
 //   command ID [SEL]          a menu command, as the menu or its key sends it
 //   items SEL [N]             the texts of a list view's rows (all columns or the first N, tab-separated)
+//   columns SEL C[,C...]      the texts of the given columns (from 1) of a list view's rows
 //   count SEL                 the number of a list view's rows
 //   tree SEL                  a tree view's items, indented by two per level
 //   itempoint SEL TEXT        screen point of the list row or expanded tree item TEXT
 //   waititem SEL TEXT [ms]    waits until a list row or tree item holds TEXT
+//   waitpoint SEL TEXT [ms]   waititem, then prints the item's point as itempoint does
+//   settled SEL [ms]          waits until the window's thread answers a message
 //   waitrows SEL N [ms]       waits until a list view holds at least N rows; prints the count
 //                             (one message a poll: reading a big list's texts takes minutes)
 //   select SEL TEXT           selects the tree item TEXT (as a click on it does)
@@ -28,13 +31,21 @@
 //   tabpoint SEL N            screen point of the N-th tab (from 0) of a tab control
 //   menu [ms]                 waits until a popup menu is shown; prints its rectangle
 //   parent SEL                the handle of the window's parent (a selector itself)
+//   serve                     answers requests from stdin until "quit" or its end: one
+//                             Wine process for a whole scenario instead of one a call
 // Exit status 0: done; 1: not found in time; 2: bad arguments.
+//
+// serve: a request is one line "ID<TAB>VERB<TAB>ARG...", its arguments in UTF-8
+// (as a Unix command line hands them over); the answer is a line "\036begin ID",
+// the verb's output, then "\036end ID STATUS". Texts read from windows come out
+// in the ANSI code page, as in the one-shot mode.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -216,67 +227,77 @@ private:
   size_t m_size;
 };
 
-constexpr size_t kTextAt = 1024;
 constexpr int kTextMax = 1024;
 
-std::string ListCell(HWND list, RemoteBuffer& buf, int row, int col)
-{
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.iSubItem = col;
-  item.pszText = buf.at(kTextAt);
-  item.cchTextMax = kTextMax;
-  char zero = 0;
-  buf.Write(kTextAt, &zero, 1);
-  buf.Write(0, &item, sizeof item);
-  ::SendMessageA(list, LVM_GETITEMTEXTA, row, (LPARAM)buf.at(0));
-  char text[kTextMax + 1] = {};
-  buf.Read(kTextAt, text, kTextMax);
-  return text;
-}
+// Each cell is a message into the program, and every read or write of its
+// memory a round trip through the wine server: cells are asked for in batches,
+// their requests written at once and their texts read back at once.
+constexpr int kBatch = 64;
 
-// Each cell is a round trip into the program: callers that need only the
-// first columns say so (0: all of them).
-std::vector<std::string> ListRows(HWND list, int maxCols = 0)
+// The texts of the given columns (0-based) of every row, tab-separated.
+std::vector<std::string> ListColumns(HWND list, const std::vector<int>& columns)
 {
   std::vector<std::string> rows;
-  RemoteBuffer buf(list, kTextAt + kTextMax + 16);
-  if (!buf.ok())
+  const size_t itemsSize = kBatch * sizeof(LVITEMA);
+  RemoteBuffer buf(list, itemsSize + (size_t)kBatch * kTextMax);
+  if (!buf.ok() || columns.empty())
     return rows;
-  HWND header = (HWND)::SendMessageA(list, LVM_GETHEADER, 0, 0);
-  int cols = header != nullptr ? (int)::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) : 1;
-  if (cols < 1)
-    cols = 1;
-  if (maxCols > 0 && maxCols < cols)
-    cols = maxCols;
   const int count = (int)::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-  for (int r = 0; r < count; ++r) {
-    std::string line;
-    for (int c = 0; c < cols; ++c) {
-      if (c > 0)
-        line += '\t';
-      line += ListCell(list, buf, r, c);
+  const int cols = (int)columns.size();
+  const long cells = (long)count * cols;
+  rows.resize(count);
+  std::vector<LVITEMA> items(kBatch);
+  std::vector<LRESULT> lengths(kBatch);
+  std::vector<char> texts((size_t)kBatch * kTextMax);
+  for (long first = 0; first < cells; first += kBatch) {
+    const int n = (int)std::min<long>(kBatch, cells - first);
+    for (int k = 0; k < n; ++k) {
+      LVITEMA& item = items[k];
+      item = LVITEMA();
+      item.mask = LVIF_TEXT;
+      item.iItem = (int)((first + k) / cols);
+      item.iSubItem = columns[(first + k) % cols];
+      item.pszText = buf.at(itemsSize + (size_t)k * kTextMax);
+      item.cchTextMax = kTextMax;
     }
-    rows.push_back(line);
+    if (!buf.Write(0, items.data(), n * sizeof(LVITEMA)))
+      return std::vector<std::string>();
+    for (int k = 0; k < n; ++k)
+      lengths[k] = ::SendMessageA(list, LVM_GETITEMTEXTA, items[k].iItem, (LPARAM)buf.at(k * sizeof(LVITEMA)));
+    if (!buf.Read(itemsSize, texts.data(), (size_t)n * kTextMax))
+      return std::vector<std::string>();
+    for (int k = 0; k < n; ++k) {
+      const char* text = texts.data() + (size_t)k * kTextMax;
+      // The length the list returned; a slot it did not fill keeps no old text.
+      size_t len = lengths[k] > 0 ? std::min<size_t>((size_t)lengths[k], kTextMax - 1) : 0;
+      len = strnlen(text, len);
+      std::string& line = rows[(first + k) / cols];
+      if ((first + k) % cols != 0)
+        line += '\t';
+      line.append(text, len);
+    }
   }
   return rows;
 }
 
-std::string TreeText(HWND tree, RemoteBuffer& buf, HTREEITEM item)
+int ColumnCount(HWND list)
 {
-  TVITEMA tv = {};
-  tv.mask = TVIF_TEXT | TVIF_HANDLE;
-  tv.hItem = item;
-  tv.pszText = buf.at(kTextAt);
-  tv.cchTextMax = kTextMax;
-  char zero = 0;
-  buf.Write(kTextAt, &zero, 1);
-  buf.Write(0, &tv, sizeof tv);
-  ::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)buf.at(0));
-  char text[kTextMax + 1] = {};
-  buf.Read(kTextAt, text, kTextMax);
-  return text;
+  HWND header = (HWND)::SendMessageA(list, LVM_GETHEADER, 0, 0);
+  const int cols = header != nullptr ? (int)::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) : 1;
+  return cols < 1 ? 1 : cols;
+}
+
+// The first maxCols columns (0: all of them): callers that need only the
+// first ones say so.
+std::vector<std::string> ListRows(HWND list, int maxCols = 0)
+{
+  int cols = ColumnCount(list);
+  if (maxCols > 0 && maxCols < cols)
+    cols = maxCols;
+  std::vector<int> columns;
+  for (int c = 0; c < cols; ++c)
+    columns.push_back(c);
+  return ListColumns(list, columns);
 }
 
 struct TreeRow {
@@ -285,22 +306,51 @@ struct TreeRow {
   std::string text;
 };
 
-void TreeWalk(HWND tree, RemoteBuffer& buf, HTREEITEM item, int depth, std::vector<TreeRow>& out)
+// The items first (their handles need no memory of the program), then their
+// texts in batches, as the list's cells.
+void TreeWalk(HWND tree, HTREEITEM item, int depth, std::vector<TreeRow>& out)
 {
   for (; item != nullptr; item = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item)) {
-    out.push_back({item, depth, TreeText(tree, buf, item)});
+    out.push_back({item, depth, std::string()});
     auto child = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)item);
     if (child != nullptr && out.size() < 100000)
-      TreeWalk(tree, buf, child, depth + 1, out);
+      TreeWalk(tree, child, depth + 1, out);
   }
 }
 
 std::vector<TreeRow> TreeRows(HWND tree)
 {
   std::vector<TreeRow> rows;
-  RemoteBuffer buf(tree, kTextAt + kTextMax + 16);
-  if (buf.ok())
-    TreeWalk(tree, buf, (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0), 0, rows);
+  const size_t itemsSize = kBatch * sizeof(TVITEMA);
+  RemoteBuffer buf(tree, itemsSize + (size_t)kBatch * kTextMax);
+  if (!buf.ok())
+    return rows;
+  TreeWalk(tree, (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0), 0, rows);
+  std::vector<TVITEMA> items(kBatch);
+  std::vector<char> texts((size_t)kBatch * kTextMax);
+  for (size_t first = 0; first < rows.size(); first += kBatch) {
+    const int n = (int)std::min<size_t>(kBatch, rows.size() - first);
+    for (int k = 0; k < n; ++k) {
+      TVITEMA& tv = items[k];
+      tv = TVITEMA();
+      tv.mask = TVIF_TEXT | TVIF_HANDLE;
+      tv.hItem = rows[first + k].item;
+      tv.pszText = buf.at(itemsSize + (size_t)k * kTextMax);
+      tv.cchTextMax = kTextMax;
+    }
+    // A text the tree does not give (an item gone meanwhile) reads empty.
+    std::fill(texts.begin(), texts.begin() + (size_t)n * kTextMax, '\0');
+    if (!buf.Write(0, items.data(), n * sizeof(TVITEMA)) || !buf.Write(itemsSize, texts.data(), (size_t)n * kTextMax))
+      return std::vector<TreeRow>();
+    for (int k = 0; k < n; ++k)
+      ::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)buf.at(k * sizeof(TVITEMA)));
+    if (!buf.Read(itemsSize, texts.data(), (size_t)n * kTextMax))
+      return std::vector<TreeRow>();
+    for (int k = 0; k < n; ++k) {
+      const char* text = texts.data() + (size_t)k * kTextMax;
+      rows[first + k].text.assign(text, strnlen(text, kTextMax - 1));
+    }
+  }
   return rows;
 }
 
@@ -386,13 +436,10 @@ DWORD Ms(int argc, char** argv, int at, DWORD fallback)
   return argc > at ? (DWORD)std::strtoul(argv[at], nullptr, 10) : fallback;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Verb(int argc, char** argv)
 {
   if (argc < 2)
     return 2;
-  _setmode(_fileno(stdout), _O_BINARY);  // lines end in \n, as the scripts read them
   const std::string verb = argv[1];
   const std::string sel = argc > 2 ? argv[2] : "main";
   HWND w = nullptr;
@@ -444,6 +491,23 @@ int main(int argc, char** argv)
   } else if (verb == "items") {
     for (const std::string& row : ListRows(w, argc > 3 ? std::atoi(argv[3]) : 0))
       std::printf("%s\n", row.c_str());
+  } else if (verb == "columns") {
+    if (argc < 4)
+      return 2;
+    std::vector<int> columns;
+    const int cols = ColumnCount(w);
+    for (const char* p = argv[3]; *p != '\0';) {
+      char* end = nullptr;
+      const long c = std::strtol(p, &end, 10);
+      if (end == p || c < 1 || c > cols)
+        return 2;
+      columns.push_back((int)c - 1);
+      p = *end == ',' ? end + 1 : end;
+      if (*end != ',' && *end != '\0')
+        return 2;
+    }
+    for (const std::string& row : ListColumns(w, columns))
+      std::printf("%s\n", row.c_str());
   } else if (verb == "count") {
     std::printf("%d\n", (int)::SendMessageA(w, LVM_GETITEMCOUNT, 0, 0));
   } else if (verb == "tree") {
@@ -460,13 +524,13 @@ int main(int argc, char** argv)
       return 1;
     }
     std::printf("%ld\n", count);
-  } else if (verb == "itempoint" || verb == "waititem" || verb == "select") {
+  } else if (verb == "itempoint" || verb == "waititem" || verb == "waitpoint" || verb == "select") {
     if (argc < 4)
       return 2;
     POINT pt = {};
     HTREEITEM item = nullptr;
-    const bool wantPoint = verb == "itempoint";
-    if (!WaitFor(verb == "waititem" ? Ms(argc, argv, 4, 30000) : 0,
+    const bool wantPoint = verb == "itempoint" || verb == "waitpoint";
+    if (!WaitFor(verb == "waititem" || verb == "waitpoint" ? Ms(argc, argv, 4, 30000) : 0,
                  [&] { return FindItem(w, argv[3], wantPoint ? &pt : nullptr, &item); })) {
       std::fprintf(stderr, "e2e_driver: no item \"%s\"\n", argv[3]);
       return 1;
@@ -478,6 +542,12 @@ int main(int argc, char** argv)
         return 2;
       ::SendMessageA(w, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
     }
+  } else if (verb == "settled") {
+    // Answered once its thread is back in a message loop: what it does at its
+    // start before pumping messages (a box it opens then) is done or shown.
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, Ms(argc, argv, 3, 30000), &result))
+      return 1;
   } else if (verb == "parent") {
     HWND parent = ::GetParent(w);
     if (parent == nullptr)
@@ -499,6 +569,90 @@ int main(int argc, char** argv)
   } else {
     return 2;
   }
-  std::fflush(stdout);
   return 0;
+}
+
+// A Unix argument arrives in UTF-8; the one-shot mode gets it in the ANSI code
+// page (Wine converts the command line), so the serving mode does the same.
+// Bytes that are no UTF-8 are kept as they are.
+std::string FromUtf8(const std::string& s)
+{
+  if (s.empty())
+    return s;
+  const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), (int)s.size(), nullptr, 0);
+  if (n <= 0)
+    return s;
+  std::wstring wide(n, L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), &wide[0], n);
+  const int m = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+  if (m <= 0)
+    return s;
+  std::string out(m, '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &out[0], m, nullptr, nullptr);
+  return out;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line)
+{
+  std::vector<std::string> parts;
+  size_t from = 0;
+  for (;;) {
+    const size_t tab = line.find('\t', from);
+    parts.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
+    if (tab == std::string::npos)
+      return parts;
+    from = tab + 1;
+  }
+}
+
+// Reads requests until "quit" or the end of stdin. A request's output is
+// flushed with its end line, so the caller never waits on a buffer.
+int Serve()
+{
+  std::string line;
+  for (;;) {
+    line.clear();
+    int c;
+    while ((c = std::fgetc(stdin)) != EOF && c != '\n')
+      line += (char)c;
+    if (c == EOF && line.empty())
+      return 0;
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    const std::vector<std::string> parts = SplitTabs(line);
+    if (parts.size() < 2) {
+      if (parts[0] == "quit")
+        return 0;
+      continue;  // a blank or torn line: nobody waits on it
+    }
+    const std::string& id = parts[0];
+    std::vector<std::string> args;
+    args.push_back("e2e_driver");
+    for (size_t i = 1; i < parts.size(); ++i)
+      args.push_back(FromUtf8(parts[i]));
+    std::vector<char*> argv;
+    for (std::string& a : args)
+      argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    std::printf("\036begin %s\n", id.c_str());
+    std::fflush(stdout);
+    int rc = args[1] == "quit" ? 0 : Verb((int)args.size(), argv.data());
+    std::fflush(stderr);
+    // Output that did not end its last line still leaves the end on a line of its own.
+    std::printf("\n\036end %s %d\n", id.c_str(), rc);
+    std::fflush(stdout);
+    if (args[1] == "quit")
+      return 0;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  _setmode(_fileno(stdout), _O_BINARY);  // lines end in \n, as the scripts read them
+  _setmode(_fileno(stdin), _O_BINARY);
+  int rc = argc == 2 && std::strcmp(argv[1], "serve") == 0 ? Serve() : Verb(argc, argv);
+  std::fflush(stdout);
+  return rc;
 }

@@ -25,19 +25,22 @@ wine_env() {
   [ -s "$root/xvfb.display" ] && export DISPLAY=:$(cat "$root/xvfb.display")
   return 0
 }
-drv() { (cd "$bin" && ZARN_TIMEOUT=${DRV_TIMEOUT:-90} "$top/scripts/wine-run.sh" ./e2e_driver.exe "$@" 2>/dev/null); }
+# drv: the driver (tests/e2e/drv.sh), serving the scenario from the program's start.
+. "$top/tests/e2e/drv.sh"
 x() { xdotool "$@"; }
 shot() { mkdir -p "$root/shots"; import -window root "$root/shots/$1.png"; echo "e2e: shot $root/shots/$1.png"; }
 # waits up to $1 tenths of a second of wall time for the command to succeed
 # (a driver call alone can take a second on a loaded machine: not a count of tries)
 tenths() { echo $(($(date +%s%N) / 100000000)); }
 until_ok() {
-  local end=$(($(tenths) + $1)); shift
+  local end=$(($(tenths) + $1)) t0=$EPOCHREALTIME rc=0; shift
   while :; do
-    "$@" && return 0
-    [ "$(tenths)" -ge "$end" ] && return 1
+    "$@" && break
+    [ "$(tenths)" -ge "$end" ] && { rc=1; break; }
     sleep 0.1
   done
+  [ -n "${E2E_TIMES:-}" ] && printf '%s until_ok %s\n' "$(bc <<<"$EPOCHREALTIME - $t0")" "$*" >>"$E2E_TIMES"
+  return $rc
 }
 
 # Clicks a control's centre (driver selector) and types a new text into it.
@@ -76,12 +79,40 @@ make_files() {
   for i in $(seq -w 1 300); do printf 'queued file %s\r\n' "$i" >"$r/queue/q$i.txt"; done
   printf 'inner\r\n' >"$r/s2s src/inner/deep.txt"
   printf 'welcome\r\n' >"$r/readme.txt"
-  # Killed and started again in the middle of this one (a folder of its own).
+  # Killed and started again in the middle of this one (a folder of its own):
+  # 8 s at the server's limit, time enough to kill it halfway on a loaded machine.
   mkdir -p "$r/restart"
-  head -c 41943040 /dev/urandom >"$r/restart/resume me.bin"
+  head -c 16777216 /dev/urandom >"$r/restart/resume me.bin"
   # vsftpd keeps names as bytes: a GBK name (two Chinese characters, .txt).
   printf 'gbk named file\n' >"$ZARN_VSFTPD_ROOT/upload/$(printf '\xd6\xd0\xce\xc4').txt"
   chmod -R a+rwX "$ZARN_VSFTPD_ROOT/upload"
+}
+
+# A Windows path as a .reg file writes it (backslashes doubled).
+regpath() { winpath "$1" | sed 's/\\/\\\\/g'; }
+
+# copy_prefix DEST: a booted wine prefix for one scenario, copied from the
+# template prefix beside the scenarios' roots, which is booted once a build
+# (30-70 s) under a lock the other scenario waits on. The DLLs and programs
+# (690 MB, never written) are hard links; everything else is copied.
+copy_prefix() {
+  local tpl; tpl=$(dirname "$root")/e2e-prefix
+  (
+    flock -w 240 9 || exit 1
+    [ -f "$tpl/wineprefix/.e2e-booted" ] && exit 0
+    rm -rf "$tpl"; mkdir -p "$tpl"
+    wine_env   # booted in the scenario's locale
+    env -u DISPLAY ZARN_BUILD_ROOT="$tpl" WINEPREFIX="$tpl/wineprefix" "$top/scripts/wine-env.sh" up </dev/null >/dev/null 2>&1 &&
+      ZARN_BUILD_ROOT="$tpl" WINEPREFIX="$tpl/wineprefix" "$top/scripts/wine-env.sh" down </dev/null >/dev/null 2>&1 &&
+      WINEPREFIX="$tpl/wineprefix" /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1 &&
+      [ -f "$tpl/wineprefix/system.reg" ] && touch "$tpl/wineprefix/.e2e-booted"
+  ) 9>"$tpl.lock" || return 1
+  [ -f "$tpl/wineprefix/.e2e-booted" ] || return 1
+  cp -al "$tpl/wineprefix" "$1" || return 1
+  (cd "$tpl/wineprefix" && find . -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.sys' -o -iname '*.drv' \
+      -o -iname '*.ocx' -o -iname '*.acm' -o -iname '*.cpl' -o -iname '*.tlb' -o -iname '*.nls' -o -iname '*.ax' \
+      -o -iname '*.ds' -o -iname '*.msstyles' -o -iname '*.ttf' -o -iname '*.fon' \) -print0) |
+    (cd "$1" && xargs -0 -I{} cp -p --remove-destination "$tpl/wineprefix/{}" "{}")
 }
 
 start() {
@@ -89,13 +120,16 @@ start() {
   stop_quietly
   # A run that failed midway may have left the locked download target.
   [ -d "$root/locked target" ] && chattr -i "$root/locked target" 2>/dev/null
-  # A new root each run; the wine prefix alone is kept (made once: 30-40 s),
-  # with the program's registry key cleared below before the program starts.
-  if [ -d "$root/wineprefix" ]; then
+  # A new root each run; the wine prefix alone is kept, with the program's
+  # registry key cleared below before the program starts.
+  if [ -f "$root/wineprefix/.e2e-booted" ]; then
     mv "$root/wineprefix" "$root.prefix.$$"; rm -rf "$root"; mkdir -p "$root"; mv "$root.prefix.$$" "$root/wineprefix"
   else
-    rm -rf "$root"
+    rm -rf "$root"; mkdir -p "$root"
+    copy_prefix "$root/wineprefix" || fail "no wine prefix for the scenario"
   fi
+  # Booted already: wine-env.sh only starts its server and Xvfb.
+  touch "$root/.wine-booted"
   # "locked target": a download folder the user may not write to (locked by its step).
   mkdir -p "$root/local" "$root/shots" "$root/locked target"
   # The servers live in a detached with-peers.sh, so that no ctest pipe waits on them.
@@ -104,20 +138,24 @@ start() {
   E2E_ROOT=$root ZARN_PYFTPD_SEND_LIMIT=2097152 ZARN_PYFTPD_SEND_LIMIT_DIR=restart setsid "$top/tests/peers/with-peers.sh" --pyftpd --vsftpd -- "$0" serve \
     </dev/null >"$root/peers.out" 2>&1 &
   echo $! >"$root/peers.pid"
+  # Wine's side is made ready while the servers start.
+  wine_env
+  "$top/scripts/wine-env.sh" up >/dev/null 2>&1 </dev/null
+  wine_env
+  # What an installer would leave: where downloads and the queue file go; what
+  # an earlier run left of the program's own settings goes first. One import:
+  # each Wine process costs seconds on a loaded machine.
+  local key='HKEY_CURRENT_USER\SOFTWARE\ZARN'
+  { printf 'REGEDIT4\r\n\r\n[-%s]\r\n\r\n[%s\\SETUP]\r\n' "$key" "$key"
+    printf '"%s"="%s"\r\n' DOWNLOADPATH "$(regpath "$root/local")" PLANFILE "$(regpath "$root/queue.pln")" \
+      SITEFILE "$(regpath "$root/zarnsite.ini")"
+  } >"$root/setup.reg"
+  setsid /usr/lib/wine/wine64 reg import "$(winpath "$root/setup.reg")" </dev/null >/dev/null 2>&1 ||
+    fail "the settings could not be imported"
   until_ok 300 test -s "$root/peers.env" || { cat "$root/peers.out" >&2; fail "the servers did not start"; }
   # shellcheck disable=SC1091
   . "$root/peers.env"
   make_files
-  wine_env
-  "$top/scripts/wine-env.sh" up >/dev/null 2>&1 </dev/null
-  wine_env
-  # What an installer would leave: where downloads and the queue file go.
-  local setup='HKCU\SOFTWARE\ZARN\SETUP'
-  reg() { setsid /usr/lib/wine/wine64 reg add "$@" /f </dev/null >/dev/null 2>&1; }
-  setsid /usr/lib/wine/wine64 reg delete 'HKCU\SOFTWARE\ZARN' /f </dev/null >/dev/null 2>&1
-  reg "$setup" /v DOWNLOADPATH /d "$(winpath "$root/local")"
-  reg "$setup" /v PLANFILE /d "$(winpath "$root/queue.pln")"
-  reg "$setup" /v SITEFILE /d "$(winpath "$root/zarnsite.ini")"
   launch
   echo "e2e: started"
 }
@@ -127,9 +165,12 @@ launch() {
   # Redirected as a whole: nothing left behind may hold the caller's pipes.
   (cd "$bin" && ZARN_TIMEOUT=3600 exec setsid "$top/scripts/wine-run.sh" ./zarn.exe) </dev/null >>"$root/zarn.out" 2>&1 &
   echo $! >"$root/zarn.pid"
+  drv_start || fail "the driver could not be started"
   drv wait main 60000 >/dev/null || fail "the main window did not come"
-  # The tip of the day may greet the user: closed as the user closes it.
-  drv wait "top:Tip" 3000 >/dev/null 2>&1 && drv close "top:Tip"
+  # The tip of the day may greet the user (a box of the start, before the
+  # program reads its messages): closed as the user closes it.
+  drv settled main 30000 || fail "the main window does not answer"
+  drv wait "top:Tip" 500 >/dev/null 2>&1 && drv close "top:Tip"
   return 0
 }
 
@@ -142,9 +183,12 @@ stop_quietly() {
     until_ok 150 sh -c "! kill -0 $(cat "$root/zarn.pid") 2>/dev/null"
     zarn_alive && kill -- -"$(cat "$root/zarn.pid")" 2>/dev/null
   fi
+  # The driver and the servers end beside each other.
+  drv_stop nowait
   touch "$root/stop"
   [ -f "$root/peers.pid" ] && until_ok 100 sh -c "! kill -0 $(cat "$root/peers.pid") 2>/dev/null"
   ZARN_BUILD_ROOT=$root "$top/scripts/wine-env.sh" down >/dev/null 2>&1
+  drv_gone
   return 0
 }
 
@@ -161,6 +205,7 @@ stop() {
   [ -f "$root/peers.env" ] && . "$root/peers.env" && py=$(cat "$ZARN_PYFTPD_PIDFILE" 2>/dev/null)
   stop_quietly
   [ -f "$root/peers.pid" ] && kill -0 "$(cat "$root/peers.pid")" 2>/dev/null && fail "the servers did not end"
+  [ -s "$root/drv.ended" ] && kill -0 "$(cat "$root/drv.ended")" 2>/dev/null && fail "the driver did not end"
   [ -n "$py" ] && ! until_ok 50 sh -c "! kill -0 $py 2>/dev/null" && fail "pyftpdlib (pid $py) did not end"
   echo "e2e: stopped"
 }

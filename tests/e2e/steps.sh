@@ -106,13 +106,21 @@ step_port_monitor() {
   drv gone "$PORTS" 10000 || fail "the port monitor stayed open"
 }
 
+# log_holds LINE...: the connection log (its page in front) shows every LINE.
+log_holds() {
+  local rows want; rows=$(drv items "$LOGLIST")
+  for want; do grep -qF "$want" <<<"$rows" || return 1; done
+}
 step_connection_log() {
+  local rows want wants=("127.0.0.1::Sending command ---> USER $ZARN_PYFTPD_USER" "127.0.0.1::Sending command ---> PASS x"
+                         "230 Login successful" "127.0.0.1::Sending command ---> LIST" "127.0.0.1::Reply: 226")
   show_func_tab 1
-  local rows; rows=$(drv items "$LOGLIST")
-  for want in "127.0.0.1::Sending command ---> USER $ZARN_PYFTPD_USER" "127.0.0.1::Sending command ---> PASS x" \
-              "230 Login successful" "127.0.0.1::Sending command ---> LIST" "127.0.0.1::Reply: 226"; do
-    grep -qF "$want" <<<"$rows" || { echo "$rows"; fail "the log lacks \"$want\""; }
-  done
+  # The page fills its list once it is in front.
+  until_ok 100 log_holds "${wants[@]}" || {
+    rows=$(drv items "$LOGLIST"); echo "$rows"
+    for want in "${wants[@]}"; do grep -qF "$want" <<<"$rows" || fail "the log lacks \"$want\""; done
+  }
+  rows=$(drv items "$LOGLIST")
   # The password never shows in the log.
   grep -q "$ZARN_PYFTPD_PASS" <<<"$rows" && fail "the log shows the password"
   shot 09-connection-log
@@ -151,8 +159,7 @@ open_local() {
   x mousemove $at click --repeat 2 --delay 80 1
   IFS=/ read -ra parts <<<"${1#/}"
   for part in "${parts[@]}"; do
-    drv waititem "$LOCTREE" "$part" 10000 >/dev/null || fail "the local tree lacks $part"
-    at=$(drv itempoint "$LOCTREE" "$part")
+    at=$(drv waitpoint "$LOCTREE" "$part" 10000) || fail "the local tree lacks $part"
     if [ "$part" = "${parts[-1]}" ]; then x mousemove $at click 1; else x mousemove $at click --repeat 2 --delay 80 1; fi
   done
 }
@@ -194,7 +201,8 @@ start_queue() { drv command 32816 >/dev/null; }
 # The queue's rows; the "Queue" tab is brought to the front when another took it
 # (the local list's refresh after a download does).
 queue_rows() { drv items "$QUEUELIST" 2>/dev/null || { show_func_tab 3; drv items "$QUEUELIST"; }; }
-queue_has() { queue_rows | grep -qF "$1"; }
+# (the paths and the name: a name shows in one of them; fewer cells to read)
+queue_has() { queue_cells 1,4,5 | grep -qF "$1"; }
 queue_shows() { show_func_tab 3; queue_has "$1"; }
 # drop_to_queue NAME: the drop's confirmation answered; NAME waits in the queue.
 # The queue's end refreshes the local list, which brings "Files List" back to
@@ -255,7 +263,7 @@ ensure_site() {
 # them in GBK, and Wine names local files in UTF-8.
 gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
 has_bytes() { LC_ALL=C grep -qaF -- "$2" <<<"$1"; }
-queue_has_gbk() { has_bytes "$(drv items "$QUEUELIST")" "$(gbk "$1")"; }
+queue_has_gbk() { has_bytes "$(drv columns "$QUEUELIST" 1,4,5)" "$(gbk "$1")"; }
 sh_gbk_queue() { show_func_tab 3; queue_has_gbk "$1"; }
 
 step_gbk_names() {
@@ -265,8 +273,7 @@ step_gbk_names() {
   open_site "$VS_SITE" upload
   # The log takes the function view's front on connecting: back to the files.
   show_func_tab 0
-  drv waititem "$SERLIST" upload 20000 >/dev/null || fail "the server list does not show vsftpd's root"
-  at=$(drv itempoint "$SERLIST" upload)
+  at=$(drv waitpoint "$SERLIST" upload 20000) || fail "the server list does not show vsftpd's root"
   x mousemove $at click --repeat 2 --delay 80 1
   drv waititem "$SERLIST" "$down" 20000 >/dev/null || { drv items "$SERLIST"; shot fail-gbk-list; fail "the GBK name is not listed"; }
   shot 02-gbk-listed
@@ -323,7 +330,9 @@ add_to_queue() { drv command 32838 >/dev/null; }
 # above brings the "Queue" tab back when the workers showed the log.
 queue_count() { drv count "$QUEUELIST"; }
 queue_counts() { [ "$(queue_count)" = "$1" ]; }
-queue_column() { queue_rows | cut -f"$1"; }
+queue_column() { queue_cells "$1"; }
+# queue_cells C[,C...]: those columns of the queue's rows, tab-separated.
+queue_cells() { drv columns "$QUEUELIST" "$1" 2>/dev/null || { show_func_tab 3; drv columns "$QUEUELIST" "$1"; }; }
 # queue_menu N KEY: the queue list's context menu opened by a right click and
 # walked N times with KEY (Up from no selection starts at the last entry).
 queue_menu() {
@@ -350,10 +359,18 @@ file_box() {
   drv gone "$FILEBOX/id:1148" 10000 || { shot "fail-file-box"; fail "the file box stayed open"; }
 }
 # A replace box a re-run meets (a file the closed run had begun) is answered
-# Overwrite, as a user answers it.
+# Overwrite, as a user answers it. The box may be found before its buttons
+# show, close itself (10 s) between the look and the click, or be followed by
+# another: a box that is not there to answer is left to the caller's next try.
+REPLACEBOX="top:Confirm File Replace"
 answer_replace() {
-  drv wait "top:Confirm File Replace" 0 >/dev/null 2>&1 || return 0
-  click_ctl "top:Confirm File Replace/id:1"
+  local c
+  drv wait "$REPLACEBOX" 0 >/dev/null 2>&1 || return 0
+  c=$(drv rect "$REPLACEBOX/id:1" 2>/dev/null) || return 0
+  set -- $c
+  [ $# -eq 6 ] && [ "$3" -gt 0 ] && [ "$4" -gt 0 ] || return 0
+  x mousemove "$5" "$6" click 1
+  return 0
 }
 queue_done() {
   answer_replace
@@ -388,10 +405,11 @@ step_queue_restart() {
   add_to_queue
   confirm_ok
   until_ok 300 queue_counts 300 || { shot fail-queue; fail "the 300 files did not reach the queue"; }
-  rows=$(queue_rows)
+  # (each cell read is a message into the program: only the columns looked at)
+  rows=$(queue_cells 1)
   n=$(grep -c . <<<"$rows"); [ "$n" -eq 300 ] || fail "$n rows in the queue, not 300"
-  [ "$(cut -f1 <<<"$rows" | sort -u)" = "$(winpath "$mine")" ] ||
-    { cut -f1 <<<"$rows" | sort -u; fail "the items do not go to $mine"; }
+  [ "$(sort -u <<<"$rows")" = "$(winpath "$mine")" ] ||
+    { sort -u <<<"$rows"; fail "the items do not go to $mine"; }
   shot 03-queue-300
   # Stopped while it is exported through the queue list's menu and its file box
   # (workers still up from the drag step take new items at once).
@@ -419,12 +437,12 @@ step_queue_restart() {
   launch
   show_func_tab 3
   until_ok 200 queue_nonempty || fail "the queue did not come back"
-  rows=$(queue_rows)
+  rows=$(queue_cells 5,7)     # file name, status
   n=$(grep -c . <<<"$rows")
   [ "$n" -le 300 ] || fail "$n rows came back"
-  local lost; lost=$(comm -23 <(echo "$missing") <(cut -f5 <<<"$rows" | sort))
+  local lost; lost=$(comm -23 <(echo "$missing") <(cut -f1 <<<"$rows" | sort))
   [ -z "$lost" ] || { echo "$lost" | head; fail "files not yet there did not come back to the queue"; }
-  [ -z "$(cut -f7 <<<"$rows" | grep -vxE 'Waiting|Error')" ] || { cut -f7 <<<"$rows" | sort | uniq -c; fail "rows came back running"; }
+  [ -z "$(cut -f2 <<<"$rows" | grep -vxE 'Waiting|Error')" ] || { cut -f2 <<<"$rows" | sort | uniq -c; fail "rows came back running"; }
   shot 03-queue-back
   queue_reset_all
   start_queue
@@ -451,7 +469,7 @@ py_pid() { cat "$ZARN_PYFTPD_PIDFILE" 2>/dev/null; }
 py_listening() { /usr/bin/python3 -c 'import socket, sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 1).close()' "$ZARN_PYFTPD_PORT" 2>/dev/null; }
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 
-resume_finished() { queue_rows | grep -F 'resume me.bin' | grep -q Finished; }
+resume_finished() { row_status_is 'resume me.bin' Finished; }
 step_server_restart() {
   # pyftpdlib killed while a big file comes down (it sends the files of
   # "restart" at ZARN_PYFTPD_SEND_LIMIT bytes a second), then started again on
@@ -508,12 +526,10 @@ step_site_to_site() {
   x mousemove $at click 1
   drv waititem "$SERLIST" "s2s src" 20000 >/dev/null || fail "the first pane does not list the root"
   dual_view
-  drv waititem "$SERTREE1" "$VS_SITE" 10000 >/dev/null || { shot fail-dual; fail "no vsftpd site in the second pane"; }
-  at=$(drv itempoint "$SERTREE1" "$VS_SITE")
+  at=$(drv waitpoint "$SERTREE1" "$VS_SITE" 10000) || { shot fail-dual; fail "no vsftpd site in the second pane"; }
   x mousemove $at click 1
-  drv waititem "$SERTREE1" upload 30000 >/dev/null || { shot fail-dual; fail "the vsftpd site did not list"; }
   # Into its upload folder (the one vsftpd lets us write), then the drop on its list.
-  at=$(drv itempoint "$SERTREE1" upload)
+  at=$(drv waitpoint "$SERTREE1" upload 30000) || { shot fail-dual; fail "the vsftpd site did not list"; }
   x mousemove $at click 1
   show_func_tab 0                                   # the log took the front on connecting
   drv waititem "$SERLIST1" "中文.txt" 20000 >/dev/null || { shot fail-dual; fail "the upload folder did not list"; }
@@ -577,6 +593,8 @@ step_search() {
 SM="top:ZARN Site Manager"
 SMTREE="$SM/id:1002"
 SPARE="Spare vsftpd"
+# The spare site among the work sites (the tree's part above the spare heading).
+spare_promoted() { drv tree "$SMTREE" | grep -B100 'ZARN Spare Site' | grep -qx "  $SPARE"; }
 step_site_manager() {
   local at
   drv command 32849 >/dev/null                     # F4
@@ -602,7 +620,7 @@ step_site_manager() {
   x mousemove $at click 3
   sleep 0.5  # the menu has no window the driver can wait on before it is drawn
   x key Down Down Return
-  until_ok 100 sh -c "$(declare -f drv); bin='$bin' top='$top'; drv tree '$SMTREE' | grep -B100 'ZARN Spare Site' | grep -qx '  $SPARE'" ||
+  until_ok 100 spare_promoted ||
     { drv tree "$SMTREE"; fail "the site was not copied to the work sites"; }
   shot 06-site-promoted
   click_ctl "$SM/id:1065"                           # Exit
@@ -613,6 +631,7 @@ step_site_manager() {
 CON="top:ZARN-Manual Control Center"
 # The console's log: the edit box's text, one line each.
 con_log() { drv text "$CON/id:1002"; }
+con_says() { con_log | grep -q "^$1"; }
 con_send() {
   fill "$CON/id:1003" "$1"
   click_ctl "$CON/id:1004"
@@ -628,13 +647,13 @@ step_console() {
   fill "$CON/id:1011" "$ZARN_VSFTPD_USER"
   fill "$CON/id:1013" "$ZARN_VSFTPD_PASS"
   click_ctl "$CON/id:1016"                  # Connect
-  until_ok 150 sh -c "$(declare -f drv con_log); bin='$bin' top='$top' CON='$CON'; con_log | grep -q '^230'" ||
+  until_ok 150 con_says 230 ||
     { con_log; shot fail-console; fail "the console did not log in"; }
   con_send SYST
-  until_ok 100 sh -c "$(declare -f drv con_log); bin='$bin' top='$top' CON='$CON'; con_log | grep -q '^215'" ||
+  until_ok 100 con_says 215 ||
     { con_log; fail "no reply to SYST"; }
   con_send LIST
-  until_ok 100 sh -c "$(declare -f drv con_log); bin='$bin' top='$top' CON='$CON'; con_log | grep -q '^226'" ||
+  until_ok 100 con_says 226 ||
     { con_log; fail "no end of the LIST"; }
   local log; log=$(con_log)
   grep -q "upload" <<<"$log" || { echo "$log"; fail "the listing is not shown"; }
@@ -647,10 +666,18 @@ step_console() {
 # A fingerprint of a folder: every file's path and checksum.
 tree_sums() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0r md5sum); }
 # row_status_is NAME STATUS: the queue row of file NAME shows STATUS.
-row_status_is() { queue_rows | awk -F'\t' -v n="$1" -v s="$2" '$5 == n && $7 == s { ok = 1 } END { exit !ok }'; }
-row_gone() { ! queue_rows | awk -F'\t' -v n="$1" '$5 == n { ok = 1 } END { exit !ok }'; }
-# The queue page's commands go to the page, as its context menu sends them.
-queue_command() { drv command "$1" "$(drv parent "$QUEUELIST")" >/dev/null; }
+row_status_is() { queue_cells 5,7 | awk -F'\t' -v n="$1" -v s="$2" '$1 == n && $2 == s { ok = 1 } END { exit !ok }'; }
+# row_gone NAME: the queue, read, holds no row of file NAME.
+row_gone() {
+  local names; names=$(queue_cells 5) || return 1
+  ! awk -F'\t' -v n="$1" '$1 == n { ok = 1 } END { exit !ok }' <<<"$names"
+}
+# The queue page's commands go to the page, as its context menu sends them
+# (the page is found when another page is in front, too).
+queue_command() {
+  local page; page=$(drv parent "main/hid:${QUEUELIST#main/id:}") || fail "no queue page"
+  drv command "$1" "$page" >/dev/null || fail "the queue page took no command $1"
+}
 
 step_readonly_target() {
   local ro="$root/locked target" name="to readonly.txt" rows before_local before_queue at
