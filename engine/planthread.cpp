@@ -280,6 +280,7 @@ void CPlanThread::RunItems()
   while (m_pItem != nullptr && SiteRuns() && !Stopping()) {
     CPlanItem* item = m_pItem;
     item->m_workerIndex = m_index;
+    m_beginOwed = false;
     ThreadStatusRecord* rec = Record();
     rec->m_uploadDone = 0;
     rec->m_downloadDone = 0;

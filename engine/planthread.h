@@ -131,6 +131,11 @@ private:
   // True when a pending notice was answered and the queue is worth asking again.
   bool WaitForTidy();
   void RefuseUnsafeName(const char* name);
+  // The file's begin to the main frame (sent: its handler writes the status
+  // record's start) and its row reset to the function view.
+  void AnnounceBegin(bool upload);
+  // Announces a begin held back, once.
+  void AnnounceOwedBegin();
 
   // Sends to a window unless exit is requested; 0 when not sent.
   static LRESULT SendTo(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -154,4 +159,8 @@ private:
   DWORD m_quitPeekTick = 0;
   static constexpr DWORD kQuitPeekMs = 50;
   bool m_counted = false;  // holds one count of g_planThreadCount
+  // The begin of a file that needs no File Exists decision goes once its
+  // commands are on their way: the main thread's answer overlaps the server's.
+  bool m_beginOwed = false;
+  bool m_beginUpload = false;
 };
