@@ -107,7 +107,13 @@ private:
                       uint32_t idleMs);
   // The item's failure steps after an error that needs no transfer undone.
   void FailItem(bool finishStep);
-  void FinishStep();
+  void FinishStep() { FinishStepOf(m_pItem); }
+  void FinishStepOf(CPlanItem* item);
+  // The finish of a file done before the next file's commands went out: its
+  // finish step and release (then the next item's record start).
+  void SettleFinish();
+  // The record's done marks cleared and the direction set for a new item.
+  void StartRecord(bool upload);
   // The cross-process lock of the finish step, bounded; false without it.
   bool EnterMeteredSection();
 
@@ -163,4 +169,10 @@ private:
   // commands are on their way: the main thread's answer overlaps the server's.
   bool m_beginOwed = false;
   bool m_beginUpload = false;
+  // Likewise a finished file's finish step waits for the next file's commands
+  // to be posted (the item stays held until then); the next item's record
+  // start waits behind it.
+  CPlanItem* m_finishOwed = nullptr;
+  bool m_recordOwed = false;
+  bool m_recordUpload = false;
 };

@@ -48,8 +48,31 @@ void CPlanThread::PostRowNotice(UINT message, LPARAM lParam)
     WorkerRows().Unposted(m_index);
 }
 
+void CPlanThread::StartRecord(bool upload)
+{
+  ThreadStatusRecord* rec = Record();
+  rec->m_uploadDone = 0;
+  rec->m_downloadDone = 0;
+  rec->m_direction = upload ? 0 : 1;
+}
+
+void CPlanThread::SettleFinish()
+{
+  CPlanItem* item = m_finishOwed;
+  if (item == nullptr)
+    return;
+  m_finishOwed = nullptr;
+  FinishStepOf(item);
+  ReleaseHeld(item);
+  if (m_recordOwed) {
+    m_recordOwed = false;
+    StartRecord(m_recordUpload);
+  }
+}
+
 void CPlanThread::AnnounceBegin(bool upload)
 {
+  SettleFinish();
   m_beginOwed = false;
   if (Stopping())
     return;
@@ -69,12 +92,12 @@ void CPlanThread::AnnounceOwedBegin()
     AnnounceBegin(m_beginUpload);
 }
 
-void CPlanThread::FinishStep()
+void CPlanThread::FinishStepOf(CPlanItem* item)
 {
-  if (Stopping() || m_pItem == nullptr)
+  if (Stopping() || item == nullptr)
     return;
   ThreadStatusRecord* rec = Record();
-  const int64_t done = BytesDoneOf(m_pItem);
+  const int64_t done = BytesDoneOf(item);
   rec->m_runningTotal += static_cast<uint32_t>(done);
   rec->m_bytesPresent += static_cast<uint32_t>(done);
   rec->m_bytesMoved = static_cast<uint32_t>(done);
@@ -110,6 +133,7 @@ bool CPlanThread::EnterMeteredSection()
 void CPlanThread::FailItem(bool finishStep)
 {
   CPlanItem* item = m_pItem;
+  SettleFinish();
   AnnounceOwedBegin();
   if (finishStep)
     FinishStep();
@@ -196,6 +220,9 @@ CPlanThread::ItemResult CPlanThread::Transfer(CFile& file, bool upload, int verb
     session->PushCommand(VERB_REST, restArg);
   session->PushCommand(verb, remoteName);
   const HWND hWnd = session->PostCommands();
+  // The last file's finish and this one's begin go to the windows while the
+  // connection's thread already talks to the server.
+  SettleFinish();
   // The begin clears the record's counts: what this transfer found present
   // is written after it.
   AnnounceOwedBegin();
