@@ -152,6 +152,7 @@ uint32_t CPlanThread::UploadIdleMs() const
 
 void CPlanThread::ReportLine(const char* text)
 {
+  SettleFinish();  // the last file's finish shows before this file's news
   if (g_exitRequested.load() != 0)
     return;
   if (IsOptionSet(OPTBIT_NOTIFIER))
@@ -282,27 +283,45 @@ void CPlanThread::RunItems()
   while (m_pItem != nullptr && SiteRuns() && !Stopping()) {
     CPlanItem* item = m_pItem;
     item->m_workerIndex = m_index;
-    ThreadStatusRecord* rec = Record();
-    rec->m_uploadDone = 0;
-    rec->m_downloadDone = 0;
+    m_beginOwed = false;
     const bool upload = std::strcmp(item->m_direction, "->") == 0;
-    rec->m_direction = upload ? 0 : 1;
+    const bool folder = item->m_kind == kEntryFolder;
+    if (folder)
+      SettleFinish();
+    if (m_finishOwed != nullptr) {
+      m_recordOwed = true;  // the last file's finish still reads the record
+      m_recordUpload = upload;
+    } else {
+      StartRecord(upload);
+    }
     ItemResult r;
-    if (item->m_kind == kEntryFolder)
+    if (folder)
       r = upload ? UploadFolder() : DownloadFolder();
     else
       r = upload ? UploadFile() : DownloadFile();
-    if (r == ITEM_DONE) {
-      FinishStep();
+    SettleFinish();  // every path has settled it by now; this keeps none held
+    if (r == ITEM_DONE && !folder && !Stopping()) {
+      // Finished now; its finish step goes once the next file's commands are
+      // posted, and it stays held for that step until then.
       SetStatus(item, PLAN_FINISHED);
+      m_finishOwed = item;
+      m_pItem = nullptr;
+    } else {
+      if (r == ITEM_DONE) {
+        FinishStep();
+        SetStatus(item, PLAN_FINISHED);
+      }
+      DropItem();
     }
-    DropItem();
     if (Stopping())
-      return;
+      break;
     CPlanItem* next = nullptr;
     if (!m_connectionLost && SiteRuns() && IsOptionSet(OPTBIT_REUSE_CONNECTION))
       next = Ask(m_pSite);
+    if (next == nullptr)
+      SettleFinish();  // the tidy the notice asks for finds it finished
     PostQueueEnded();
     m_pItem = next;
   }
+  SettleFinish();
 }

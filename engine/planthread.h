@@ -111,7 +111,13 @@ private:
                       uint32_t idleMs);
   // The item's failure steps after an error that needs no transfer undone.
   void FailItem(bool finishStep);
-  void FinishStep();
+  void FinishStep() { FinishStepOf(m_pItem); }
+  void FinishStepOf(CPlanItem* item);
+  // The finish of a file done before the next file's commands went out: its
+  // finish step and release (then the next item's record start).
+  void SettleFinish();
+  // The record's done marks cleared and the direction set for a new item.
+  void StartRecord(bool upload);
   // The cross-process lock of the finish step, bounded; false without it.
   bool EnterMeteredSection();
 
@@ -135,6 +141,11 @@ private:
   // True when a pending notice was answered and the queue is worth asking again.
   bool WaitForTidy();
   void RefuseUnsafeName(const char* name);
+  // The file's begin to the main frame (sent: its handler writes the status
+  // record's start) and its row reset to the function view.
+  void AnnounceBegin(bool upload);
+  // Announces a begin held back, once.
+  void AnnounceOwedBegin();
 
   // Sends to a window unless exit is requested; 0 when not sent.
   static LRESULT SendTo(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -158,4 +169,14 @@ private:
   DWORD m_quitPeekTick = 0;
   static constexpr DWORD kQuitPeekMs = 50;
   bool m_counted = false;  // holds one count of g_planThreadCount
+  // The begin of a file that needs no File Exists decision goes once its
+  // commands are on their way: the main thread's answer overlaps the server's.
+  bool m_beginOwed = false;
+  bool m_beginUpload = false;
+  // Likewise a finished file's finish step waits for the next file's commands
+  // to be posted (the item stays held until then); the next item's record
+  // start waits behind it.
+  CPlanItem* m_finishOwed = nullptr;
+  bool m_recordOwed = false;
+  bool m_recordUpload = false;
 };

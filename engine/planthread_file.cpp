@@ -48,12 +48,56 @@ void CPlanThread::PostRowNotice(UINT message, LPARAM lParam)
     WorkerRows().Unposted(m_index);
 }
 
-void CPlanThread::FinishStep()
+void CPlanThread::StartRecord(bool upload)
 {
-  if (Stopping() || m_pItem == nullptr)
+  ThreadStatusRecord* rec = Record();
+  rec->m_uploadDone = 0;
+  rec->m_downloadDone = 0;
+  rec->m_direction = upload ? 0 : 1;
+}
+
+void CPlanThread::SettleFinish()
+{
+  CPlanItem* item = m_finishOwed;
+  if (item == nullptr)
+    return;
+  m_finishOwed = nullptr;
+  FinishStepOf(item);
+  ReleaseHeld(item);
+  if (m_recordOwed) {
+    m_recordOwed = false;
+    StartRecord(m_recordUpload);
+  }
+}
+
+void CPlanThread::AnnounceBegin(bool upload)
+{
+  SettleFinish();
+  m_beginOwed = false;
+  if (Stopping())
+    return;
+  CPlanItem* item = m_pItem;
+  ThreadStatusRecord* rec = Record();
+  CopyText(rec->m_fileName, item->m_fileName);
+  if (!upload)
+    rec->m_fileSize = static_cast<uint32_t>(item->m_fileSize);
+  SendTo(g_pMainFrame.load(), upload ? UWM_UPLOAD_BEGIN : UWM_DOWNLOAD_BEGIN, static_cast<WPARAM>(m_index),
+         static_cast<LPARAM>(item->m_fileSize));
+  PostRowNotice(UWM_THREAD_RESET, reinterpret_cast<LPARAM>(item));
+}
+
+void CPlanThread::AnnounceOwedBegin()
+{
+  if (m_beginOwed)
+    AnnounceBegin(m_beginUpload);
+}
+
+void CPlanThread::FinishStepOf(CPlanItem* item)
+{
+  if (Stopping() || item == nullptr)
     return;
   ThreadStatusRecord* rec = Record();
-  const int64_t done = BytesDoneOf(m_pItem);
+  const int64_t done = BytesDoneOf(item);
   rec->m_runningTotal += static_cast<uint32_t>(done);
   rec->m_bytesPresent += static_cast<uint32_t>(done);
   rec->m_bytesMoved = static_cast<uint32_t>(done);
@@ -89,6 +133,8 @@ bool CPlanThread::EnterMeteredSection()
 void CPlanThread::FailItem(bool finishStep)
 {
   CPlanItem* item = m_pItem;
+  SettleFinish();
+  AnnounceOwedBegin();
   if (finishStep)
     FinishStep();
   if (!Stopping() && SiteRuns() && StatusOf(item) == PLAN_WORKING) {
@@ -162,7 +208,6 @@ CPlanThread::ItemResult CPlanThread::Transfer(CFile& file, bool upload, int verb
   CPlanItem* item = m_pItem;
   NetSession* session = m_pSession;
   ThreadStatusRecord* rec = Record();
-  rec->m_bytesPresent = static_cast<uint32_t>(offset);
   __atomic_store_n(&item->m_bytesDone, 0, __ATOMIC_RELAXED);
   session->BeginOperation();
   session->m_pFile = &file;
@@ -175,6 +220,13 @@ CPlanThread::ItemResult CPlanThread::Transfer(CFile& file, bool upload, int verb
     session->PushCommand(VERB_REST, restArg);
   session->PushCommand(verb, remoteName);
   const HWND hWnd = session->PostCommands();
+  // The last file's finish and this one's begin go to the windows while the
+  // connection's thread already talks to the server.
+  SettleFinish();
+  // The begin clears the record's counts: what this transfer found present
+  // is written after it.
+  AnnounceOwedBegin();
+  rec->m_bytesPresent = static_cast<uint32_t>(offset);
 
   const NetSession::WaitEnd end = session->WaitForEnd(
       kPlanProgressSliceMs, idleMs,
@@ -245,17 +297,13 @@ CPlanThread::ItemResult CPlanThread::UploadFile()
 
   if (!ChangeFolder(item->m_remotePath, idleMs))
     return ITEM_FAILED;
-  ThreadStatusRecord* rec = Record();
-  if (!Stopping()) {
-    CopyText(rec->m_fileName, item->m_fileName);
-    SendTo(g_pMainFrame.load(), UWM_UPLOAD_BEGIN, static_cast<WPARAM>(m_index),
-           static_cast<LPARAM>(item->m_fileSize));
-    PostRowNotice(UWM_THREAD_RESET, reinterpret_cast<LPARAM>(item));
-  }
+  m_beginUpload = true;
+  m_beginOwed = true;
   CFile file;
   if (!file.Open(localPath.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary)) {
     char line[kPlanPathLen + kPlanHostLen + 64];
     std::snprintf(line, sizeof(line), "%s::%s can't be opened.\r\n", m_pSite->m_host, localPath.c_str());
+    AnnounceOwedBegin();
     ReportLine(line);
     FailItem(true);
     return ITEM_FAILED;
@@ -265,6 +313,7 @@ CPlanThread::ItemResult CPlanThread::UploadFile()
   int64_t offset = 0;
   char newName[kPlanPathLen] = {};
   if (DestinationLookupNeeded(FILERULE_UPLOAD, sourceSize, item->m_retryCount)) {
+    AnnounceOwedBegin();  // before any box asks
     const int64_t remote = RemoteSize(remoteName);
     answer = Decide(true, sourceSize, remote, newName, sizeof(newName), &offset);
   }
@@ -305,19 +354,14 @@ CPlanThread::ItemResult CPlanThread::DownloadFile()
   }
   if (!ChangeFolder(item->m_remotePath, idleMs))
     return ITEM_FAILED;
-  ThreadStatusRecord* rec = Record();
-  if (!Stopping()) {
-    CopyText(rec->m_fileName, item->m_fileName);
-    rec->m_fileSize = static_cast<uint32_t>(item->m_fileSize);
-    SendTo(g_pMainFrame.load(), UWM_DOWNLOAD_BEGIN, static_cast<WPARAM>(m_index),
-           static_cast<LPARAM>(item->m_fileSize));
-    PostRowNotice(UWM_THREAD_RESET, reinterpret_cast<LPARAM>(item));
-  }
+  m_beginUpload = false;
+  m_beginOwed = true;
   std::string localPath = LocalJoin(item->m_localPath, localName);
   int answer = QANSWER_OVERWRITE;
   int64_t offset = 0;
   char newName[kPlanPathLen] = {};
   if (DestinationLookupNeeded(FILERULE_DOWNLOAD, item->m_fileSize, item->m_retryCount)) {
+    AnnounceOwedBegin();  // before any box asks
     const int64_t local = LocalFileSize(localPath);
     if (local != kNoDestination)
       answer = Decide(false, item->m_fileSize, local, newName, sizeof(newName), &offset);
@@ -349,6 +393,7 @@ CPlanThread::ItemResult CPlanThread::DownloadFile()
   if (!opened) {
     char line[kPlanPathLen + kPlanHostLen + 64];
     std::snprintf(line, sizeof(line), "%s::%s can't be opened.\r\n", m_pSite->m_host, localPath.c_str());
+    AnnounceOwedBegin();
     ReportLine(line);
     FailItem(true);
     return ITEM_FAILED;

@@ -116,5 +116,11 @@ protected:
   DECLARE_MESSAGE_MAP()
 
   bool m_tidyAgain = false;  // a tidy passed over held items: run it again on the timer
+  // The end-of-run tidy of a notice answered on the repaint tick (its notice
+  // stays claimed until then, so the workers post no more meanwhile).
+  bool m_tidyDue = false;
+  bool m_tidied = false;
+  DWORD m_lastTidyTick = 0;
+  void EndOfRunTidy();
   bool m_ready = false;
 };

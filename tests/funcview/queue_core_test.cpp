@@ -154,6 +154,29 @@ TEST(QueueCore, TidyWalksOncePerItemAndStopsAtAQueuedOne)
   }
 }
 
+TEST(QueueCore, TidyWaitsForTheTickOnlyWhileWorkersHaveQueuedItems)
+{
+  Queue q;
+  CPlanItem* done = q.Add(Item("done", PLAN_FINISHED));
+  CPlanItem* next = q.Add(Item("next", PLAN_QUEUED));
+  EXPECT_TRUE(QueueTidyMayWait(q.items, 50, 200));
+  // A tidy as long ago as the tick, or longer, runs now.
+  EXPECT_FALSE(QueueTidyMayWait(q.items, 200, 200));
+  // A tick count that wrapped since the last tidy reads as long ago.
+  EXPECT_FALSE(QueueTidyMayWait(q.items, 0u - 5u, 200));
+  // Picked ahead for a worker (held, still queued): the workers go on without a tidy.
+  MarkHeld(next);
+  EXPECT_TRUE(QueueTidyMayWait(q.items, 50, 200));
+  ReleaseHeld(next);
+  // Nothing queued: a worker running dry needs the failed items requeued now.
+  next->m_status = PLAN_WORKING;
+  EXPECT_FALSE(QueueTidyMayWait(q.items, 50, 200));
+  done->m_status = PLAN_ERROR;
+  EXPECT_FALSE(QueueTidyMayWait(q.items, 50, 200));
+  Queue empty;
+  EXPECT_FALSE(QueueTidyMayWait(empty.items, 0, 200));
+}
+
 TEST(QueueCore, InsertRuleAndMovesThatWrap)
 {
   Queue q;

@@ -123,16 +123,65 @@ protected:
     }
     EXPECT_EQ(recorded, total);
     EXPECT_GT(used.size(), 1u) << "the work was spread over the workers";
+    ExpectBeginBeforeFinish(h);
     // The last worker reset the shared state.
     EXPECT_EQ(g_planThreadCount.load(), 0);
     EXPECT_EQ(h.frame.m_active.load(), 0);
     EXPECT_EQ(g_queueFileExistsRules.load(), -1);
   }
 
+  // Each worker's files, one after another: a begin to the frame and a row
+  // reset to the view before that file's finish, never two begins in a row.
+  static void ExpectBeginBeforeFinish(const Harness& h)
+  {
+    std::map<WPARAM, int> open;
+    for (const Seen& s : h.frame.m_seen) {
+      if (s.message == UWM_UPLOAD_BEGIN || s.message == UWM_DOWNLOAD_BEGIN)
+        EXPECT_EQ(open[s.wParam]++, 0) << "worker " << s.wParam << " began twice";
+      else if (s.message == UWM_TASK_FINISHED)
+        EXPECT_EQ(open[s.wParam]--, 1) << "worker " << s.wParam << " finished before its begin";
+    }
+    open.clear();
+    for (const Seen& s : h.view.m_seen) {
+      if (s.message == UWM_THREAD_RESET)
+        EXPECT_EQ(open[s.wParam]++, 0) << "row " << s.wParam << " reset twice";
+      else if (s.message == UWM_TASK_FINISHED && s.lParam == 1)
+        EXPECT_EQ(open[s.wParam]--, 1) << "row " << s.wParam << " finished before its reset";
+    }
+  }
+
   int port = 0;
   std::string root, user, pass;
   Server py;
 };
+
+// A local file that cannot be made fails its item, its begin still shown
+// before the failure's finish and the next file fetched whole.
+TEST_F(QueueMulti, AFileThatCannotBeOpenedStillBeginsBeforeItFails)
+{
+  Harness h;
+  g_queueThreadCount = 1;
+  h.AddSite(port, user.c_str(), pass.c_str());
+  tasktest::MakeFolder(root, "noopen");
+  const std::string bytes = Pattern(3000, 7);
+  WriteAll(root + "\\noopen\\a.bin", bytes);
+  WriteAll(root + "\\noopen\\b.bin", bytes);
+  const std::string local = FreshTemp("noopen");
+  const std::string missing = local + "\\no-such-folder";
+  CPlanItem* lost = h.view.Add("<-", "127.0.0.1", port, user.c_str(), pass.c_str(), missing.c_str(), "/noopen",
+                               "a.bin", 3000);
+  lost->m_failAction = PLAN_FAIL_MOVE_LAST;
+  CPlanItem* fine =
+      h.view.Add("<-", "127.0.0.1", port, user.c_str(), pass.c_str(), local.c_str(), "/noopen", "b.bin", 3000);
+  ASSERT_TRUE(h.Run(60000)) << QueueLogText();
+  EXPECT_EQ(lost->m_status, PLAN_ERROR) << QueueLogText();
+  EXPECT_EQ(fine->m_status, PLAN_FINISHED) << QueueLogText();
+  EXPECT_TRUE(ReadAll(local + "\\b.bin") == bytes);
+  EXPECT_NE(QueueLogText().find("can't be opened."), std::string::npos) << QueueLogText();
+  EXPECT_EQ(h.frame.Count(UWM_DOWNLOAD_BEGIN), 2);
+  EXPECT_EQ(h.frame.Count(UWM_TASK_FINISHED), 2);
+  ExpectBeginBeforeFinish(h);
+}
 
 TEST_F(QueueMulti, TwoWorkers) { RunMany(py, 2, 30, 10); }
 TEST_F(QueueMulti, ThreeWorkers) { RunMany(py, 3, 30, 10); }

@@ -167,6 +167,18 @@ void QueueResetRows(const CObArray& items, const std::vector<int>& rows, const Q
   }
 }
 
+bool QueueTidyMayWait(const CObArray& items, uint32_t sinceLastTidyMs, uint32_t gapMs)
+{
+  if (sinceLastTidyMs >= gapMs)
+    return false;
+  for (INT_PTR i = 0; i < items.GetSize(); ++i) {
+    const CPlanItem* item = QueueItemAt(items, i);
+    if (item != nullptr && StatusOf(item) == PLAN_QUEUED)
+      return true;
+  }
+  return false;
+}
+
 QueueTidyResult QueueTidy(CObArray& items, bool autoDelete, int32_t retries, std::vector<CPlanItem*>* keepRemoved)
 {
   QueueTidyResult result;

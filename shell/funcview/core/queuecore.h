@@ -75,6 +75,11 @@ struct QueueTidyResult {
 QueueTidyResult QueueTidy(CObArray& items, bool autoDelete, int32_t retries,
                           std::vector<CPlanItem*>* keepRemoved = nullptr);
 
+// Whether a worker's end-of-run notice may wait for the page's next tick
+// instead of a tidy at once: the last tidy ran less than gapMs ago and an item
+// is still queued (on the board or not), so no worker needs the tidy to go on.
+bool QueueTidyMayWait(const CObArray& items, uint32_t sinceLastTidyMs, uint32_t gapMs);
+
 // Columns 0-4 texts (case-sensitive: local path, direction, host, remote
 // path, name), 5 size, 6 status; stable.
 void QueueSort(CObArray& items, int column, bool ascending);

@@ -252,6 +252,8 @@ void CQueuePaneDlg::OnSplitterMoved(NMHDR* pNMHDR, LRESULT* pResult)
 void CQueuePaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
   if (nIDEvent == kRepaintTimer) {
+    if (m_tidyDue)
+      EndOfRunTidy();
     m_queue.RepaintIfStale();
     FlushWorkerCells();
     return;
@@ -274,6 +276,10 @@ void CQueuePaneDlg::OnDestroy()
 {
   KillTimer(kSaveTimer);
   KillTimer(kRepaintTimer);
+  if (m_tidyDue) {
+    m_tidyDue = false;
+    ReleaseQueueEndedNotice();  // nobody else clears it
+  }
   if (CZarnDoc::s_pfnQueueHasItems == &QueueHasItems)
     CZarnDoc::s_pfnQueueHasItems = nullptr;
   m_ready = false;
@@ -286,6 +292,9 @@ LRESULT CQueuePaneDlg::NextItem(WPARAM wParam, LPARAM lParam)
 {
   // The picks made ahead come back first: the answer is the first queued item.
   QueueTakeBackHandOver(QueueHandOver());
+  // A worker with nothing on the board may be about to wait for the tidy.
+  if (m_tidyDue)
+    EndOfRunTidy();
   CPlanItem* item;
   const CSiteItem* site = reinterpret_cast<const CSiteItem*>(wParam);
   if (wParam == 0) {
@@ -337,10 +346,9 @@ LRESULT CQueuePaneDlg::OnQueueAdd(WPARAM, LPARAM lParam)
   }
   // A folder's files come one notice each: the list takes its new count once
   // the last of those waiting is in.
-  m_queue.Append(item, true);
   MSG next;
-  if (!::PeekMessageA(&next, nullptr, UWM_QUEUE_ADD, UWM_QUEUE_ADD, PM_NOREMOVE))
-    m_queue.Changed();
+  const bool moreComing = ::PeekMessageA(&next, nullptr, UWM_QUEUE_ADD, UWM_QUEUE_ADD, PM_NOREMOVE) != FALSE;
+  m_queue.Append(item, moreComing);
   return 0;
 }
 
@@ -376,10 +384,25 @@ void RefreshLocalList()
 
 LRESULT CQueuePaneDlg::OnQueueEnded(WPARAM, LPARAM)
 {
+  // Workers post this after every item: while items are still queued for
+  // them, one tidy a repaint tick shows the same and spares the window a tidy
+  // (and the workers a post) for each small file.
+  if (m_tidied && QueueTidyMayWait(m_queue.Items(), ::GetTickCount() - m_lastTidyTick, kRepaintMs)) {
+    m_tidyDue = true;
+    return 0;
+  }
+  EndOfRunTidy();
+  return 0;
+}
+
+void CQueuePaneDlg::EndOfRunTidy()
+{
+  m_tidyDue = false;
+  m_tidied = true;
+  m_lastTidyTick = ::GetTickCount();
   Tidy();
   ReleaseQueueEndedNotice();
   RefreshLocalList();
-  return 0;
 }
 
 LRESULT CQueuePaneDlg::OnScheduleStop(WPARAM, LPARAM)
