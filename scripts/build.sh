@@ -18,7 +18,10 @@ for t in $targets; do
   case $t in
     native) conf native -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc ;;
     fuzz)   conf fuzz -DZARN_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang ;;
-    win64)  conf win64 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-x86_64.cmake" -DZARN_WIN32_DIR="$out/win32" ;;
+    # Line tables only: crash backtraces keep file and line, the build takes a
+    # fifth less time.
+    win64)  conf win64 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-x86_64.cmake" -DZARN_WIN32_DIR="$out/win32" \
+              -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" ;;
     # Never run here (linked to prove it builds): no debug information.
     win32)  conf win32 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-i686.cmake" \
               -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" ;;

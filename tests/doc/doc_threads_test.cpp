@@ -10,6 +10,7 @@
 
 #include "engine/exitrequest.h"
 #include "engine/progthread.h"
+#include "engine/queuerules.h"
 #include "shell/settings/settings.h"
 #include "shell/sitestore/storemessage.h"
 #include "tests/doc/docfix.h"
@@ -85,6 +86,7 @@ CWinThread* MakeStandIn(int)
 }
 
 bool Ended(CWinThread* t) { return ::WaitForSingleObject(t->m_hThread, 10000) == WAIT_OBJECT_0; }
+bool ThreadRunningForTest(CWinThread* t) { return ::WaitForSingleObject(t->m_hThread, 0) == WAIT_TIMEOUT; }
 
 TEST(DocThreads, StartQueueFillsTheCountedSlotsAndLeavesRunningWorkers)
 {
@@ -154,6 +156,72 @@ TEST(DocThreads, NoFactoryOrANegativeCountStartsNothing)
   for (CWinThread* t : doc.m_queueThreads)
     EXPECT_EQ(t, nullptr);
   SetQueueWorkerFactory(nullptr);
+}
+
+// ---- Start Queue meeting a worker on its way out ----
+
+std::atomic<int> g_looks{0};
+std::atomic<bool> g_pastLastLook{false};
+HANDLE g_outOfItems = nullptr;
+
+// Looks for items until the test says there are none, then leaves as a real
+// worker does: only when no Start asked it to look once more; it then takes a
+// moment to end (its report on the way out).
+UINT __cdecl LeavingProc(LPVOID param)
+{
+  const int slot = static_cast<int>(reinterpret_cast<uintptr_t>(param));
+  do {
+    ++g_looks;
+    ::WaitForSingleObject(g_outOfItems, 20000);
+  } while (!QueueSlotLeave(slot));
+  g_pastLastLook = true;
+  ::Sleep(1000);
+  return 0;
+}
+
+CWinThread* MakeLeaving(int n)
+{
+  ++g_made;
+  return new CWinThread(&LeavingProc, reinterpret_cast<LPVOID>(static_cast<uintptr_t>(n)));
+}
+
+TEST(DocThreads, AStartThatMeetsAWorkerOnItsWayOutIsNotLost)
+{
+  doctest::RecordBoxes();
+  ResetSettingsDefaults();
+  SetQueueWorkerFactory(&MakeLeaving);
+  g_made = 0;
+  g_looks = 0;
+  g_pastLastLook = false;
+  g_outOfItems = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  auto doc = std::make_unique<CZarnDoc>();
+  doc->m_sites[0]->m_queueRun = 0;
+  g_queueThreadCount = 1;
+  doc->OnStartQueue();
+  for (int i = 0; i < 500 && g_looks.load() < 1; ++i)
+    ::Sleep(10);
+  ASSERT_EQ(g_looks.load(), 1);
+
+  // Still looking: asked to look once more, no second worker.
+  doc->OnStartQueue();
+  EXPECT_EQ(g_made.load(), 1);
+  ::SetEvent(g_outOfItems);
+  for (int i = 0; i < 500 && !g_pastLastLook.load(); ++i)
+    ::Sleep(10);
+  ASSERT_TRUE(g_pastLastLook.load());
+  EXPECT_EQ(g_looks.load(), 2);
+
+  // Past its last look but not yet ended: let end, then another one starts.
+  ASSERT_TRUE(ThreadRunningForTest(doc->m_queueThreads[0]));
+  doc->OnStartQueue();
+  EXPECT_EQ(g_made.load(), 2);
+  for (int i = 0; i < 500 && g_looks.load() < 3; ++i)
+    ::Sleep(10);
+  EXPECT_EQ(g_looks.load(), 3);
+
+  doc.reset();
+  SetQueueWorkerFactory(nullptr);
+  ::CloseHandle(g_outOfItems);
 }
 
 // ---- site lifetimes ----
