@@ -359,14 +359,16 @@ file_box() {
   drv gone "$FILEBOX/id:1148" 10000 || { shot "fail-file-box"; fail "the file box stayed open"; }
 }
 # A replace box a re-run meets (a file the closed run had begun) is answered
-# Overwrite, as a user answers it. The box may be found before its buttons
+# Overwrite All, as a user answers it. The box may be found before its buttons
 # show, close itself (10 s) between the look and the click, or be followed by
 # another: a box that is not there to answer is left to the caller's next try.
 REPLACEBOX="top:Confirm File Replace"
 answer_replace() {
   local c
   drv wait "$REPLACEBOX" 0 >/dev/null 2>&1 || return 0
-  c=$(drv rect "$REPLACEBOX/id:1" 2>/dev/null) || return 0
+  # "Overwrite All" (1032), as a user facing one box per file the closed run
+  # had begun answers it: the files after it are not asked about.
+  c=$(drv rect "$REPLACEBOX/id:1032" 2>/dev/null) || return 0
   set -- $c
   [ $# -eq 6 ] && [ "$3" -gt 0 ] && [ "$4" -gt 0 ] || return 0
   x mousemove "$5" "$6" click 1
