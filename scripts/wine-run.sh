@@ -6,7 +6,8 @@
 #
 # A Wine process whose Unix side trips glibc's heap checks (seen under load)
 # hangs or dies instead of ending: when glibc's own abort lines are on the
-# program's stderr, the run is repeated once, and the repeat is named on stderr
+# program's stderr, the run is repeated once; so is a test program that ended
+# before writing a byte (it never started). Each repeat is named on stderr
 # and in $ZARN_BUILD_ROOT/reruns.log (scripts/test.sh prints that list). Any
 # other failure or time-out stands.
 # ZARN_WINE names another loader than /usr/lib/wine/wine64 (the harness's own
@@ -37,16 +38,22 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 err=$work/stderr
 trap 'rm -rf "$work"' EXIT
 
-# One run; its stderr goes on to the caller and into $err.
+out=$work/stdout
+# One run; its stdout and stderr go on to the caller and into $out and $err.
 run() {
-  rm -f "$work/pipe"
-  mkfifo "$work/pipe"
+  rm -f "$work/pipe" "$work/opipe"
+  mkfifo "$work/pipe" "$work/opipe"
   tee "$err" <"$work/pipe" >&2 &
   local tee_pid=$!
-  timeout -k 5 "${ZARN_TIMEOUT:-300}" "$wine" "$@" 2>"$work/pipe"
+  tee "$out" <"$work/opipe" &
+  local otee_pid=$!
+  timeout -k 5 "${ZARN_TIMEOUT:-300}" "$wine" "$@" 2>"$work/pipe" >"$work/opipe"
   local rc=$?
   # tee ends with the program's last writer; do not wait on a stray one for long.
-  for _ in $(seq 50); do kill -0 "$tee_pid" 2>/dev/null || break; sleep 0.1; done
+  for _ in $(seq 50); do
+    kill -0 "$tee_pid" 2>/dev/null || kill -0 "$otee_pid" 2>/dev/null || break
+    sleep 0.1
+  done
   return $rc
 }
 
@@ -58,6 +65,13 @@ rc=$?
 if [ $rc != 0 ] && abort=$(wine_abort); then
   echo "wine-run: rerun $name: Wine aborted on its Unix side (status $rc: $abort)" >&2
   echo "$name: $abort" >>"$root/reruns.log"
+  run "$@"
+  rc=$?
+elif [ $rc != 0 ] && [ $rc != 124 ] && [ -n "${ZARN_TEST_NAME:-}" ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
+  # A test program prints before anything else; one that ended without a
+  # byte never started (seen once in many runs: status 1, nothing written).
+  echo "wine-run: rerun $name: Wine ended with status $rc before the program wrote anything" >&2
+  echo "$name: ended with status $rc before the program wrote anything" >>"$root/reruns.log"
   run "$@"
   rc=$?
 fi

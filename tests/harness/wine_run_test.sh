@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# scripts/wine-run.sh with a stand-in loader: a run that glibc aborted is
-# repeated once and named; a plain time-out or failure is not repeated.
+# scripts/wine-run.sh with a stand-in loader: a run that glibc aborted, or a
+# test program that ended before writing a byte, is repeated once and named; a
+# plain time-out or failure is not repeated.
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/zarn-wine-run.XXXXXX)
@@ -18,6 +19,9 @@ case "$MODE:$n" in
   abort-then-pass:2) echo "[  PASSED  ] 1 test." ; exit 0 ;;
   hang:*) echo "[ RUN      ] Some.Case"; exec sleep 60 ;;
   fail:*) echo "free() is our own word here, corrupted only mid-line" >&2; exit 1 ;;
+  silent-then-pass:1) exit 1 ;;
+  silent-then-pass:2) echo "[  PASSED  ] 1 test." ; exit 0 ;;
+  quiet-fail:*) echo "[  FAILED  ] Some.Case"; exit 1 ;;
 esac
 EOT
 chmod +x "$work/fakewine"
@@ -45,4 +49,10 @@ check "a plain time-out is not repeated" '[ $rc = 124 ] && [ $calls = 1 ] && [ !
 
 run fail
 check "a failure with other words on stderr is not repeated" '[ $rc = 1 ] && [ $calls = 1 ]'
+run silent-then-pass
+check "a test that ended before writing a byte is repeated and passes" '[ $rc = 0 ] && [ $calls = 2 ]'
+check "that repeat is listed" 'grep -q "^win64.case_silent-then-pass: ended with status 1 before" "$work/root/reruns.log"'
+
+run quiet-fail
+check "a failure that wrote only to stdout is not repeated" '[ $rc = 1 ] && [ $calls = 1 ]'
 exit $fail
