@@ -235,20 +235,29 @@ step_drag_upload() {
   # a .txt goes in ASCII and the server may rewrite its line ends).
   head -c 70000 /dev/urandom >"$local/upload me.dat"
   show_func_tab 0
-  refresh_list "$LOCLIST"
-  drv waititem "$LOCLIST" "upload me.dat" 10000 >/dev/null || fail "the local list does not show the new file"
+  refresh_until "$LOCLIST" "upload me.dat" 10000 || fail "the local list does not show the new file"
   drag_onto "$LOCLIST" "upload me.dat" "$SERLIST" readme.txt
   drop_to_queue "upload me.dat"
   shot 02-upload-queued
   start_queue
   until_ok 300 cmp -s "$local/upload me.dat" "$ZARN_PYFTPD_ROOT/upload me.dat" || { shot fail-upload; fail "the upload did not arrive byte-exact"; }
   show_func_tab 0
-  refresh_list "$SERLIST"
-  drv waititem "$SERLIST" "upload me.dat" 20000 >/dev/null || { shot fail-server-list; fail "the server list does not show the upload"; }
+  refresh_until "$SERLIST" "upload me.dat" 20000 || { shot fail-server-list; fail "the server list does not show the upload"; }
 }
 
 # refresh_list SEL: the list clicked (so it has the focus), then Refresh.
 refresh_list() { click_ctl "$1"; drv command 32820 >/dev/null; }
+# refresh_until SEL ITEM MS: Refresh until the list shows ITEM. The click goes
+# through X and may be taken after the command, which then refreshes the view
+# that had the focus before: so both are done again until the item shows.
+refresh_until() {
+  local end=$(($(tenths) + $3 / 100))
+  while :; do
+    refresh_list "$1"
+    drv waititem "$1" "$2" 3000 >/dev/null && return 0
+    [ "$(tenths)" -ge "$end" ] && return 1
+  done
+}
 
 # ensure_site NAME PORT USER PASS: Quick Add Site, unless the server tree holds NAME.
 ensure_site() {
@@ -287,8 +296,7 @@ step_gbk_names() {
   # Up: a file whose name Wine shows in code page 936; the server keeps its GBK bytes.
   printf 'uploaded \xe4\xb8\xad\n' >"$local/$up"
   show_func_tab 0
-  refresh_list "$LOCLIST"
-  drv waititem "$LOCLIST" "$up" 10000 >/dev/null || fail "the local list does not show the GBK-named file"
+  refresh_until "$LOCLIST" "$up" 10000 || fail "the local list does not show the GBK-named file"
   drag_onto "$LOCLIST" "$up" "$SERLIST" "$down"
   confirm_ok
   until_ok 100 sh_gbk_queue "$up" || { shot fail-queue; fail "the GBK-named upload did not reach the queue"; }
@@ -296,8 +304,7 @@ step_gbk_names() {
   until_ok 300 cmp -s "$local/$up" "$ZARN_VSFTPD_ROOT/upload/$(gbk "$up")" ||
     { ls "$ZARN_VSFTPD_ROOT/upload" | od -c | head; shot fail-gbk-up; fail "the upload did not keep its GBK name and bytes"; }
   show_func_tab 0
-  refresh_list "$SERLIST"
-  drv waititem "$SERLIST" "$up" 20000 >/dev/null || { shot fail-gbk-list; fail "the server list does not show the GBK upload"; }
+  refresh_until "$SERLIST" "$up" 20000 || { shot fail-gbk-list; fail "the server list does not show the GBK upload"; }
   shot 02-gbk-uploaded
   # Back on the pyftpdlib site for the steps after this one.
   open_site "$PY_SITE" "many files"
@@ -696,8 +703,7 @@ step_readonly_target() {
   drv wait "$QUEUELIST" 10000 >/dev/null || fail "the queue page did not come to the front"
   before_queue=$(queue_rows)
   show_func_tab 0
-  refresh_list "$SERLIST"
-  drv waititem "$SERLIST" "$name" 20000 >/dev/null || fail "the server list does not show $name"
+  refresh_until "$SERLIST" "$name" 20000 || fail "the server list does not show $name"
   show_local "$ro"
   # The failed item is moved to the end once, not retried (the user's choice in
   # the queue's Failed menu), so its last status is the one read.
