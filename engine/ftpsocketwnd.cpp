@@ -144,8 +144,12 @@ CFtpSocketWnd::~CFtpSocketWnd()
 
 BOOL CFtpSocketWnd::CreateHidden()
 {
+  // Message-only: the window only takes socket events and the clients'
+  // messages. A top-level one, hidden or not, is made in the display driver
+  // too, which costs a queue worker tens of milliseconds more before it can
+  // connect, and more so while other connections move data.
   LPCTSTR cls = AfxRegisterWndClass(0);
-  return CreateEx(0, cls, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr);
+  return CreateEx(0, cls, kConnectionWindowName, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr);
 }
 
 BOOL CFtpSocketWnd::DestroyWindow()

@@ -29,6 +29,9 @@ constexpr size_t kSendBufferSize = 7 + 1 + (kCommandArgLen - 1) + 2 + 1;
 // call: every socket call costs a round trip to the Wine server (a megabyte
 // takes about one receive, against eight with a quarter of it).
 constexpr size_t kDataBufferSize = 1024 * 1024;
+// The name of every connection window (message-only: only a search by name
+// under HWND_MESSAGE finds them).
+constexpr char kConnectionWindowName[] = "zarn connection";
 constexpr size_t kReplyReadSize = 1460;  // one read of the control socket
 // How long stopping a connection waits for the server's answer to QUIT.
 constexpr DWORD kQuitWaitMs = 2000;

@@ -33,6 +33,11 @@ public:
   // CREATE_SUSPENDED in dwCreateFlags leaves the thread suspended (ResumeThread
   // starts it); FALSE when no thread could be made.
   BOOL CreateThread(DWORD dwCreateFlags = 0, UINT nStackSize = 0, LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
+  // The thread made suspended without waiting for it to start: cheaper when
+  // many are made at once, but it has no message queue until ResumeThread has
+  // let it run, and a message posted to it before then is refused
+  // (PostThreadMessage fails). FALSE when no thread could be made.
+  BOOL CreateSuspendedUnqueued(UINT nStackSize = 0);
   DWORD ResumeThread();
   DWORD SuspendThread();
   int GetThreadPriority();

@@ -12,7 +12,8 @@ namespace {
 CWinApp* g_pApp = nullptr;  // this module's application object
 
 // Hand-over from CreateThread to the new thread; lives on the creator's stack
-// until the new thread has signalled hStarted.
+// until the new thread has signalled hStarted. Without hStarted it is the new
+// thread's to free.
 struct ThreadStartup {
   CWinThread* pThread;
   HANDLE hStarted;  // set by the new thread once its queue exists
@@ -78,6 +79,21 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_A
   return TRUE;
 }
 
+BOOL CWinThread::CreateSuspendedUnqueued(UINT nStackSize) {
+  if (m_hThread != nullptr)
+    return FALSE;  // one thread per object
+  ThreadStartup* startup = new ThreadStartup{this, nullptr, nullptr};
+  unsigned nThreadID = 0;
+  uintptr_t h = ::_beginthreadex(nullptr, nStackSize, &CWinThread::ThreadEntry, startup, CREATE_SUSPENDED, &nThreadID);
+  if (h == 0) {
+    delete startup;
+    return FALSE;
+  }
+  m_hThread = (HANDLE)h;
+  m_nThreadID = nThreadID;
+  return TRUE;
+}
+
 unsigned __stdcall CWinThread::ThreadEntry(void* pStartup) {
   ThreadStartup* ps = static_cast<ThreadStartup*>(pStartup);
   CWinThread* pThread = ps->pThread;
@@ -86,7 +102,10 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pStartup) {
   st->pThread = pThread;
   MSG msg;
   ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // makes the queue
-  ::SetEvent(ps->hStarted);  // ps is gone after this
+  if (ps->hStarted == nullptr)
+    delete ps;  // made by CreateSuspendedUnqueued: nobody waits
+  else
+    ::SetEvent(ps->hStarted);  // ps is gone after this
   if (hGo != nullptr) {
     ::WaitForSingleObject(hGo, INFINITE);
     ::CloseHandle(hGo);

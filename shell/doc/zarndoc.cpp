@@ -759,7 +759,9 @@ BOOL CZarnDoc::StartQueueWorker(int n)
   CWinThread* worker = factory(n);
   if (worker == nullptr)
     return FALSE;
-  if (!worker->CreateThread(CREATE_SUSPENDED)) {
+  // Not waited for: the workers start side by side instead of one after the
+  // other. Its WM_QUIT is posted again until its queue takes it.
+  if (!worker->CreateSuspendedUnqueued()) {
     delete worker;
     return FALSE;
   }
@@ -829,8 +831,16 @@ void CZarnDoc::StartQueueThreads()
     count = 0;
   if (count > kQueueThreadSlots)
     count = kQueueThreadSlots;
-  for (int n = 0; n < count; ++n)
+  for (int n = 0; n < count; ++n) {
     StartQueueWorker(n);
+    // A started worker's first request for an item is answered now, not once
+    // every worker stands: making a thread takes milliseconds, and the first
+    // one would otherwise wait for all the others before it may connect.
+    if (n + 1 < count) {
+      MSG msg;
+      ::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+  }
 }
 
 BOOL CZarnDoc::StartQueueThread(int n)

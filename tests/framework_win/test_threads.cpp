@@ -167,6 +167,36 @@ TEST(UiThread, QuitPostedBeforeResumeIsKept) {
   delete p;
 }
 
+// Made without waiting: nothing runs before ResumeThread, a post before the
+// thread made its queue is refused (never kept for a thread that may not
+// exist), and once it runs it takes its messages and ends on WM_QUIT; many
+// made at once each start their own thread.
+TEST(UiThread, UnqueuedThreadsRunOnlyOnceResumedAndTakeTheirQuit) {
+  std::vector<CWindowThread*> threads;
+  for (int i = 0; i < 8; ++i) {
+    CWindowThread* p = new CWindowThread;
+    p->m_bAutoDelete = FALSE;
+    ASSERT_TRUE(p->CreateSuspendedUnqueued());
+    EXPECT_FALSE(p->CreateSuspendedUnqueued());  // one thread per object
+    threads.push_back(p);
+  }
+  CWindowThread* first = threads[0];
+  EXPECT_FALSE(Signalled(first->m_evReady, 50));
+  EXPECT_EQ(0u, first->m_dwInitThread.load());
+  EXPECT_FALSE(first->PostThreadMessage(WM_QUIT, 0, 0));
+  for (CWindowThread* p : threads)
+    p->ResumeThread();
+  for (CWindowThread* p : threads) {
+    ASSERT_TRUE(Signalled(p->m_evReady));
+    EXPECT_EQ(p->m_nThreadID, p->m_dwInitThread.load());
+    p->PostThreadMessage(UWM_THREAD_PING, 3, 0);
+    EXPECT_TRUE(Stop(p));
+    EXPECT_EQ(3, p->m_nPings.load());
+    EXPECT_EQ(p->m_nThreadID, p->m_dwExitThread.load());
+    delete p;
+  }
+}
+
 TEST(UiThread, ObjectDeletedFromAnotherThreadLetsItsThreadDestroyTheWindow) {
   CWindowThread* p = StartSuspended();
   ASSERT_NE(nullptr, p);

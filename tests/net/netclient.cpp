@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/connlog.h"
+#include "engine/ftpsocketwnd.h"
 #include "tests/support/peers.h"
 
 namespace nettest {
@@ -116,37 +117,17 @@ std::string LogDump()
   return all;
 }
 
-namespace {
-
-struct WindowCount {
-  DWORD process;
-  char cls[256];
-  int count;
-};
-
-BOOL CALLBACK CountWindow(HWND hWnd, LPARAM lParam)
-{
-  WindowCount* wc = reinterpret_cast<WindowCount*>(lParam);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hWnd, &pid);
-  char name[256] = "";
-  ::GetClassNameA(hWnd, name, sizeof(name));
-  if (pid == wc->process && strcmp(name, wc->cls) == 0)
-    ++wc->count;
-  return TRUE;
-}
-
-}  // namespace
-
 int CountConnectionWindows()
 {
-  WindowCount wc;
-  wc.process = ::GetCurrentProcessId();
-  strncpy(wc.cls, AfxRegisterWndClass(0), sizeof(wc.cls) - 1);
-  wc.cls[sizeof(wc.cls) - 1] = '\0';
-  wc.count = 0;
-  ::EnumWindows(&CountWindow, reinterpret_cast<LPARAM>(&wc));
-  return wc.count;
+  // Connection windows are message-only: EnumWindows does not list them.
+  int count = 0;
+  for (HWND h = nullptr; (h = ::FindWindowExA(HWND_MESSAGE, h, nullptr, kConnectionWindowName)) != nullptr;) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(h, &pid);
+    if (pid == ::GetCurrentProcessId())
+      ++count;
+  }
+  return count;
 }
 
 }  // namespace nettest
