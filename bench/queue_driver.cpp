@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     h.doc->OnStartQueue();
   DWORD ended = 0;
   for (;;) {
-    h.Pump(5);
+    h.Pump(20);  // the end is looked for every 20 ms: each look asks Wine for every worker
     const bool busy = h.WorkersRunning() || Pending(fv.get(), h) > 0;
     if (!busy && ended == 0)
       ended = ::GetTickCount();

@@ -168,6 +168,15 @@ void CPlanThread::PostQueueEnded()
     ReleaseQueueEndedNotice();  // nobody will clear it
 }
 
+bool CPlanThread::PostQueueAdd(CPlanItem* child)
+{
+  QueueAddsOnTheWay().fetch_add(1);
+  if (PostTo(g_pFuncView.load(), UWM_QUEUE_ADD, kQueueAddCounted, reinterpret_cast<LPARAM>(child)))
+    return true;
+  QueueAddsOnTheWay().fetch_sub(1);
+  return false;
+}
+
 void CPlanThread::RefuseUnsafeName(const char* name)
 {
   char line[kPlanPathLen + kPlanHostLen + 64];

@@ -29,6 +29,15 @@ constexpr UINT UWM_THREAD_RESET = 0x7FE;     // to the function view: worker ind
 constexpr UINT UWM_RUN_QUEUE = 0x7FF;        // posted to the main frame
 constexpr UINT UWM_NEXT_QUEUE_ITEM = 0x800;  // to the function view: (0, int*) or (CSiteItem*, 0)
 
+// wParam of a UWM_QUEUE_ADD counted in QueueAddsOnTheWay: the page learns
+// that more of a folder's files follow without looking at its message queue.
+constexpr WPARAM kQueueAddCounted = 1;
+inline std::atomic<int32_t>& QueueAddsOnTheWay()
+{
+  static std::atomic<int32_t> count{0};
+  return count;
+}
+
 // How a worker reaches the document without linking it: the work-site slot by
 // index, connecting a slot, and the number of queue items. The document binds
 // it; until then a worker finds no sites and treats the queue as not empty.
@@ -135,6 +144,8 @@ private:
   // closes the file once. Returns false when the control connection is gone.
   bool Detach(CFile& file);
   void PostQueueEnded();
+  // A folder's child to the function view, counted; false when not posted.
+  bool PostQueueAdd(CPlanItem* child);
   // A begin (UWM_THREAD_RESET) or finish (UWM_TASK_FINISHED) notice to the
   // function view, its row left on the board first.
   void PostRowNotice(UINT message, LPARAM lParam);

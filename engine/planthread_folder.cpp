@@ -127,7 +127,7 @@ CPlanThread::ItemResult CPlanThread::DownloadFolder()
     CopyText(child->m_direction, "<-");
     CopyText(child->m_user, site->m_user);
     CopyText(child->m_password, site->m_password);
-    if (!PostTo(g_pFuncView.load(), UWM_QUEUE_ADD, 0, reinterpret_cast<LPARAM>(child)))
+    if (!PostQueueAdd(child))
       delete child;
   }
   delete[] entries;
@@ -210,7 +210,7 @@ CPlanThread::ItemResult CPlanThread::UploadFolder()
     child->m_kind = folder ? kEntryFolder : kEntryFile;
     child->m_fileSize = folder ? 0 : ((static_cast<int64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
     CopyText(child->m_direction, "->");
-    if (!PostTo(g_pFuncView.load(), UWM_QUEUE_ADD, 0, reinterpret_cast<LPARAM>(child)))
+    if (!PostQueueAdd(child))
       delete child;
   } while (::FindNextFileA(find, &found));
   ::FindClose(find);

@@ -264,6 +264,8 @@ LRESULT CFuncViewDlg::OnBatchAdd(WPARAM wParam, LPARAM lParam)
 LRESULT CFuncViewDlg::OnQueueAdd(WPARAM wParam, LPARAM lParam)
 {
   if (m_queue == nullptr || m_queue->GetSafeHwnd() == nullptr) {
+    if (wParam == kQueueAddCounted)
+      QueueAddsOnTheWay().fetch_sub(1);
     delete reinterpret_cast<CPlanItem*>(lParam);  // no queue to own it
     return 0;
   }

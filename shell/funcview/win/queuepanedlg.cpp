@@ -176,6 +176,7 @@ BOOL CQueuePaneDlg::OnInitDialog()
     AddThreadRow();
 
   WorkerRows().Forget();
+  QueueAddsOnTheWay().store(0);  // counted notices to a page before this one died with it
   m_queue.LoadQueueFileNow();
   CZarnDoc::s_pfnQueueHasItems = &QueueHasItems;
   SetTimer(kSaveTimer, kSaveMs, nullptr);
@@ -335,8 +336,11 @@ BOOL CQueuePaneDlg::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERIN
   return CTabPageDialog::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
 
-LRESULT CQueuePaneDlg::OnQueueAdd(WPARAM, LPARAM lParam)
+LRESULT CQueuePaneDlg::OnQueueAdd(WPARAM wParam, LPARAM lParam)
 {
+  // A worker's counted notice: the count says whether more are queued.
+  const bool counted = wParam == kQueueAddCounted;
+  const bool countedMore = counted && QueueAddsOnTheWay().fetch_sub(1) > 1;
   CPlanItem* item = reinterpret_cast<CPlanItem*>(lParam);
   if (item == nullptr)
     return 0;
@@ -347,7 +351,8 @@ LRESULT CQueuePaneDlg::OnQueueAdd(WPARAM, LPARAM lParam)
   // A folder's files come one notice each: the list takes its new count once
   // the last of those waiting is in.
   MSG next;
-  const bool moreComing = ::PeekMessageA(&next, nullptr, UWM_QUEUE_ADD, UWM_QUEUE_ADD, PM_NOREMOVE) != FALSE;
+  const bool moreComing =
+      counted ? countedMore : ::PeekMessageA(&next, nullptr, UWM_QUEUE_ADD, UWM_QUEUE_ADD, PM_NOREMOVE) != FALSE;
   m_queue.Append(item, moreComing);
   return 0;
 }
