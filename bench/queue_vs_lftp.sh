@@ -33,9 +33,8 @@
 # ZARN_BUILD_ROOT (default build/) holds win64/bin/queue_driver.exe and
 # smallfile_probe.exe.
 #
-# Latest figures (three runs, small queue/probe median 1.45 at 5 workers, big
-# files ahead of lftp at 5, level with the probe and 5-11% behind lftp at 10):
-# the README's Benchmarks, bench/queue_vs_lftp.sh.
+# Latest figures (three runs: small queue/probe median 1.37 at 5 workers, big
+# files ahead of lftp at 5 and 10): the README's Benchmarks, bench/queue_vs_lftp.sh.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/queue_driver.exe
