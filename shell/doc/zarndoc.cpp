@@ -75,6 +75,14 @@ bool ThreadRunning(CWinThread* thread)
   return ::GetExitCodeThread(thread->m_hThread, &code) && code == STILL_ACTIVE;
 }
 
+// Answers the messages other threads sent to this one (a worker's request
+// for an item, its begin and finish) and takes nothing else.
+void AnswerSentMessages()
+{
+  MSG msg;
+  ::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 // A worker past its last look ends within moments; messages it sends to this
 // thread meanwhile are answered. Bounded: its end-of-queue box may wait on
 // the user.
@@ -86,8 +94,7 @@ bool WaitForWorkerEnd(CWinThread* thread)
     const DWORD spent = ::GetTickCount() - start;
     if (spent >= kQueueWorkerLeaveWaitMs)
       return false;
-    MSG msg;
-    ::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    AnswerSentMessages();
     HANDLE h = thread->m_hThread;
     ::MsgWaitForMultipleObjectsEx(1, &h, std::min<DWORD>(50, kQueueWorkerLeaveWaitMs - spent), QS_SENDMESSAGE,
                                   MWMO_INPUTAVAILABLE);
@@ -805,8 +812,7 @@ bool CZarnDoc::StopQueueWorkers()
       break;
     // Answered before every wait: a send that someone already noticed on this
     // thread no longer counts as new input and would not wake the wait.
-    MSG msg;
-    ::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    AnswerSentMessages();
     const DWORD slice = std::min<DWORD>(kQueueWorkerEndSliceMs, kQueueWorkerEndWaitMs - spent);
     ::MsgWaitForMultipleObjectsEx(count, running, slice, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
   }
@@ -836,10 +842,8 @@ void CZarnDoc::StartQueueThreads()
     // A started worker's first request for an item is answered now, not once
     // every worker stands: making a thread takes milliseconds, and the first
     // one would otherwise wait for all the others before it may connect.
-    if (n + 1 < count) {
-      MSG msg;
-      ::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    if (n + 1 < count)
+      AnswerSentMessages();
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "engine/exitrequest.h"
@@ -86,25 +87,39 @@ CWinThread* MakeStandIn(int)
 }
 
 bool Ended(CWinThread* t) { return ::WaitForSingleObject(t->m_hThread, 10000) == WAIT_OBJECT_0; }
+
+// Polls for up to five seconds; the condition's last answer.
+bool WaitUntil(const std::function<bool()>& done)
+{
+  for (int i = 0; i < 500 && !done(); ++i)
+    ::Sleep(10);
+  return done();
+}
+
+// A document whose Start Queue made `workers` workers through factory.
+std::unique_ptr<CZarnDoc> StartedDoc(CWinThread* (*factory)(int), int workers)
+{
+  doctest::RecordBoxes();
+  ResetSettingsDefaults();
+  SetQueueWorkerFactory(factory);
+  g_made = 0;
+  auto doc = std::make_unique<CZarnDoc>();
+  doc->m_sites[0]->m_queueRun = 0;
+  g_queueThreadCount = workers;
+  doc->OnStartQueue();
+  return doc;
+}
 bool ThreadRunningForTest(CWinThread* t) { return ::WaitForSingleObject(t->m_hThread, 0) == WAIT_TIMEOUT; }
 
 TEST(DocThreads, StartQueueFillsTheCountedSlotsAndLeavesRunningWorkers)
 {
-  doctest::RecordBoxes();
-  ResetSettingsDefaults();
-  SetQueueWorkerFactory(&MakeStandIn);
-  g_made = 0;
   g_ready = 0;
-  auto doc = std::make_unique<CZarnDoc>();
-  doc->m_sites[0]->m_queueRun = 0;
-  g_queueThreadCount = 3;
-  doc->OnStartQueue();
+  auto doc = StartedDoc(&MakeStandIn, 3);
   EXPECT_EQ(doc->m_sites[0]->m_queueRun.load(), 1);
   for (int n = 0; n < kQueueThreadSlots; ++n)
     EXPECT_EQ(doc->m_queueThreads[n] != nullptr, n < 3) << n;
   EXPECT_EQ(g_made.load(), 3);
-  for (int i = 0; i < 500 && g_ready.load() < 3; ++i)
-    ::Sleep(10);
+  WaitUntil([] { return g_ready.load() >= 3; });
   ASSERT_EQ(g_ready.load(), 3);
 
   // A running worker is left alone; an ended one is replaced.
@@ -131,8 +146,7 @@ TEST(DocThreads, StartQueueFillsTheCountedSlotsAndLeavesRunningWorkers)
   for (int n = 0; n < kQueueThreadSlots; ++n)
     EXPECT_NE(doc->m_queueThreads[n], nullptr) << n;
   EXPECT_EQ(g_made.load(), 11);
-  for (int i = 0; i < 500 && g_ready.load() < 11; ++i)
-    ::Sleep(10);
+  WaitUntil([] { return g_ready.load() >= 11; });
   ASSERT_EQ(g_ready.load(), 11);
 
   // The destructor stops every worker (a hang here fails by time-out).
@@ -187,36 +201,25 @@ CWinThread* MakeLeaving(int n)
 
 TEST(DocThreads, AStartThatMeetsAWorkerOnItsWayOutIsNotLost)
 {
-  doctest::RecordBoxes();
-  ResetSettingsDefaults();
-  SetQueueWorkerFactory(&MakeLeaving);
-  g_made = 0;
   g_looks = 0;
   g_pastLastLook = false;
   g_outOfItems = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  auto doc = std::make_unique<CZarnDoc>();
-  doc->m_sites[0]->m_queueRun = 0;
-  g_queueThreadCount = 1;
-  doc->OnStartQueue();
-  for (int i = 0; i < 500 && g_looks.load() < 1; ++i)
-    ::Sleep(10);
+  auto doc = StartedDoc(&MakeLeaving, 1);
+  WaitUntil([] { return g_looks.load() >= 1; });
   ASSERT_EQ(g_looks.load(), 1);
 
   // Still looking: asked to look once more, no second worker.
   doc->OnStartQueue();
   EXPECT_EQ(g_made.load(), 1);
   ::SetEvent(g_outOfItems);
-  for (int i = 0; i < 500 && !g_pastLastLook.load(); ++i)
-    ::Sleep(10);
-  ASSERT_TRUE(g_pastLastLook.load());
+  ASSERT_TRUE(WaitUntil([] { return g_pastLastLook.load(); }));
   EXPECT_EQ(g_looks.load(), 2);
 
   // Past its last look but not yet ended: let end, then another one starts.
   ASSERT_TRUE(ThreadRunningForTest(doc->m_queueThreads[0]));
   doc->OnStartQueue();
   EXPECT_EQ(g_made.load(), 2);
-  for (int i = 0; i < 500 && g_looks.load() < 3; ++i)
-    ::Sleep(10);
+  WaitUntil([] { return g_looks.load() >= 3; });
   EXPECT_EQ(g_looks.load(), 3);
 
   doc.reset();
