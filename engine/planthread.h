@@ -38,6 +38,14 @@ inline std::atomic<int32_t>& QueueAddsOnTheWay()
   return count;
 }
 
+// A worker's row notice to the function view rides on its begin or finish
+// sent to the main frame: the frame, on the window thread, hands the view the
+// notice the worker left on the row board (shell/doc/workerrow.h) and answers
+// kRowNoticeTaken, so the worker need not post it as well. Returns 0 when
+// there is no view to take it.
+constexpr LRESULT kRowNoticeTaken = 1;
+LRESULT HandRowNoticeToView(UINT message, int worker);
+
 // How a worker reaches the document without linking it: the work-site slot by
 // index, connecting a slot, and the number of queue items. The document binds
 // it; until then a worker finds no sites and treats the queue as not empty.
@@ -148,7 +156,7 @@ private:
   bool PostQueueAdd(CPlanItem* child);
   // A begin (UWM_THREAD_RESET) or finish (UWM_TASK_FINISHED) notice to the
   // function view, its row left on the board first.
-  void PostRowNotice(UINT message, LPARAM lParam);
+  void NoticeFrameAndRow(UINT frameMessage, LPARAM frameLParam, UINT rowMessage, LPARAM rowLParam);
   // True when a pending notice was answered and the queue is worth asking again.
   bool WaitForTidy();
   void RefuseUnsafeName(const char* name);

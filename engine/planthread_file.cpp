@@ -35,17 +35,33 @@ using namespace plan_detail;
 
 // ---- failure and finish ----
 
-void CPlanThread::PostRowNotice(UINT message, LPARAM lParam)
+void CPlanThread::NoticeFrameAndRow(UINT frameMessage, LPARAM frameLParam, UINT rowMessage, LPARAM rowLParam)
 {
-  // The page's row shows what the worker leaves on the board; the post only
-  // tells it to look, so the worker does not wait for the window.
+  // The page's row shows what the worker leaves on the board. The main frame
+  // hands the notice to the view while it takes the begin or finish; without
+  // a frame that did, a post tells the view to look, so the worker does not
+  // wait for the window twice.
   const ThreadStatusRecord* rec = Record();
-  if (message == UWM_THREAD_RESET)
-    WorkerRows().PutReset(m_index, *rec, reinterpret_cast<const void*>(lParam));
+  if (rowMessage == UWM_THREAD_RESET)
+    WorkerRows().PutReset(m_index, *rec, reinterpret_cast<const void*>(rowLParam));
   else
     WorkerRows().PutFinish(m_index, *rec);
-  if (!PostTo(g_pFuncView.load(), message, static_cast<WPARAM>(m_index), lParam))
+  if (SendTo(g_pMainFrame.load(), frameMessage, static_cast<WPARAM>(m_index), frameLParam) == kRowNoticeTaken)
+    return;
+  if (!PostTo(g_pFuncView.load(), rowMessage, static_cast<WPARAM>(m_index), rowLParam))
     WorkerRows().Unposted(m_index);
+}
+
+LRESULT HandRowNoticeToView(UINT message, int worker)
+{
+  CWnd* view = g_pFuncView.load();
+  const HWND hWnd = view != nullptr ? view->GetSafeHwnd() : nullptr;
+  if (hWnd == nullptr)
+    return 0;
+  const LPARAM lParam =
+      message == UWM_THREAD_RESET ? reinterpret_cast<LPARAM>(WorkerRows().PendingItem(worker)) : 1;
+  ::SendMessageA(hWnd, message, static_cast<WPARAM>(worker), lParam);
+  return kRowNoticeTaken;
 }
 
 void CPlanThread::StartRecord(bool upload)
@@ -79,11 +95,11 @@ void CPlanThread::AnnounceBegin(bool upload)
   CPlanItem* item = m_pItem;
   ThreadStatusRecord* rec = Record();
   CopyText(rec->m_fileName, item->m_fileName);
-  if (!upload)
-    rec->m_fileSize = static_cast<uint32_t>(item->m_fileSize);
-  SendTo(g_pMainFrame.load(), upload ? UWM_UPLOAD_BEGIN : UWM_DOWNLOAD_BEGIN, static_cast<WPARAM>(m_index),
-         static_cast<LPARAM>(item->m_fileSize));
-  PostRowNotice(UWM_THREAD_RESET, reinterpret_cast<LPARAM>(item));
+  // An upload's size is the frame's to write, from the message; written here
+  // too (the same value) for the row notice left before the frame takes it.
+  rec->m_fileSize = static_cast<uint32_t>(item->m_fileSize);
+  NoticeFrameAndRow(upload ? UWM_UPLOAD_BEGIN : UWM_DOWNLOAD_BEGIN, static_cast<LPARAM>(item->m_fileSize),
+                    UWM_THREAD_RESET, reinterpret_cast<LPARAM>(item));
 }
 
 void CPlanThread::AnnounceOwedBegin()
@@ -106,8 +122,7 @@ void CPlanThread::FinishStepOf(CPlanItem* item)
   FormatQueueSpeed(rec->m_speed, sizeof(rec->m_speed), static_cast<uint64_t>(done), elapsed);
   m_worked = static_cast<int32_t>(done);
   const bool locked = EnterMeteredSection();
-  PostRowNotice(UWM_TASK_FINISHED, 1);
-  SendTo(g_pMainFrame.load(), UWM_TASK_FINISHED, static_cast<WPARAM>(m_index), 0);
+  NoticeFrameAndRow(UWM_TASK_FINISHED, 0, UWM_TASK_FINISHED, 1);
   if (locked)
     CMeteredSection::Leave(g_meteredSection, 1);
 }

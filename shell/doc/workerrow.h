@@ -1,10 +1,10 @@
-// The queue page's worker rows as the workers last left them. A worker posts
-// its begin and finish notices instead of waiting for the window to take them:
-// it writes here what the row is to show, then posts. The page takes the
-// latest state when a posted notice (or a progress report) arrives, so the row
-// shows what the last notice said without the worker's round trip through the
-// window. A notice sent to the page with none posted reads the status record.
-// Header only, plain C++.
+// The queue page's worker rows as the workers last left them. A worker leaves
+// its begin and finish notices here: it writes what the row is to show, then
+// the main frame hands the notice on while it takes the worker's begin or
+// finish, or the worker posts it. The page takes the latest state when a
+// notice (or a progress report) arrives, so the row shows what the last notice
+// said even when the record moved on. A notice with none left here reads the
+// status record. Header only, plain C++.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +43,7 @@ enum class WorkerRowTake {
 
 class WorkerRowBoard {
  public:
-  // Worker side, before its post. Call Posted after a post that went out,
-  // Unposted after one that did not.
+  // Worker side, before the notice goes; Unposted after a post that did not.
   void PutReset(int worker, const ThreadStatusRecord& rec, const void* item)
   {
     Slot* slot = At(worker);
@@ -88,6 +87,16 @@ class WorkerRowBoard {
     std::lock_guard<std::mutex> guard(slot->lock);
     if (slot->inFlight > 0)
       --slot->inFlight;
+  }
+
+  // The item of the begin notice waiting for this worker, or null.
+  const void* PendingItem(int worker)
+  {
+    Slot* slot = At(worker);
+    if (slot == nullptr)
+      return nullptr;
+    std::lock_guard<std::mutex> guard(slot->lock);
+    return slot->pending.reset ? slot->pending.r.item : nullptr;
   }
 
   // Window side, for each begin or finish notice: *out gets what is still to

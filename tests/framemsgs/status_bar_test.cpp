@@ -4,15 +4,20 @@
 // first tick after the run collapses the panes.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "engine/planitem.h"
 #include "engine/planthread.h"
 #include "engine/viewslots.h"
+#include "engine/xfertask.h"
+#include "shell/doc/threadstatus.h"
+#include "shell/doc/workerrow.h"
 #include "shell/funcview/queuepanedlg.h"
 #include "shell/settings/settings.h"
 #include "shell/tools/graphctrl.h"
@@ -136,6 +141,46 @@ TEST(StatusBar, ShowsAQueueRunAndCollapsesAfterIt)
   EXPECT_EQ(1, PaneWidth(frame, 9));
   EXPECT_EQ(nullptr, frame->m_pUploadGraph);
   EXPECT_FALSE(frame->m_status.timerRunning);
+
+  // A worker's row notice rides on its begin and finish: the window hands it
+  // to the queue page while it takes them, so the worker leaves nothing for a
+  // post of its own, and the row shows what the notice said.
+  ThreadStatusRecord* rec = ThreadStatusAt(0);
+  ASSERT_NE(nullptr, rec);
+  LRESULT begun = 0, finished = 0;
+  WorkerRowTake afterBegin = WorkerRowTake::kPosted, afterFinish = WorkerRowTake::kPosted;
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    std::snprintf(rec->m_fileName, sizeof rec->m_fileName, "handed.bin");
+    rec->m_direction = 1;
+    rec->m_fileSize = 4096;
+    WorkerRows().PutReset(0, *rec, nullptr);
+    begun = ::SendMessageA(frame->GetSafeHwnd(), UWM_DOWNLOAD_BEGIN, 0, 4096);
+    WorkerRowNotice left;
+    afterBegin = WorkerRows().Take(0, &left);
+    rec->m_bytesMoved = 4096;
+    std::snprintf(rec->m_elapsed, sizeof rec->m_elapsed, "00:00:03");
+    std::snprintf(rec->m_speed, sizeof rec->m_speed, "1.3");
+    WorkerRows().PutFinish(0, *rec);
+    finished = ::SendMessageA(frame->GetSafeHwnd(), UWM_TASK_FINISHED, 0, 0);
+    afterFinish = WorkerRows().Take(0, &left);
+    done = true;
+  });
+  EXPECT_TRUE(framefix::Pump(10000, [&] { return done.load(); }));
+  worker.join();
+  EXPECT_EQ(kRowNoticeTaken, begun);
+  EXPECT_EQ(kRowNoticeTaken, finished);
+  EXPECT_EQ(WorkerRowTake::kDirect, afterBegin) << "the begin's row notice was left for a post";
+  EXPECT_EQ(WorkerRowTake::kDirect, afterFinish) << "the finish's row notice was left for a post";
+  CQueuePaneDlg* queue = frame->m_funcView.QueuePage();
+  ASSERT_NE(nullptr, queue);
+  const int row = queue->ThreadRow(0);
+  ASSERT_GE(row, 0);
+  const auto cell = [&](int column) { return std::string(queue->m_threads.GetItemText(row, column)); };
+  EXPECT_TRUE(framefix::Pump(3000, [&] { return cell(7) == "1.3"; })) << cell(7);
+  EXPECT_EQ("handed.bin", cell(2));
+  EXPECT_EQ("100 %", cell(4));
+  EXPECT_EQ("00:00:03", cell(6));
 
   g_optionFlags = savedFlags;
   g_globalLimitA = savedLimit;

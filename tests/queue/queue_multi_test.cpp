@@ -49,11 +49,13 @@ protected:
 
   // Downloads and uploads of sizes 0 B .. 3 MiB over `workers` workers; a
   // third of the items name the server as "localhost", which is no work site.
-  void RunMany(const Server& server, int workers, int downloads, int uploads)
+  // With handRows false the frame hands no row notice on and the workers post them.
+  void RunMany(const Server& server, int workers, int downloads, int uploads, bool handRows = true)
   {
     static const size_t kSizes[] = {0, 1, 1000, 65536 + 3, 300000, (1u << 20) + 7, 3u << 20};
     const size_t kinds = sizeof(kSizes) / sizeof(kSizes[0]);
     Harness h;
+    h.frame.m_handRows = handRows;
     g_queueThreadCount = workers;
     h.AddSite(server.port, server.user.c_str(), server.pass.c_str());
     const std::string dir = "multi" + std::to_string(workers) + "-" + std::to_string(server.port);
@@ -186,6 +188,7 @@ TEST_F(QueueMulti, AFileThatCannotBeOpenedStillBeginsBeforeItFails)
 TEST_F(QueueMulti, TwoWorkers) { RunMany(py, 2, 30, 10); }
 TEST_F(QueueMulti, ThreeWorkers) { RunMany(py, 3, 30, 10); }
 TEST_F(QueueMulti, FiveWorkers) { RunMany(py, 5, 30, 10); }
+TEST_F(QueueMulti, WorkersPostTheirRowNoticesWhenTheFrameDoesNotHandThemOn) { RunMany(py, 3, 12, 6, false); }
 
 // The vsftpd peer; port 0 when it is not running.
 Server Vsftpd()

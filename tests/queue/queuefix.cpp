@@ -275,10 +275,12 @@ LRESULT FakeMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
       if (StatusOnBegin(m_status, m_records, m_active, n, static_cast<uint32_t>(lParam), ::GetTickCount()) ==
           StatusBegin::StartDisplay)
         m_status.timerRunning = true;
-      return 0;
-    case UWM_TASK_FINISHED:
+      return m_handRows ? HandRowNoticeToView(UWM_THREAD_RESET, n) : 0;
+    case UWM_TASK_FINISHED: {
+      const LRESULT taken = m_handRows ? HandRowNoticeToView(UWM_TASK_FINISHED, n) : 0;
       StatusOnFinish(m_status, m_records, n);
-      return 0;
+      return taken;
+    }
     case UWM_RUN_QUEUE:
       if (m_runQueue && g_pDoc != nullptr)
         g_pDoc->StartQueueThreads();

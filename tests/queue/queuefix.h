@@ -78,6 +78,7 @@ public:
   std::vector<Seen> m_seen;
   std::vector<std::string> m_popups;
   bool m_runQueue = true;  // UWM_RUN_QUEUE starts the document's workers
+  bool m_handRows = true;  // begins and finishes hand the workers' row notices to the view, as the program's do
 
 protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

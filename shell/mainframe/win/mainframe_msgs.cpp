@@ -4,6 +4,8 @@
 #include <string>
 
 #include "engine/exitrequest.h"
+#include "engine/planthread.h"
+#include "engine/xfertask.h"
 #include "engine/siteitem.h"
 #include "engine/viewslots.h"
 #include "shell/doc/sitemanagermsg.h"
@@ -68,15 +70,18 @@ LRESULT CMainFrame::OnUploadBegin(WPARAM wParam, LPARAM lParam)
     if (SetTimer(kStatusTimerId, kStatusFirstTickMs, nullptr) != 0)
       m_status.timerRunning = true;
   }
-  return 0;
+  // The worker's row on the queue page shows the new file before it goes on.
+  return HandRowNoticeToView(UWM_THREAD_RESET, (int)wParam);
 }
 
 LRESULT CMainFrame::OnDownloadBegin(WPARAM wParam, LPARAM lParam) { return OnUploadBegin(wParam, lParam); }
 
 LRESULT CMainFrame::OnTaskFinished(WPARAM wParam, LPARAM)
 {
+  // The row reads the record before the finish here clears its counts.
+  const LRESULT taken = HandRowNoticeToView(UWM_TASK_FINISHED, (int)wParam);
   StatusOnFinish(m_status, m_pThreadStatus, (int)wParam);
-  return 0;
+  return taken;
 }
 
 LRESULT CMainFrame::OnRunQueue(WPARAM, LPARAM)
