@@ -92,9 +92,18 @@ int main(int argc, char** argv)
     fv->Page().SendMessage(WM_COMMAND, ID_QUEUE_RUN, 0);
   else
     h.doc->OnStartQueue();
+  // The window thread waits in GetMessage, as the program's message loop does;
+  // a thread timer looks for the end every 20 ms (each look asks Wine about
+  // every worker, a cost the program itself does not have).
   DWORD ended = 0;
-  for (;;) {
-    h.Pump(20);  // the end is looked for every 20 ms: each look asks Wine for every worker
+  ::SetTimer(nullptr, 0, 20, nullptr);
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (msg.hwnd != nullptr || msg.message != WM_TIMER) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+      continue;
+    }
     const bool busy = h.WorkersRunning() || Pending(fv.get(), h) > 0;
     if (!busy && ended == 0)
       ended = ::GetTickCount();
