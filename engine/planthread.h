@@ -154,8 +154,9 @@ private:
   void PostQueueEnded();
   // A folder's child to the function view, counted; false when not posted.
   bool PostQueueAdd(CPlanItem* child);
-  // A begin (UWM_THREAD_RESET) or finish (UWM_TASK_FINISHED) notice to the
-  // function view, its row left on the board first.
+  // The begin or finish sent to the main frame, with the function view's row
+  // notice (UWM_THREAD_RESET or UWM_TASK_FINISHED) left on the board first;
+  // posted to the view when the frame did not hand it on.
   void NoticeFrameAndRow(UINT frameMessage, LPARAM frameLParam, UINT rowMessage, LPARAM rowLParam);
   // True when a pending notice was answered and the queue is worth asking again.
   bool WaitForTidy();

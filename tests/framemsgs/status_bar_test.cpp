@@ -1,7 +1,8 @@
 // The transfer status in the running main window's status bar: a queue run of
 // three downloads from a loopback server (held to a download limit so the run
 // spans several ticks) shows counts, speeds and a running elapsed time; the
-// first tick after the run collapses the panes.
+// first tick after the run collapses the panes. A worker's begin and finish
+// hand its row notice to the queue page on the way.
 #include <gtest/gtest.h>
 
 #include <atomic>

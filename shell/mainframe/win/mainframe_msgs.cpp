@@ -5,9 +5,9 @@
 
 #include "engine/exitrequest.h"
 #include "engine/planthread.h"
-#include "engine/xfertask.h"
 #include "engine/siteitem.h"
 #include "engine/viewslots.h"
+#include "engine/xfertask.h"
 #include "shell/doc/sitemanagermsg.h"
 #include "shell/doc/zarndoc.h"
 #include "shell/funcview/queuepanedlg.h"
