@@ -18,8 +18,8 @@ const DWORD kOpenWaitMs = 10000;  // an opener waits this long for the creator
 // A holder mostly leaves within a message round trip or two to a window's
 // thread. Spinning that long (yielding the processor) takes the count without
 // the sleep and the wake, each a trip to the system, that a wait on the
-// semaphore costs: with five queue workers, three of four waits for the lock
-// to report a finished file end within a millisecond.
+// semaphore costs: with five queue workers, some seven in ten waits for the
+// lock to report a finished file end within a millisecond.
 const LONGLONG kEnterSpinMicros = 1000;
 
 // Yields until the count looks free or the spin time is over. Read without the
