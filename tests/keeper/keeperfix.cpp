@@ -169,6 +169,19 @@ std::vector<std::pair<WPARAM, LPARAM>> SinkWindow::Take(UINT message)
   return got;
 }
 
+std::vector<std::pair<WPARAM, LPARAM>> SinkWindow::TakeAtLeast(UINT message, size_t count, DWORD waitMs)
+{
+  std::vector<std::pair<WPARAM, LPARAM>> got;
+  WaitFor(
+      [&] {
+        for (const auto& post : Take(message))
+          got.push_back(post);
+        return got.size() >= count;
+      },
+      waitMs);
+  return got;
+}
+
 void ExpectEnded(CSiteItem& site)
 {
   EXPECT_TRUE(KeeperEnded(site, 0));

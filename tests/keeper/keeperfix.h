@@ -58,6 +58,10 @@ public:
   CWnd* Wnd() { return &m_wnd; }
   // The waiting posts of `message` (wParam, lParam), removed from the queue.
   std::vector<std::pair<WPARAM, LPARAM>> Take(UINT message);
+  // The same, taken until at least `count` have come or waitMs has passed:
+  // another thread's post may still be on its way when its other effects
+  // (a flag, a log line) are already seen.
+  std::vector<std::pair<WPARAM, LPARAM>> TakeAtLeast(UINT message, size_t count, DWORD waitMs);
 
 private:
   CWnd m_wnd;
