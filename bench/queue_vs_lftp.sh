@@ -33,8 +33,9 @@
 # ZARN_BUILD_ROOT (default build/) holds win64/bin/queue_driver.exe and
 # smallfile_probe.exe.
 #
-# Latest figures (three runs: small queue/probe median 1.37 at 5 workers, big
-# files ahead of lftp at 5 and 10): the README's Benchmarks, bench/queue_vs_lftp.sh.
+# Latest figures (three runs: small queue/probe 1.51, 1.19, 0.93 at 5 workers,
+# median 1.19; big files queue/lftp 0.88, 0.98, 0.83 at 5 and 1.00, 1.03, 0.91 at
+# 10): the README's Benchmarks, bench/queue_vs_lftp.sh.
 set -eu
 . "$(dirname "$0")/common.sh"
 driver=$root/win64/bin/queue_driver.exe
