@@ -14,7 +14,26 @@ bin=${E2E_BIN:-$build/win64/bin}
 root=${E2E_ROOT:-$build/win64/e2e}
 py=/usr/bin/python3
 
-fail() { echo "e2e: $*" >&2; exit 1; }
+fail() { echo "e2e: $*" >&2; servers_state >&2; exit 1; }
+# On a failure: whether pyftpdlib still runs and takes connections, its open
+# files and the end of its log (its folder goes when the servers stop).
+servers_state() {
+  [ -f "$root/peers.env" ] || return 0
+  (
+    # shellcheck disable=SC1091
+    . "$root/peers.env"
+    local pid; pid=$(cat "$ZARN_PYFTPD_PIDFILE" 2>/dev/null)
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+      echo "e2e: pyftpdlib (pid $pid) runs with $(ls /proc/"$pid"/fd 2>/dev/null | wc -l) open files"
+    else
+      echo "e2e: pyftpdlib (pid ${pid:-none}) is gone"
+    fi
+    $py -c 'import socket, sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 2).close()' \
+      "$ZARN_PYFTPD_PORT" 2>/dev/null && echo "e2e: port $ZARN_PYFTPD_PORT takes connections" ||
+      echo "e2e: port $ZARN_PYFTPD_PORT takes no connection"
+    [ -f "$ZARN_PYFTPD_LOG" ] && { echo "e2e: the end of pyftpdlib's log:"; tail -n 25 "$ZARN_PYFTPD_LOG"; }
+  )
+}
 winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
 
 wine_env() {
