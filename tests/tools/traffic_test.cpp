@@ -79,9 +79,15 @@ MenuSeen RunGraphMenu(CWnd& graph, int pick, const char* shot)
   MenuSeen seen;
   std::atomic<bool> done{false};
   const POINT at = xside::WindowCentre(graph.m_hWnd);
+  const HWND top = ::GetAncestor(graph.m_hWnd, GA_ROOT);
   boxdriver::Driver driver([&] {
     HWND popup = nullptr;
     for (int attempt = 0; attempt < 3 && popup == nullptr; attempt++) {
+      // Another test's window on the shared screen may have come up over the
+      // graph since: ours goes on top again, and the click waits until the
+      // graph is what lies under the pointer.
+      ::SetWindowPos(top, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      xside::WaitFor([&] { return ::WindowFromPoint(at) == graph.m_hWnd; }, 2000, 20);
       wintest::Xdo(wintest::MoveTo(at.x, at.y) + " click 3");
       xside::WaitFor([&] { return (popup = MenuWindow(nullptr)) != nullptr; }, 3000, 20);
     }
