@@ -43,7 +43,7 @@ void CPlanThread::NoticeFrameAndRow(UINT frameMessage, LPARAM frameLParam, UINT 
   // wait for the window twice.
   const ThreadStatusRecord* rec = Record();
   if (rowMessage == UWM_THREAD_RESET)
-    WorkerRows().PutReset(m_index, *rec, reinterpret_cast<const void*>(rowLParam));
+    WorkerRows().PutReset(m_index, *rec, static_cast<uint32_t>(frameLParam), reinterpret_cast<const void*>(rowLParam));
   else
     WorkerRows().PutFinish(m_index, *rec);
   if (SendTo(g_pMainFrame.load(), frameMessage, static_cast<WPARAM>(m_index), frameLParam) == kRowNoticeTaken)
@@ -95,9 +95,8 @@ void CPlanThread::AnnounceBegin(bool upload)
   CPlanItem* item = m_pItem;
   ThreadStatusRecord* rec = Record();
   CopyText(rec->m_fileName, item->m_fileName);
-  // An upload's size is the frame's to write, from the message; written here
-  // too (the same value) for the row notice left before the frame takes it.
-  rec->m_fileSize = static_cast<uint32_t>(item->m_fileSize);
+  if (!upload)
+    rec->m_fileSize = static_cast<uint32_t>(item->m_fileSize);
   NoticeFrameAndRow(upload ? UWM_UPLOAD_BEGIN : UWM_DOWNLOAD_BEGIN, static_cast<LPARAM>(item->m_fileSize),
                     UWM_THREAD_RESET, reinterpret_cast<LPARAM>(item));
 }

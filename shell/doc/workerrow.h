@@ -44,7 +44,7 @@ enum class WorkerRowTake {
 class WorkerRowBoard {
  public:
   // Worker side, before the notice goes; Unposted after a post that did not.
-  void PutReset(int worker, const ThreadStatusRecord& rec, const void* item)
+  void PutReset(int worker, const ThreadStatusRecord& rec, uint32_t fileSize, const void* item)
   {
     Slot* slot = At(worker);
     if (slot == nullptr)
@@ -56,7 +56,7 @@ class WorkerRowBoard {
     n.r.direction = rec.m_direction;
     std::memcpy(n.r.fileName, rec.m_fileName, sizeof(n.r.fileName));
     n.r.fileName[sizeof(n.r.fileName) - 1] = '\0';
-    n.r.fileSize = rec.m_fileSize;
+    n.r.fileSize = fileSize;  // the begin's size: the main frame writes an upload's into the record later
     n.r.item = item;
     ++slot->inFlight;
   }

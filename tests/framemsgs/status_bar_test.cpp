@@ -155,7 +155,7 @@ TEST(StatusBar, ShowsAQueueRunAndCollapsesAfterIt)
     std::snprintf(rec->m_fileName, sizeof rec->m_fileName, "handed.bin");
     rec->m_direction = 1;
     rec->m_fileSize = 4096;
-    WorkerRows().PutReset(0, *rec, nullptr);
+    WorkerRows().PutReset(0, *rec, rec->m_fileSize, nullptr);
     begun = ::SendMessageA(frame->GetSafeHwnd(), UWM_DOWNLOAD_BEGIN, 0, 4096);
     WorkerRowNotice left;
     afterBegin = WorkerRows().Take(0, &left);

@@ -216,7 +216,7 @@ TEST(QueueRun, PostedRowNoticesShowTheirFile)
   const HWND view = host.view->GetSafeHwnd();
   const auto post = [&](UINT message, LPARAM lParam) {
     if (message == UWM_THREAD_RESET)
-      WorkerRows().PutReset(2, *rec, reinterpret_cast<const void*>(lParam));
+      WorkerRows().PutReset(2, *rec, rec->m_fileSize, reinterpret_cast<const void*>(lParam));
     else
       WorkerRows().PutFinish(2, *rec);
     ASSERT_TRUE(::PostMessageA(view, message, 2, lParam));
